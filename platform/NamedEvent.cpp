@@ -1,0 +1,63 @@
+#include "platform/NamedEvent.h"
+
+#include <fcntl.h>
+
+#include <cerrno>
+#include <ctime>
+
+namespace platform {
+
+std::string NamedEvent::SystemName(std::string_view name)
+{
+    std::string result = "/";
+    for (char c : name)
+        result += (c == '/' || c == '\\') ? '_' : c;
+    return result;
+}
+
+NamedEvent::NamedEvent(std::string_view name)
+{
+    sem_ = sem_open(SystemName(name).c_str(), O_CREAT, 0666, 0);
+}
+
+NamedEvent::~NamedEvent()
+{
+    if (sem_ != SEM_FAILED)
+        sem_close(sem_);
+}
+
+bool NamedEvent::Signal()
+{
+    if (sem_ == SEM_FAILED)
+        return false;
+    int value = 0;
+    if (sem_getvalue(sem_, &value) == 0 && value > 0)
+        return true;  // already signalled: saturate at one
+    return sem_post(sem_) == 0;
+}
+
+bool NamedEvent::Wait(uint32_t timeoutMs)
+{
+    if (sem_ == SEM_FAILED)
+        return false;
+    timespec deadline{};
+    clock_gettime(CLOCK_REALTIME, &deadline);
+    deadline.tv_sec += timeoutMs / 1000;
+    deadline.tv_nsec += long(timeoutMs % 1000) * 1000000L;
+    if (deadline.tv_nsec >= 1000000000L) {
+        deadline.tv_sec += 1;
+        deadline.tv_nsec -= 1000000000L;
+    }
+    int rc;
+    do {
+        rc = sem_timedwait(sem_, &deadline);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0;
+}
+
+void NamedEvent::Unlink(std::string_view name)
+{
+    sem_unlink(SystemName(name).c_str());
+}
+
+}  // namespace platform

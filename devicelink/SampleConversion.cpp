@@ -95,11 +95,33 @@ int32_t ConvertDefault(const Batch& b)
     float* values = b.values;
     for (int32_t i = 0; i < n; ++i)
         values[i] = (offset + a * float(raw[int64_t(i) * stride])) * m + z;
-    if (b.ValuesOnly())
-        return n;
-    for (int32_t i = 0; i < n; ++i)
-        b.times[i] = b.SampleTime(i);
+    if (!b.ValuesOnly())
+        WriteSampleTimes(b);
     return n;
+}
+
+void WriteSampleTimes(const Batch& b)
+{
+    const double origin = b.p.timeOrigin;
+    const double scale = b.p.timeScale;
+    const double offset = b.timeOffset;
+    const int32_t n = b.count;
+    const int32_t* rawTimes = b.rawTimes;
+    float* times = b.times;
+    if (b.entries != 1) {
+        for (int32_t i = 0; i < n; ++i)
+            times[i] = b.SampleTime(i);
+        return;
+    }
+    // Blocks of a fixed length let the compiler use vector instructions without a cost model.
+    constexpr int32_t kBlock = 8;
+    int32_t i = 0;
+    for (; i + kBlock <= n; i += kBlock) {
+        for (int32_t k = 0; k < kBlock; ++k)
+            times[i + k] = float(origin + scale * (double(rawTimes[i + k]) - offset));
+    }
+    for (; i < n; ++i)
+        times[i] = float(origin + scale * (double(rawTimes[i]) - offset));
 }
 
 }  // namespace conversion

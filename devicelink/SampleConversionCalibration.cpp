@@ -3,6 +3,8 @@
 #include "devicelink/SampleConversionRoutines.h"
 
 #include <cmath>
+#include <memory>
+#include <new>
 
 namespace devicelink::conversion {
 namespace {
@@ -22,6 +24,10 @@ double P(const ConversionParams& p, int32_t k)
 {
     return p.pointValues[k];
 }
+
+// From this many samples on, tabulating every 16-bit reading once is cheaper than segment
+// searches per sample.
+constexpr int32_t kTableWorthwhile = 65536;
 
 double R(const ConversionParams& p, int32_t k)
 {
@@ -214,10 +220,59 @@ int32_t ConvertSevenPoints(const Batch& b)
         const double width = R(p, j) - R(p, j - 1);
         slope[j] = width != 0.0 ? (P(p, j) - P(p, j - 1)) / width : 0.0;
     }
-    const double r6 = R(p, 6);
-    const bool lastValid = R(p, 6) != R(p, 5);
+    bool rising = true;
+    for (int j = 1; j < 7; ++j)
+        rising = rising && p.rawPoints[j - 1] < p.rawPoints[j];
 
     MultiOutputWriter<1> writer(b);
+    if (rising) {
+        // A rising table has exactly one segment for every reading: the one after the last raw
+        // point below it (the last two share the same line), found without branches.
+        double base[7] = {0.0}, anchor[7] = {0.0};
+        for (int j = 1; j < 7; ++j) {
+            base[j] = P(p, j);
+            anchor[j] = R(p, j);
+        }
+        int32_t bound[6];
+        for (int j = 0; j < 6; ++j)
+            bound[j] = p.rawPoints[j];
+        auto valueAt = [&](int32_t x) {
+            int k = 0;
+            for (int j = 0; j < 6; ++j)
+                k += bound[j] < x;
+            return b.Scaled(base[k] + slope[k] * (x - anchor[k]));
+        };
+        auto valueOf = [&](int32_t i) {
+            return valueAt(int32_t(Swap16(uint32_t(b.Sample(i)[0]) >> 16)));
+        };
+        if (p.allOutputs != 1) {
+            // The usual single-output call, kept free of per-sample layout decisions. A long run
+            // (a loaded data set) goes through a table of all 65536 readings, indexed by the
+            // upper half as received.
+            std::unique_ptr<float[]> table;
+            if (b.count >= kTableWorthwhile)
+                table.reset(new (std::nothrow) float[65536]);
+            if (table) {
+                for (int32_t h = 0; h < 65536; ++h)
+                    table[h] = float(valueAt(int32_t(Swap16(uint32_t(h)))));
+                for (int32_t i = 0; i < b.count; ++i)
+                    b.values[i] = table[uint32_t(b.Sample(i)[0]) >> 16];
+            } else {
+                for (int32_t i = 0; i < b.count; ++i)
+                    b.values[i] = float(valueOf(i));
+            }
+            WriteSampleTimes(b);
+            return b.count;
+        }
+        for (int32_t i = 0; i < b.count; ++i) {
+            const double quantity[1] = {valueOf(i)};
+            writer.Write(i, quantity, b.SampleTime(i));
+        }
+        return writer.Result(b.count);
+    }
+
+    const double r6 = R(p, 6);
+    const bool lastValid = R(p, 6) != R(p, 5);
     double previous = 0.0;
     for (int32_t i = 0; i < b.count; ++i) {
         const double x = Swap16(uint32_t(b.Sample(i)[0]) >> 16);

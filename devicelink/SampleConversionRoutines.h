@@ -97,6 +97,9 @@ inline double MapByMeanIntercept(double x, double xa, double ya, double xb, doub
     return slope * x + intercept;
 }
 
+// times[i] = the display time of sample i, for every sample of the call.
+void WriteSampleTimes(const Batch& b);
+
 // The single-output loop: `compute(sample, value)` gives the value of one sample, or false when
 // the sample has none (a degenerate calibration segment, a value outside a formula's domain);
 // such a sample repeats the previous sample's value, 0 at the start of a call, so that one bad
@@ -116,8 +119,7 @@ int32_t ConvertEachSample(const Batch& b, TimesFor timesFor, Compute compute)
     }
     if (timesFor == TimesFor::UnlessValuesOnly && b.ValuesOnly())
         return b.count;
-    for (int32_t i = 0; i < b.count; ++i)
-        b.times[i] = b.SampleTime(i);
+    WriteSampleTimes(b);
     return b.count;
 }
 

@@ -19,7 +19,7 @@ struct NmeaSentence {
 
     std::string_view Field(size_t index) const
     {
-        return index < fieldCount ? fields[index] : std::string_view();
+        return index < fieldCount && index < fields.size() ? fields[index] : std::string_view();
     }
 };
 

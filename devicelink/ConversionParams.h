@@ -12,6 +12,11 @@ namespace devicelink {
 // formula and kinds 26 and 28) leave the time array untouched.
 inline constexpr int32_t kValuesOnlyTimeOffset = -100000;
 
+// A sensor delivers at most four quantities a sample (one unit option each); a larger output
+// count in a record is taken as four, so that a damaged catalogue entry cannot make a
+// conversion write past the callers' four-per-sample arrays.
+inline constexpr int32_t kMaxOutputsPerSample = 4;
+
 // Byte-order code in calibration word 0: raw 16-bit values arrive in the order received.
 inline constexpr int32_t kByteOrderAsReceived = 7;
 

@@ -15,8 +15,9 @@ namespace devicelink {
 // With no parameters, or a channel outside 0..3, every raw value is copied as a float with time
 // = raw time - timeOffset and *outCount is 0.
 //
-// The output arrays must hold: count x outputsPerSample entries for a multi-output kind
-// delivering all outputs (11, 12, 15, 17, 23, 29, 34), 3 for the GPS kind, count otherwise.
+// The output arrays must hold: count x outputsPerSample entries (at most 4 a sample) for a
+// multi-output kind delivering all outputs (11, 12, 15, 17, 23, 29, 34), 3 for the GPS kind,
+// count otherwise.
 //
 // Kinds 18, 21, 31 and 32 keep state between calls (ConversionState.h); call from one thread.
 int32_t ConvertSamples(int32_t channel, int32_t count, const int32_t* rawValues,

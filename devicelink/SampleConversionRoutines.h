@@ -31,9 +31,17 @@ struct Batch {
     float SampleTime(int32_t i) const { return TimeOfEntry(int64_t(i) * entries); }
     bool ValuesOnly() const { return timeOffset == kValuesOnlyTimeOffset; }
     bool Fahrenheit(int unitOption) const { return p.unitOptions[unitOption] == 1; }
-    // The common final step: value x M + Z.
+    // The common final step, value x M + Z. Routines whose formula gives no other order end
+    // with it (three-axis, pressure, humidity, weather station, seven-point table, angle,
+    // tagged words); event and GPS outputs are times and coordinates and are not scaled.
     double Scaled(double value) const { return value * p.multiplierM + p.offsetZ; }
 };
+
+// Output slots a sample takes: outputsPerSample (1..4) when all outputs are delivered, else 1.
+inline int32_t OutputStride(const ConversionParams& p)
+{
+    return p.allOutputs == 1 ? std::clamp(p.outputsPerSample, 1, kMaxOutputsPerSample) : 1;
+}
 
 inline uint32_t Swap16(uint32_t word)
 {
@@ -132,7 +140,7 @@ public:
     explicit MultiOutputWriter(const Batch& batch)
         : batch_(batch),
           all_(batch.p.allOutputs == 1),
-          stride_(all_ ? std::max(1, batch.p.outputsPerSample) : 1),
+          stride_(OutputStride(batch.p)),
           selected_(batch.p.outputSelector >= 0 && batch.p.outputSelector < Quantities
                         ? batch.p.outputSelector : 0)
     {
@@ -153,6 +161,8 @@ public:
     }
 
     int32_t Result(int32_t samples) const { return samples * stride_; }
+    // Whether quantity k is delivered at all, so that costly ones can be skipped.
+    bool Delivers(int k) const { return all_ || selected_ == k; }
 
 private:
     const Batch& batch_;

@@ -103,7 +103,8 @@ int32_t ConvertPressure(const Batch& b)
             if (BarometricPressure(cal, b5, up, oss, pascals)) {
                 const double hectopascals = double(pascals) * 0.01;
                 q[0] = b.Scaled(hectopascals);
-                q[1] = b.Scaled(Altitude(hectopascals, reference));
+                if (writer.Delivers(1))
+                    q[1] = b.Scaled(Altitude(hectopascals, reference));
             }
             q[2] = b.Scaled(Celsius(b, BarometricTemperature(b5), 1));
         }
@@ -149,7 +150,7 @@ int32_t ConvertNormalised(const Batch& b)
     float factor[4];
     for (int k = 0; k < 4; ++k)
         factor[k] = std::bit_cast<float>(p.calWords[k]);
-    const int32_t stride = all ? std::max(1, p.outputsPerSample) : 1;
+    const int32_t stride = OutputStride(p);
 
     for (int32_t i = 0; i < b.count; ++i) {
         const int32_t* sample = b.Sample(i);

@@ -127,15 +127,4 @@ TEST_F(ConversionTest, GpsFieldsAreBoundedAndParsedInTheCLocale)
     ASSERT_EQ(c.RunBytes("$GP"), 3);
 }
 
-TEST_F(ConversionTest, GpsStepDistanceFiltersEachCoordinate)
-{
-    double latitude = 0, longitude = 0;
-    EXPECT_EQ(devicelink::GpsStepDistance(0, 0, 0, "4807.038", "01131.000", &latitude, &longitude, 'N', 'W'), 1);
-    EXPECT_NEAR(latitude, 48.1173, 1e-6);
-    EXPECT_NEAR(longitude, -11.516667, 1e-6);
-    EXPECT_EQ(devicelink::GpsStepDistance(48.1, 0, 0, "4807.038", "", &latitude, &longitude, 'N', 'E'), 0);
-    EXPECT_DOUBLE_EQ(latitude, 48.1) << "a jump of 0.017 degree";
-    EXPECT_DOUBLE_EQ(longitude, 0.0);
-}
-
 }  // namespace

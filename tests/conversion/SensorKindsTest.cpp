@@ -39,8 +39,12 @@ TEST_F(ConversionTest, ThreeAxisModes)
     ASSERT_EQ(c.Run({0, 0, 0}), 3);
     EXPECT_FLOAT_EQ(c.values[1], float(std::numbers::pi / 2)) << "r = 0 takes the arc cosine";
 
-    c.p.allOutputs = 0;
     c.p.mode = 0;
+    c.p.outputsPerSample = 1000;
+    ASSERT_EQ(c.Run({BigEndian16(1), BigEndian16(2), BigEndian16(3)}, 0, 0, 4), 4) << "at most four slots";
+    EXPECT_EQ(c.values[3], 0.0f);
+
+    c.p.allOutputs = 0;
     c.p.outputSelector = 2;
     ASSERT_EQ(c.Run({BigEndian16(1), BigEndian16(2), BigEndian16(3)}), 1);
     EXPECT_FLOAT_EQ(c.values[0], 1.5f);

@@ -30,7 +30,7 @@ struct Batch {
     }
     float SampleTime(int32_t i) const { return TimeOfEntry(int64_t(i) * entries); }
     bool ValuesOnly() const { return timeOffset == kValuesOnlyTimeOffset; }
-    bool Fahrenheit(int unitOption) const { return p.unitOptions[unitOption] == 1; }
+    bool WantsFahrenheit(int unitOption) const { return p.unitOptions[unitOption] == 1; }
     // The common final step, value x M + Z. Routines whose formula gives no other order end
     // with it (three-axis, pressure, humidity, weather station, seven-point table, angle,
     // tagged words); event and GPS outputs are times and coordinates and are not scaled.

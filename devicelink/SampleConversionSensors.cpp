@@ -29,7 +29,7 @@ uint32_t LowHalf(int32_t word)
 
 double Celsius(const Batch& b, double celsius, int unitOption)
 {
-    return b.Fahrenheit(unitOption) ? Fahrenheit(celsius) : celsius;
+    return b.WantsFahrenheit(unitOption) ? Fahrenheit(celsius) : celsius;
 }
 
 // Angle of y over x with the quotient truncated to an integer, as the sensor reports it.
@@ -119,7 +119,7 @@ int32_t ConvertSignedTemperature(const Batch& b)
     const double factor = double(p.multiplierM) * p.scaleA;
     return ConvertEachSample(b, TimesFor::EverySample, [&](const int32_t* sample, double& value) {
         const double t = factor * AsSigned16(LowHalf(sample[0]));
-        value = p.offsetZ + (b.Fahrenheit(0) ? Fahrenheit(t) : t);
+        value = p.offsetZ + (b.WantsFahrenheit(0) ? Fahrenheit(t) : t);
         return true;
     });
 }
@@ -132,7 +132,7 @@ int32_t ConvertTwelveBitTemperature(const Batch& b)
         double t = (x & 0xFFu) * 0.0625 + ((x >> 4) & 0xF0u);
         if (x & 0x1000u)
             t -= 256.0;
-        value = p.offsetZ + (b.Fahrenheit(0) ? Fahrenheit(t) : t);
+        value = p.offsetZ + (b.WantsFahrenheit(0) ? Fahrenheit(t) : t);
         return true;
     });
 }

@@ -212,10 +212,11 @@ ProjectResult ProjectFile::LoadProjectFile(const std::string& path)
     if (const DataSetRecord* set = RecordAt(read->block, k); set != nullptr && set->inUse != 0) {
         // Every count is clamped to the arrays, to what is left of the set's size and to the
         // file; whatever is missing reads as zeros.
+        // A file cut short still gives what it holds.
         int64_t position = read->dataOffset[k];
-        int64_t left = read->dataSize[k];
-        if (!IsValidSpan(position, left, length))
-            left = 0;
+        int64_t left = 0;
+        if (IsValidSpan(position, 0, length))
+            left = std::clamp<int64_t>(read->dataSize[k], 0, length - position);
         for (int c = 0; c < kChannelCount; ++c) {
             const int64_t bytes = int64_t(StoredEntryCount(*set, c)) * 4;
             if (bytes == 0)

@@ -97,7 +97,7 @@ void RunModel::CreateRecord(int index)
 int RunModel::DeleteRun(int k)
 {
     DataSetRecord* record = RecordAt(block_, k);
-    if (record == nullptr || CountCreatedRuns(block_) <= 0 || !IsCreated(*record))
+    if (record == nullptr || !IsCreated(*record))
         return kRunRefused;
 
     // The record is emptied before the save, so that the block written with it (and loaded

@@ -15,31 +15,7 @@ namespace {
 
 constexpr int64_t kStart = kDataAreaOffset;
 
-class ProjectFileTest : public ::testing::Test {
-protected:
-    ProjectFileTest()
-        : block(std::make_unique<ExperimentBlock>()),
-          samples(std::make_unique<SampleArrays>()),
-          project(*block, *samples, folder.Path().string())
-    {
-        EXPECT_EQ(project.NewProject(u"Project", ProjectTime{2026, 12, 9, 5, 40, 0}), ProjectResult::Ok);
-    }
-
-    std::vector<uint8_t> Working() const { return ReadBytes(project.WorkingPath()); }
-
-    // Records into set k (as current) and saves it into the working copy.
-    void RecordAndSave(int k, std::initializer_list<int32_t> counts)
-    {
-        block->currentIndex = k;
-        StopInto(*block, *samples, k, counts);
-        ASSERT_EQ(project.SaveProject(), ProjectResult::Ok);
-    }
-
-    TempFolder folder;
-    std::unique_ptr<ExperimentBlock> block;
-    std::unique_ptr<SampleArrays> samples;
-    ProjectFile project;
-};
+using ProjectFileTest = ProjectFixture;
 
 TEST_F(ProjectFileTest, NewProjectIsHeaderAndRecordOnly)
 {
@@ -64,23 +40,15 @@ TEST_F(ProjectFileTest, NewProjectIsHeaderAndRecordOnly)
     EXPECT_EQ(WordAt<int32_t>(bytes, 16 + 996), 0);
 }
 
-TEST_F(ProjectFileTest, NewProjectStartsFromAnEmptyWorkingCopy)
+TEST_F(ProjectFileTest, OnlyANewProjectShortensTheWorkingCopy)
 {
     RecordAndSave(0, {5000, 5000});
-    ASSERT_GT(Working().size(), 525512u);
-    ASSERT_EQ(project.NewProject(u"Again", {}), ProjectResult::Ok);
-    EXPECT_EQ(Working().size(), 525512u);
-    EXPECT_EQ(RecordOf(Working())->dataOffset[0], 525512);
-    EXPECT_EQ(block->records[0].inUse, 0);
-}
-
-TEST_F(ProjectFileTest, ModeZeroNeverShortensAFile)
-{
-    RecordAndSave(0, {5000});
     const size_t longer = Working().size();
     block->currentIndex = -1;
     ASSERT_EQ(project.SaveProjectFile(project.WorkingPath(), kSaveNew), ProjectResult::Ok);
     EXPECT_EQ(Working().size(), longer);
+    ASSERT_EQ(project.NewProject(u"Again", {}), ProjectResult::Ok);
+    EXPECT_EQ(Working().size(), 525512u);
 }
 
 TEST_F(ProjectFileTest, SavingAppendsTheCurrentSet)
@@ -303,40 +271,29 @@ TEST_F(ProjectFileTest, OpeningAReadOnlyFileGivesAWritableWorkingCopy)
     EXPECT_EQ(ReadBytes(source).size(), 525512u + 512u);
 }
 
-TEST_F(ProjectFileTest, ASaveThatCannotOpenDoesNotReplaceWhatIsThere)
+TEST_F(ProjectFileTest, FailuresAreReportedAndReplaceNothing)
 {
+    // A path that exists but cannot be opened as a file is neither recreated nor truncated.
     const std::string folderPath = folder.File("a-folder");
-    std::filesystem::create_directory(folderPath);
-    std::filesystem::create_directory(folderPath + "/inside");
+    std::filesystem::create_directories(folderPath + "/inside");
     EXPECT_EQ(project.SaveProjectFile(folderPath, kSaveCurrent), ProjectResult::OpenFailed);
     EXPECT_TRUE(std::filesystem::is_directory(folderPath + "/inside"));
-    EXPECT_EQ(project.LoadProjectFile(folderPath), ProjectResult::NotAProject);
-}
-
-TEST_F(ProjectFileTest, FailedWritesAreReported)
-{
-    if (!std::filesystem::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
-    RecordAndSave(0, {10});
-    EXPECT_EQ(project.SaveProjectFile("/dev/full", kSaveCurrent), ProjectResult::IoError);
-}
-
-TEST_F(ProjectFileTest, SaveAsReplacesWholeOrNotAtAll)
-{
     EXPECT_EQ(project.SaveProjectAs(folder.File("empty.vrd")), ProjectResult::NothingToSave);
-    EXPECT_FALSE(std::filesystem::exists(folder.File("empty.vrd")));
 
     RecordAndSave(0, {1000, 1000});
+    if (std::filesystem::exists("/dev/full")) {
+        EXPECT_EQ(project.SaveProjectFile("/dev/full", kSaveCurrent), ProjectResult::IoError);
+    }
+
     const std::string target = folder.File("mine.vrd");
     WriteBytes(target, std::vector<uint8_t>(3 << 20, 0xEE));   // longer than the project
     ASSERT_EQ(project.SaveProjectAs(target), ProjectResult::Ok);
     EXPECT_EQ(ReadBytes(target), Working());
-
     EXPECT_EQ(project.SaveProjectAs(folder.File("no-such-folder/x.vrd")), ProjectResult::IoError);
     int entries = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path()))
         ++entries;
-    EXPECT_EQ(entries, 2);   // the working copy and the saved file, no temporaries left
+    EXPECT_EQ(entries, 3);   // the working copy, the folder and the saved file: no temporaries
 }
 
 }  // namespace

@@ -21,14 +21,10 @@ std::vector<uint8_t> BlockBytes(const ExperimentBlock& block)
 
 // Four recorded sets whose every byte, described or not, carries data: notes, analysis areas,
 // the reserved gaps. Only the fields the file logic reads are kept meaningful.
-class FullProject : public ::testing::Test {
+class FullProject : public ProjectFixture {
 protected:
     FullProject()
-        : block(std::make_unique<ExperimentBlock>()),
-          samples(std::make_unique<SampleArrays>()),
-          project(*block, *samples, folder.Path().string())
     {
-        EXPECT_EQ(project.NewProject(u"Round trip", LocalProjectTime()), ProjectResult::Ok);
         std::mt19937 random(1234);
         auto* bytes = reinterpret_cast<uint8_t*>(block.get());
         for (size_t i = 0; i < sizeof *block; ++i)
@@ -43,11 +39,8 @@ protected:
         }
         platform::CopyToFullField(project.Record().note.text, u"project note");
         project.Record().note.textLength = 12;
-        for (int k = 0; k < kRunCount; ++k) {
-            block->currentIndex = k;
-            StopInto(*block, *samples, k, Counts(k));
-            EXPECT_EQ(project.SaveProject(), ProjectResult::Ok);
-        }
+        for (int k = 0; k < kRunCount; ++k)
+            RecordAndSave(k, Counts(k));
         block->usedCount = 4;
         block->currentIndex = 3;
         EXPECT_EQ(project.SaveProject(), ProjectResult::Ok);
@@ -58,11 +51,6 @@ protected:
         static const std::vector<int32_t> counts[] = {{100, 0, 7}, {0, 3000}, {1, 2, 3, 4}, {0, 0, 0, 9}};
         return counts[k];
     }
-
-    TempFolder folder;
-    std::unique_ptr<ExperimentBlock> block;
-    std::unique_ptr<SampleArrays> samples;
-    ProjectFile project;
 };
 
 TEST_F(FullProject, OpenThenSaveAsIsByteIdentical)

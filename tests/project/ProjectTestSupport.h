@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "logger/project/ExperimentRecords.h"
+#include "logger/project/ProjectFile.h"
 #include "logger/project/ProjectRecord.h"
 #include "logger/project/RunModel.h"
 #include "platform/Text.h"
@@ -141,6 +142,27 @@ public:
     bool present = true;
     bool connected[logger::kChannelCount] = {true, true, false, false};
     int32_t defaultRate[logger::kChannelCount] = {10, 20, 30, 40};
+};
+
+// A new project in a folder of its own, over a block and sample arrays of its own.
+class ProjectFixture : public ::testing::Test {
+protected:
+    ProjectFixture() { EXPECT_EQ(project.NewProject(u"Project", {2026, 12, 9, 5, 40, 0}), logger::ProjectResult::Ok); }
+
+    std::vector<uint8_t> Working() const { return ReadBytes(project.WorkingPath()); }
+
+    // Records into set k as the current set and saves it into the working copy.
+    void RecordAndSave(int k, const std::vector<int32_t>& counts)
+    {
+        block->currentIndex = k;
+        StopInto(*block, *samples, k, counts);
+        ASSERT_EQ(project.SaveProject(), logger::ProjectResult::Ok);
+    }
+
+    TempFolder folder;
+    std::unique_ptr<logger::ExperimentBlock> block = std::make_unique<logger::ExperimentBlock>();
+    std::unique_ptr<logger::SampleArrays> samples = std::make_unique<logger::SampleArrays>();
+    logger::ProjectFile project{*block, *samples, folder.Path().string()};
 };
 
 }  // namespace projecttest

@@ -165,6 +165,10 @@ ProjectResult ProjectFile::SaveProjectFile(const std::string& path, int mode)
                 if (j != k && record.dataOffset[j] > offset && record.dataOffset[j] <= length)
                     record.dataOffset[j] -= int32_t(size);
             }
+            // The moved sets are found again even if the append below fails.
+            record.dataSize[k] = 0;
+            if (!file.WriteAt(kProjectRecordOffset, &record, sizeof record))
+                return ProjectResult::IoError;
         }
 
         // The current set's samples go to the end; space left by its earlier copies stays.

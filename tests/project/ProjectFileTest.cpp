@@ -1,3 +1,5 @@
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cstring>
@@ -294,6 +296,51 @@ TEST_F(ProjectFileTest, FailuresAreReportedAndReplaceNothing)
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path()))
         ++entries;
     EXPECT_EQ(entries, 3);   // the working copy, the folder and the saved file: no temporaries
+}
+
+// A full disk, stood in for by a limit on the size of files this process may write.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        ::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    sighandler_t previousHandler_;
+};
+
+TEST_F(ProjectFileTest, AFullDiskIsReportedAndLosesNothingStored)
+{
+    RecordAndSave(0, {100});
+    RecordAndSave(1, {3000});
+    const std::string target = folder.File("saved.vrd");
+    ASSERT_EQ(project.SaveProjectAs(target), ProjectResult::Ok);
+    const auto saved = ReadBytes(target);
+    {
+        FileSizeLimit full(Working().size());
+        block->currentIndex = 0;
+        FillSamples(*samples, 0, {100});
+        EXPECT_EQ(project.SaveProject(), ProjectResult::IoError);
+    }
+    {
+        FileSizeLimit full(1000);
+        EXPECT_EQ(project.SaveProjectAs(target), ProjectResult::IoError);
+    }
+    EXPECT_EQ(ReadBytes(target), saved);
+    block->currentIndex = 1;
+    ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
+    ExpectSamples(*samples, 1, {3000});
 }
 
 }  // namespace

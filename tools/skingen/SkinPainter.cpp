@@ -602,12 +602,33 @@ QImage PaintFirmwareBackground(const SkinRow& row)
     QImage image = PaintWindowBackground(row, QStringLiteral("Corvik Upgrade"));
     QPainter p(&image);
     Begin(p);
-    // Light fields behind the three text areas (intro, image information, status).
-    p.setPen(Qt::NoPen);
-    p.setBrush(Mix(kNavy, kBar, 0.6));
-    p.drawRoundedRect(QRectF(240, 62, 412, 110), 10, 10);
-    p.drawRoundedRect(QRectF(240, 178, 412, 120), 10, 10);
-    p.drawRoundedRect(QRectF(240, 304, 412, 90), 10, 10);
+    // The tool writes its three text areas in the default (dark) text colour: one light field
+    // holds them all, the progress bar sits at its foot.
+    p.setPen(QPen(kLightLine, 1));
+    p.setBrush(kLight);
+    p.drawRoundedRect(QRectF(236.5, 60.5, 424, 338), 12, 12);
+    return image;
+}
+
+// The add-in's windows: the elapsed time and the labels are white on the band; the channel values
+// and titles are dark, on one light card per channel (160 px apart).
+QImage PaintAddInBackground(const SkinRow& row)
+{
+    const bool measurement = row.height > 200;
+    const int band = measurement ? 88 : 34;
+    QImage image = PaintWindowBackground(row, QString());
+    QPainter p(&image);
+    Begin(p);
+    p.fillRect(0, 0, row.width, band, kBar);
+    p.fillRect(0, band, row.width, row.height - band, kLight);
+    p.fillRect(0, band - 3, row.width, 3, kAccent);
+    for (int ch = 0; ch < 4; ++ch) {
+        p.setPen(QPen(kLightLine, 1));
+        p.setBrush(kWhite);
+        p.drawRoundedRect(QRectF(160 * ch + 4.5, band + 5.5, 151, row.height - band - 11), 8, 8);
+    }
+    Text(p, QRectF(row.width - 220, 0, 210, measurement ? 34 : band), row.label, Font(16, true), kWhite,
+         Qt::AlignRight | Qt::AlignVCenter);
     return image;
 }
 
@@ -666,7 +687,7 @@ QImage PaintSkin(const SkinRow& row)
     else if (k == u"imagelist")
         image = PaintImageList(row);
     else if (k == u"addinbg")
-        image = PaintWindowBackground(row, row.label);
+        image = PaintAddInBackground(row);
     else if (k == u"fwbg")
         image = PaintFirmwareBackground(row);
     if (image.isNull())

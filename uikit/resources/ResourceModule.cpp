@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QCoreApplication>
 #include <QResource>
 
 #include <atomic>
+#include <mutex>
 
 namespace uikit {
 
@@ -191,16 +193,36 @@ QPixmap ResourceModule::MaskedBitmap(int id, QRgb key)
     return pixmap;
 }
 
+namespace {
+
+// The process-wide modules hold pixmaps, which must go before the GUI application does. They are
+// never destroyed (a static would be torn down in an order unrelated to the application's), only
+// unloaded when the application ends; a later use simply loads them again.
+void UnloadProcessModules()
+{
+    LanguageModule().Unload();
+    BitmapModule().Unload();
+}
+
+ResourceModule& ProcessModule(const char* name)
+{
+    static std::once_flag registered;
+    std::call_once(registered, [] { qAddPostRoutine(UnloadProcessModules); });
+    static auto* language = new ResourceModule(QString::fromLatin1(kLanguageModuleName));
+    static auto* bitmaps = new ResourceModule(QString::fromLatin1(kBitmapModuleName));
+    return name == kLanguageModuleName ? *language : *bitmaps;
+}
+
+}  // namespace
+
 ResourceModule& LanguageModule()
 {
-    static ResourceModule module{QString::fromLatin1(kLanguageModuleName)};
-    return module;
+    return ProcessModule(kLanguageModuleName);
 }
 
 ResourceModule& BitmapModule()
 {
-    static ResourceModule module{QString::fromLatin1(kBitmapModuleName)};
-    return module;
+    return ProcessModule(kBitmapModuleName);
 }
 
 }  // namespace uikit

@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -68,6 +70,19 @@ TEST_F(ResourceModuleTest, MissingModuleIsRetriedOnNextUse)
     module.Unload();
     EXPECT_FALSE(module.IsLoaded());
     EXPECT_EQ(module.String(1, 32), QStringLiteral("plain"));
+}
+
+TEST_F(ResourceModuleTest, FirstUseFromSeveralThreadsLoadsOnce)
+{
+    uikit::ResourceModule module(DataPath(QString::fromLatin1(uikit::kLanguageModuleName)));
+    std::vector<QString> texts(8);
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < texts.size(); ++i)
+        threads.emplace_back([&module, &texts, i] { texts[i] = module.String(2085, 256); });
+    for (std::thread& t : threads)
+        t.join();
+    for (const QString& text : texts)
+        EXPECT_EQ(text, QStringLiteral("No sensor connected"));
 }
 
 TEST_F(ResourceModuleTest, RelativeNamesResolveAgainstTheCurrentDirectory)

@@ -102,6 +102,18 @@ QString ResourceModule::FilePath() const
 
 bool ResourceModule::Load()
 {
+    std::lock_guard lock(mutex_);
+    return LoadLocked();
+}
+
+bool ResourceModule::IsLoaded() const
+{
+    std::lock_guard lock(mutex_);
+    return loaded_;
+}
+
+bool ResourceModule::LoadLocked()
+{
     if (loaded_)
         return true;
     const QString path = FilePath();
@@ -115,6 +127,7 @@ bool ResourceModule::Load()
 
 void ResourceModule::Unload()
 {
+    std::lock_guard lock(mutex_);
     if (!loaded_)
         return;
     strings_.clear();
@@ -139,7 +152,8 @@ void ResourceModule::LoadStrings()
 
 QString ResourceModule::String(int id, int maxChars)
 {
-    if (maxChars < 2 || !Load())
+    std::lock_guard lock(mutex_);
+    if (maxChars < 2 || !LoadLocked())
         return {};
     const auto it = strings_.constFind(id);
     if (it == strings_.constEnd())
@@ -157,19 +171,26 @@ QString ResourceModule::String(int id, int maxChars)
 
 QImage ResourceModule::Image(int id)
 {
-    if (!Load())
+    std::lock_guard lock(mutex_);
+    return ImageLocked(id);
+}
+
+QImage ResourceModule::ImageLocked(int id)
+{
+    if (!LoadLocked())
         return {};
     return QImage(EntryPath(QString::number(id) + QStringLiteral(".png")));
 }
 
 QPixmap ResourceModule::Bitmap(int id)
 {
-    if (!Load())
+    std::lock_guard lock(mutex_);
+    if (!LoadLocked())
         return {};
     const auto it = pixmaps_.constFind(id);
     if (it != pixmaps_.constEnd())
         return *it;
-    const QImage image = Image(id);
+    const QImage image = ImageLocked(id);
     if (image.isNull())
         return {};
     QPixmap pixmap = QPixmap::fromImage(image);
@@ -179,13 +200,14 @@ QPixmap ResourceModule::Bitmap(int id)
 
 QPixmap ResourceModule::MaskedBitmap(int id, QRgb key)
 {
-    if (!Load())
+    std::lock_guard lock(mutex_);
+    if (!LoadLocked())
         return {};
     const quint64 cacheKey = (quint64(quint32(id)) << 32) | (key & 0xFFFFFFu);
     const auto it = masked_.constFind(cacheKey);
     if (it != masked_.constEnd())
         return *it;
-    const QImage image = Image(id);
+    const QImage image = ImageLocked(id);
     if (image.isNull())
         return {};
     QPixmap pixmap = QPixmap::fromImage(MaskKeyColour(image, key));

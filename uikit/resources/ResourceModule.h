@@ -11,6 +11,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <mutex>
+
 namespace uikit {
 
 // The colour every skin picture uses for "leave this pixel out".
@@ -31,9 +33,10 @@ public:
     ResourceModule(const ResourceModule&) = delete;
     ResourceModule& operator=(const ResourceModule&) = delete;
 
-    // Maps the bundle unless it already is; returns whether it is mapped now.
+    // Maps the bundle unless it already is; returns whether it is mapped now. Texts may be read
+    // from any thread; pictures, like all pixmaps, only on the GUI thread.
     bool Load();
-    bool IsLoaded() const { return loaded_; }
+    bool IsLoaded() const;
     void Unload();
 
     // The text of a string id cut to maxChars - 1 UTF-16 units, as a fixed buffer of maxChars
@@ -52,9 +55,12 @@ public:
     QString FilePath() const;
 
 private:
+    bool LoadLocked();
+    QImage ImageLocked(int id);
     QString EntryPath(const QString& entry) const;
     void LoadStrings();
 
+    mutable std::mutex mutex_;
     QString fileName_;
     QString mappedFile_;
     QString root_;

@@ -16,16 +16,29 @@ using detail::WriteModel;
 
 namespace {
 
-// Index of the first point of the range that `keep` accepts, or end when there is none.
-template <typename Keep>
-int FirstKept(int start, int end, const float* x, const float* y, const Keep& keep)
+// Least-squares line through (u(x), v(y)) over the points of the range that `keep` accepts.
+// Returns 1, too few points (of those kept) or a zero denominator.
+template <typename Keep, typename U, typename V>
+int SolveLine(int start, int end, const float* x, const float* y, const Keep& keep, const U& u, const V& v,
+              LineSums& line)
 {
-    for (int i = start; i < end; ++i) {
-        if (keep(static_cast<double>(x[i]), static_cast<double>(y[i])))
-            return i;
+    int first = start;
+    while (first < end && !keep(x[first], y[first]))
+        ++first;
+    if (first == end)
+        return TooFewPoints(3, 0);
+    line = LineSums(u(x[first]), v(y[first]));
+    for (int i = first; i < end; ++i) {
+        if (keep(x[i], y[i]))
+            line.Add(u(x[i]), v(y[i]));
     }
-    return end;
+    if (line.Count() < 3)
+        return TooFewPoints(3, static_cast<int>(line.Count()));
+    return line.Solve() ? 1 : kStatusZeroDenominator;
 }
+
+const auto kSame = [](double v) { return v; };
+const auto kLog = [](double v) { return std::log(v); };
 
 // Points whose logarithm a fit takes must be positive; the others are left out of its sums
 // rather than turning every sum into "not a number".
@@ -43,11 +56,9 @@ int FitLinear(int start, int end, int n, const float* x, const float* y, float* 
     if (!RangeInside(start, end, n))
         return kStatusNoResult;
 
-    LineSums line(x[start], y[start]);
-    for (int i = start; i < end; ++i)
-        line.Add(x[i], y[i]);
-    if (!line.Solve())
-        return kStatusZeroDenominator;
+    LineSums line;
+    if (const int status = SolveLine(start, end, x, y, detail::KeepAll{}, kSame, kSame, line); status != 1)
+        return status;
 
     const auto model = [&line](double xi) { return line.At(xi); };
     WriteModel(n, x, fit, model);
@@ -73,7 +84,9 @@ int FitExponential(int start, int end, int n, const float* x, const float* y, fl
         return kStatusNoResult;
 
     // x is taken about the first kept point; the amplitude is moved back to x = 0 at the end.
-    const int first = FirstKept(start, end, x, y, kPositiveY);
+    int first = start;
+    while (first < end && !(y[first] > 0))
+        ++first;
     const double x0 = first < end ? static_cast<double>(x[first]) : 0.0;
     WeightedLogSums sums;
     for (int i = first; i < end; ++i) {
@@ -114,18 +127,9 @@ int FitPower(int start, int end, int n, const float* x, const float* y, float* f
     if (!RangeInside(start, end, n))
         return kStatusNoResult;
 
-    const int first = FirstKept(start, end, x, y, kPositiveXY);
-    if (first == end)
-        return TooFewPoints(3, 0);
-    LineSums line(std::log(static_cast<double>(x[first])), std::log(static_cast<double>(y[first])));
-    for (int i = first; i < end; ++i) {
-        if (kPositiveXY(x[i], y[i]))
-            line.Add(std::log(static_cast<double>(x[i])), std::log(static_cast<double>(y[i])));
-    }
-    if (line.Count() < 3)
-        return TooFewPoints(3, static_cast<int>(line.Count()));
-    if (!line.Solve())
-        return kStatusZeroDenominator;
+    LineSums line;
+    if (const int status = SolveLine(start, end, x, y, kPositiveXY, kLog, kLog, line); status != 1)
+        return status;
 
     const double b = line.Slope();
     const double a = std::exp(line.Intercept());
@@ -155,18 +159,9 @@ int FitLogarithmic(int start, int end, int n, const float* x, const float* y, fl
     if (!RangeInside(start, end, n))
         return kStatusNoResult;
 
-    const int first = FirstKept(start, end, x, y, kPositiveX);
-    if (first == end)
-        return TooFewPoints(3, 0);
-    LineSums line(std::log(static_cast<double>(x[first])), y[first]);
-    for (int i = first; i < end; ++i) {
-        if (x[i] > 0)
-            line.Add(std::log(static_cast<double>(x[i])), y[i]);
-    }
-    if (line.Count() < 3)
-        return TooFewPoints(3, static_cast<int>(line.Count()));
-    if (!line.Solve())
-        return kStatusZeroDenominator;
+    LineSums line;
+    if (const int status = SolveLine(start, end, x, y, kPositiveX, kLog, kSame, line); status != 1)
+        return status;
 
     const double a = line.Intercept();
     const double b = line.Slope();

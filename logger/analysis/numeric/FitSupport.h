@@ -32,6 +32,7 @@ inline bool AllFinite(std::initializer_list<double> values)
 // N*Suu - Su^2.
 class LineSums {
 public:
+    LineSums() = default;
     LineSums(double u0, double v0) : u0_(u0), v0_(v0) {}
 
     void Add(double u, double v)
@@ -64,8 +65,8 @@ public:
     double At(double u) const { return v0_ + offset_ + slope_ * (u - u0_); }
 
 private:
-    double u0_;
-    double v0_;
+    double u0_ = 0;
+    double v0_ = 0;
     double su_ = 0;
     double sv_ = 0;
     double suu_ = 0;

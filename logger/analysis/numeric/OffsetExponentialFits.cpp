@@ -22,7 +22,9 @@ struct OffsetExponential {
 // apart, the amplitude from successive differences, the offset from the first point, then a
 // weighted log fit of the data less that offset. A rising curve is mirrored about y[end] first,
 // so the same steps serve growth towards and decay from an asymptote.
-int EstimateOffsetExponential(int start, int end, int n, const float* x, const float* y, OffsetExponential& fit)
+// On success the curve is written and its quality measured; returns 1 or a status.
+int FitOffsetCurve(int start, int end, int n, const float* x, const float* y, float* curve, OffsetExponential& fit,
+                   detail::FitQuality& quality)
 {
     const int count = RangeCount(start, end);
     if (count < 10)
@@ -77,6 +79,8 @@ int EstimateOffsetExponential(int start, int end, int n, const float* x, const f
     fit.c = y[start] - fit.a;
     if (!detail::AllFinite({fit.a, fit.b, fit.c}))
         return kStatusZeroDenominator;
+    detail::WriteModel(n, x, curve, fit);
+    quality = detail::MeasureFit(start, end, x, y, fit);
     return 1;
 }
 
@@ -85,11 +89,9 @@ int EstimateOffsetExponential(int start, int end, int n, const float* x, const f
 int FitExponentialOffset(int start, int end, int n, const float* x, const float* y, float* fit, float* result)
 {
     OffsetExponential model;
-    const int status = EstimateOffsetExponential(start, end, n, x, y, model);
-    if (status != 1)
+    detail::FitQuality q;
+    if (const int status = FitOffsetCurve(start, end, n, x, y, fit, model, q); status != 1)
         return status;
-    detail::WriteModel(n, x, fit, model);
-    const detail::FitQuality q = detail::MeasureFit(start, end, x, y, model);
 
     result[0] = static_cast<float>(end - start);
     result[1] = static_cast<float>(model.a);
@@ -102,13 +104,11 @@ int FitExponentialOffset(int start, int end, int n, const float* x, const float*
 
 int FitExponentialShift(int start, int end, int n, const float* x, const float* y, float* fit, float* result)
 {
-    OffsetExponential model;
-    const int status = EstimateOffsetExponential(start, end, n, x, y, model);
-    if (status != 1)
-        return status;
     // A*exp(B*x - C) + D with C = B*x0: the same curve, evaluated about x0 for its digits.
-    detail::WriteModel(n, x, fit, model);
-    const detail::FitQuality q = detail::MeasureFit(start, end, x, y, model);
+    OffsetExponential model;
+    detail::FitQuality q;
+    if (const int status = FitOffsetCurve(start, end, n, x, y, fit, model, q); status != 1)
+        return status;
 
     result[0] = static_cast<float>(end - start);
     result[1] = static_cast<float>(model.a);

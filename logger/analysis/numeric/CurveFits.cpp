@@ -9,10 +9,9 @@ namespace numeric {
 using detail::AllFinite;
 using detail::FitQuality;
 using detail::LineSums;
-using detail::MeasureFit;
 using detail::RangeInside;
 using detail::WeightedLogSums;
-using detail::WriteModel;
+using detail::WriteAndMeasure;
 
 namespace {
 
@@ -56,18 +55,19 @@ int FitLinear(int start, int end, int n, const float* x, const float* y, float* 
     if (!RangeInside(start, end, n))
         return kStatusNoResult;
 
-    LineSums line;
-    if (const int status = SolveLine(start, end, x, y, detail::KeepAll{}, kSame, kSame, line); status != 1)
-        return status;
-
-    const auto model = [&line](double xi) { return line.At(xi); };
-    WriteModel(n, x, fit, model);
-    const FitQuality q = MeasureFit(start, end, x, y, model);
-    if (q.sxx == 0)
+    const detail::CentredLine line = detail::FitCentredLine(start, end, x, y);
+    if (line.sxx == 0 || !AllFinite({line.slope, line.Intercept()}))
         return kStatusZeroDenominator;
 
+    FitQuality q;
+    q.sse = detail::WriteModelAndResiduals(start, end, n, x, y, fit, [&line](double xi) { return line.At(xi); });
+    q.count = count;
+    q.xbar = line.xbar;
+    q.sxx = line.sxx;
+    q.r2 = line.R2();
+
     result[0] = static_cast<float>(count);
-    result[1] = static_cast<float>(line.Slope());
+    result[1] = static_cast<float>(line.slope);
     result[2] = static_cast<float>(line.Intercept());
     result[3] = static_cast<float>(q.SlopeError());
     result[4] = static_cast<float>(q.InterceptError());
@@ -105,8 +105,7 @@ int FitExponential(int start, int end, int n, const float* x, const float* y, fl
         return kStatusZeroDenominator;
 
     const auto model = [logA, b, x0](double xi) { return std::exp(logA + b * (xi - x0)); };
-    WriteModel(n, x, fit, model);
-    const FitQuality q = MeasureFit(start, end, x, y, model, kPositiveY);
+    const FitQuality q = WriteAndMeasure(start, end, n, x, y, fit, model, kPositiveY);
     if (q.sxx == 0)
         return kStatusZeroDenominator;
 
@@ -137,8 +136,7 @@ int FitPower(int start, int end, int n, const float* x, const float* y, float* f
         return kStatusZeroDenominator;
 
     const auto model = [a, b](double xi) { return a * std::pow(xi, b); };
-    WriteModel(n, x, fit, model);
-    const FitQuality q = MeasureFit(start, end, x, y, model, kPositiveXY);
+    const FitQuality q = WriteAndMeasure(start, end, n, x, y, fit, model, kPositiveXY);
     if (q.sxx == 0)
         return kStatusZeroDenominator;
 
@@ -167,8 +165,7 @@ int FitLogarithmic(int start, int end, int n, const float* x, const float* y, fl
     const double b = line.Slope();
     // At x = 0 the curve is drawn at x = 1e-10 instead of at minus infinity.
     const auto model = [a, b](double xi) { return a + b * std::log(xi == 0 ? 1e-10 : xi); };
-    WriteModel(n, x, fit, model);
-    const FitQuality q = MeasureFit(start, end, x, y, model, kPositiveX);
+    const FitQuality q = WriteAndMeasure(start, end, n, x, y, fit, model, kPositiveX);
 
     result[0] = static_cast<float>(count);
     result[1] = static_cast<float>(a);

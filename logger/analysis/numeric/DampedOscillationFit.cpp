@@ -143,8 +143,7 @@ int FitDampedOscillation(int start, int end, int n, const float* x, const float*
     };
     // Outside the range only the centre line is drawn.
     detail::Fill(n, fit, m);
-    detail::WriteModel(end - start, x + start, fit + start, model);
-    const detail::FitQuality quality = detail::MeasureFit(start, end, x, y, model);
+    const detail::FitQuality quality = detail::WriteAndMeasure(0, count, count, x + start, y + start, fit + start, model);
 
     const double values[13] = {static_cast<double>(k), f0, f, gamma, q, wSquared, kFactor, m,
                                quality.r2, quality.Rms(), a, b, c};

@@ -143,6 +143,17 @@ private:
     double count_ = 0;
 };
 
+// Squared correlation from the cross sum and the two sums of squared deviations; 0 when either
+// side has no spread.
+inline double SquaredCorrelation(double cross, double squares1, double squares2)
+{
+    const double root = std::sqrt(squares1) * std::sqrt(squares2);
+    if (!(root > 0) || !std::isfinite(root))
+        return 0;
+    const double r = cross / root;
+    return r * r;
+}
+
 // How well a model matches the data over the points of a range that a fit used.
 struct FitQuality {
     double count = 0;
@@ -162,18 +173,83 @@ struct KeepAll {
     bool operator()(double, double) const { return true; }
 };
 
-// Two passes over the range: the means first, then the deviations about them, so that r^2 and
-// Sxx keep their digits when the data sit far from zero.
-template <typename Model, typename Keep = KeepAll>
-FitQuality MeasureFit(int start, int end, const float* x, const float* y, const Model& model, const Keep& keep = {})
+// Straight line from sums about the means (two passes): the least-squares line of
+// (N*Sxy - Sx*Sy) / (N*Sxx - Sx^2), without the cancellation in those differences.
+struct CentredLine {
+    double count = 0;
+    double xbar = 0;
+    double ybar = 0;
+    double sxx = 0;
+    double syy = 0;
+    double sxy = 0;
+    double slope = 0;
+
+    double Intercept() const { return ybar - slope * xbar; }
+    double At(double x) const { return ybar + slope * (x - xbar); }
+    // Squared correlation of y and the line: 0 when either has no spread.
+    double R2() const { return slope == 0 ? 0.0 : SquaredCorrelation(sxy, sxx, syy); }
+};
+
+inline CentredLine FitCentredLine(int start, int end, const float* x, const float* y)
 {
+    CentredLine line;
+    double sx = 0, sy = 0;
+    for (int i = start; i < end; ++i) {
+        sx += x[i];
+        sy += y[i];
+    }
+    line.count = end - start;
+    line.xbar = sx / line.count;
+    line.ybar = sy / line.count;
+    double sxx = 0, syy = 0, sxy = 0;
+    for (int i = start; i < end; ++i) {
+        const double dx = x[i] - line.xbar;
+        const double dy = y[i] - line.ybar;
+        sxx += dx * dx;
+        syy += dy * dy;
+        sxy += dx * dy;
+    }
+    line.sxx = sxx;
+    line.syy = syy;
+    line.sxy = sxy;
+    line.slope = sxx == 0 ? 0.0 : sxy / sxx;
+    return line;
+}
+
+// Writes the model at all n indexes and returns the sum of squared residuals over the range.
+// y may be the curve itself: each y is read before its slot is overwritten.
+template <typename Model>
+double WriteModelAndResiduals(int start, int end, int n, const float* x, const float* y, float* curve, const Model& model)
+{
+    double sse = 0;
+    for (int i = 0; i < n; ++i) {
+        const double m = model(static_cast<double>(x[i]));
+        if (i >= start && i < end) {
+            const double r = y[i] - m;
+            sse += r * r;
+        }
+        curve[i] = static_cast<float>(m);
+    }
+    return sse;
+}
+
+// Writes the model at all n indexes and measures it against the range's kept points: the sums
+// of the first pass ride along with the writing, the deviations about the means (which keep r^2
+// and Sxx accurate when the data sit far from zero) take a second pass.
+template <typename Model, typename Keep = KeepAll>
+FitQuality WriteAndMeasure(int start, int end, int n, const float* x, const float* y, float* curve, const Model& model,
+                           const Keep& keep = {})
+{
+    for (int i = 0; i < start; ++i)
+        curve[i] = static_cast<float>(model(static_cast<double>(x[i])));
     double count = 0, sy = 0, sm = 0, sx = 0, sse = 0;
     for (int i = start; i < end; ++i) {
         const double xi = x[i];
         const double yi = y[i];
+        const double m = model(xi);
+        curve[i] = static_cast<float>(m);
         if (!keep(xi, yi))
             continue;
-        const double m = model(xi);
         const double r = yi - m;
         count += 1;
         sy += yi;
@@ -181,6 +257,9 @@ FitQuality MeasureFit(int start, int end, const float* x, const float* y, const 
         sx += xi;
         sse += r * r;
     }
+    for (int i = end; i < n; ++i)
+        curve[i] = static_cast<float>(model(static_cast<double>(x[i])));
+
     FitQuality q;
     q.count = count;
     q.sse = sse;
@@ -204,20 +283,8 @@ FitQuality MeasureFit(int start, int end, const float* x, const float* y, const 
         sxx += dx * dx;
     }
     q.sxx = sxx;
-    const double root = std::sqrt(syy) * std::sqrt(smm);
-    if (root > 0 && std::isfinite(root)) {
-        const double r = sym / root;
-        q.r2 = r * r;
-    }
+    q.r2 = SquaredCorrelation(sym, syy, smm);
     return q;
-}
-
-// The model evaluated at every x of the series, inside and outside the range.
-template <typename Model>
-void WriteModel(int n, const float* x, float* curve, const Model& model)
-{
-    for (int i = 0; i < n; ++i)
-        curve[i] = static_cast<float>(model(static_cast<double>(x[i])));
 }
 
 inline void Fill(int n, float* curve, double value)

@@ -56,8 +56,11 @@ int FitOffsetCurve(int start, int end, int n, const float* x, const float* y, fl
     const double b0 = rate.Value();
 
     detail::Mean amplitude;
+    double growth = std::exp(b0 * (x[start + 1] - x0));
     for (int l = start + 1; l < end - 2; ++l) {
-        const double e = std::exp(b0 * (x[l + 1] - x0)) - std::exp(b0 * (x[l] - x0));
+        const double next = std::exp(b0 * (x[l + 1] - x0));
+        const double e = next - growth;
+        growth = next;
         if (e != 0)
             amplitude.Add((w(l + 1) - w(l)) / e);
     }
@@ -79,8 +82,7 @@ int FitOffsetCurve(int start, int end, int n, const float* x, const float* y, fl
     fit.c = y[start] - fit.a;
     if (!detail::AllFinite({fit.a, fit.b, fit.c}))
         return kStatusZeroDenominator;
-    detail::WriteModel(n, x, curve, fit);
-    quality = detail::MeasureFit(start, end, x, y, fit);
+    quality = detail::WriteAndMeasure(start, end, n, x, y, curve, fit);
     return 1;
 }
 

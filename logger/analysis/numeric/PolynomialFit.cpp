@@ -99,8 +99,7 @@ int FitPolynomial(int start, int end, int n, int order, const float* x, const fl
             v = v * xi + c[m];
         return v;
     };
-    detail::WriteModel(n, x, fit, model);
-    const detail::FitQuality q = detail::MeasureFit(start, end, x, y, model);
+    const detail::FitQuality q = detail::WriteAndMeasure(start, end, n, x, y, fit, model);
 
     result[0] = static_cast<float>(count);
     result[1] = static_cast<float>(order);

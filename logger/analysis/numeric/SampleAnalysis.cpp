@@ -115,27 +115,23 @@ int DifferentiateSamples(int start, int end, int n, int method, const float* x, 
     if (method != 1 && method != 2)
         return 3;
 
-    detail::LineSums line(x[start], d[start]);
-    for (int i = start; i < end; ++i)
-        line.Add(x[i], d[i]);
-    if (!line.Solve())
+    const detail::CentredLine line = detail::FitCentredLine(start, end, x, d);
+    if (line.sxx == 0 || !detail::AllFinite({line.slope, line.Intercept()}))
         return kStatusZeroDenominator;
 
     if (method == 2) {
         // A constant second derivative: the slope of the derivative everywhere.
-        const double slope = line.Slope();
-        detail::Fill(n, d, slope);
-        result[3] = static_cast<float>(slope);
+        detail::Fill(n, d, line.slope);
+        result[3] = static_cast<float>(line.slope);
         return 4;
     }
 
-    const auto model = [&line](double xi) { return line.At(xi); };
-    const detail::FitQuality q = detail::MeasureFit(start, end, x, d, model);
-    detail::WriteModel(n, x, d, model);
-    result[3] = static_cast<float>(line.Slope());
+    // The line replaces the derivative at every index.
+    const double sse = detail::WriteModelAndResiduals(start, end, n, x, d, d, [&line](double xi) { return line.At(xi); });
+    result[3] = static_cast<float>(line.slope);
     result[4] = static_cast<float>(line.Intercept());
-    result[5] = static_cast<float>(q.r2);
-    result[6] = static_cast<float>(q.Rms());
+    result[5] = static_cast<float>(line.R2());
+    result[6] = static_cast<float>(std::sqrt(sse / count));
     return 7;
 }
 

@@ -143,6 +143,8 @@ TEST(LogarithmFits, PointsWithoutALogarithmAreLeftOut)
     EXPECT_NEAR(p.result[2], 1.5, 1e-6);
     EXPECT_TRUE(std::isfinite(p.result[3]) && std::isfinite(p.result[4]) && std::isfinite(p.result[5]));
     EXPECT_EQ(p.curve[0], 0.0f);
+    SampledSeries fewPositive(5, -2.0, 1.0, [](double x) { return x * x; });
+    EXPECT_EQ(Apply(FitPower, fewPositive, 0, 5), 0x302);
 
     SampledSeries l(25, 0.0, 0.5, [](double x) { return 2.0 + 0.5 * std::log(x); });
     ASSERT_EQ(Apply(FitLogarithmic, l, 0, 25), 5);

@@ -1,6 +1,8 @@
 #include "logger/analysis/numeric/CurveFits.h"
 
 #include "logger/analysis/numeric/FitSupport.h"
+#include "logger/analysis/numeric/LineFits.h"
+#include "logger/analysis/numeric/WeightedLogSums.h"
 
 #include <cmath>
 

@@ -1,6 +1,7 @@
 #include "logger/analysis/numeric/SampleAnalysis.h"
 
 #include "logger/analysis/numeric/FitSupport.h"
+#include "logger/analysis/numeric/LineFits.h"
 
 #include <cstdint>
 

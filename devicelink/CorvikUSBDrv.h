@@ -39,7 +39,8 @@ public:
     // performs the hello: 5 x 200 ms over USB, 1 x 1000 ms over TCP. 1 connected, 0 failed.
     int Connect(int argument);
     // The same over a transport already open (tests use fakes); iso may be null for TCP links,
-    // whose streamed packets then come through the driver's own queue.
+    // whose streamed packets then come through the driver's own queue. A given iso source must
+    // outlive the connection (until Close or destruction).
     int ConnectWith(std::unique_ptr<ByteTransport> transport, StreamPacketSource* iso);
     // Stops both threads, wakes and joins them, then closes the transport. Returns 1.
     int Close();

@@ -239,8 +239,8 @@ public:
 
 TEST(CorvikUSBDrv, FailingStreamRoundsBackOffAndUnansweredStopStillEndsTheThread)
 {
+    FailingSource source;  // outlives the driver's connection
     CorvikUSBDrv drv;
-    FailingSource source;
     Attach(
         drv,
         [](FakeTransport& t, uint32_t c, std::span<const uint32_t> f) {

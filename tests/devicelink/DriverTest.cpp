@@ -24,18 +24,6 @@ FakeTransport* Attach(CorvikUSBDrv& drv, FakeTransport::CommandScript script = A
     return fake;
 }
 
-template <typename Pred>
-bool Eventually(Pred pred, std::chrono::milliseconds limit = 3000ms)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        if (pred())
-            return true;
-        std::this_thread::sleep_for(5ms);
-    }
-    return pred();
-}
-
 }  // namespace
 
 TEST(CorvikUSBDrv, ElevenReadFailuresMarkTheLinkDownTenDoNot)

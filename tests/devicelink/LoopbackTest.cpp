@@ -15,18 +15,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-template <typename Pred>
-bool Eventually(Pred pred, std::chrono::milliseconds limit = 3000ms)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        if (pred())
-            return true;
-        std::this_thread::sleep_for(5ms);
-    }
-    return pred();
-}
-
 std::vector<uint32_t> WideReadReply()
 {
     std::vector<uint32_t> p(kWideReadReplyWords);

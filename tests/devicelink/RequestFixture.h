@@ -4,6 +4,8 @@
 #include "devicelink/MeasureSetupBlock.h"
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <cstring>
 #include <initializer_list>
 #include <vector>
@@ -56,3 +58,16 @@ inline std::vector<uint32_t> FrameWords(const std::vector<uint8_t>& bytes)
 }
 
 inline std::vector<uint32_t> Words(std::initializer_list<uint32_t> list) { return list; }
+
+// Polls a condition that another thread makes true, for at most limit.
+template <typename Pred>
+bool Eventually(Pred pred, std::chrono::milliseconds limit = std::chrono::milliseconds(3000))
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (pred())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return pred();
+}

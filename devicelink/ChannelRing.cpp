@@ -92,7 +92,7 @@ void ChannelRings::OnMeasureBlock(std::span<const uint32_t> payload)
         pending_[c] = Enabled(c) ? pending_[c] + 1 : 0;
     }
     dataEvent_.Set();
-    DistributeLocked();
+    DistributeSamples();
 }
 
 void ChannelRings::OnChannelBlock(std::span<const uint32_t> payload)
@@ -115,7 +115,7 @@ void ChannelRings::OnChannelBlock(std::span<const uint32_t> payload)
     }
     pending_[c] = Enabled(c) ? pending_[c] + 1 : 0;
     dataEvent_.Set();
-    DistributeLocked();
+    DistributeSamples();
 }
 
 void ChannelRings::OnSetBlocks(std::span<const uint32_t> payload)
@@ -161,7 +161,7 @@ void ChannelRings::OnSetBlocks(std::span<const uint32_t> payload)
         pending_[c] += h;
     }
     dataEvent_.Set();
-    DistributeLocked();
+    DistributeSamples();
 }
 
 void ChannelRings::OnChannelBulk(std::span<const uint32_t> payload)
@@ -190,7 +190,7 @@ void ChannelRings::OnChannelBulk(std::span<const uint32_t> payload)
         }
     }
     dataEvent_.Set();
-    DistributeLocked();
+    DistributeSamples();
 }
 
 // Copies channel c's pending data into the consumer's arrays. Each sample that would not fit
@@ -214,7 +214,7 @@ int ChannelRings::DistributeChannel(int c)
     auto copyMasked = [&](const uint32_t* srcValues, const int32_t* srcTimes, int count, int masks) {
         if (count > capacity)
             return;
-        if (cnt + count > capacity)
+        if (int64_t(cnt) + count > capacity)
             cnt = 0;
         for (int k = 0; k < count; ++k) {
             values[cnt + k] = masks > 0 ? srcValues[k] & Mask(c, k % masks) : srcValues[k];
@@ -264,7 +264,7 @@ int ChannelRings::DistributeChannel(int c)
     return p;
 }
 
-void ChannelRings::DistributeLocked()
+void ChannelRings::DistributeSamples()
 {
     int largest = 1;
     for (int c = 0; c < kChannelCount; ++c) {

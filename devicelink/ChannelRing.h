@@ -58,7 +58,7 @@ private:
     bool Enabled(int channel) const { return setup_.block.enabled[channel] == 1; }
     int EntriesPerSet(int channel) const;
     uint32_t Mask(int channel, int k) const { return uint32_t(setup_.block.readMask[channel * 8 + k]); }
-    void DistributeLocked();
+    void DistributeSamples();
     int DistributeChannel(int channel);
 
     platform::Event& dataEvent_;

@@ -63,14 +63,21 @@ ReplyGate& CorvikUSBDrv::GateFor(Gate gate)
 int CorvikUSBDrv::Connect(int argument)
 {
     connectArgument_ = argument;
+    if (!Open())
+        return 0;
+    return StartLink();
+}
+
+int CorvikUSBDrv::Open()
+{
     Close();
     if (!TcpForced()) {
         std::unique_ptr<UsbTransport> usb;
         switch (UsbTransport::Open(usb)) {
-        case UsbTransport::OpenResult::Opened: {
-            StreamPacketSource* iso = &usb->IsoSource();
-            return ConnectWith(std::move(usb), iso);
-        }
+        case UsbTransport::OpenResult::Opened:
+            iso_ = &usb->IsoSource();
+            transport_ = std::move(usb);
+            return 1;
         case UsbTransport::OpenResult::IsoSetupFailed:
             return 0;
         case UsbTransport::OpenResult::NoLogger:
@@ -80,7 +87,9 @@ int CorvikUSBDrv::Connect(int argument)
     std::unique_ptr<TcpTransport> tcp = TcpTransport::ConnectConfigured();
     if (!tcp)
         return 0;
-    return ConnectWith(std::move(tcp), nullptr);
+    transport_ = std::move(tcp);
+    iso_ = &packetQueue_;
+    return 1;
 }
 
 int CorvikUSBDrv::ConnectWith(std::unique_ptr<ByteTransport> transport, StreamPacketSource* iso)
@@ -88,12 +97,17 @@ int CorvikUSBDrv::ConnectWith(std::unique_ptr<ByteTransport> transport, StreamPa
     Close();
     if (!transport)
         return 0;
-    usb_ = transport->IsUsb();
     transport_ = std::move(transport);
     iso_ = iso ? iso : &packetQueue_;
+    return StartLink();
+}
+
+int CorvikUSBDrv::StartLink()
+{
+    usb_ = transport_->IsUsb();
     reassembler_.Clear();
     linkUp_.store(true, std::memory_order_release);
-    if (!receiver_.Start([this](const std::atomic<bool>& stop) { ReceiveLoop(stop); },
+    if (!receiver_.Start([this](const std::atomic<bool>& stop) { ReceiveThreadProc(stop); },
                          platform::WorkerThread::Priority::Highest)) {
         Close();
         return 0;
@@ -177,7 +191,7 @@ void CorvikUSBDrv::Answer(uint32_t frameCode)
     (void)WriteLocked(answerBuffer_, n);
 }
 
-void CorvikUSBDrv::ReceiveLoop(const std::atomic<bool>& stop)
+void CorvikUSBDrv::ReceiveThreadProc(const std::atomic<bool>& stop)
 {
     int failures = 0;
     while (LinkUp() && !stop.load(std::memory_order_acquire)) {
@@ -201,7 +215,7 @@ void CorvikUSBDrv::ReceiveLoop(const std::atomic<bool>& stop)
         iso_->Wake();
 }
 
-void CorvikUSBDrv::OnFrame(std::span<const uint32_t> frame)
+void CorvikUSBDrv::HandleFrame(std::span<const uint32_t> frame)
 {
     if (!FrameIsSound(frame))
         return;
@@ -391,7 +405,7 @@ void CorvikUSBDrv::StartStreamThread()
     streamBackoff_.Reset();
     dealer_.Begin(streamDescriptor_, streamRequest_.host, streamRequest_.block);
     streaming_.store(true, std::memory_order_release);
-    if (!streamer_.Start([this](const std::atomic<bool>& stop) { StreamLoop(stop); },
+    if (!streamer_.Start([this](const std::atomic<bool>& stop) { StreamThreadProc(stop); },
                          platform::WorkerThread::Priority::Highest))
         streaming_.store(false, std::memory_order_release);
 }
@@ -406,7 +420,7 @@ void CorvikUSBDrv::EndStreamThread()
     streaming_.store(false, std::memory_order_release);
 }
 
-void CorvikUSBDrv::StreamLoop(const std::atomic<bool>& stop)
+void CorvikUSBDrv::StreamThreadProc(const std::atomic<bool>& stop)
 {
     StreamPacket packets[2];
     auto running = [&] { return !stop.load(std::memory_order_acquire) && LinkUp(); };

@@ -38,6 +38,8 @@ public:
     // Opens USB (unless CORVIK_TRANSPORT=tcp) or else the TCP peer, starts the receive thread and
     // performs the hello: 5 x 200 ms over USB, 1 x 1000 ms over TCP. 1 connected, 0 failed.
     int Connect(int argument);
+    // Opens the transport only: the USB logger if there is one, else the TCP peer. 1/0.
+    int Open();
     // The same over a transport already open (tests use fakes); iso may be null for TCP links,
     // whose streamed packets then come through the driver's own queue. A given iso source must
     // outlive the connection (until Close or destruction).
@@ -68,8 +70,10 @@ public:
     // Writes a whole frame under the send lock; false when the link is down or writing failed.
     bool SendFrame(const uint8_t* data, size_t length);
 
-    // Every frame the receive thread finds; public for tests that feed frames directly.
-    void OnFrame(std::span<const uint32_t> frame) override;
+    // Every frame the receive thread finds: checked, then acted on by its code. Public for tests
+    // that feed frames directly.
+    void HandleFrame(std::span<const uint32_t> frame);
+    void OnFrame(std::span<const uint32_t> frame) override { HandleFrame(frame); }
 
     bool LinkUp() const { return linkUp_.load(std::memory_order_acquire); }
     bool IsUsb() const { return usb_; }
@@ -90,8 +94,10 @@ public:
 
 private:
     ReplyGate& GateFor(Gate gate);
-    void ReceiveLoop(const std::atomic<bool>& stop);
-    void StreamLoop(const std::atomic<bool>& stop);
+    // Starts the receive thread on the open transport and performs the hello.
+    int StartLink();
+    void ReceiveThreadProc(const std::atomic<bool>& stop);
+    void StreamThreadProc(const std::atomic<bool>& stop);
     void StartStreamThread();
     void EndStreamThread();
     void Answer(uint32_t code);

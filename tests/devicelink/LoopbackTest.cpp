@@ -97,6 +97,8 @@ TEST(DeviceApi, LoopbackSessionOfCommandsAndEveryDataShape)
     BoundRequest write(16, kind::kSingle);
     write.values[2][0] = 0xABCD;
     write.request.block.values[2] = 0x12345678;
+    write.request.host.values[3] = nullptr;  // unbound: its write data is left as filled
+    write.request.block.writeData[24] = 77;
     EXPECT_EQ(DevSubmitWrite(&write.request), 1);
     EXPECT_TRUE(write.event.IsSet());
     ASSERT_EQ(peer.CountOf(code::kWriteSetup), 1);
@@ -105,6 +107,7 @@ TEST(DeviceApi, LoopbackSessionOfCommandsAndEveryDataShape)
             continue;
         ASSERT_EQ(f.size(), 5u + 241);
         EXPECT_EQ(f[3 + 420 / 4 + 16], 0xABCDu);
+        EXPECT_EQ(f[3 + 420 / 4 + 24], 77u);
         EXPECT_EQ(f[3 + 692 / 4 + 2], 0u);
     }
     write.event.Reset();
@@ -165,6 +168,21 @@ TEST(DeviceApi, GapStreamOverLoopbackRecordsPointsAndStops)
     EXPECT_TRUE(Eventually([&] { return run.Count(0) > 0; }));
     EXPECT_EQ(DevStop(), 1);
     EXPECT_EQ(peer.CountOf(code::kStopStream), 1);
+    DevClose();
+}
+
+TEST(DeviceApi, UnansweredStreamStartSignalsTheRequest)
+{
+    LoopbackPeer peer([](LoopbackPeer& p, uint32_t c, std::span<const uint32_t> f) {
+        if (c != code::kStartStream)
+            AnswerLikeALogger(p, c, f);
+    });
+    peer.Export();
+    ASSERT_EQ(DevOpen(0), 1);
+    BoundRequest run(64, kind::kStreamTrigger);
+    run.Enable(2, 1);
+    EXPECT_EQ(DevSubmitRead(&run.request), 0);
+    EXPECT_TRUE(run.event.IsSet());
     DevClose();
 }
 

@@ -194,23 +194,6 @@ TEST(FrameReassembler, HeldBytesAreThrownAwayAtOneMebibyte)
     EXPECT_EQ(r.BytesHeld(), 16u);
 }
 
-TEST(FrameReassembler, ManySmallFramesInOneReadDispatchInOrder)
-{
-    std::vector<uint8_t> stream;
-    for (uint32_t i = 0; i < 1000; ++i) {
-        const auto f = MakeFrame(code::kStatusReply, std::vector<uint32_t>{i});
-        stream.insert(stream.end(), f.begin(), f.end());
-    }
-    stream.resize(stream.size() - 8);  // the last frame incomplete
-    FrameReassembler r;
-    RecordingSink sink;
-    r.Append(stream, sink);
-    ASSERT_EQ(sink.frames.size(), 999u);
-    for (uint32_t i = 0; i < 999; ++i)
-        ASSERT_EQ(sink.frames[i][3], i);
-    EXPECT_EQ(r.BytesHeld(), 16u);
-}
-
 namespace {
 
 // The walk as first described: after each frame the rest moves to the front and the walk restarts

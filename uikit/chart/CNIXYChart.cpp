@@ -4,6 +4,7 @@
 #include "uikit/chart/BitmapFile.h"
 #include "uikit/chart/ChartFonts.h"
 #include "uikit/chart/ChartPaint.h"
+#include "uikit/chart/SeriesThinning.h"
 
 #include <QObject>
 
@@ -92,6 +93,10 @@ void CNIXYChart::MakeBuffers(int width, int height)
     picture_ = QImage(width_, height_, QImage::Format_ARGB32_Premultiplied);
     frame_.fill(ColorFromRef(background_));
     picture_.fill(ColorFromRef(background_));
+    // Room for the pixel columns of every series plus one scratch set (a selected stretch); a
+    // plot never has more columns than the drawing is wide, plus a neighbour on each side.
+    columnRoom_ = width_ + 8;
+    columns_.assign(size_t(kChartSeriesCount + 1) * size_t(columnRoom_), ColumnSummary{});
 }
 
 int CNIXYChart::AllocSeries(int series, int capacity, uint32_t colour)
@@ -143,6 +148,7 @@ int CNIXYChart::SetSeriesData(int series, int count, const float* values, const 
         std::memmove(s.times.get(), times + start, size_t(copied) * sizeof(float));
     }
     s.used = copied;
+    s.timesOrdered = OrderedPrefix(s.times.get(), 0, copied);
     s.start = 0;
     s.window = -1;
     s.group = group;
@@ -177,8 +183,10 @@ int CNIXYChart::AppendSeriesData(int series, int count, const float* values, con
     } else {
         const int written = std::min(count, capacity - position);
         std::memcpy(s.values.get() + position, values, size_t(written) * sizeof(float));
-        if (times)
+        if (times) {
             std::memcpy(s.times.get() + position, times, size_t(written) * sizeof(float));
+            s.timesOrdered = OrderedPrefix(s.times.get(), std::min(s.timesOrdered, position), position + written);
+        }
         s.used = std::min(capacity, std::max(s.used, position + written));
     }
     s.start = 0;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <QFont>
 #include <QImage>
@@ -11,13 +12,12 @@
 
 #include "uikit/chart/ChartNote.h"
 #include "uikit/chart/ChartSeries.h"
+#include "uikit/chart/SeriesThinning.h"
 
 class QObject;
 class QPainter;
 
 namespace uikit {
-
-struct AxisMapping;
 
 // The program's plotting component: a plain object that an owner binds to itself, fills with up
 // to 32 series of float points and asks to draw into an off-screen picture, which the owner
@@ -123,10 +123,20 @@ private:
     void DrawGrid(QPainter& painter);
     void DrawSeries(QPainter& painter, int index);
     void DrawStretch(QPainter& painter, int index, int first, int last, uint32_t colour, int width);
+    void DrawColumns(QPainter& painter, int index, const ColumnSummary* columns, int count, uint32_t colour,
+                     int width);
+    template <typename Thin>
+    void DrawLines(QPainter& painter, int index, uint32_t colour, int width, Thin&& thin);
+    bool ScanValues(int index, int count, IndexRange window, double& lo, double& hi);
     void DrawCursor(QPainter& painter);
     void DrawNotes(QPainter& painter);
     bool SeriesMapping(int index, AxisMapping& mapX, AxisMapping& mapY) const;
+    AxisMapping MapX(int index) const;
+    AxisMapping MapY(int index) const;
+    bool XIsOrdered(int index, int count);
     const float* XSource(int index) const;
+    int DrawableCount(int index) const;
+    ColumnSummary* Columns(int set) { return columns_.data() + size_t(set) * size_t(columnRoom_); }
     QString ValueLabel(int index, double value) const;
 
     float autoScalePad_ = 0.05f;
@@ -184,6 +194,12 @@ private:
     Range xRange_[kChartSeriesCount];
     Range yRange_[kChartSeriesCount];
     bool xSorted_[kChartSeriesCount] = {};
+    // Pixel columns of each series' visible points (value space), made before the frame so that
+    // one pass over the values both auto-scales and draws; -1 when the series is drawn point by
+    // point (x not ordered).
+    std::vector<ColumnSummary> columns_;
+    int columnRoom_ = 0;
+    int columnCount_[kChartSeriesCount] = {};
     CursorMark cursorMarks_[kChartSeriesCount];
 };
 

@@ -66,20 +66,12 @@ void MakeUsable(double& lo, double& hi)
 
 bool ScanFinite(const float* data, int count, double& lo, double& hi)
 {
-    float mn = std::numeric_limits<float>::max();
-    float mx = -std::numeric_limits<float>::max();
-    bool any = false;
-    for (int i = 0; i < count; ++i) {
-        const float v = data[i];
-        if (!std::isfinite(v))
-            continue;
-        any = true;
-        mn = std::min(mn, v);
-        mx = std::max(mx, v);
-    }
-    lo = mn;
-    hi = mx;
-    return any;
+    float fl = 0.0f, fh = 0.0f;
+    if (!FiniteExtremes(data, count, fl, fh))
+        return false;
+    lo = fl;
+    hi = fh;
+    return true;
 }
 
 float UsableScale(float scale) { return std::isfinite(scale) && scale != 0.0f ? scale : 1.0f; }
@@ -98,14 +90,27 @@ const float* CNIXYChart::XSource(int index) const
 
 // Points that can be drawn: the used ones, and for a series drawn against another one's values
 // no more than that series holds.
-static int DrawableCount(const ChartSeries& s, const ChartSeries* linked)
+int CNIXYChart::DrawableCount(int index) const
 {
+    const ChartSeries& s = *series_[index];
     if (!s.HasBuffers())
         return 0;
     int n = std::clamp(s.used, 0, s.capacity);
-    if (linked)
-        n = std::min(n, std::clamp(linked->used, 0, linked->capacity));
+    if (XSource(index) != s.times.get()) {
+        const ChartSeries& linked = *series_[s.link];
+        n = std::min(n, std::clamp(linked.used, 0, linked.capacity));
+    }
     return n;
+}
+
+bool CNIXYChart::XIsOrdered(int index, int count)
+{
+    ChartSeries& s = *series_[index];
+    const float* xs = XSource(index);
+    if (xs != s.times.get())
+        return OrderedPrefix(xs, 0, count) >= count;
+    s.timesOrdered = OrderedPrefix(xs, std::clamp(s.timesOrdered, 0, count), count);
+    return s.timesOrdered >= count;
 }
 
 void CNIXYChart::PrepareRanges()
@@ -114,21 +119,20 @@ void CNIXYChart::PrepareRanges()
         xRange_[i] = Range();
         yRange_[i] = Range();
         xSorted_[i] = false;
+        columnCount_[i] = -1;
         if (!series_[i])
             continue;
         ChartSeries& s = *series_[i];
+        const int n = DrawableCount(i);
         const float* xs = XSource(i);
-        const ChartSeries* linked = xs == s.times.get() ? nullptr : series_[s.link];
-        const int n = DrawableCount(s, linked);
 
         double xlo = s.xAxis.minimum, xhi = s.xAxis.maximum;
-        double ylo = s.yAxis.minimum, yhi = s.yAxis.maximum;
         if (shown_[i] && n > 0) {
-            xSorted_[i] = IsNonDecreasing(xs, n);
-            double lo = 0.0, hi = 0.0;
+            xSorted_[i] = XIsOrdered(i, n);
             if (s.xAxis.autoScale) {
-                const bool found = xSorted_[i] ? (lo = xs[0], hi = xs[n - 1], true) : ScanFinite(xs, n, lo, hi);
-                if (found) {
+                double lo = xs[0], hi = xs[n - 1];
+                const bool ends = xSorted_[i] && std::isfinite(lo) && std::isfinite(hi);
+                if (ends || ScanFinite(xs, n, lo, hi)) {
                     MakeUsable(lo, hi);
                     xlo = lo;
                     xhi = hi;
@@ -136,7 +140,21 @@ void CNIXYChart::PrepareRanges()
                     s.xAxis.dataMaximum = float(hi);
                 }
             }
-            if (s.yAxis.autoScale && ScanFinite(s.values.get(), n, lo, hi)) {
+        }
+        MakeUsable(xlo, xhi);
+        xRange_[i] = {xlo, xhi};
+
+        double ylo = s.yAxis.minimum, yhi = s.yAxis.maximum;
+        if (shown_[i] && n > 0) {
+            const AxisMapping mapX = MapX(i);
+            IndexRange window{0, n - 1};
+            if (xSorted_[i] && mapX.scale > 0.0 && std::isfinite(mapX.scale) && std::isfinite(mapX.offset)) {
+                window = VisibleIndexes(xs, n, mapX.Unmap(plotX_), mapX.Unmap(plotX_ + plotWidth_));
+                columnCount_[i] = window.Empty()
+                    ? 0 : SummariseColumns(xs, s.values.get(), window.first, window.last, mapX, Columns(i), columnRoom_);
+            }
+            double lo = 0.0, hi = 0.0;
+            if (s.yAxis.autoScale && ScanValues(i, n, window, lo, hi)) {
                 const double range = hi - lo;
                 const double pad = autoScalePad_;
                 if (s.margin > (pad + 1.0) * range) {
@@ -153,11 +171,37 @@ void CNIXYChart::PrepareRanges()
                 s.yAxis.dataMaximum = float(hi);
             }
         }
-        MakeUsable(xlo, xhi);
         MakeUsable(ylo, yhi);
-        xRange_[i] = {xlo, xhi};
         yRange_[i] = {ylo, yhi};
     }
+}
+
+// Smallest and largest finite value of all used points, reusing the column summaries of the
+// visible window when there are some.
+bool CNIXYChart::ScanValues(int index, int count, IndexRange window, double& lo, double& hi)
+{
+    const float* ys = series_[index]->values.get();
+    if (columnCount_[index] < 0 || window.Empty())
+        return ScanFinite(ys, count, lo, hi);
+    float flo = 0.0f, fhi = 0.0f;
+    bool any = false;
+    auto take = [&](bool found, float a, float b) {
+        if (!found)
+            return;
+        flo = any ? std::min(flo, a) : a;
+        fhi = any ? std::max(fhi, b) : b;
+        any = true;
+    };
+    float a = 0.0f, b = 0.0f;
+    bool found = SummaryExtremes(Columns(index), columnCount_[index], ys, a, b);
+    take(found, a, b);
+    found = FiniteExtremes(ys, window.first, a, b);
+    take(found, a, b);
+    found = FiniteExtremes(ys + window.last + 1, count - window.last - 1, a, b);
+    take(found, a, b);
+    lo = flo;
+    hi = fhi;
+    return any;
 }
 
 int CNIXYChart::ShownCount() const
@@ -178,22 +222,36 @@ void CNIXYChart::LayOut()
     plotHeight_ = height_ - 42;
 }
 
-bool CNIXYChart::SeriesMapping(int index, AxisMapping& mapX, AxisMapping& mapY) const
+// x: fraction of the range from its minimum; y: fraction from its maximum down; then the
+// transform picks the visible part of those fractions.
+AxisMapping CNIXYChart::MapX(int index) const
 {
     const double w = std::max(plotWidth_, 1);
-    const double h = std::max(plotHeight_, 1);
     const double xs = UsableScale(xScale_[index]);
-    const double ys = UsableScale(yScale_[index]);
     const double xo = UsableOffset(xOffset_[index]);
+    const Range& r = xRange_[index];
+    AxisMapping map;
+    map.scale = w / ((r.hi - r.lo) * xs);
+    map.offset = plotX_ - r.lo * map.scale - xo / xs * w;
+    return map;
+}
+
+AxisMapping CNIXYChart::MapY(int index) const
+{
+    const double h = std::max(plotHeight_, 1);
+    const double ys = UsableScale(yScale_[index]);
     const double yo = UsableOffset(yOffset_[index]);
-    const Range& xr = xRange_[index];
-    const Range& yr = yRange_[index];
-    // x: fraction of the range from its minimum; y: fraction from its maximum down; then the
-    // transform picks the visible part of those fractions.
-    mapX.scale = w / ((xr.hi - xr.lo) * xs);
-    mapX.offset = plotX_ - xr.lo * mapX.scale - xo / xs * w;
-    mapY.scale = -h / ((yr.hi - yr.lo) * ys);
-    mapY.offset = plotY_ + yr.hi * h / ((yr.hi - yr.lo) * ys) - yo / ys * h;
+    const Range& r = yRange_[index];
+    AxisMapping map;
+    map.scale = -h / ((r.hi - r.lo) * ys);
+    map.offset = plotY_ + r.hi * h / ((r.hi - r.lo) * ys) - yo / ys * h;
+    return map;
+}
+
+bool CNIXYChart::SeriesMapping(int index, AxisMapping& mapX, AxisMapping& mapY) const
+{
+    mapX = MapX(index);
+    mapY = MapY(index);
     return std::isfinite(mapX.scale) && std::isfinite(mapX.offset) && std::isfinite(mapY.scale) &&
            std::isfinite(mapY.offset) && mapX.scale != 0.0 && mapY.scale != 0.0;
 }
@@ -215,8 +273,8 @@ void CNIXYChart::Redraw()
 {
     if (frame_.isNull() || picture_.isNull() || frame_.size() != picture_.size())
         return;
-    PrepareRanges();
     LayOut();
+    PrepareRanges();
     {
         QPainter painter(&frame_);
         DrawFrame(painter);
@@ -431,18 +489,12 @@ void CNIXYChart::DrawSeries(QPainter& painter, int index)
 {
     ChartSeries& s = *series_[index];
     const float* xs = XSource(index);
-    const ChartSeries* linked = xs == s.times.get() ? nullptr : series_[s.link];
-    const int n = DrawableCount(s, linked);
+    const int n = DrawableCount(index);
     s.cursorIndex = -1;
     AxisMapping mapX, mapY;
     if (n < 1 || !s.points || !SeriesMapping(index, mapX, mapY))
         return;
-
     const bool sorted = xSorted_[index];
-    double visibleLo = mapX.Unmap(plotX_);
-    double visibleHi = mapX.Unmap(plotX_ + plotWidth_);
-    if (visibleHi < visibleLo)
-        std::swap(visibleLo, visibleHi);
 
     if (cursorOn_) {
         const int at = NearestIndex(xs, n, mapX.Unmap(cursorX_), sorted);
@@ -457,9 +509,10 @@ void CNIXYChart::DrawSeries(QPainter& painter, int index)
     }
 
     const int width = (s.penWidth > 0 ? s.penWidth : (index < 16 ? 3 : 2)) + (s.state == 3 ? 2 : 0);
-    IndexRange window = sorted ? VisibleIndexes(xs, n, visibleLo, visibleHi) : IndexRange{0, n - 1};
-    if (!window.Empty())
-        DrawStretch(painter, index, window.first, window.last, s.colour, width);
+    if (columnCount_[index] >= 0)
+        DrawColumns(painter, index, Columns(index), columnCount_[index], s.colour, width);
+    else
+        DrawStretch(painter, index, 0, n - 1, s.colour, width);
 
     if (zoomOn_ && index == Resolve(currentSeries_)) {
         double lo = mapX.Unmap(zoomAbsolute_.left());
@@ -469,27 +522,32 @@ void CNIXYChart::DrawSeries(QPainter& painter, int index)
         const IndexRange selection = IndexesWithin(xs, n, lo, hi, sorted);
         s.selectionFirst = selection.Empty() ? 0 : selection.first;
         s.selectionLast = selection.Empty() ? 0 : selection.last;
-        if (!selection.Empty() && selection.last > selection.first)
-            DrawStretch(painter, index, selection.first, selection.last, kStretchColour, width);
+        if (!selection.Empty() && selection.last > selection.first) {
+            const int count = sorted && mapX.scale > 0.0
+                ? SummariseColumns(xs, s.values.get(), selection.first, selection.last, mapX,
+                                   Columns(kChartSeriesCount), columnRoom_)
+                : -1;
+            if (count >= 0)
+                DrawColumns(painter, index, Columns(kChartSeriesCount), count, kStretchColour, width);
+            else
+                DrawStretch(painter, index, selection.first, selection.last, kStretchColour, width);
+        }
     }
 }
 
-void CNIXYChart::DrawStretch(QPainter& painter, int index, int first, int last, uint32_t colour, int width)
+// The pen and the per-line drawing shared by both ways of thinning.
+template <typename Thin>
+void CNIXYChart::DrawLines(QPainter& painter, int index, uint32_t colour, int width, Thin&& thin)
 {
-    ChartSeries& s = *series_[index];
-    AxisMapping mapX, mapY;
-    if (!SeriesMapping(index, mapX, mapY))
-        return;
     QPen pen(ColorFromRef(colour), width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
     pen.setMiterLimit(10);
-    QPen markerPen(ColorFromRef(colour), 1);
+    const QPen markerPen(ColorFromRef(colour), 1);
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setBrush(Qt::NoBrush);
     painter.setPen(pen);
 
     ThinOptions options;
     options.mergeColumns = linkedXMode_ != 0;
-    options.sortedX = xSorted_[index];
     const bool bezier = lineMode_ == 2;
     const bool markers = markersOn_ && markerSpacing_ > 0;
     auto drawRun = [&](QPoint* points, int count, int room) {
@@ -512,8 +570,32 @@ void CNIXYChart::DrawStretch(QPainter& painter, int index, int first, int last, 
             painter.setPen(pen);
         }
     };
-    ThinSeries(XSource(index), s.values.get(), first, last, mapX, mapY, options, s.points.get(),
-               kSeriesPointCapacity, drawRun);
+    thin(options, drawRun);
+}
+
+void CNIXYChart::DrawStretch(QPainter& painter, int index, int first, int last, uint32_t colour, int width)
+{
+    ChartSeries& s = *series_[index];
+    AxisMapping mapX, mapY;
+    if (!SeriesMapping(index, mapX, mapY))
+        return;
+    DrawLines(painter, index, colour, width, [&](const ThinOptions& options, auto& drawRun) {
+        ThinSeries(XSource(index), s.values.get(), first, last, mapX, mapY, options, s.points.get(),
+                   kSeriesPointCapacity, drawRun);
+    });
+}
+
+void CNIXYChart::DrawColumns(QPainter& painter, int index, const ColumnSummary* columns, int count,
+                             uint32_t colour, int width)
+{
+    ChartSeries& s = *series_[index];
+    AxisMapping mapX, mapY;
+    if (!SeriesMapping(index, mapX, mapY))
+        return;
+    DrawLines(painter, index, colour, width, [&](const ThinOptions& options, auto& drawRun) {
+        ThinColumns(columns, count, XSource(index), s.values.get(), mapX, mapY, options, s.points.get(),
+                    kSeriesPointCapacity, drawRun);
+    });
 }
 
 void CNIXYChart::DrawCursor(QPainter& painter)

@@ -28,6 +28,7 @@ void FreeSeriesBuffers(ChartSeries& series)
     series.points.reset();
     series.capacity = 0;
     series.used = 0;
+    series.timesOrdered = 0;
 }
 
 namespace {

@@ -55,6 +55,10 @@ struct ChartSeries {
     int32_t selectionLast = 0;
     float margin = 0.0f;
     int32_t penWidth = 0;
+    // Leading times known to be non-decreasing, so that drawing need not read them all again on
+    // every redraw. Set and append keep it; code that rewrites `times` in place below `used`
+    // must set it to 0.
+    int32_t timesOrdered = 0;
 
     bool HasBuffers() const { return values && times && points && capacity > 0; }
 };

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
+#include <cstdlib>
 
 #include <QPoint>
 
@@ -40,8 +42,17 @@ struct IndexRange {
     bool Empty() const { return last < first; }
 };
 
-// True when x never decreases (and holds no NaN), so windows can be found by binary search.
-bool IsNonDecreasing(const float* x, int count);
+// Smallest and largest finite value of data[0..count); false when there is none.
+bool FiniteExtremes(const float* data, int count, float& lo, float& hi);
+
+// Smallest and largest value of data[0..count) (count >= 1), and whether the smallest occurs
+// first; false when a value is not finite (the caller then takes the points one by one).
+bool ColumnExtremes(const float* data, int count, float& lo, float& hi, bool& loFirst);
+
+// Length of the leading stretch of x that never decreases (and holds no NaN), given that
+// x[0..known) was found so before; windows of such a stretch are found by binary search.
+int OrderedPrefix(const float* x, int known, int count);
+inline bool IsNonDecreasing(const float* x, int count) { return OrderedPrefix(x, 0, count) == count; }
 
 // The points of a non-decreasing x array to draw for the visible range lo..hi: those inside
 // plus one neighbour on each side, so that lines still run to the plot's edges.
@@ -56,7 +67,6 @@ int NearestIndex(const float* x, int count, double value, bool sorted);
 struct ThinOptions {
     int limit = kThinnedPointLimit;
     bool mergeColumns = false;  // one point per pixel column, at its largest y
-    bool sortedX = false;       // x never decreases: columns are found by binary search
 };
 
 // Smallest and largest value of a stretch and where each first occurred.
@@ -139,8 +149,12 @@ private:
             buffer_[count_++] = QPoint(column_, y_.hi);
             produced_ += 1;
         } else {
-            // In the order they occurred, so a steady slope stays a straight line.
-            const bool maxFirst = y_.hiAt <= y_.loAt;
+            // Start at the end nearer to where the line stands, so that a noisy stretch becomes
+            // a staircase rather than a saw of sharp reversals (which draw as long miter spikes
+            // and cost the rasterizer dearly); at the start of a line, in the order they came.
+            const bool maxFirst = count_ > 0
+                ? std::abs(buffer_[count_ - 1].y() - y_.hi) <= std::abs(buffer_[count_ - 1].y() - y_.lo)
+                : y_.hiAt <= y_.loAt;
             buffer_[count_++] = QPoint(column_, maxFirst ? y_.hi : y_.lo);
             buffer_[count_++] = QPoint(column_, maxFirst ? y_.lo : y_.hi);
             produced_ += 2;
@@ -160,10 +174,63 @@ private:
     int inColumn_ = 0;
 };
 
+// One pixel column of a series with non-decreasing x, in value space: the points first..end-1
+// fall in device column `column`. Summaries are made before the Y range is known, so one pass
+// over the values serves both auto-scaling and drawing.
+struct ColumnSummary {
+    int32_t column;
+    int32_t first;
+    int32_t end;
+    float lo;
+    float hi;
+    uint8_t loFirst;  // the smallest value comes before the largest
+    uint8_t finite;   // 0: the column holds NaN or infinity; its points are taken one by one
+};
+
+// Splits points first..last (x non-decreasing, mapX.scale > 0) into pixel columns. Returns the
+// number of summaries written, or -1 when `room` is too small.
+int SummariseColumns(const float* xs, const float* ys, int first, int last, const AxisMapping& mapX,
+                     ColumnSummary* out, int room);
+
+// Smallest and largest finite value of the summarised points; false when there is none.
+bool SummaryExtremes(const ColumnSummary* columns, int count, const float* ys, float& lo, float& hi);
+
+namespace detail {
+
+template <typename Thinner>
+void AddPointsOneByOne(Thinner& thinner, const float* xs, const float* ys, int from, int to,
+                       const AxisMapping& mapX, const AxisMapping& mapY)
+{
+    for (int i = from; i < to && !thinner.Stopped(); ++i) {
+        if (!std::isfinite(xs[i]) || !std::isfinite(ys[i])) {
+            thinner.Break();
+            continue;
+        }
+        thinner.AddPoint(ToDevice(mapX.Map(xs[i])), ToDevice(mapY.Map(ys[i])), i);
+    }
+}
+
+// The line always ends at the last drawable point.
+template <typename Thinner>
+void FinishWithLastPoint(Thinner& thinner, const float* xs, const float* ys, int first, int last,
+                         const AxisMapping& mapX, const AxisMapping& mapY)
+{
+    for (int j = last; j >= first && (thinner.Stopped() || j == last); --j) {
+        if (std::isfinite(xs[j]) && std::isfinite(ys[j])) {
+            const QPoint point(ToDevice(mapX.Map(xs[j])), ToDevice(mapY.Map(ys[j])));
+            thinner.Finish(&point);
+            return;
+        }
+    }
+    thinner.Finish(nullptr);
+}
+
+}  // namespace detail
+
 // Maps points first..last and thins them: consecutive points in one pixel column become the
-// column's largest and smallest y, in the order they occurred (one point stays one point). A
-// non-finite sample ends a line; each finished line of two or more points is handed to
-// `drawRun(points, count, room)`, which may pad the points within `room`. Stops after
+// column's largest and smallest y, the one nearer the line's last point first (one point stays
+// one point). A non-finite sample ends a line; each finished line of two or more points is
+// handed to `drawRun(points, count, room)`, which may pad the points within `room`. Stops after
 // `options.limit` points, always ending with the last point. Returns the points produced.
 template <typename DrawRun>
 int ThinSeries(const float* xs, const float* ys, int first, int last, const AxisMapping& mapX,
@@ -171,64 +238,38 @@ int ThinSeries(const float* xs, const float* ys, int first, int last, const Axis
                DrawRun&& drawRun)
 {
     ColumnThinner<DrawRun> thinner(buffer, room, options, drawRun);
-    auto addPoints = [&](int from, int to) {  // one by one, [from, to)
-        for (int i = from; i < to && !thinner.Stopped(); ++i) {
-            if (!std::isfinite(xs[i]) || !std::isfinite(ys[i])) {
-                thinner.Break();
-                continue;
-            }
-            thinner.AddPoint(ToDevice(mapX.Map(xs[i])), ToDevice(mapY.Map(ys[i])), i);
-        }
-    };
+    detail::AddPointsOneByOne(thinner, xs, ys, first, last + 1, mapX, mapY);
+    detail::FinishWithLastPoint(thinner, xs, ys, first, last, mapX, mapY);
+    return thinner.Produced();
+}
 
-    if (options.sortedX && mapX.scale > 0.0) {
-        // Whole pixel columns at a time: find where the column ends by binary search, then take
-        // the smallest and largest value in it.
-        int i = first;
-        while (i <= last && !thinner.Stopped()) {
-            if (!std::isfinite(xs[i])) {
-                addPoints(i, i + 1);
-                ++i;
-                continue;
-            }
-            const int column = ToDevice(mapX.Map(xs[i]));
-            const double boundary = mapX.Unmap(double(column) + 1.0);
-            const float* end = std::lower_bound(xs + i + 1, xs + last + 1, boundary,
-                                                [](float v, double bound) { return v < bound; });
-            const int j = int(end - xs);
-            Extremes<float> v(ys[i], i);
-            bool finite = true;
-            for (int k = i; k < j; ++k) {
-                finite = finite && std::isfinite(ys[k]);
-                v.Take(ys[k], k);
-            }
-            if (finite) {
-                const int dLo = ToDevice(mapY.Map(v.lo));
-                const int dHi = ToDevice(mapY.Map(v.hi));
-                if (dLo >= dHi)
-                    thinner.AddColumn(column, dHi, v.hiAt, dLo, v.loAt, j - i);
-                else
-                    thinner.AddColumn(column, dLo, v.loAt, dHi, v.hiAt, j - i);
-            } else {
-                addPoints(i, j);
-            }
-            i = j;
+// The same drawing from column summaries (SummariseColumns) of points first..last.
+template <typename DrawRun>
+int ThinColumns(const ColumnSummary* columns, int count, const float* xs, const float* ys,
+                const AxisMapping& mapX, const AxisMapping& mapY, const ThinOptions& options,
+                QPoint* buffer, int room, DrawRun&& drawRun)
+{
+    if (count <= 0)
+        return 0;
+    ColumnThinner<DrawRun> thinner(buffer, room, options, drawRun);
+    for (int c = 0; c < count && !thinner.Stopped(); ++c) {
+        const ColumnSummary& col = columns[c];
+        if (!col.finite) {
+            detail::AddPointsOneByOne(thinner, xs, ys, col.first, col.end, mapX, mapY);
+            continue;
         }
-    } else {
-        addPoints(first, last + 1);
+        // Only the order of the two extremes matters to the thinner.
+        const int loAt = col.loFirst ? col.first : col.first + 1;
+        const int hiAt = col.loFirst ? col.first + 1 : col.first;
+        const int dLo = ToDevice(mapY.Map(col.lo));
+        const int dHi = ToDevice(mapY.Map(col.hi));
+        const int points = col.end - col.first;
+        if (dLo >= dHi)
+            thinner.AddColumn(col.column, dHi, hiAt, dLo, loAt, points);
+        else
+            thinner.AddColumn(col.column, dLo, loAt, dHi, hiAt, points);
     }
-
-    // The line always ends at the last drawable point.
-    QPoint lastPoint;
-    bool haveLast = false;
-    for (int j = last; j >= first && (thinner.Stopped() || j == last); --j) {
-        if (std::isfinite(xs[j]) && std::isfinite(ys[j])) {
-            lastPoint = QPoint(ToDevice(mapX.Map(xs[j])), ToDevice(mapY.Map(ys[j])));
-            haveLast = true;
-            break;
-        }
-    }
-    thinner.Finish(haveLast ? &lastPoint : nullptr);
+    detail::FinishWithLastPoint(thinner, xs, ys, columns[0].first, columns[count - 1].end - 1, mapX, mapY);
     return thinner.Produced();
 }
 

@@ -20,9 +20,11 @@ void FillSeries(uikit::CNIXYChart& chart, int series, double noise)
 {
     chart.AllocSeries(series, kPoints, 0x3134DE + uint32_t(series) * 0x0F0F00);
     uikit::ChartSeries& s = *chart.Series(series);
+    // Three slow periods across the run (a pendulum, a cooling curve) and the noise on top.
+    const double slow = 2.0 * 3.14159265358979 * 3.0 / kPoints;
     for (int i = 0; i < kPoints; ++i) {
         s.times[i] = float(i) * 0.001f;
-        s.values[i] = float((std::sin(i * 0.0007 + series) + std::sin(i * 0.31) * noise) * (1 + series));
+        s.values[i] = float((std::sin(i * slow + series) + std::sin(i * 0.31) * noise) * (1 + series));
     }
     s.used = kPoints;
     s.hasData = 1;

@@ -259,14 +259,7 @@ bool CNIXYChart::SeriesMapping(int index, AxisMapping& mapX, AxisMapping& mapY) 
 QString CNIXYChart::ValueLabel(int index, double value) const
 {
     const ChartSeries& s = *series_[index];
-    const double scaled = value * double(s.yAxis.factor);
-    if (s.decimals == 0) {
-        // An integer label of a float: convert the value, clamped, never reinterpret it.
-        const double clamped = std::isfinite(scaled) ? std::clamp(scaled, -2147483648.0, 2147483647.0) : 0.0;
-        return FromLatin(platform::FormatInt(int64_t(int32_t(clamped))));
-    }
-    const int decimals = s.decimals >= 1 && s.decimals <= 6 ? s.decimals : 6;
-    return FromLatin(platform::FormatFixed(scaled, decimals));
+    return FromLatin(FormatValueLabel(value, s.yAxis.factor, s.decimals));
 }
 
 void CNIXYChart::Redraw()

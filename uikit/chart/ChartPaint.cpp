@@ -1,5 +1,7 @@
 #include "uikit/chart/ChartPaint.h"
 
+#include "platform/CLocale.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
@@ -63,6 +65,16 @@ int PadForBezier(QPoint* points, int count, int room)
     for (int i = 0; i < copies; ++i)
         points[count + i] = points[count - 1];
     return count + copies;
+}
+
+std::string FormatValueLabel(double value, double factor, int decimals)
+{
+    const double scaled = value * factor;
+    if (decimals == 0) {
+        const double clamped = std::isfinite(scaled) ? std::clamp(scaled, -2147483648.0, 2147483647.0) : 0.0;
+        return platform::FormatInt(int64_t(int32_t(clamped)));
+    }
+    return platform::FormatFixed(scaled, decimals >= 1 && decimals <= 6 ? decimals : 6);
 }
 
 namespace {

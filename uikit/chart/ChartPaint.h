@@ -20,6 +20,11 @@ inline QColor ColorFromRef(uint32_t colour)
 // printf("%g") in the C locale: six significant digits, trailing zeros dropped.
 std::string FormatShortGeneral(double value);
 
+// A value label: value x factor with `decimals` (0 an integer, 1..6 that many decimals, anything
+// else 6). The integer form converts the value (clamped to the int range); it never reinterprets
+// the float's bits.
+std::string FormatValueLabel(double value, double factor, int decimals);
+
 // Longest dotted line that is drawn; longer ones (a layout gone wrong) are skipped.
 constexpr int kMaxDottedSpan = 2000;
 

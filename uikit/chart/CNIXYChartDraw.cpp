@@ -14,7 +14,6 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>

@@ -52,7 +52,6 @@ bool ColumnExtremes(const float* data, int count, float& lo, float& hi, bool& lo
 // Length of the leading stretch of x that never decreases (and holds no NaN), given that
 // x[0..known) was found so before; windows of such a stretch are found by binary search.
 int OrderedPrefix(const float* x, int known, int count);
-inline bool IsNonDecreasing(const float* x, int count) { return OrderedPrefix(x, 0, count) == count; }
 
 // The points of a non-decreasing x array to draw for the visible range lo..hi: those inside
 // plus one neighbour on each side, so that lines still run to the plot's edges.

@@ -227,3 +227,21 @@ TEST_F(ChartModel, CreateAndMemoryPicture)
     EXPECT_EQ(chart.Attach(&owner, 320, 160), 1);
     EXPECT_EQ(chart.GetMemoryDC()->size(), QSize(320, 160));
 }
+
+TEST_F(ChartModel, OrderedTimesAreTrackedThroughSetAndAppend)
+{
+    ASSERT_EQ(chart.AllocSeries(1, 100, 0), 1);
+    const std::vector<float> ramp = Ramp(50, 0.0f);
+    chart.SetSeriesData(1, 50, ramp.data(), ramp.data(), 0, -1, 1, -1);
+    EXPECT_EQ(chart.Series(1)->timesOrdered, 50);
+    // Times that step back (a restarted clock) end the ordered stretch there.
+    const std::vector<float> back = Ramp(10, 20.0f);
+    chart.AppendSeriesData(1, 10, back.data(), back.data(), 50, -1, 1, -1);
+    EXPECT_EQ(chart.Series(1)->timesOrdered, 50);
+    // Rewriting that stretch in order restores it.
+    const std::vector<float> onward = Ramp(10, 50.0f);
+    chart.AppendSeriesData(1, 10, onward.data(), onward.data(), 50, -1, 1, -1);
+    EXPECT_EQ(chart.Series(1)->timesOrdered, 60);
+    chart.FreeAllSeries();
+    EXPECT_EQ(chart.Series(1)->timesOrdered, 0);
+}

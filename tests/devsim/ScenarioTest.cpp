@@ -2,19 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 namespace {
 
 using namespace devsim;
 
 TEST(Scenario, ShippedClassroomLoads)
 {
-    const char* root = std::getenv("CORVIK_SOURCE_DIR");
-    ASSERT_NE(root, nullptr);
     Scenario s;
     std::string error;
-    ASSERT_TRUE(LoadScenario(std::string(root) + "/resources/devsim/classroom.ini", s, error)) << error;
+    ASSERT_TRUE(LoadScenario(CORVIK_DEVSIM_SCENARIOS "/classroom.ini", s, error)) << error;
     int plugged = 0;
     for (const auto& c : s.channels)
         plugged += c.has_value();

@@ -122,7 +122,7 @@ void Measurement::Take(const Tick& tick, const ChannelReader& read, std::vector<
     for (int c = 0; c < kChannelCount; ++c)
         if (tick.channels >> c & 1)
             ++next_[c];
-    const size_t maxWords = delivery_ == Delivery::Channel ? 128 : delivery_ == Delivery::Bulk ? 8 : 8;
+    const size_t maxWords = delivery_ == Delivery::Channel ? 128 : 8;
     std::vector<uint32_t> words[kChannelCount];
     for (int c = 0; c < kChannelCount; ++c)
         if (tick.channels >> c & 1)

@@ -69,6 +69,8 @@ TEST(Scenario, ErrorsNameTheLine)
     fails("[device]\ndelivery = smoke\n", "line 2");
     fails("[faults]\n0x10000011 explode\n", "line 2");
     fails("[events]\nsoon pull 1\n", "line 2");
+    fails("[events]\nat 3 plug 1 kettle\n", "line 2");
+    fails("[events]\nat 3 explode\n", "line 2");
     fails("[channel 0]\nsensor = kettle\n", "channel 0");
 }
 

@@ -48,6 +48,30 @@ bool DeviceKey(const std::string& key, const std::string& value, DeviceOptions& 
     return false;
 }
 
+// Catches a misspelt event when the file is read rather than minutes later when it falls due.
+bool CheckEventCommand(const std::string& command, std::string& error)
+{
+    const std::vector<std::string> w = SplitWords(command);
+    const std::string& verb = w[0];
+    if (verb == "plug") {
+        SensorSpec spec;
+        if (w.size() < 3) {
+            error = "plug needs a channel and a sensor";
+            return false;
+        }
+        return ParseSensorSpec(command.substr(command.find(w[2], command.find(w[1]) + w[1].size())), spec, error);
+    }
+    if (verb == "fault") {
+        Fault fault;
+        return ParseFault(command.substr(command.find(verb) + verb.size()), fault, error);
+    }
+    if (verb == "pull" || verb == "hello" || verb == "stop" || verb == "delivery" || verb == "read-reply"
+        || verb == "status" || verb == "quit")
+        return true;
+    error = "unknown event command '" + verb + "'";
+    return false;
+}
+
 }  // namespace
 
 bool ParseScenario(std::string_view text, Scenario& out, std::string& error)
@@ -92,7 +116,11 @@ bool ParseScenario(std::string_view text, Scenario& out, std::string& error)
             if (words.size() < 3 || words[0] != "at" || !platform::ParseDouble(words[1], at) || at < 0.0)
                 return fail("an event is 'at <seconds> <command>'");
             const size_t start = line.find(words[1]) + words[1].size();
-            scenario.events.push_back({at, std::string(Trim(line.substr(start)))});
+            const std::string command(Trim(line.substr(start)));
+            std::string message;
+            if (!CheckEventCommand(command, message))
+                return fail(message);
+            scenario.events.push_back({at, command});
             continue;
         }
         if (section == "faults") {

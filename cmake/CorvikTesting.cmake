@@ -1,17 +1,15 @@
 # corvik_add_test(NAME name SOURCES ... LIBS ... [LABELS ...])
-# One GoogleTest executable whose cases ctest discovers. Every test runs with the TCP transport
-# forced, so that no test ever talks to a real logger that happens to be plugged in, and with the
-# offscreen Qt platform, so that widgets render without a display.
+# One GoogleTest program whose cases ctest discovers. Its main (tests/TestMain.cpp) forces the TCP
+# transport and the offscreen Qt platform, and tells the tests where the source and build trees are.
 function(corvik_add_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
-  add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  add_executable(${T_NAME} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/TestMain.cpp)
+  target_compile_definitions(${T_NAME} PRIVATE
+    CORVIK_SOURCE_DIR="${PROJECT_SOURCE_DIR}" CORVIK_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
   gtest_discover_tests(${T_NAME}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES
-      TIMEOUT 300
-      LABELS "${T_LABELS}"
-      ENVIRONMENT "CORVIK_TRANSPORT=tcp;QT_QPA_PLATFORM=offscreen;CORVIK_SOURCE_DIR=${PROJECT_SOURCE_DIR};CORVIK_BINARY_DIR=${PROJECT_BINARY_DIR}")
+    PROPERTIES TIMEOUT 300 LABELS "${T_LABELS}")
 endfunction()
 
 # corvik_add_benchmark(NAME name SOURCES ... LIBS ...): a Google Benchmark program under tools/bench,

@@ -30,6 +30,7 @@ void StreamDealer::Begin(const StreamDescriptor& descriptor, const MeasureSetupH
     advance_ = 0;
     lastAdvance_ = 0;
     base_ = 0;
+    baseSet_ = false;
     blocksSinceEvent_ = 0;
     gapIndex_ = 0;
     enabledCount_ = 0;
@@ -85,11 +86,16 @@ void StreamDealer::RecordGapPoint(int c, uint16_t value, int32_t time)
     if (!host_.ChannelBound(c))
         return;
     if (gapIndex_ >= gapLimit_)
-        gapIndex_ = 0;
+        RestartGapIndex();
     if (gapIndex_ >= uint32_t(hostCapacity_[c]))
         return;
-    if (gapIndex_ == 0)
+    // The base is taken once when index 0 starts, not at every sample that lands there: taken
+    // anew each time, the time since it stays 0 and a steady signal would never earn a point.
+    if (gapIndex_ == 0 && !baseSet_) {
         base_ = uint32_t(time);
+        lastAdvance_ = 0;
+        baseSet_ = true;
+    }
     const uint32_t since = uint32_t(time) - base_;
     if (!haveLast_[c]) {
         last_[c] = value;
@@ -117,7 +123,13 @@ void StreamDealer::EndPass()
         ++gapIndex_;
     }
     if (!ready_ && gapIndex_ > kPreTriggerLast)
-        gapIndex_ = 0;
+        RestartGapIndex();
+}
+
+void StreamDealer::RestartGapIndex()
+{
+    gapIndex_ = 0;
+    baseSet_ = false;
 }
 
 void StreamDealer::DealRound()

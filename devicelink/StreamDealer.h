@@ -39,6 +39,7 @@ public:
 
 private:
     void DealSample(int channel, uint16_t value, int32_t time);
+    void RestartGapIndex();
     void RecordGapPoint(int channel, uint16_t value, int32_t time);
     void EndPass();
 
@@ -59,6 +60,7 @@ private:
     int advance_ = 0;
     uint32_t lastAdvance_ = 0;
     uint32_t base_ = 0;
+    bool baseSet_ = false;  // base_ belongs to the current run of index 0
     bool haveLast_[kChannelCount] = {};
     uint32_t last_[kChannelCount] = {};
     int blocksSinceEvent_ = 0;

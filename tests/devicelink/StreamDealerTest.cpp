@@ -118,6 +118,20 @@ TEST(StreamDealer, TriggerKindKeepsOnlyThePreTriggerWindowUntilAJump)
     EXPECT_TRUE(f.event.IsSet());
 }
 
+TEST(StreamDealer, GapKindRecordsASteadySignalOncePerMillisecond)
+{
+    StreamFixture f(kind::kStreamGap, 4096);
+    f.Enable(0);
+    f.Begin();
+    for (uint32_t i = 1; i <= 10; ++i)  // 10 packets of 2 ms, no jump
+        f.Round({Packet(i, i * 2, 1000)});
+    const int32_t count = f.request.Count(0);
+    EXPECT_GE(count, 15);
+    EXPECT_LE(count, 21);
+    for (int32_t k = 1; k < count; ++k)
+        EXPECT_GT(f.request.times[0][size_t(k)], f.request.times[0][size_t(k - 1)]);
+}
+
 TEST(StreamDealer, GapIndexWrapsInsteadOfWritingPastTheConsumerArrays)
 {
     StreamFixture f(kind::kStreamGap, 8);

@@ -3,9 +3,8 @@
 #include <QFont>
 #include <QString>
 
-// The face names the program asks for ("tahoma", "Malgun Gothic") are Windows faces that a Linux
-// desktop rarely has. This is the one place the chart maps them; it falls back to NanumGothic
-// (Hangul) and DejaVu Sans (Latin).
+// Chart texts are given a face name and a line height; the face goes through the program's one
+// font mapping (FontMap.h).
 namespace uikit {
 
 // A font of `face` whose line height (ascent + descent) is about `pixelHeight` pixels.

@@ -9,7 +9,7 @@
 // little-endian, every offset fixed. Add fields only in the reserved areas.
 namespace devicelink {
 
-inline constexpr int kChannelCount = 4;
+inline constexpr int kChannelStateCount = 4;
 inline constexpr int kChannelTextLength = 64;
 inline constexpr int kChannelOutputNameLength = 16;
 // Three display forms of three outputs each (the vector sensor); every other kind uses the first

@@ -1,11 +1,11 @@
 #include "devicelink/SensorCatalogue.h"
 #include "devicelink/XmlCatalogueParse.h"
 
+#include "TestCatalogue.h"
 #include "platform/Text.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -13,17 +13,11 @@ namespace {
 
 using devicelink::SensorCatalogue;
 
-std::string CataloguePath()
-{
-    const char* source = std::getenv("CORVIK_SOURCE_DIR");
-    return std::string(source ? source : ".") + "/resources/sensor_korean.xml";
-}
-
 class ProjectCatalogueTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(catalogue_.LoadDocument(CataloguePath()));
+        ASSERT_TRUE(catalogue_.LoadDocument(sensortest::ProjectCataloguePath()));
         ASSERT_TRUE(catalogue_.ReadXmlVersion());
         ASSERT_GT(catalogue_.LoadUnitList(), 48);
         ASSERT_GT(catalogue_.LoadSensorList(), 0);

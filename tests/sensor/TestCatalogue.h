@@ -47,3 +47,12 @@ private:
 };
 
 }  // namespace sensortest
+
+namespace sensortest {
+
+inline std::string ProjectCataloguePath()
+{
+    return std::string(CORVIK_TEST_SOURCE_DIR) + "/resources/sensor_korean.xml";
+}
+
+}  // namespace sensortest

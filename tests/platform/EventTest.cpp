@@ -23,7 +23,9 @@ TEST(Event, AutoResetReleasesOneWaiterPerSet)
     b.Start(waiter);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     event.Set();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (int i = 0; i < 2000 && woken.load() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(woken.load(), 1);
     EXPECT_FALSE(event.IsSet());
     event.Set();
@@ -59,7 +61,8 @@ TEST(WorkerThread, StopsCooperativelyAndJoinsTwice)
             ++rounds, std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }, WorkerThread::Priority::Highest));
     EXPECT_FALSE(worker.Start([](const std::atomic<bool>&) {}));
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (int i = 0; i < 2000 && rounds.load() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     worker.Join();
     worker.Join();
     EXPECT_FALSE(worker.Running());

@@ -1,0 +1,243 @@
+#include "logger/project/FileIo.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <utility>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace logger::fileio {
+
+namespace {
+
+constexpr mode_t kNewFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
+constexpr size_t kCopyChunk = 1 << 20;
+
+int OpenRetrying(const char* path, int flags, mode_t mode = 0)
+{
+    int fd;
+    do {
+        fd = ::open(path, flags | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// Best effort: makes a rename inside the folder durable.
+void SyncFolderOf(const std::string& path)
+{
+    std::string folder = std::filesystem::path(path).parent_path().string();
+    if (folder.empty())
+        folder = ".";
+    const int fd = OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// A replaced file keeps its permissions, plus read and write for its owner; a new one gets the
+// usual permissions of a new file.
+mode_t ModeForReplacing(const std::string& target)
+{
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0)
+        return (st.st_mode & 07777) | S_IRUSR | S_IWUSR;
+    return kNewFileMode;
+}
+
+}  // namespace
+
+File::~File()
+{
+    Close();
+}
+
+File::File(File&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_))
+{
+}
+
+File& File::operator=(File&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        fd_ = std::exchange(other.fd_, -1);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+bool File::OpenRead(const std::string& path)
+{
+    Close();
+    fd_ = OpenRetrying(path.c_str(), O_RDONLY);
+    path_ = path;
+    return fd_ >= 0;
+}
+
+bool File::OpenReadWrite(const std::string& path)
+{
+    Close();
+    fd_ = OpenRetrying(path.c_str(), O_RDWR);
+    path_ = path;
+    return fd_ >= 0;
+}
+
+bool File::CreateNew(const std::string& path)
+{
+    Close();
+    fd_ = OpenRetrying(path.c_str(), O_RDWR | O_CREAT | O_EXCL, kNewFileMode);
+    path_ = path;
+    return fd_ >= 0;
+}
+
+bool File::CreateTempBeside(const std::string& path)
+{
+    Close();
+    std::vector<char> name(path.begin(), path.end());
+    for (char c : std::string_view(".tmp-XXXXXX"))
+        name.push_back(c);
+    name.push_back('\0');
+    fd_ = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd_ < 0)
+        return false;
+    path_ = name.data();
+    return true;
+}
+
+int64_t File::Length() const
+{
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
+        return -1;
+    return int64_t(st.st_size);
+}
+
+int64_t File::ReadAt(int64_t offset, void* buffer, size_t size) const
+{
+    if (fd_ < 0 || offset < 0)
+        return -1;
+    auto* out = static_cast<uint8_t*>(buffer);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd_, out + done, size - done, off_t(offset + int64_t(done)));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (n == 0)
+            break;
+        done += size_t(n);
+    }
+    return int64_t(done);
+}
+
+bool File::ReadExactAt(int64_t offset, void* buffer, size_t size) const
+{
+    return ReadAt(offset, buffer, size) == int64_t(size);
+}
+
+bool File::WriteAt(int64_t offset, const void* buffer, size_t size)
+{
+    if (fd_ < 0 || offset < 0)
+        return false;
+    const auto* in = static_cast<const uint8_t*>(buffer);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pwrite(fd_, in + done, size - done, off_t(offset + int64_t(done)));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
+bool File::Truncate(int64_t length)
+{
+    return fd_ >= 0 && ::ftruncate(fd_, off_t(length)) == 0;
+}
+
+bool File::Sync()
+{
+    return fd_ >= 0 && ::fsync(fd_) == 0;
+}
+
+bool File::MakeOwnerWritable()
+{
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
+        return false;
+    const mode_t wanted = (st.st_mode & 07777) | S_IRUSR | S_IWUSR;
+    return wanted == (st.st_mode & 07777) || ::fchmod(fd_, wanted) == 0;
+}
+
+bool File::SetMode(unsigned mode)
+{
+    return fd_ >= 0 && ::fchmod(fd_, mode_t(mode)) == 0;
+}
+
+bool File::Close()
+{
+    if (fd_ < 0)
+        return true;
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result == 0;
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool CopyFileReplacing(const std::string& source, const std::string& target)
+{
+    File in;
+    if (!in.OpenRead(source))
+        return false;
+    File out;
+    if (!out.CreateTempBeside(target))
+        return false;
+    const std::string tempPath = out.Path();
+
+    bool ok = true;
+    std::vector<uint8_t> buffer(kCopyChunk);
+    int64_t offset = 0;
+    for (;;) {
+        const int64_t n = in.ReadAt(offset, buffer.data(), buffer.size());
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0)
+            break;
+        if (!out.WriteAt(offset, buffer.data(), size_t(n))) {
+            ok = false;
+            break;
+        }
+        offset += n;
+    }
+    ok = ok && out.SetMode(ModeForReplacing(target)) && out.Sync();
+    ok = out.Close() && ok;
+    if (ok && std::rename(tempPath.c_str(), target.c_str()) != 0)
+        ok = false;
+    if (!ok) {
+        ::unlink(tempPath.c_str());
+        return false;
+    }
+    SyncFolderOf(target);
+    return true;
+}
+
+}  // namespace logger::fileio

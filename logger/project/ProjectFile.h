@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "logger/project/ExperimentRecords.h"
+#include "logger/project/ProjectRecord.h"
+#include "logger/project/RunStore.h"
+
+namespace logger {
+
+// Creation time of a project, as stored in its head.
+struct ProjectTime {
+    int32_t year = 0;
+    int32_t month = 0;
+    uint8_t day = 0;
+    uint8_t hour = 255;
+    uint8_t minute = 255;
+    uint8_t second = 255;
+};
+// The local time now; the "not available" values when it cannot be had.
+ProjectTime LocalProjectTime();
+
+// Save modes of SaveProjectFile.
+constexpr int kSaveNew = 0;          // a new project head; CSV export saves with it too
+constexpr int kSaveKeepRecord = 1;   // the head, sizes and offsets on disk win over memory
+constexpr int kSaveCurrent = 2;      // the usual save of the current data set
+
+// The project file over the measurement screen's block and sample arrays. The program works on
+// one working copy in the data folder; opening copies a checked file over it and saving as copies
+// it out. The file dialogs belong to the screen.
+class ProjectFile : public RunStore {
+public:
+    static constexpr const char* kWorkingName = "temp_project.vrd";
+
+    ProjectFile(ExperimentBlock& block, SampleArrays& samples, const std::string& dataFolder);
+
+    const std::string& WorkingPath() const { return workingPath_; }
+    ProjectRecord& Record() { return *record_; }
+    const ProjectRecord& Record() const { return *record_; }
+    // Run after every successful load, to have the measurement screen redraw its data set.
+    void SetLoadedHandler(std::function<void()> handler) { loaded_ = std::move(handler); }
+
+    // A new head with `title` (at most 64 units) and an empty block, written to a truncated
+    // working copy.
+    ProjectResult NewProject(std::u16string_view title, const ProjectTime& time);
+    // Writes the head, the block and the current data set's samples into `path`.
+    ProjectResult SaveProjectFile(const std::string& path, int mode);
+    // Reads `path` into the head, the block and the current data set's samples; the current
+    // index stays what it was. A refused file changes nothing.
+    ProjectResult LoadProjectFile(const std::string& path);
+
+    ProjectResult SaveProject() override;
+    ProjectResult SaveProjectKeepRecord() override;
+    ProjectResult LoadProject() override;
+
+    // Opening a chosen file: it is checked first and only then copied over the working copy
+    // and loaded, so a bad file leaves the working copy alone.
+    ProjectResult OpenProject(const std::string& chosenPath);
+    // Saving as: the working copy replaces `chosenPath` whole (through a temporary file in the
+    // same folder), or nothing is written. Refused while no data set is in use.
+    ProjectResult SaveProjectAs(const std::string& chosenPath);
+
+    // Magic, version and length of a file, without loading it.
+    static ProjectResult CheckProjectFile(const std::string& path);
+
+private:
+    ExperimentBlock& block_;
+    SampleArrays& samples_;
+    std::string workingPath_;
+    std::unique_ptr<ProjectRecord> record_;
+    std::function<void()> loaded_;
+};
+
+}  // namespace logger

@@ -1,0 +1,346 @@
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "ProjectTestSupport.h"
+#include "logger/project/ProjectFile.h"
+
+using namespace logger;
+using namespace projecttest;
+
+namespace {
+
+constexpr int64_t kStart = kDataAreaOffset;
+
+using ProjectFileTest = ProjectFixture;
+
+TEST_F(ProjectFileTest, NewProjectIsHeaderAndRecordOnly)
+{
+    const auto bytes = Working();
+    ASSERT_EQ(bytes.size(), 525512u);
+    EXPECT_EQ(WordAt<uint32_t>(bytes, 0), 0x12345678u);
+    EXPECT_EQ(WordAt<int32_t>(bytes, 4), 0);
+    EXPECT_EQ(WordAt<int32_t>(bytes, 8), 201110101);
+    EXPECT_EQ(WordAt<int32_t>(bytes, 12), 0);
+    const auto record = RecordOf(bytes);
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(record->dataSize[k], 0);
+        EXPECT_EQ(record->dataOffset[k], 525512);
+    }
+    EXPECT_EQ(record->year, 2026);
+    EXPECT_EQ(record->hour, 5);
+    EXPECT_EQ(platform::FieldView(record->title), u"Project");
+    EXPECT_EQ(NoteTitle(record->note), u"Note");
+    EXPECT_EQ(WordAt<int32_t>(bytes, 16 + 984), 0);
+    EXPECT_EQ(WordAt<int32_t>(bytes, 16 + 988), 0);
+    EXPECT_EQ(WordAt<int32_t>(bytes, 16 + 992), 16);
+    EXPECT_EQ(WordAt<int32_t>(bytes, 16 + 996), 0);
+}
+
+TEST_F(ProjectFileTest, OnlyANewProjectShortensTheWorkingCopy)
+{
+    RecordAndSave(0, {5000, 5000});
+    const size_t longer = Working().size();
+    block->currentIndex = -1;
+    ASSERT_EQ(project.SaveProjectFile(project.WorkingPath(), kSaveNew), ProjectResult::Ok);
+    EXPECT_EQ(Working().size(), longer);
+    ASSERT_EQ(project.NewProject(u"Again", {}), ProjectResult::Ok);
+    EXPECT_EQ(Working().size(), 525512u);
+}
+
+TEST_F(ProjectFileTest, SavingAppendsTheCurrentSet)
+{
+    RecordAndSave(0, {100, 100});
+    auto bytes = Working();
+    EXPECT_EQ(bytes.size(), 525512u + 1600u);
+    EXPECT_EQ(RecordOf(bytes)->dataSize[0], 1600);
+    EXPECT_EQ(RecordOf(bytes)->dataOffset[0], 525512);
+    EXPECT_EQ(WordAt<uint32_t>(bytes, kStart), ValueEntry(0, 0, 0));
+    EXPECT_EQ(WordAt<int32_t>(bytes, kStart + 400), TimeEntry(0, 0, 0));
+    EXPECT_EQ(WordAt<uint32_t>(bytes, kStart + 800), ValueEntry(0, 1, 0));
+
+    // Saved again as the last data: the first copy stays, the record points to the second.
+    ASSERT_EQ(project.SaveProject(), ProjectResult::Ok);
+    bytes = Working();
+    EXPECT_EQ(bytes.size(), 525512u + 3200u);
+    EXPECT_EQ(RecordOf(bytes)->dataOffset[0], 525512 + 1600);
+    EXPECT_EQ(RecordOf(bytes)->dataSize[0], 1600);
+}
+
+TEST_F(ProjectFileTest, NothingIsWrittenForASetNotInUseOrWithoutCurrentIndex)
+{
+    ASSERT_EQ(project.SaveProject(), ProjectResult::Ok);
+    EXPECT_EQ(Working().size(), 525512u);
+    RecordAndSave(0, {10});
+    const auto before = RecordOf(Working());
+    block->currentIndex = -1;
+    ASSERT_EQ(project.SaveProject(), ProjectResult::Ok);
+    const auto after = RecordOf(Working());
+    EXPECT_EQ(after->dataSize[0], before->dataSize[0]);
+    EXPECT_EQ(after->dataOffset[0], before->dataOffset[0]);
+    EXPECT_EQ(Working().size(), 525512u + 80u);
+}
+
+// Set 0 saved again while set 1's data (and perhaps stray bytes) follow it: the tail moves down by
+// set 0's old size, whatever its length against the 1 MiB chunks.
+class TailMoveTest : public ProjectFileTest, public ::testing::WithParamInterface<int64_t> {};
+
+TEST_P(TailMoveTest, FollowingSetMovesDownByTheOldSize)
+{
+    const int64_t tail = GetParam();
+    const int32_t set1Entries = int32_t(tail / 8);
+    const int64_t stray = tail % 8;
+
+    RecordAndSave(0, {300, 0, 50});
+    const int32_t oldSize = RecordOf(Working())->dataSize[0];
+    ASSERT_EQ(oldSize, 2800);
+    RecordAndSave(1, {set1Entries});
+    auto bytes = Working();
+    for (int64_t i = 0; i < stray; ++i)
+        bytes.push_back(uint8_t(0xC0 + i));
+    WriteBytes(project.WorkingPath(), bytes);
+    const int64_t lengthBefore = int64_t(bytes.size());
+    const int32_t set1Offset = RecordOf(bytes)->dataOffset[1];
+
+    block->currentIndex = 0;
+    StopInto(*block, *samples, 0, {300, 0, 50});
+    ASSERT_EQ(project.SaveProject(), ProjectResult::Ok);
+
+    bytes = Working();
+    const auto record = RecordOf(bytes);
+    EXPECT_EQ(record->dataOffset[1], set1Offset - oldSize);
+    EXPECT_EQ(record->dataSize[1], set1Entries * 8);
+    EXPECT_EQ(int64_t(bytes.size()), lengthBefore + oldSize);   // not shortened; set 0 appended
+    EXPECT_EQ(record->dataOffset[0], lengthBefore);
+    const size_t values = size_t(record->dataOffset[1]);
+    EXPECT_EQ(WordAt<uint32_t>(bytes, values), ValueEntry(1, 0, 0));
+    EXPECT_EQ(WordAt<uint32_t>(bytes, values + 4 * (set1Entries - 1)), ValueEntry(1, 0, set1Entries - 1));
+    EXPECT_EQ(WordAt<int32_t>(bytes, values + 4 * set1Entries), TimeEntry(1, 0, 0));
+    EXPECT_EQ(WordAt<int32_t>(bytes, values + 8 * set1Entries - 4), TimeEntry(1, 0, set1Entries - 1));
+    for (int64_t i = 0; i < stray; ++i)
+        EXPECT_EQ(bytes[values + 8 * set1Entries + i], 0xC0 + i);
+
+    // Both sets load back whole.
+    block->currentIndex = 1;
+    ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
+    ExpectSamples(*samples, 1, {set1Entries});
+    block->currentIndex = 0;
+    ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
+    ExpectSamples(*samples, 0, {300, 0, 50});
+}
+
+INSTANTIATE_TEST_SUITE_P(Tails, TailMoveTest, ::testing::Values(800, 1 << 20, (1 << 20) + 1, (3 << 20) + 5));
+
+TEST_F(ProjectFileTest, CountsBeyondTheStoredDataReadAsZeros)
+{
+    RecordAndSave(0, {100, 50});
+    auto bytes = Working();
+    const std::string path = folder.File("cut.vrd");
+    const size_t counts = kProjectRecordOffset + offsetof(ProjectRecord, block) + offsetof(ExperimentBlock, records) +
+                          offsetof(DataSetRecord, sampleCount);
+    PutWord<int32_t>(bytes, counts, 3000000);   // more than the arrays and the file hold
+    PutWord<int32_t>(bytes, kProjectRecordOffset + offsetof(ProjectRecord, dataSize), 1200);
+    WriteBytes(path, bytes);
+
+    std::memset(samples.get(), 0xFF, sizeof *samples);
+    block->currentIndex = 0;
+    ASSERT_EQ(project.LoadProjectFile(path), ProjectResult::Ok);
+    // Channel 0 now claims the arrays whole: its first 300 entries are what the 1200 bytes hold,
+    // everything after is zero, and channel 1 (beyond the stored size) is all zeros.
+    EXPECT_EQ(samples->rawValues[0][0], ValueEntry(0, 0, 0));
+    EXPECT_EQ(samples->rawValues[0][99], ValueEntry(0, 0, 99));
+    EXPECT_EQ(samples->rawValues[0][100], uint32_t(TimeEntry(0, 0, 0)));
+    EXPECT_EQ(samples->rawValues[0][300], 0u);
+    EXPECT_EQ(samples->rawValues[0][kMaxSampleEntries - 1], 0u);
+    EXPECT_EQ(samples->rawTimes[0][0], 0);
+    EXPECT_EQ(samples->rawTimes[0][kMaxSampleEntries - 1], 0);
+    EXPECT_EQ(samples->rawValues[1][0], 0u);
+    EXPECT_EQ(samples->rawTimes[1][49], 0);
+
+    // A file cut inside the data: what is there is read, the rest is zero.
+    bytes = Working();
+    bytes.resize(size_t(kStart) + 600);
+    WriteBytes(path, bytes);
+    std::memset(samples.get(), 0xFF, sizeof *samples);
+    ASSERT_EQ(project.LoadProjectFile(path), ProjectResult::Ok);
+    EXPECT_EQ(samples->rawValues[0][99], ValueEntry(0, 0, 99));
+    EXPECT_EQ(samples->rawTimes[0][49], TimeEntry(0, 0, 49));
+    EXPECT_EQ(samples->rawTimes[0][50], 0);
+    EXPECT_EQ(samples->rawValues[1][0], 0u);
+}
+
+TEST_F(ProjectFileTest, OffsetsOutsideTheDataAreaAreNotFollowed)
+{
+    RecordAndSave(0, {100});
+    RecordAndSave(1, {60});
+    auto bytes = Working();
+    const auto good = RecordOf(bytes);
+    for (int32_t badOffset : {100, 0, -8, int32_t(bytes.size()) + 8}) {
+        auto changed = bytes;
+        PutWord<int32_t>(changed, kProjectRecordOffset + offsetof(ProjectRecord, dataOffset), badOffset);
+        WriteBytes(project.WorkingPath(), changed);
+        block->currentIndex = 0;
+        FillSamples(*samples, 0, {100});
+        ASSERT_EQ(project.SaveProjectKeepRecord(), ProjectResult::Ok);
+        const auto after = Working();
+        const auto record = RecordOf(after);
+        EXPECT_EQ(record->dataOffset[1], good->dataOffset[1]) << badOffset;
+        EXPECT_EQ(std::memcmp(after.data() + kStart, bytes.data() + kStart, bytes.size() - kStart), 0);
+        EXPECT_EQ(record->dataOffset[0], int32_t(bytes.size()));
+        block->currentIndex = 1;
+        ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
+        ExpectSamples(*samples, 1, {60});
+        block->currentIndex = 0;
+        ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
+        ExpectSamples(*samples, 0, {100});
+    }
+}
+
+TEST_F(ProjectFileTest, VersionAtOrBelowTheOldestIsRefused)
+{
+    RecordAndSave(0, {10});
+    auto bytes = Working();
+    const std::string path = folder.File("old.vrd");
+    block->records[0].title[0] = u'Z';
+    const auto before = std::vector<uint8_t>(reinterpret_cast<uint8_t*>(block.get()),
+                                             reinterpret_cast<uint8_t*>(block.get()) + sizeof *block);
+
+    PutWord<int32_t>(bytes, 8, 20110100);
+    WriteBytes(path, bytes);
+    EXPECT_EQ(project.LoadProjectFile(path), ProjectResult::NotAProject);
+    EXPECT_EQ(std::memcmp(block.get(), before.data(), before.size()), 0);
+
+    PutWord<int32_t>(bytes, 8, 20110101);
+    WriteBytes(path, bytes);
+    EXPECT_EQ(project.LoadProjectFile(path), ProjectResult::Ok);
+    EXPECT_EQ(block->records[0].title[0], 0);
+}
+
+TEST_F(ProjectFileTest, CurrentIndexSurvivesALoad)
+{
+    RecordAndSave(1, {20});
+    RecordAndSave(2, {30});   // the file's block says 2
+    block->currentIndex = 1;
+    samples->rawValues[0][0] = 0;
+    int refreshed = 0;
+    project.SetLoadedHandler([&] { ++refreshed; });
+    ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
+    EXPECT_EQ(block->currentIndex, 1);
+    ExpectSamples(*samples, 1, {20});
+    EXPECT_EQ(refreshed, 1);
+}
+
+TEST_F(ProjectFileTest, OpeningABadFileLeavesTheWorkingCopyAlone)
+{
+    RecordAndSave(0, {64});
+    const auto working = Working();
+    auto bad = working;
+    PutWord<uint32_t>(bad, 0, 0x12345679);
+    WriteBytes(folder.File("magic.vrd"), bad);
+    bad = working;
+    PutWord<int32_t>(bad, 8, 1);
+    WriteBytes(folder.File("version.vrd"), bad);
+    bad = working;
+    bad.resize(525511);
+    WriteBytes(folder.File("short.vrd"), bad);
+
+    EXPECT_EQ(project.OpenProject(folder.File("magic.vrd")), ProjectResult::NotAProject);
+    EXPECT_EQ(project.OpenProject(folder.File("version.vrd")), ProjectResult::NotAProject);
+    EXPECT_EQ(project.OpenProject(folder.File("short.vrd")), ProjectResult::NotAProject);
+    EXPECT_EQ(project.OpenProject(folder.File("missing.vrd")), ProjectResult::OpenFailed);
+    EXPECT_EQ(Working(), working);
+}
+
+TEST_F(ProjectFileTest, OpeningAReadOnlyFileGivesAWritableWorkingCopy)
+{
+    RecordAndSave(0, {64});
+    const std::string source = folder.File("readonly.vrd");
+    WriteBytes(source, Working());
+    ASSERT_EQ(::chmod(source.c_str(), 0444), 0);
+    ASSERT_EQ(project.NewProject(u"P", {}), ProjectResult::Ok);
+
+    ASSERT_EQ(project.OpenProject(source), ProjectResult::Ok);
+    struct stat st {};
+    ASSERT_EQ(::stat(project.WorkingPath().c_str(), &st), 0);
+    EXPECT_TRUE(st.st_mode & S_IWUSR);
+    EXPECT_TRUE(st.st_mode & S_IRUSR);
+    EXPECT_EQ(project.SaveProject(), ProjectResult::Ok);
+    EXPECT_EQ(ReadBytes(source).size(), 525512u + 512u);
+}
+
+TEST_F(ProjectFileTest, FailuresAreReportedAndReplaceNothing)
+{
+    // A path that exists but cannot be opened as a file is neither recreated nor truncated.
+    const std::string folderPath = folder.File("a-folder");
+    std::filesystem::create_directories(folderPath + "/inside");
+    EXPECT_EQ(project.SaveProjectFile(folderPath, kSaveCurrent), ProjectResult::OpenFailed);
+    EXPECT_TRUE(std::filesystem::is_directory(folderPath + "/inside"));
+    EXPECT_EQ(project.SaveProjectAs(folder.File("empty.vrd")), ProjectResult::NothingToSave);
+
+    RecordAndSave(0, {1000, 1000});
+    if (std::filesystem::exists("/dev/full")) {
+        EXPECT_EQ(project.SaveProjectFile("/dev/full", kSaveCurrent), ProjectResult::IoError);
+    }
+
+    const std::string target = folder.File("mine.vrd");
+    WriteBytes(target, std::vector<uint8_t>(3 << 20, 0xEE));   // longer than the project
+    ASSERT_EQ(project.SaveProjectAs(target), ProjectResult::Ok);
+    EXPECT_EQ(ReadBytes(target), Working());
+    EXPECT_EQ(project.SaveProjectAs(folder.File("no-such-folder/x.vrd")), ProjectResult::IoError);
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+        ++entries;
+    EXPECT_EQ(entries, 3);   // the working copy, the folder and the saved file: no temporaries
+}
+
+// A full disk, stood in for by a limit on the size of files this process may write.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        ::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    sighandler_t previousHandler_;
+};
+
+TEST_F(ProjectFileTest, AFullDiskIsReportedAndLosesNothingStored)
+{
+    RecordAndSave(0, {100});
+    RecordAndSave(1, {3000});
+    const std::string target = folder.File("saved.vrd");
+    ASSERT_EQ(project.SaveProjectAs(target), ProjectResult::Ok);
+    const auto saved = ReadBytes(target);
+    {
+        FileSizeLimit full(Working().size());
+        block->currentIndex = 0;
+        FillSamples(*samples, 0, {100});
+        EXPECT_EQ(project.SaveProject(), ProjectResult::IoError);
+    }
+    {
+        FileSizeLimit full(1000);
+        EXPECT_EQ(project.SaveProjectAs(target), ProjectResult::IoError);
+    }
+    EXPECT_EQ(ReadBytes(target), saved);
+    block->currentIndex = 1;
+    ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
+    ExpectSamples(*samples, 1, {3000});
+}
+
+}  // namespace

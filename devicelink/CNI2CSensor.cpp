@@ -1,5 +1,6 @@
 #include "devicelink/CNI2CSensor.h"
 
+#include "devicelink/ConversionState.h"
 #include "devicelink/XmlCatalogueParse.h"
 #include "platform/Text.h"
 
@@ -138,6 +139,11 @@ SensorAccessRecord* CNI2CSensor::FindSensorRecord(const ChannelState* state)
             return &records[i];
     }
     return nullptr;
+}
+
+int32_t CNI2CSensor::ResetChannelFilter(int channel)
+{
+    return ResetChannelFilterState(channel);
 }
 
 void CNI2CSensor::FillChannelFromRecord(MeasureSetupBlock& block, int c, const SensorAccessRecord& record) const

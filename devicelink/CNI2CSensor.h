@@ -66,6 +66,8 @@ public:
     // kMaxOutputs floats). 1, or 0 with `values` untouched when no fresh sample arrived.
     int32_t ReadCurrentValue(int channel, float* values);
     void SetChannelConverter(ChannelConverter converter) { converter_ = std::move(converter); }
+    // Restarts the change-event filter of the channel's conversion; 1, or 0 for a bad channel.
+    int32_t ResetChannelFilter(int channel);
 
     // Fills channel c of a request from an access record: I2C access, register reads and set-up
     // writes.

@@ -335,6 +335,8 @@ TEST(SensorObject, StartsZeroedWithItsDefaults)
         EXPECT_EQ(std::memcmp(&sensor.channel(1), &zero, sizeof zero), 0);
         EXPECT_NE(sensor.oneShotRequest().host.event, sensor.acquisitionRequest().host.event);
         EXPECT_EQ(CNI2CSensor::ParseKeyword(u"R_TYPE"), 3);
+        EXPECT_EQ(sensor.ResetChannelFilter(3), 1);
+        EXPECT_EQ(sensor.ResetChannelFilter(4), 0);
     }
     EXPECT_EQ(api.closes, 1);
 }

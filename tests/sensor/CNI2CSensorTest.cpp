@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -74,6 +73,7 @@ TEST_F(SensorTest, CatalogueLoadResultCodes)
     EXPECT_EQ(Load(CatalogueXml("20110409", kTwoSensors)), 1795);
     EXPECT_EQ(api_.opens, 0);
     EXPECT_EQ(Load(CatalogueXml("", kTwoSensors)), 1795);
+    EXPECT_EQ(Load(CatalogueXml("2011041", kTwoSensors)), 1795);
 
     api_.openResult = 0;
     EXPECT_EQ(Load(CatalogueXml("20110410", kTwoSensors)), 8);
@@ -81,6 +81,7 @@ TEST_F(SensorTest, CatalogueLoadResultCodes)
     api_.firmware = 20110331;
     EXPECT_EQ(Load(CatalogueXml("20110410", kTwoSensors)), 1793);
     api_.firmware = 20110401;
+    EXPECT_EQ(Load(CatalogueXml("3", kTwoSensors)), 1);  // sorts after the oldest version
     EXPECT_EQ(Load(CatalogueXml("20110410", kTwoSensors)), 1);
     EXPECT_EQ(sensor_.firmwareVersion(), 20110401u);
     EXPECT_EQ(sensor_.xmlVersion(), 20110410);
@@ -158,47 +159,35 @@ TEST_F(SensorTest, FindSensorRecordChecksTheCachedIndex)
     EXPECT_EQ(sensor_.FindSensorRecord(nullptr), nullptr);
 }
 
-TEST(FormatSensorValue, DigitsAndUnitEntries)
+TEST(FormatSensorValue, DigitsFromTheUnitEntryOrTheArgument)
 {
-    std::string text = "old";
-    EXPECT_EQ(devicelink::FormatSensorValue(3.14159f, text, nullptr, -2), 1);
-    EXPECT_EQ(text, "3.141590");  // -2 is "any other"
-    devicelink::FormatSensorValue(3.14159f, text, nullptr, -1);
-    EXPECT_EQ(text, "3.14159");
     devicelink::SensorAccessRecord record{};
     record.units[0].significantDigits = 0;
     record.units[1].significantDigits = 2;
     record.units[2].significantDigits = 9;
-    record.units[7].significantDigits = 1;
-    devicelink::FormatSensorValue(3.14159f, text, &record, 0);
-    EXPECT_EQ(text, "3");
-    devicelink::FormatSensorValue(-3.9f, text, &record, 0);
-    EXPECT_EQ(text, "-3");
-    devicelink::FormatSensorValue(3.14159f, text, &record, 1);
-    EXPECT_EQ(text, "3.14");
-    devicelink::FormatSensorValue(3.14159f, text, &record, 2);
-    EXPECT_EQ(text, "3.141590");
-    devicelink::FormatSensorValue(3.14159f, text, &record, 7);
-    EXPECT_EQ(text, "3.1");
-    // Unit entries past the record's eight use the six-decimal form.
-    devicelink::FormatSensorValue(3.14159f, text, &record, 8);
-    EXPECT_EQ(text, "3.141590");
-    devicelink::FormatSensorValue(2.5f, text, nullptr, 0);
-    EXPECT_EQ(text, "2.500000");
-}
-
-TEST(FormatSensorValue, IntegerFormSaturatesAndPrintsNanAsZero)
-{
-    std::string text;
-    devicelink::SensorAccessRecord record{};
-    devicelink::FormatSensorValue(std::nanf(""), text, &record, 0);
-    EXPECT_EQ(text, "0");
-    devicelink::FormatSensorValue(1e20f, text, &record, 0);
-    EXPECT_EQ(text, "2147483647");
-    devicelink::FormatSensorValue(-1e20f, text, &record, 0);
-    EXPECT_EQ(text, "-2147483648");
-    devicelink::FormatSensorValue(std::numeric_limits<float>::infinity(), text, &record, 0);
-    EXPECT_EQ(text, "2147483647");
+    record.units[7].significantDigits = -1;
+    const float nan = std::nanf("");
+    struct Case {
+        float value;
+        const devicelink::SensorAccessRecord* record;
+        int unitOrDigits;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {3.14159f, &record, 0, "3"},       {-3.9f, &record, 0, "-3"},       {3.14159f, &record, 1, "3.14"},
+        {3.14159f, &record, 2, "3.141590"}, {3.14159f, &record, 7, "3.14159"}, {3.14159f, nullptr, -1, "3.14159"},
+        {3.14159f, nullptr, -2, "3.141590"}, {2.5f, nullptr, 0, "2.500000"},
+        // Unit entries past the record's eight use the six-decimal form.
+        {3.14159f, &record, 8, "3.141590"},
+        // The integer form saturates and prints NaN as 0.
+        {nan, &record, 0, "0"},             {1e20f, &record, 0, "2147483647"}, {-1e20f, &record, 0, "-2147483648"},
+        {std::numeric_limits<float>::infinity(), &record, 0, "2147483647"},
+    };
+    for (const Case& c : cases) {
+        std::string text = "old";
+        EXPECT_EQ(devicelink::FormatSensorValue(c.value, text, c.record, c.unitOrDigits), 1);
+        EXPECT_EQ(text, c.expected) << c.value << " with " << c.unitOrDigits;
+    }
 }
 
 class ReadValueTest : public SensorTest {
@@ -320,7 +309,7 @@ TEST_F(SensorTest, StopClearsTheRateFlagOfAcquiringChannels)
     EXPECT_EQ(sensor_.channel(2).rateWritten, 1);
 }
 
-TEST(SensorObject, StartsZeroedWithItsDefaults)
+TEST(SensorObject, ClosesTheDeviceWhenDestroyed)
 {
     FakeDeviceApi api;
     {
@@ -328,14 +317,6 @@ TEST(SensorObject, StartsZeroedWithItsDefaults)
         EXPECT_EQ(sensor.AnyChannelConnected(), 0);
         sensor.connected(3) = 1;
         EXPECT_EQ(sensor.AnyChannelConnected(), 1);
-        EXPECT_EQ(sensor.generatorAmplitude(), 50);
-        EXPECT_FLOAT_EQ(sensor.generatorFrequency(), 2.0f);
-        EXPECT_EQ(sensor.adcOffsetFlag(0) + sensor.adcOffsetFlag(3), 2);
-        const devicelink::ChannelState zero{};
-        EXPECT_EQ(std::memcmp(&sensor.channel(1), &zero, sizeof zero), 0);
-        EXPECT_NE(sensor.oneShotRequest().host.event, sensor.acquisitionRequest().host.event);
-        EXPECT_EQ(CNI2CSensor::ParseKeyword(u"R_TYPE"), 3);
-        EXPECT_EQ(sensor.ResetChannelFilter(3), 1);
         EXPECT_EQ(sensor.ResetChannelFilter(4), 0);
     }
     EXPECT_EQ(api.closes, 1);

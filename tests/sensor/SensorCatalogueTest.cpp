@@ -74,23 +74,6 @@ protected:
     std::unique_ptr<TempFile> file_;
 };
 
-TEST_F(CatalogueTest, VersionGateComparesTheTextAndKeepsTheNumber)
-{
-    struct Case {
-        const char* version;
-        bool passes;
-    };
-    const Case cases[] = {{"20110410", true}, {"20121231", true}, {"3", true},
-                          {"2011041", false}, {"20110409", false}, {"", false}};
-    for (const Case& c : cases) {
-        ASSERT_TRUE(Load(CatalogueXml(c.version, "")));
-        EXPECT_EQ(catalogue_.ReadXmlVersion(), c.passes) << c.version;
-    }
-    ASSERT_TRUE(Load(CatalogueXml("20110410", "")));
-    catalogue_.ReadXmlVersion();
-    EXPECT_EQ(catalogue_.xmlVersion(), 20110410);
-}
-
 TEST_F(CatalogueTest, RejectsMissingOrMalformedFiles)
 {
     EXPECT_FALSE(catalogue_.LoadDocument("/nonexistent/sensor_korean.xml"));
@@ -98,18 +81,11 @@ TEST_F(CatalogueTest, RejectsMissingOrMalformedFiles)
     EXPECT_FALSE(catalogue_.HasDocument());
 }
 
-TEST_F(CatalogueTest, UnitListKeepsOnlyUnitNodesInOrder)
-{
-    ASSERT_TRUE(Load(CatalogueXml("20110410", kThermometer)));
-    ASSERT_EQ(catalogue_.LoadUnitList(), 4);
-    EXPECT_EQ(platform::FieldView(catalogue_.units()[1].display), u"°C");
-    EXPECT_EQ(platform::FieldView(catalogue_.units()[2].name), u"Fahrenheit");
-}
-
 TEST_F(CatalogueTest, AccessEntryFieldsDefaultsAndDerivedScale)
 {
     ASSERT_TRUE(Load(CatalogueXml("20110410", kThermometer)));
     ASSERT_TRUE(LoadTables());
+    ASSERT_EQ(catalogue_.units().size(), 4u);  // only the UNIT-typed nodes
     ASSERT_EQ(catalogue_.accessRecords().size(), 1u + devicelink::kSpareAccessRecords);
     const devicelink::SensorAccessRecord& r = catalogue_.accessRecords()[0];
     EXPECT_EQ(platform::FieldView(r.id), u"N05T_TEMP");

@@ -81,6 +81,15 @@ TEST_F(CatalogueTest, RejectsMissingOrMalformedFiles)
     EXPECT_FALSE(catalogue_.HasDocument());
 }
 
+TEST_F(CatalogueTest, ResolvesNoExternalEntities)
+{
+    std::string xml = CatalogueXml("20110410", R"(<VRD_SENSORS><SENSOR_LIST type="SCC"><UNIQUE_ID>&xxe;</UNIQUE_ID></SENSOR_LIST></VRD_SENSORS>)");
+    xml.insert(xml.find("<CONTACTS>"), "<!DOCTYPE CONTACTS [<!ENTITY xxe SYSTEM \"file:///etc/hostname\">]>\n");
+    ASSERT_TRUE(Load(xml));
+    ASSERT_EQ(catalogue_.LoadSensorList(), 1);
+    EXPECT_EQ(catalogue_.sensorIds()[0], u"&xxe;");
+}
+
 TEST_F(CatalogueTest, AccessEntryFieldsDefaultsAndDerivedScale)
 {
     ASSERT_TRUE(Load(CatalogueXml("20110410", kThermometer)));

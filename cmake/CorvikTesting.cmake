@@ -23,6 +23,8 @@ function(corvik_add_benchmark)
   endif()
   add_executable(${B_NAME} ${B_SOURCES})
   target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark)
+  # All in one folder, where scripts/run-benchmarks looks for them.
+  set_target_properties(${B_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tools/bench)
 endfunction()
 
 include(GoogleTest)

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <span>
 #include <vector>
@@ -79,6 +80,10 @@ uint32_t BuildFrame(std::span<uint8_t> out, uint32_t code, const void* part1, in
 
 // The same frame as a fresh byte vector (empty when BuildFrame would refuse it).
 std::vector<uint8_t> MakeFrame(uint32_t code, std::span<const uint32_t> payload = {});
+inline std::vector<uint8_t> MakeFrame(uint32_t code, std::initializer_list<uint32_t> payload)
+{
+    return MakeFrame(code, std::span<const uint32_t>(payload.begin(), payload.size()));
+}
 
 // Number of payload words a handler of this code reads from the frame, given the payload actually
 // present (0x10000010 depends on its count word). Codes that read nothing give 0.

@@ -194,19 +194,78 @@ TEST(FrameReassembler, HeldBytesAreThrownAwayAtOneMebibyte)
     EXPECT_EQ(r.BytesHeld(), 16u);
 }
 
-TEST(FrameReassembler, ManySmallFramesInOneReadDispatchInOrder)
-{
-    std::vector<uint8_t> stream;
-    for (uint32_t i = 0; i < 1000; ++i) {
-        const auto f = MakeFrame(code::kStatusReply, std::vector<uint32_t>{i});
-        stream.insert(stream.end(), f.begin(), f.end());
+namespace {
+
+// The walk as first described: after each frame the rest moves to the front and the walk restarts
+// at word 0. Quadratic, but plainly right; the reassembler must dispatch exactly the same.
+struct ReferenceWalk {
+    std::vector<uint8_t> held;
+    std::vector<std::vector<uint32_t>> frames;
+
+    void Append(std::span<const uint8_t> bytes)
+    {
+        held.insert(held.end(), bytes.begin(), bytes.end());
+        if (held.size() >= kReceiveBufferBytes) {
+            held.clear();
+            return;
+        }
+        if (held.size() % 4 != 0)
+            return;
+    restart:
+        std::vector<uint32_t> w(held.size() / 4);
+        std::memcpy(w.data(), held.data(), held.size());
+        long head = -1;
+        for (size_t i = 0; i < w.size(); ++i) {
+            if (w[i] == kFrameHead) {
+                head = long(i);
+            } else if (w[i] == kFrameTail && head >= 0) {
+                frames.emplace_back(w.begin() + head, w.begin() + long(i) + 1);
+                held.erase(held.begin(), held.begin() + long(i + 1) * 4);
+                goto restart;
+            }
+        }
     }
-    stream.resize(stream.size() - 8);  // the last frame incomplete
-    FrameReassembler r;
-    RecordingSink sink;
-    r.Append(stream, sink);
-    ASSERT_EQ(sink.frames.size(), 999u);
-    for (uint32_t i = 0; i < 999; ++i)
-        ASSERT_EQ(sink.frames[i][3], i);
-    EXPECT_EQ(r.BytesHeld(), 16u);
+};
+
+}  // namespace
+
+TEST(FrameReassembler, DispatchesExactlyWhatTheRestartingWalkDispatches)
+{
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    for (int trial = 0; trial < 20; ++trial) {
+        std::vector<uint8_t> stream;
+        for (int i = 0; i < 200; ++i) {
+            switch (next() % 5) {
+            case 0:
+                stream.push_back(uint8_t(next()));  // a stray byte shifts the word grid
+                break;
+            case 1: {
+                const auto w = WordBytes({next() % 2 ? kFrameHead : kFrameTail});
+                stream.insert(stream.end(), w.begin(), w.end());
+                break;
+            }
+            default: {
+                std::vector<uint32_t> payload(next() % 12);
+                for (auto& p : payload)
+                    p = next() % 7 == 0 ? kFrameTail : next();
+                const auto f = MakeFrame(code::kStatusReply, payload);
+                stream.insert(stream.end(), f.begin(), f.end());
+            }
+            }
+        }
+        FrameReassembler r;
+        RecordingSink sink;
+        ReferenceWalk ref;
+        for (size_t at = 0; at < stream.size();) {
+            const size_t n = std::min<size_t>(1 + next() % 700, stream.size() - at);
+            r.Append({stream.data() + at, n}, sink);
+            ref.Append({stream.data() + at, n});
+            at += n;
+        }
+        ASSERT_GT(sink.frames.size(), 10u) << trial;
+        ASSERT_EQ(sink.frames, ref.frames) << trial;
+        ASSERT_EQ(r.BytesHeld(), ref.held.size());
+        ASSERT_TRUE(std::equal(ref.held.begin(), ref.held.end(), r.Held().begin()));
+    }
 }

@@ -1,0 +1,291 @@
+#include "devicelink/CorvikUSBDrv.h"
+
+#include "FakeTransport.h"
+#include "RequestFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+using namespace devicelink;
+using namespace std::chrono_literals;
+
+namespace {
+
+FakeTransport* Attach(CorvikUSBDrv& drv, FakeTransport::CommandScript script = AnswerHello,
+                      StreamPacketSource* iso = nullptr, int* connected = nullptr)
+{
+    auto owned = std::make_unique<FakeTransport>(std::move(script));
+    FakeTransport* fake = owned.get();
+    const int r = drv.ConnectWith(std::move(owned), iso);
+    if (connected)
+        *connected = r;
+    return fake;
+}
+
+}  // namespace
+
+TEST(CorvikUSBDrv, ElevenReadFailuresMarkTheLinkDownTenDoNot)
+{
+    {
+        CorvikUSBDrv drv;
+        auto owned = std::make_unique<FakeTransport>(AnswerHello);
+        FakeTransport* fake = owned.get();
+        owned->ScriptReads(-1, 10);
+        // The hello's answer is the good read that clears the count.
+        EXPECT_EQ(drv.ConnectWith(std::move(owned), nullptr), 1);
+        fake->ScriptReads(-1, 5);
+        fake->ScriptReads(kReadTimedOut, 30);  // time-outs are not failures
+        fake->ScriptReads(-1, 5);
+        EXPECT_TRUE(Eventually([&] { return fake->Reads() >= 52; }));
+        EXPECT_TRUE(drv.LinkUp());
+        fake->ScriptReads({-1});
+        EXPECT_TRUE(Eventually([&] { return !drv.LinkUp(); }));
+        EXPECT_TRUE(Eventually([&] { return !drv.ReceiveThreadRunning(); }));
+    }
+    {
+        CorvikUSBDrv drv;
+        auto owned = std::make_unique<FakeTransport>(AnswerHello);
+        owned->ScriptReads(-1, 11);
+        EXPECT_EQ(drv.ConnectWith(std::move(owned), nullptr), 0);
+        EXPECT_TRUE(Eventually([&] { return !drv.ReceiveThreadRunning(); }));
+        EXPECT_FALSE(drv.LinkUp());
+    }
+    {
+        CorvikUSBDrv drv;
+        auto owned = std::make_unique<FakeTransport>(AnswerHello);
+        owned->ScriptReads({kReadLinkError});
+        EXPECT_EQ(drv.ConnectWith(std::move(owned), nullptr), 0);
+        EXPECT_FALSE(drv.LinkUp());
+    }
+}
+
+TEST(CorvikUSBDrv, PartialSendContinuesWithTheBytesNotYetSent)
+{
+    CorvikUSBDrv drv;
+    FakeTransport* fake = Attach(drv);
+    int calls = 0;
+    fake->SetWriteHook([&](std::span<const uint8_t>, size_t& written) {
+        if (++calls == 1) {
+            written = 7;
+            return WriteStatus::Failed;
+        }
+        return WriteStatus::Ok;
+    });
+    const auto before = fake->Written().size();
+    const auto frame = MakeFrame(code::kQueryStatus);
+    EXPECT_TRUE(drv.SendFrame(frame.data(), frame.size()));
+    const auto all = fake->Written();
+    EXPECT_EQ(std::vector<uint8_t>(all.begin() + long(before), all.end()), frame);
+}
+
+TEST(CorvikUSBDrv, WriteGivesUpAfterThreeRepeatsAndBrokenPipeDropsTheLink)
+{
+    CorvikUSBDrv drv;
+    FakeTransport* fake = Attach(drv);
+    int calls = 0;
+    fake->SetWriteHook([&](std::span<const uint8_t>, size_t& written) {
+        ++calls;
+        written = 0;
+        return WriteStatus::Failed;
+    });
+    const auto frame = MakeFrame(code::kQueryStatus);
+    EXPECT_FALSE(drv.SendFrame(frame.data(), frame.size()));
+    EXPECT_EQ(calls, 4);
+    EXPECT_TRUE(drv.LinkUp());
+
+    fake->SetWriteHook([&](std::span<const uint8_t>, size_t& written) {
+        written = 3;
+        return WriteStatus::LinkLost;
+    });
+    EXPECT_FALSE(drv.SendFrame(frame.data(), frame.size()));
+    EXPECT_FALSE(drv.LinkUp());
+}
+
+TEST(CorvikUSBDrv, OnlyTheNamedReplyReleasesAWaiter)
+{
+    CorvikUSBDrv drv;
+    bool answerRight = false;
+    Attach(drv, [&](FakeTransport& t, uint32_t c, std::span<const uint32_t> f) {
+        AnswerHello(t, c, f);
+        if (c == code::kFirmwareBlock) {
+            t.Queue(code::kDeviceBlockWritten);  // a late answer to an earlier command
+            if (answerRight)
+                t.Queue(code::kFirmwareBlockAck);
+        }
+    });
+    const uint32_t header[2] = {0, 4};
+    const uint32_t data = 0xAB;
+    EXPECT_EQ(drv.Transact(code::kFirmwareBlock, header, 8, &data, 4, CorvikUSBDrv::Gate::Ack,
+                           {code::kFirmwareBlockAck}, 300),
+              0);
+    answerRight = true;
+    EXPECT_EQ(drv.Transact(code::kFirmwareBlock, header, 8, &data, 4, CorvikUSBDrv::Gate::Ack,
+                           {code::kFirmwareBlockAck}, 1000),
+              1);
+}
+
+TEST(CorvikUSBDrv, StatusPollKeepsLastGoodStatusForFiveTimeOuts)
+{
+    CorvikUSBDrv drv;
+    bool answer = true;
+    Attach(drv, [&](FakeTransport& t, uint32_t c, std::span<const uint32_t> f) {
+        AnswerHello(t, c, f);
+        if (c == code::kQueryStatus && answer)
+            t.Queue(code::kStatusReply, {0x10001});
+    });
+    EXPECT_EQ(drv.QuerySensorState(), 0x10001);
+    answer = false;
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(drv.QuerySensorState(), 0x10001) << i;
+    EXPECT_EQ(drv.QuerySensorState(), -1);
+    answer = true;
+    EXPECT_EQ(drv.QuerySensorState(), 0x10001);
+}
+
+TEST(CorvikUSBDrv, BadChecksumShortFrameAndUnknownCodeChangeNothing)
+{
+    CorvikUSBDrv drv;
+    auto bad = FrameWords(MakeFrame(code::kStatusReply, {42}));
+    bad[3] = 43;
+    drv.OnFrame(bad);
+    EXPECT_EQ(drv.LastStatus(), 0);
+    drv.OnFrame(FrameWords(MakeFrame(code::kStatusReply)));
+    EXPECT_EQ(drv.LastStatus(), 0);
+    drv.OnFrame(FrameWords(MakeFrame(0x10000099, {1, 2, 3})));
+    drv.OnFrame(FrameWords(MakeFrame(code::kVersionReply, {20250101})));
+    EXPECT_EQ(drv.LastFirmwareVersion(), 20250101);
+    drv.OnFrame(FrameWords(MakeFrame(code::kFirmwareBank, {1, 77})));
+    EXPECT_EQ(drv.FirmwareBank(), 1);
+    EXPECT_EQ(drv.FirmwareSequence(), 77);
+}
+
+TEST(CorvikUSBDrv, SamplesFollowingTheStartAnswerAtOnceAreKept)
+{
+    CorvikUSBDrv drv;
+    Attach(drv, [](FakeTransport& t, uint32_t c, std::span<const uint32_t> f) {
+        AnswerHello(t, c, f);
+        if (c == code::kStartMeasure) {
+            std::vector<uint32_t> block(kReadReplyWords, 5);
+            auto answer = MakeFrame(code::kStarted);
+            const auto data = MakeFrame(code::kMeasureBlock, block);
+            answer.insert(answer.end(), data.begin(), data.end());
+            t.Queue(answer);
+        }
+    });
+    BoundRequest r;
+    r.Enable(0, 2);
+    r.request.block.perEvent = 1;
+    ASSERT_EQ(drv.StartMeasure(r.request), 1);
+    EXPECT_TRUE(r.event.Wait(1000));
+    EXPECT_EQ(r.Count(0), 2);
+}
+
+TEST(CorvikUSBDrv, UnansweredStartLeavesDeliveriesOff)
+{
+    CorvikUSBDrv drv;
+    FakeTransport* fake = Attach(drv);
+    BoundRequest r;
+    r.Enable(0, 2);
+    EXPECT_EQ(drv.StartMeasure(r.request), 0);
+    fake->Queue(code::kMeasureBlock, std::vector<uint32_t>(kReadReplyWords, 1));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(r.Count(0), 0);
+}
+
+TEST(CorvikUSBDrv, CloseWakesABlockedReaderAndJoinsBeforeClosing)
+{
+    CorvikUSBDrv drv;
+    auto owned = std::make_unique<FakeTransport>(AnswerHello);
+    FakeTransport* fake = owned.get();
+    ASSERT_EQ(drv.ConnectWith(std::move(owned), nullptr), 1);
+    ASSERT_TRUE(drv.ReceiveThreadRunning());
+    drv.Close();
+    EXPECT_FALSE(drv.ReceiveThreadRunning());
+    EXPECT_FALSE(drv.LinkUp());
+    (void)fake;  // destroyed by Close, after the join
+}
+
+namespace {
+
+// A stream source that always fails, counting how often it is asked.
+class FailingSource : public StreamPacketSource {
+public:
+    int NextRound(std::span<StreamPacket>, uint32_t) override
+    {
+        ++rounds;
+        return woken ? -1 : -2;
+    }
+    void Wake() override { woken = true; }
+    void Rearm() override { woken = false; }
+    std::atomic<int> rounds{0};
+    std::atomic<bool> woken{false};
+};
+
+}  // namespace
+
+TEST(CorvikUSBDrv, FailingStreamRoundsBackOffAndUnansweredStopStillEndsTheThread)
+{
+    FailingSource source;  // outlives the driver's connection
+    CorvikUSBDrv drv;
+    Attach(
+        drv,
+        [](FakeTransport& t, uint32_t c, std::span<const uint32_t> f) {
+            AnswerHello(t, c, f);
+            if (c == code::kStartStream)
+                t.Queue(code::kStreamStarted);
+        },
+        &source);
+    StreamDescriptor d{};
+    d.kind = kind::kTimed;
+    d.enabled[0] = 1;
+    ASSERT_EQ(drv.StartStream(nullptr, &d), 1);
+    EXPECT_TRUE(drv.StreamThreadRunning());
+    std::this_thread::sleep_for(300ms);
+    EXPECT_LT(source.rounds.load(), 20);
+    EXPECT_EQ(drv.StopStream(), 0);
+    EXPECT_FALSE(drv.StreamingActive());
+    EXPECT_FALSE(drv.StreamThreadRunning());
+}
+
+TEST(CorvikUSBDrv, StreamFramesOverTcpReachTheDescriptorBuffers)
+{
+    CorvikUSBDrv drv;
+    Attach(drv, [](FakeTransport& t, uint32_t c, std::span<const uint32_t> f) {
+        AnswerHello(t, c, f);
+        if (c == code::kStartStream) {
+            EXPECT_EQ(f[3], 0x2u);  // channel mask
+            t.Queue(code::kStreamStarted);
+            for (uint32_t i = 0; i < 3; ++i) {
+                std::vector<uint32_t> p(kStreamPacketWords, 0x00020001);
+                p[0] = 10 + i;
+                t.Queue(code::kStreamPacket, p);
+            }
+        }
+        if (c == code::kStopStream)
+            t.Queue(code::kStreamStopped);
+    });
+    platform::Event done(platform::Event::Kind::ManualReset);
+    std::vector<uint32_t> values(4096);
+    std::vector<int32_t> times(4096);
+    std::atomic<int32_t> count{0};
+    StreamDescriptor d{};
+    d.kind = kind::kTimed;
+    d.capacity = 400;  // signal after max(1, 400 / 200) blocks
+    d.blocksPerEvent = 1;
+    d.event = &done;
+    d.enabled[1] = 1;
+    d.channelCapacity[1] = 4096;
+    d.values[1] = values.data();
+    d.times[1] = times.data();
+    d.counts[1] = &count;
+    ASSERT_EQ(drv.StartStream(nullptr, &d), 1);
+    EXPECT_TRUE(Eventually([&] { return count.load() == 600; }));
+    EXPECT_TRUE(done.IsSet());
+    EXPECT_EQ(values[0], 1u);
+    EXPECT_EQ(values[1], 2u);
+    EXPECT_EQ(times[200], 11000);
+    EXPECT_EQ(drv.StopStream(), 1);
+    EXPECT_FALSE(drv.StreamThreadRunning());
+}

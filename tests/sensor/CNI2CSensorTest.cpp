@@ -323,3 +323,21 @@ TEST(SensorObject, ClosesTheDeviceWhenDestroyed)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FlatDeviceApi, ForwardsToTheDeviceFunctionsWithoutADriver)
+{
+    devicelink::SensorDeviceApi& api = devicelink::FlatDeviceApi();
+    EXPECT_EQ(api.Stop(), 1);
+    EXPECT_EQ(api.PollStatusWord(), 0);
+    EXPECT_EQ(api.GetFirmwareVersion(), 0u);
+    EXPECT_EQ(api.WriteBlock(nullptr), 0);
+    platform::Event event(platform::Event::Kind::AutoReset);
+    devicelink::MeasureRequest request;
+    request.host.event = &event;
+    EXPECT_EQ(api.SubmitRead(request), 0);
+    EXPECT_TRUE(event.IsSet());
+}
+
+}  // namespace

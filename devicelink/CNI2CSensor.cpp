@@ -5,7 +5,6 @@
 #include "platform/Text.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 
 namespace devicelink {

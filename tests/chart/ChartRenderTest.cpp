@@ -1,0 +1,366 @@
+#include "ChartTestSupport.h"
+
+#include "uikit/chart/ChartPaint.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <bit>
+#include <cmath>
+#include <limits>
+
+using charttest::ChartTest;
+using uikit::ChartNote;
+using uikit::ChartSeries;
+
+namespace {
+
+constexpr QRgb kBackground = 0xFFF0F0F0;
+constexpr QRgb kPlotFill = 0xFFFAFAFA;  // background lightened by 10 per channel
+
+// Columns of the picture that hold a pixel of exactly this colour.
+int ColumnsWithColour(const QImage& image, QRgb colour, int fromX, int toX)
+{
+    int columns = 0;
+    for (int x = fromX; x < toX; ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (image.pixel(x, y) == colour) {
+                ++columns;
+                break;
+            }
+        }
+    }
+    return columns;
+}
+
+ChartNote MakeNote(float x, float y, int series, const char16_t* text)
+{
+    ChartNote note{};
+    note.x = x;
+    note.y = y;
+    note.series = series;
+    note.fontSize = 16;
+    int n = 0;
+    while (text[n] && n < uikit::kChartNoteTextLength) {
+        note.text[n] = text[n];
+        ++n;
+    }
+    note.textLength = n;
+    return note;
+}
+
+}  // namespace
+
+using ChartRender = ChartTest;
+
+TEST_F(ChartRender, FrameColoursAndMargins)
+{
+    Create(400, 200);
+    chart.Redraw();
+    EXPECT_EQ(chart.LeftMargin(), 43);
+    const QImage& picture = *chart.GetMemoryDC();
+    EXPECT_EQ(picture.pixel(1, 1), kBackground);
+    EXPECT_EQ(picture.pixel(1, 198), kBackground);
+    EXPECT_EQ(picture.pixel(0, 0), 0xFFFFFFFF);  // border, white while not highlighted
+    EXPECT_EQ(picture.pixel(43 + 3, 8), kPlotFill);
+
+    chart.SetHighlight(1);
+    chart.Redraw();
+    EXPECT_EQ(picture.pixel(0, 0), uikit::ColorFromRef(0x78A8FF).rgba());
+
+    for (int s = 0; s < 4; ++s)
+        AddSeries(s, 10, 0xFF, [](int) { return 5.0; });
+    chart.Redraw();
+    EXPECT_EQ(chart.LeftMargin(), 103);
+    EXPECT_EQ(chart.PlotRect(), QRect(103, 5, 400 - 103 - 8 - 2, 200 - 42));
+}
+
+TEST_F(ChartRender, SeriesIsDrawnInItsRecordColour)
+{
+    Create(400, 200);
+    // 0x00BBGGRR: red 0x80, green 0x00, blue 0x20.
+    AddSeries(0, 200, 0x200080, [](int) { return 5.0; });
+    chart.Redraw();
+    const QImage& picture = *chart.GetMemoryDC();
+    const QRect plot = chart.PlotRect();
+    const int columns = ColumnsWithColour(picture, qRgb(0x80, 0x00, 0x20), plot.left() + 2, plot.right() - 2);
+    EXPECT_GT(columns, plot.width() - 10);
+    EXPECT_EQ(ColumnsWithColour(picture, qRgb(0x20, 0x00, 0x80), 0, picture.width()), 0);
+}
+
+TEST(ChartPaint, DottedLinesUpTo2000Pixels)
+{
+    charttest::EnsureGuiApp();
+    QImage image(2100, 4, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        EXPECT_TRUE(uikit::DrawDottedLine(painter, 2000, 1, 0, 1, 0x000000));  // right to left too
+        EXPECT_FALSE(uikit::DrawDottedLine(painter, 0, 3, 2001, 3, 0x000000));
+        EXPECT_FALSE(uikit::DrawDottedLine(painter, 5, 3, 5, 3, 0x000000));
+    }
+    // Dashes of 3 every 6 pixels.
+    EXPECT_EQ(image.pixel(0, 1), 0xFF000000);
+    EXPECT_EQ(image.pixel(2, 1), 0xFF000000);
+    EXPECT_EQ(image.pixel(3, 1), 0xFFFFFFFF);
+    EXPECT_EQ(image.pixel(6, 1), 0xFF000000);
+    EXPECT_EQ(image.pixel(1998, 1), 0xFF000000);
+    for (int x = 0; x < 2100; ++x)
+        ASSERT_EQ(image.pixel(x, 3), 0xFFFFFFFF) << x;
+}
+
+TEST(ChartPaint, BezierPaddingMakesThreeNPlusOnePoints)
+{
+    QPoint points[20];
+    for (int i = 0; i < 20; ++i)
+        points[i] = QPoint(i, i * 2);
+    EXPECT_EQ(uikit::PadForBezier(points, 10, 20), 13);
+    EXPECT_EQ(points[12], points[9]);
+    EXPECT_EQ(uikit::PadForBezier(points, 9, 20), 13);
+    EXPECT_EQ(uikit::PadForBezier(points, 11, 20), 13);
+    EXPECT_EQ(uikit::PadForBezier(points, 18, 20), 18);  // no room: unchanged
+}
+
+TEST(ChartPaint, ValueLabelsConvertRatherThanReinterpret)
+{
+    EXPECT_EQ(uikit::FormatValueLabel(2.7, 1.0, 0), "2");
+    EXPECT_EQ(uikit::FormatValueLabel(-2.7, 1.0, 0), "-2");
+    EXPECT_EQ(uikit::FormatValueLabel(1.5, 10.0, 0), "15");
+    EXPECT_EQ(uikit::FormatValueLabel(1e20, 1.0, 0), "2147483647");
+    EXPECT_EQ(uikit::FormatValueLabel(std::nan(""), 1.0, 0), "0");
+    EXPECT_EQ(uikit::FormatValueLabel(1.23456, 1.0, 2), "1.23");
+    EXPECT_EQ(uikit::FormatValueLabel(0.5, 1.0, 9), "0.500000");
+    EXPECT_EQ(uikit::FormatShortGeneral(29.000381469726562), "29.0004");
+}
+
+TEST_F(ChartRender, AutoScaleOfZerosConstantsAndEmptySeries)
+{
+    Create();
+    AddSeries(0, 20, 0xFF, [](int) { return 0.0; });
+    chart.SetAutoScale(0, 1, 0);
+    chart.Redraw();
+    EXPECT_FLOAT_EQ(chart.Series(0)->yAxis.dataMinimum, -0.05f);
+    EXPECT_FLOAT_EQ(chart.Series(0)->yAxis.dataMaximum, 0.05f);
+
+    // A pad that drifted to 0 on a constant series would leave a zero range.
+    chart.SetAutoScalePad(0.0f);
+    AddSeries(1, 20, 0xFF00, [](int) { return 3.0; });
+    chart.SetAutoScale(1, 1, 0);
+    chart.Redraw();
+    EXPECT_FLOAT_EQ(chart.Series(1)->yAxis.dataMinimum, 2.85f);
+    EXPECT_FLOAT_EQ(chart.Series(1)->yAxis.dataMaximum, 3.15f);
+
+    // An empty series keeps its axis range: no infinite ranges, no NaN mapping.
+    ASSERT_EQ(chart.AllocSeries(2, 20, 0xFF0000), 1);
+    chart.SetYAxis(2, -1.0f, 1.0f, 1.0f, nullptr);
+    chart.SetAutoScale(2, 1, 0);
+    chart.ShowSeries(2, 1);
+    chart.SetCurrentSeries(2);
+    chart.Redraw();
+    EXPECT_EQ(std::bit_cast<uint32_t>(chart.Series(2)->yAxis.dataMinimum), 0x7F7FFFEEu);
+    float x = 0, y = 0;
+    ASSERT_EQ(chart.PixelToValue(2, 200, 100, x, y), 1);
+    EXPECT_TRUE(std::isfinite(x) && std::isfinite(y));
+}
+
+TEST_F(ChartRender, MarginWidensANarrowAutoRange)
+{
+    Create();
+    AddSeries(0, 20, 0xFF, [](int i) { return 10.0 + (i % 2) * 0.1; });
+    chart.SetSeriesMargin(0, 0.0f, 10.0f, 10.0f);  // at least 1.0 shown
+    chart.SetAutoScale(0, 1, 0);
+    chart.Redraw();
+    EXPECT_NEAR(chart.Series(0)->yAxis.dataMinimum, 9.55, 1e-4);
+    EXPECT_NEAR(chart.Series(0)->yAxis.dataMaximum, 10.55, 1e-4);
+}
+
+TEST_F(ChartRender, NonFiniteSamplesAreSkippedAndBreakTheLine)
+{
+    Create();
+    const float inf = std::numeric_limits<float>::infinity();
+    AddSeries(0, 300, 0x200080, [&](int i) {
+        if (i == 100)
+            return double(std::nanf(""));
+        if (i == 200)
+            return double(inf);
+        return 4.0 + (i % 3);
+    });
+    chart.SetAutoScale(0, 1, 0);
+    chart.Redraw();
+    const ChartSeries& s = *chart.Series(0);
+    EXPECT_NEAR(s.yAxis.dataMinimum, 4.0 - 4.0 * 0.05, 1e-5);
+    EXPECT_NEAR(s.yAxis.dataMaximum, 6.0 + 6.0 * 0.05, 1e-5);
+    const QRect plot = chart.PlotRect();
+    // Drawn on both sides of the gaps.
+    EXPECT_GT(ColumnsWithColour(*chart.GetMemoryDC(), qRgb(0x80, 0, 0x20), plot.left(), plot.left() + 50), 30);
+    EXPECT_GT(ColumnsWithColour(*chart.GetMemoryDC(), qRgb(0x80, 0, 0x20), plot.right() - 50, plot.right()), 30);
+}
+
+TEST_F(ChartRender, ZoomedViewIsDrawnToTheRightEdge)
+{
+    Create();
+    // Many more points than the thinning keeps, each in its own column once zoomed.
+    AddSeries(0, 200000, 0x200080, [](int i) { return 2.0 + (i % 7); });
+    chart.SetSeriesTransform(0, 0.98f, 0.0f, 0.02f, 1.0f);  // the last 2 % (4000 points)
+    chart.Redraw();
+    const QRect plot = chart.PlotRect();
+    const QImage& picture = *chart.GetMemoryDC();
+    EXPECT_GT(ColumnsWithColour(picture, qRgb(0x80, 0, 0x20), plot.right() - 20, plot.right() - 2), 15);
+    EXPECT_GT(ColumnsWithColour(picture, qRgb(0x80, 0, 0x20), plot.left() + 2, plot.left() + 20), 15);
+}
+
+TEST_F(ChartRender, ZoomThenPixelToValueGivesTheCorner)
+{
+    Create(400, 200);
+    AddSeries(0, 100, 0xFF, [](int i) { return i % 10; });
+    chart.Redraw();
+    const QRect plot = chart.PlotRect();
+    const int x1 = plot.left() + plot.width() / 4, x2 = plot.left() + plot.width() / 2;
+    const int y1 = plot.top() + plot.height() / 5, y2 = plot.top() + plot.height() / 2;
+    chart.SetZoomRect(1, x2, y2, x1, y1);  // dragged right to left
+    chart.Redraw();
+    int first = 0, last = 0;
+    EXPECT_EQ(chart.GetSelectionRange(0, first, last), 1);
+    EXPECT_NEAR(first, 25, 2);
+    EXPECT_NEAR(last, 49, 2);
+
+    chart.ApplyZoom();
+    EXPECT_EQ(chart.Series(0)->yAxis.autoScale, 0);
+    float x = 0, y = 0;
+    chart.PixelToValue(0, plot.left(), plot.top(), x, y);
+    EXPECT_NEAR(x, double(x1 - plot.left()) / plot.width(), 1e-5);
+    EXPECT_NEAR(y, double(y1 - plot.top()) / plot.height(), 1e-5);
+    chart.PixelToValue(0, plot.left() + plot.width(), plot.top() + plot.height(), x, y);
+    EXPECT_NEAR(x, double(x2 - plot.left()) / plot.width(), 1e-5);
+    EXPECT_NEAR(y, double(y2 - plot.top()) / plot.height(), 1e-5);
+    int series = -1;
+    chart.SetCurrentSeries(0);
+    EXPECT_EQ(chart.PixelToValueCurrent(plot.left(), plot.top(), series, x, y), 0);
+    EXPECT_EQ(series, 0);
+}
+
+TEST_F(ChartRender, CursorIndexIsClampedToUsedPoints)
+{
+    Create();
+    AddSeries(0, 100, 0xFF, [](int i) { return i % 10; });
+    chart.SetCursor(1, chart.PlotRect().left() + 10000);
+    chart.Redraw();
+    EXPECT_EQ(chart.GetCursorIndex(0), 99);
+    chart.SetCursor(1, chart.PlotRect().left());
+    chart.Redraw();
+    EXPECT_EQ(chart.GetCursorIndex(0), 0);
+    chart.Series(0)->cursorIndex = 150;  // data shrank after the last drawing
+    EXPECT_EQ(chart.GetCursorIndex(0), 99);
+    chart.Series(0)->used = 0;
+    EXPECT_EQ(chart.GetCursorIndex(0), -1);
+    chart.SetCursor(0, 0);
+    EXPECT_EQ(chart.GetCursorIndex(0), -1);
+}
+
+TEST_F(ChartRender, NoRoomForAPlotDrawsTheFrameOnly)
+{
+    Create(60, 30);  // 4 shown series need a left margin wider than the drawing
+    for (int s = 0; s < 4; ++s)
+        AddSeries(s, 50, 0xFF, [](int i) { return i; });
+    chart.SetCursor(1, 10);
+    chart.SetZoomRect(1, 1, 1, 20, 20);
+    chart.Redraw();
+    ASSERT_NE(chart.GetMemoryDC(), nullptr);
+    chart.ApplyZoom();
+    float x = 0, y = 0;
+    chart.PixelToValue(0, 5, 5, x, y);
+    EXPECT_TRUE(std::isfinite(x) && std::isfinite(y));
+
+    ASSERT_EQ(chart.Attach(&owner, 0, 0), 1);
+    chart.Redraw();
+    EXPECT_EQ(chart.GetMemoryDC(), nullptr);
+}
+
+TEST_F(ChartRender, NoCurrentSeriesDrawsWithoutOne)
+{
+    Create();
+    AddSeries(0, 50, 0xFF, [](int i) { return i % 10; });
+    chart.SetCurrentSeries(-1);
+    chart.SetZoomRect(1, 100, 50, 200, 100);
+    chart.SetCursor(1, 150);
+    chart.Redraw();
+    float x = 0, y = 0;
+    int series = 7;
+    EXPECT_EQ(chart.PixelToValueCurrent(100, 100, series, x, y), -1);
+    EXPECT_EQ(series, -1);
+}
+
+TEST_F(ChartRender, NotesHitTestsCloseBoxAndMove)
+{
+    Create(400, 200);
+    AddSeries(0, 100, 0xFF, [](int i) { return i % 10; });
+    chart.Redraw();
+    const QRect plot = chart.PlotRect();
+    ChartNote notes[12];
+    notes[0] = MakeNote(0.5f, 0.5f, 0, u"first\r\nsecond line");
+    notes[1] = MakeNote(0.1f, 0.1f, 40, u"bad series");  // skipped
+    notes[2] = MakeNote(0.1f, 0.1f, 0, u"hidden");
+    notes[2].textLength = 0;  // not drawn
+    notes[3] = MakeNote(0.2f, 0.8f, 0, u"huge font");
+    notes[3].fontSize = 1000000;
+    for (int i = 4; i < 12; ++i)
+        notes[i] = i < 8 ? MakeNote(0.9f, 0.9f, 0, u"in") : MakeNote(0.7f, 0.3f, 0, u"beyond eight");
+    notes[5].textLength = 100000;  // longer than the field: read up to the field's end
+    for (char16_t& c : notes[5].text)
+        c = u'x';
+    QImage closeBox(24, 20, QImage::Format_ARGB32_Premultiplied);
+    closeBox.fill(Qt::red);
+    chart.SetNotes(12, notes, &closeBox);
+    chart.Redraw();
+
+    const int ax = plot.left() + plot.width() / 2;
+    const int ay = plot.top() + plot.height() / 2;
+    EXPECT_EQ(chart.HitTestNote(ax - 3, ay - 3), 0);
+    EXPECT_EQ(chart.SelectedNote(), -1);
+    EXPECT_EQ(chart.HitTestNote(ax + 3, ay + 3), 1);
+    EXPECT_EQ(chart.SelectedNote(), 0);
+    chart.Redraw();
+    // The close box stands on the note's top left, 24 x 20.
+    EXPECT_EQ(chart.GetMemoryDC()->pixel(ax + 5, ay - 5), qRgb(255, 0, 0));
+    EXPECT_EQ(chart.HitTestNoteCloseBox(ax + 5, ay - 5), 0);
+    EXPECT_EQ(chart.HitTestNoteCloseBox(ax + 30, ay - 5), -1);
+    EXPECT_EQ(chart.HitTestNoteCloseBox(ax + 5, ay + 5), -1);
+
+    // Dragging left by a tenth of the plot moves the note by a tenth of the range.
+    EXPECT_EQ(chart.MoveNote(-plot.width() / 10, 0), 1);
+    EXPECT_NEAR(notes[0].x, 0.5 + double(plot.width() / 10) / plot.width(), 1e-5);
+
+    // Only eight notes take part; the rest are never drawn or hit.
+    chart.SetNotes(12, notes, &closeBox);
+    chart.Redraw();
+    EXPECT_EQ(chart.HitTestNote(plot.left() + int(0.7 * plot.width()) + 3, plot.top() + int(0.3 * plot.height()) + 3), 0);
+    EXPECT_EQ(chart.HitTestNote(plot.right() - 2, plot.bottom() - 2), 1);
+    EXPECT_LT(chart.SelectedNote(), 8);
+    EXPECT_EQ(chart.MoveNote(1, 1), 1);
+
+    chart.SetNotes(3, nullptr, nullptr);
+    chart.Redraw();
+    EXPECT_EQ(chart.HitTestNote(ax + 3, ay + 3), 0);
+    EXPECT_EQ(chart.MoveNote(1, 1), 0);
+}
+
+TEST_F(ChartRender, BezierModeLinkedModeAndMarkersDraw)
+{
+    Create();
+    AddSeries(0, 500, 0x200080, [](int i) { return 5.0 + 3.0 * std::sin(i * 0.05); });
+    AddSeries(1, 500, 0x00FF00, [](int i) { return 5.0 + 3.0 * std::cos(i * 0.05); });
+    chart.SetLineMode(2);
+    chart.SetMarkerSpacing(20, 1);
+    chart.Redraw();
+    EXPECT_GT(ColumnsWithColour(*chart.GetMemoryDC(), qRgb(0x80, 0, 0x20), 0, 400), 100);
+
+    // Series 1 drawn against series 0's values: an XY curve, x not ordered.
+    chart.Series(1)->link = 0;
+    chart.SetXAxis(1, 0.0f, 10.0f, 1.0f, nullptr);
+    chart.SetLinkedXMode(1);
+    chart.SetLineMode(1);
+    chart.SetCursor(1, 200);
+    chart.Redraw();
+    EXPECT_GT(ColumnsWithColour(*chart.GetMemoryDC(), qRgb(0, 0xFF, 0), 0, 400), 50);
+    EXPECT_GE(chart.GetCursorIndex(1), 0);
+}

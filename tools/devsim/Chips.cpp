@@ -1,0 +1,140 @@
+#include "tools/devsim/Chips.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+namespace devsim {
+
+SignalChip::SignalChip(uint8_t address, const Signal* signal, std::span<const LiveField> fields)
+    : I2cChip(address), signal_(signal)
+{
+    for (size_t i = 0; i < fields.size() && i < kMaxFields; ++i)
+        fields_[i] = fields[i];
+}
+
+void SignalChip::Sample(double t)
+{
+    const double value = signal_->Value(t);
+    for (const LiveField& f : fields_)
+        if (f.bytes > 0)
+            SetRegsLE(f.reg, EncodeLiveField(f, value), f.bytes);
+}
+
+std::unique_ptr<I2cChip> MakeMemoryChip(std::span<const uint8_t> image)
+{
+    auto chip = std::make_unique<I2cChip>(kMemoryChipAddress);
+    chip->LoadRegs(kMemoryChipFirstRegister, image.first(std::min<size_t>(image.size(), kMemoryChipBytes)));
+    return chip;
+}
+
+AdapterChip::AdapterChip(const Signal* signal, const LiveField& live, uint16_t idWord)
+    : I2cChip(kAdapterAddress), signal_(signal), live_(live), idWord_(idWord)
+{
+}
+
+void AdapterChip::Sample(double t)
+{
+    liveRaw_ = EncodeLiveField(live_, signal_->Value(t));
+}
+
+void AdapterChip::SetText(int location, int bytes, std::string_view text)
+{
+    for (int i = 0; i < bytes; ++i)
+        memory_[size_t(location + i) & 0xFF] = i < int(text.size()) ? uint8_t(text[size_t(i)]) : 0;
+}
+
+void AdapterChip::Read(uint8_t address, int reg, std::span<uint8_t> out)
+{
+    std::fill(out.begin(), out.end(), 0);
+    if (address == 0) {
+        for (size_t i = 0; i < out.size() && i < 2; ++i)
+            out[i] = uint8_t(idWord_ >> (8 * i));
+        return;
+    }
+    int location = reg != kNoRegister ? reg : selected_;
+    selected_ = -1;
+    if (location == adapter::kWordStream) {
+        const int index = nextWord_;
+        nextWord_ = (nextWord_ + 1) % adapter::kWordCount;
+        const uint32_t word = uint32_t(index) << 24 | uint16_t(words_[index]);
+        for (size_t i = 0; i < out.size() && i < 4; ++i)
+            out[i] = uint8_t(word >> (8 * i));
+        return;
+    }
+    if (location >= 0) {
+        for (size_t i = 0; i < out.size(); ++i)
+            out[i] = memory_[size_t(location + int(i)) & 0xFF];
+        return;
+    }
+    for (size_t i = 0; i < out.size() && i < 4; ++i)
+        out[i] = uint8_t(liveRaw_ >> (8 * i));
+}
+
+void AdapterChip::Write(uint8_t, int reg, std::span<const uint8_t> data)
+{
+    if (reg != kNoRegister) {
+        for (size_t i = 0; i < data.size(); ++i)
+            memory_[size_t(reg + int(i)) & 0xFF] = data[i];
+        return;
+    }
+    uint32_t value = 0;
+    for (size_t i = 0; i < data.size() && i < 4; ++i)
+        value |= uint32_t(data[i]) << (8 * i);
+    if (data.size() == 3 && value == adapter::kUnlock) {
+        ++unlocks_;
+        nextWord_ = 0;
+    } else if (data.size() == 3 && (value >> 16) == (adapter::kSelectBase >> 16)) {
+        selected_ = int((value >> 8) & 0xFF);
+        if (selected_ == adapter::kWordStream && nextWord_ >= adapter::kWordCount)
+            nextWord_ = 0;
+    } else if (data.size() >= 5 && data[0] == 0x57 && data[1] == 0x5A && data[2] == 0xA5) {
+        // A calibration point: location, length, then the bytes, lowest first.
+        const size_t length = std::min<size_t>(data[4], data.size() - 5);
+        for (size_t i = 0; i < length; ++i)
+            memory_[size_t(data[3] + i) & 0xFF] = data[5 + i];
+    } else if (data.size() == 1) {
+        lastCommand_ = data[0];
+    }
+}
+
+void GpsChip::Sample(double t)
+{
+    const int64_t now = int64_t(std::floor(t));
+    // A receiver that nobody reads keeps only its last few seconds.
+    if (now - nextSecond_ > 4)
+        nextSecond_ = now - 4;
+    for (; nextSecond_ <= now; ++nextSecond_)
+        for (char ch : signal_->NmeaSentences(nextSecond_))
+            text_.push_back(uint8_t(ch));
+    while (text_.size() > 4096)
+        text_.pop_front();
+    SetRegsLE(0xFD, uint32_t(std::min<size_t>(text_.size(), 0xFFFF)), 2);
+}
+
+void GpsChip::Read(uint8_t address, int reg, std::span<uint8_t> out)
+{
+    if (reg != kNoRegister)
+        pointer_ = uint8_t(reg);
+    if (pointer_ != 0xFF) {
+        I2cChip::Read(address, kNoRegister, out);
+        return;
+    }
+    for (uint8_t& b : out) {
+        if (text_.empty()) {
+            b = 0xFF;
+        } else {
+            b = text_.front();
+            text_.pop_front();
+        }
+    }
+    SetRegsLE(0xFD, uint32_t(std::min<size_t>(text_.size(), 0xFFFF)), 2);
+}
+
+float FunctionGeneratorChip::Frequency(int bank) const
+{
+    const uint32_t bits = RegsLE(36 + 16 * bank, 2) | RegsLE(38 + 16 * bank, 2) << 16;
+    return std::bit_cast<float>(bits);
+}
+
+}  // namespace devsim

@@ -1,0 +1,198 @@
+#include "tools/devsim/SensorModels.h"
+
+#include "tools/devsim/Chips.h"
+#include "tools/devsim/TextWords.h"
+
+#include "platform/LittleEndian.h"
+
+#include <bit>
+
+namespace devsim {
+
+namespace {
+
+// Scales: temperature in 1/16 degC counts, pressure in Pa from hPa, voltage over a 12-bit
+// converter spanning -10..+10 V, the photogate's gate state as one byte.
+constexpr SensorModel kModels[] = {
+    {"temperature", "temperature probe, -40..125 degC, 1/16 degC per count at register 0 (address 0x48)",
+     "constant value=21.5", ChipKind::Register, 0x48,
+     {{0x00, 2, 0.0, 0.0625, true}, {}}, -40.0, 125.0, "0F:54", nullptr, nullptr, nullptr, 0, 0},
+    {"barometer", "barometric pressure, hPa; Pa at registers 0xF6..0xF8, calibration words at 0xAA (address 0x77)",
+     "constant value=1013.25", ChipKind::Register, 0x77,
+     {{0xF6, 3, 0.0, 0.01, false}, {}}, 800.0, 1100.0,
+     "D0:55 AA:9801B8FFD1C7A07F045D9A3E7E1587006F7A00802FD88B07", nullptr, nullptr, nullptr, 0, 0},
+    {"voltage", "voltage, -10..+10 V over 12 bits, behind the adapter (address 113)",
+     "sine amplitude=5 period=10", ChipKind::Adapter, kAdapterAddress,
+     {{0, 2, -10.0, 20.0 / 4095.0, false}, {}}, -10.0, 10.0, nullptr, "RV10", "Voltage", "voltage", 1, 529},
+    {"photogate", "photogate, register 0 is 1 while the beam is blocked (address 0x20)",
+     "pulses period=1 width=0.1 high=1 offset=0", ChipKind::Register, 0x20,
+     {{0x00, 1, 0.0, 1.0, false}, {}}, 0.0, 1.0, "0F:47", nullptr, nullptr, nullptr, 0, 0},
+    {"gps", "GPS receiver, NMEA text streamed at register 0xFF (address 0x42)",
+     "nmea", ChipKind::Gps, kGpsAddress, {{}, {}}, 0.0, 1.0, nullptr, nullptr, nullptr, nullptr, 0, 0},
+    {"funcgen", "function generator, 16-bit registers 32..62 (address 0x75)",
+     "constant value=0", ChipKind::FunctionGenerator, kFunctionGeneratorAddress, {{}, {}}, 0.0, 1.0,
+     nullptr, nullptr, nullptr, nullptr, 0, 0},
+};
+
+bool LoadRegisterText(I2cChip& chip, std::string_view text, std::string& error)
+{
+    std::string spaced(text);
+    for (char& ch : spaced)
+        if (ch == ',')
+            ch = ' ';
+    for (const std::string& item : SplitWords(spaced)) {
+        const size_t colon = item.find(':');
+        uint64_t reg = 0;
+        std::vector<uint8_t> bytes;
+        if (colon == std::string::npos || !ParseUnsigned("0x" + item.substr(0, colon), reg) || reg > 0xFF
+            || !ParseHexBytes(item.substr(colon + 1), bytes)) {
+            error = "bad register preset '" + item + "'";
+            return false;
+        }
+        chip.LoadRegs(int(reg), bytes);
+    }
+    return true;
+}
+
+void DescribeAdapter(AdapterChip& chip, const SensorModel& model, const LiveField& live,
+                     const std::map<std::string, std::string>& options)
+{
+    const auto option = [&](const char* key, const char* fallback) {
+        const auto it = options.find(key);
+        return it != options.end() ? it->second : std::string(fallback ? fallback : "");
+    };
+    chip.SetText(adapter::kModelCode, adapter::kModelCodeBytes, option("code", model.adapterCode));
+    chip.SetText(adapter::kInfoFile, adapter::kInfoFileBytes, option("info", model.adapterInfo));
+    chip.SetText(adapter::kName, adapter::kNameBytes, option("name", model.adapterName));
+    auto& mem = chip.Memory();
+    mem[adapter::kKindByte] = model.adapterKind;
+    // A two-point line through the converter's ends: values at 0x14.., raws at 0x30...
+    const float low = float(live.zero);
+    const float high = float(live.zero + live.scale * 4095.0);
+    platform::WriteLE32(mem, adapter::kFirstTable, std::bit_cast<uint32_t>(low));
+    platform::WriteLE32(mem, adapter::kFirstTable + 4, std::bit_cast<uint32_t>(high));
+    platform::WriteLE16(mem, 0x30, 0);
+    platform::WriteLE16(mem, 0x32, 4095);
+}
+
+}  // namespace
+
+std::span<const SensorModel> SensorModels()
+{
+    return kModels;
+}
+
+const SensorModel* FindSensorModel(std::string_view name)
+{
+    for (const SensorModel& m : kModels)
+        if (name == m.name)
+            return &m;
+    return nullptr;
+}
+
+std::unique_ptr<VirtualSensor> MakeSensor(const SensorSpec& spec, std::string& error)
+{
+    const SensorModel* model = FindSensorModel(spec.model);
+    if (!model) {
+        error = "unknown sensor model '" + spec.model + "'";
+        return nullptr;
+    }
+    SignalSpec signal = spec.signal;
+    if (!spec.signalGiven && !ParseSignal(model->defaultSignal, signal, error))
+        return nullptr;
+    auto sensor = std::make_unique<VirtualSensor>(model->name, signal);
+    sensor->SetStreamRange(model->streamLow, model->streamHigh);
+
+    uint8_t address = model->address;
+    if (const auto it = spec.options.find("address"); it != spec.options.end()) {
+        uint64_t a = 0;
+        if (!ParseUnsigned(it->second, a) || a > 0x7F) {
+            error = "bad address '" + it->second + "'";
+            return nullptr;
+        }
+        address = uint8_t(a);
+    }
+    I2cChip* main = nullptr;
+    switch (model->chip) {
+    case ChipKind::Register:
+        main = &sensor->AddChip(std::make_unique<SignalChip>(address, sensor->SignalPointer(), model->live));
+        break;
+    case ChipKind::Adapter: {
+        uint16_t id = model->adapterId;
+        if (const auto it = spec.options.find("id"); it != spec.options.end()) {
+            uint64_t v = 0;
+            if (!ParseUnsigned(it->second, v) || v > 0xFFFF) {
+                error = "bad identification word '" + it->second + "'";
+                return nullptr;
+            }
+            id = uint16_t(v);
+        }
+        auto chip = std::make_unique<AdapterChip>(sensor->SignalPointer(), model->live[0], id);
+        DescribeAdapter(*chip, *model, model->live[0], spec.options);
+        main = &sensor->AddChip(std::move(chip));
+        break;
+    }
+    case ChipKind::Gps:
+        main = &sensor->AddChip(std::make_unique<GpsChip>(sensor->SignalPointer()));
+        break;
+    case ChipKind::FunctionGenerator:
+        main = &sensor->AddChip(std::make_unique<FunctionGeneratorChip>());
+        break;
+    }
+    if (model->fixedRegisters && !LoadRegisterText(*main, model->fixedRegisters, error))
+        return nullptr;
+    if (const auto it = spec.options.find("regs"); it != spec.options.end())
+        if (!LoadRegisterText(*main, it->second, error))
+            return nullptr;
+    if (const auto it = spec.options.find("memory"); it != spec.options.end()) {
+        std::vector<uint8_t> image;
+        if (!ParseHexBytes(it->second, image) || image.size() > size_t(kMemoryChipBytes)) {
+            error = "memory must be at most 128 hex bytes";
+            return nullptr;
+        }
+        image.resize(kMemoryChipBytes, 0);
+        sensor->AddChip(MakeMemoryChip(image));
+    }
+    return sensor;
+}
+
+bool ParseSensorSpec(std::string_view text, SensorSpec& out, std::string& error)
+{
+    const std::vector<std::string> words = SplitWords(text);
+    if (words.empty()) {
+        error = "no sensor model given";
+        return false;
+    }
+    SensorSpec spec;
+    spec.model = words[0];
+    if (!FindSensorModel(spec.model)) {
+        error = "unknown sensor model '" + spec.model + "'";
+        return false;
+    }
+    std::string signalText;
+    for (size_t i = 1; i < words.size(); ++i) {
+        std::string key, value;
+        if (!SplitKeyValue(words[i], key, value)) {
+            if (!signalText.empty()) {
+                error = "two signal kinds given";
+                return false;
+            }
+            signalText = words[i];
+            continue;
+        }
+        SignalSpec probe;
+        if (!signalText.empty() && SetSignalParameter(probe, key, value))
+            signalText += " " + words[i];
+        else
+            spec.options[key] = value;
+    }
+    if (!signalText.empty()) {
+        if (!ParseSignal(signalText, spec.signal, error))
+            return false;
+        spec.signalGiven = true;
+    }
+    out = std::move(spec);
+    return true;
+}
+
+}  // namespace devsim

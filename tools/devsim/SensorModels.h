@@ -1,0 +1,49 @@
+#pragma once
+
+#include "tools/devsim/I2cChip.h"
+#include "tools/devsim/VirtualSensor.h"
+
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+// The table of virtual sensor models. A new model is one more row: which chip it puts on the bus,
+// at which address, where its live value goes and how it is scaled, its fixed registers (chip id,
+// calibration words) and, behind an adapter, its description.
+namespace devsim {
+
+enum class ChipKind { Register, Adapter, Gps, FunctionGenerator };
+
+struct SensorModel {
+    const char* name;
+    const char* description;
+    const char* defaultSignal;
+    ChipKind chip;
+    uint8_t address;                // of the main chip (113 for the adapter kind)
+    LiveField live[2];
+    double streamLow, streamHigh;   // physical range mapped onto 0..4095 in streams
+    const char* fixedRegisters;     // "RR:HEX RR:HEX ..." loaded into the main chip
+    // Adapter kind only: model code, name, information file, kind byte, identification word.
+    const char* adapterCode;
+    const char* adapterName;
+    const char* adapterInfo;
+    uint8_t adapterKind;
+    uint16_t adapterId;
+};
+
+std::span<const SensorModel> SensorModels();
+const SensorModel* FindSensorModel(std::string_view name);
+
+// Builds a sensor from its spec. Options understood by every model: address=N (main chip),
+// regs="RR:HEX,..." (preset main-chip registers), memory=HEX (adds the 128-byte memory chip at
+// 0x57), code=, name=, info=, id= (adapter description). Null with a message on an unknown model
+// or a bad option.
+std::unique_ptr<VirtualSensor> MakeSensor(const SensorSpec& spec, std::string& error);
+
+// "temperature signal..." or "temperature sine offset=20 ..." style text: the model, then either
+// a signal (kind and key=value words) or model options (key=value words that are no signal
+// parameter). Used by the scenario file and the control commands alike.
+bool ParseSensorSpec(std::string_view text, SensorSpec& out, std::string& error);
+
+}  // namespace devsim

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+
+// The device calls the sensor object makes, behind one interface: the program forwards them to
+// the flat device API, headless tests put a fake logger behind them.
+namespace devicelink {
+
+struct MeasureRequest;
+
+class SensorDeviceApi {
+public:
+    virtual ~SensorDeviceApi() = default;
+
+    virtual int Open() = 0;  // 1 ready, 0 failed
+    virtual void Close() = 0;
+    virtual int Stop() = 0;
+    virtual int SubmitRead(MeasureRequest& request) = 0;
+    virtual int SubmitWrite(MeasureRequest& request) = 0;
+    virtual int PollStatusWord() = 0;  // -1: link lost
+    virtual uint32_t GetFirmwareVersion() = 0;
+    virtual void Nop() = 0;
+    virtual int WriteBlock(const void* table) = 0;  // the 524-byte recognition table
+};
+
+// The process's device API (DevOpen, DevSubmitRead, ...).
+SensorDeviceApi& FlatDeviceApi();
+
+}  // namespace devicelink

@@ -1,25 +1,17 @@
-# The two commands a new user runs: `make run` and `make test`. Both install what the build needs.
-.PHONY: run test asan bench deps clean
+# Shorthands for the scripts under scripts/, which are what the README tells a new user to run.
+.PHONY: run test asan bench clean
 
-deps:
+run:
+	@scripts/run
+
+test:
+	@scripts/test
+
+asan:
+	@scripts/test-asan
+
+bench:
 	@scripts/setup-deps
-
-run: deps
-	@cmake --preset dev >/dev/null
-	@cmake --build --preset dev
-	@scripts/run-logger build/dev
-
-test: deps
-	@cmake --preset ci >/dev/null
-	@cmake --build --preset ci
-	@ctest --preset ci
-
-asan: deps
-	@cmake --preset asan >/dev/null
-	@cmake --build --preset asan
-	@ctest --preset asan
-
-bench: deps
 	@cmake --preset ci >/dev/null
 	@cmake --build --preset ci
 	@scripts/run-benchmarks build/ci

@@ -199,27 +199,9 @@ int32_t CNI2CSensor::ReadCurrentValue(int c, float* values)
         oneShot_.counts[ch].store(0);
     }
 
-    // A signal left over from an earlier request must not answer this one.
-    oneShotEvent_.Reset();
-    running_ = 1;
-    if (api_.SubmitRead(oneShot_.request) != 1) {
-        api_.Stop();
-        running_ = 0;
+    int32_t index = 0;
+    if (CollectOneShotReading(c, record->registerCount, &index) != 1)
         return 0;
-    }
-    if (!oneShotEvent_.Wait(kSingleReadTimeoutMs))
-        return 0;
-    if (api_.Open() == 1) {
-        api_.Stop();
-        running_ = 0;
-    }
-
-    // The newest sample starts register-count words before the counter; a counter of 0 or one
-    // past the arrays means no sample arrived.
-    const int32_t counter = oneShot_.counts[c].load(std::memory_order_acquire);
-    if (counter <= 0 || counter > kOneShotCapacity)
-        return 0;
-    const int32_t index = std::max(0, counter - record->registerCount);
 
     const int32_t savedAllOutputs = state.allOutputs;
     state.allOutputs = 1;

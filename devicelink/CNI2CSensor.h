@@ -201,6 +201,8 @@ private:
     int32_t SubmitOneShot(bool write, uint32_t waitMs);
     void PrepareTransaction(int channel, int32_t address, int32_t clock, int32_t readType, int32_t byteCount);
     int32_t ReadOneSample(int channel, const SensorAccessRecord& record, bool adcPath, int32_t* index);
+    // Submits the filled one-shot reading and finds the newest sample of `entries` words.
+    int32_t CollectOneShotReading(int channel, int32_t entries, int32_t* index);
     int32_t ConvertOneSample(int channel, const SensorAccessRecord& record, int32_t index, int32_t adcFlag,
                              float* values);
     void WriteSensorMemory(int channel);

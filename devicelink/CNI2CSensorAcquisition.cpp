@@ -229,19 +229,31 @@ int32_t CNI2CSensor::ReadOneSample(int c, const SensorAccessRecord& record, bool
         block.byteCount[c] = 2;
         block.entries[c] = 1;
     }
+    return CollectOneShotReading(c, block.entries[c], index);
+}
+
+int32_t CNI2CSensor::CollectOneShotReading(int c, int32_t entries, int32_t* index)
+{
+    // A signal left over from an earlier request must not answer this one.
+    oneShotEvent_.Reset();
     running_ = 1;
-    if (SubmitOneShot(false, kSingleReadTimeoutMs) != 1)
+    if (api_.SubmitRead(oneShot_.request) != 1) {
+        api_.Stop();
+        running_ = 0;
+        return 0;
+    }
+    if (!oneShotEvent_.Wait(kSingleReadTimeoutMs))
         return 0;
     if (api_.Open() == 1) {
         api_.Stop();
         running_ = 0;
     }
-    // The newest sample starts register-count words before the counter; a counter of 0 or past
-    // the arrays means that no sample arrived.
+    // The newest sample starts `entries` words before the counter; a counter of 0 or past the
+    // arrays means that no sample arrived.
     const int32_t counter = oneShot_.counts[c].load(std::memory_order_acquire);
     if (counter <= 0 || counter > kOneShotCapacity)
         return 0;
-    *index = std::max(0, counter - block.entries[c]);
+    *index = std::max(0, counter - entries);
     return 1;
 }
 

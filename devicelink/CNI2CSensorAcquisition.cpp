@@ -93,8 +93,10 @@ int32_t CNI2CSensor::SubmitOneShot(bool write, uint32_t waitMs)
     // A signal left over from an earlier request must not answer this one.
     oneShotEvent_.Reset();
     const int submitted = write ? api_.SubmitWrite(oneShot_.request) : api_.SubmitRead(oneShot_.request);
-    const bool answered = oneShotEvent_.Wait(waitMs);
-    return submitted == 1 && answered ? 1 : 0;
+    // A refused request is never answered: waiting "until signalled" would wait for ever.
+    if (submitted != 1)
+        return 0;
+    return oneShotEvent_.Wait(waitMs) ? 1 : 0;
 }
 
 void CNI2CSensor::PrepareTransaction(int c, int32_t address, int32_t clock, int32_t readType, int32_t byteCount)

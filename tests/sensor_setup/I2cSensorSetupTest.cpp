@@ -166,31 +166,6 @@ TEST_F(I2cSetup, ModesOfTheAccelerometersComeFromTheZeroedResultWord)
     EXPECT_EQ(api_.Writes().back().data[kChannel][0], 96u);
 }
 
-TEST_F(I2cSetup, HumidityAndColourSequences)
-{
-    ASSERT_EQ(Config(0x28), 1);
-    auto writes = api_.Writes();
-    ASSERT_EQ(writes.size(), 3u);
-    ExpectSingleChannel(writes[0], kChannel, 132, 2, 1);
-    EXPECT_EQ(writes[0].block.readMask[8 * kChannel + 3], -1);
-    EXPECT_EQ(writes[2].block.readRegister[8 * kChannel], 0xF7);
-    EXPECT_EQ(writes[2].data[kChannel][0], 0xF755u);
-
-    api_.submitted.clear();
-    ASSERT_EQ(Config(0x39), 1);
-    writes = api_.Writes();
-    ASSERT_EQ(writes.size(), 3u);
-    ExpectSingleChannel(writes[0], kChannel, 130, 1, 1);
-    EXPECT_EQ(writes[1].block.readRegister[8 * kChannel], 0x87);
-    EXPECT_EQ(writes[2].block.readRegister[8 * kChannel], 0x81);
-    EXPECT_EQ(writes[2].data[kChannel][0], 1u);
-
-    api_.submitted.clear();
-    ASSERT_EQ(Config(0x42), 1);
-    ASSERT_EQ(api_.Writes().size(), 1u);
-    EXPECT_EQ(api_.Writes()[0].data[kChannel][0], 0xFFu);
-}
-
 TEST_F(I2cSetup, UnknownAddressOrUnreadyDeviceSendsNothing)
 {
     EXPECT_EQ(Config(0x50), 0);
@@ -198,15 +173,6 @@ TEST_F(I2cSetup, UnknownAddressOrUnreadyDeviceSendsNothing)
     for (int32_t address : {0x18, 0x23, 0x28, 0x38, 0x39, 0x42, 0x4D, 0x70, 0x77})
         EXPECT_EQ(Config(address), 0) << address;
     EXPECT_TRUE(api_.submitted.empty());
-}
-
-TEST_F(I2cSetup, RegisterReadsClearAStaleCount)
-{
-    SetupRequest r(kChannel, 0x40);
-    r.counts[kChannel] = 6;
-    api_.submitResult = 0;  // the logger refuses: nothing is delivered
-    EXPECT_EQ(devicelink::ReadI2CRegisters(api_, 12, r.request, kChannel, 0x40, 1, 0), 0);
-    EXPECT_EQ(api_.submitted.back().block.entries[kChannel], 8);  // at most 8 registers
 }
 
 }  // namespace

@@ -353,27 +353,6 @@ TEST_F(Calibration, ClearingAFastSensorPicksItsConversionKind)
     EXPECT_EQ(sensor_.ClearCalibration(0), 0);
 }
 
-TEST_F(Calibration, DefaultsAreRestored)
-{
-    Plug(2, "R83");
-    devicelink::ChannelState& s = sensor_.channel(2);
-    s.unitChoice[3] = 2;
-    s.selectedOutput = 1;
-    s.zeroOffset = 4;
-    s.gain = 3;
-    s.timeUnit = 1;
-    s.adcFlag = 1;
-    s.further[1] = 5;
-    sensor_.ResetCalibrationDefaults(2);
-    EXPECT_EQ(s.unitChoice[3], 0);
-    EXPECT_EQ(s.selectedOutput, 0);
-    EXPECT_FLOAT_EQ(s.zeroOffset, 0.0f);
-    EXPECT_FLOAT_EQ(s.gain, 1.0f);
-    EXPECT_FLOAT_EQ(s.timeUnit, 0.001f);
-    EXPECT_EQ(s.adcFlag, 0);
-    EXPECT_EQ(s.further[1], 0);
-}
-
 TEST_F(ModelSetup, FunctionGeneratorStartsLast)
 {
     EXPECT_EQ(devicelink::CNI2CSensor::GeneratorAmplitudeCode(100), 229);

@@ -130,10 +130,10 @@ int32_t CNI2CSensor::WriteRegister(int c, int32_t address, uint32_t value, int32
 {
     uint8_t bytes[4];
     std::memcpy(bytes, &value, sizeof bytes);  // little-endian: lowest byte first
-    return WriteRegister(c, address, bytes, std::clamp(width, 0, 4));
+    return WriteRegisterBytes(c, address, bytes, std::clamp(width, 0, 4));
 }
 
-int32_t CNI2CSensor::WriteRegister(int c, int32_t address, const void* data, int32_t width)
+int32_t CNI2CSensor::WriteRegisterBytes(int c, int32_t address, const void* data, int32_t width)
 {
     // The data travels in the channel's 8-word value array.
     if (!ValidChannel(c) || !data || width < 1 || width > kValueArrayBytes || api_.Open() != 1)

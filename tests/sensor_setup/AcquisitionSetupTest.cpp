@@ -144,7 +144,7 @@ TEST_F(Transactions, RegisterWritesPlaceTheirDataInTheValueArray)
     EXPECT_EQ(sensor_.IsRunning(), 0);
 
     const uint8_t frame[9] = {0x57, 0x5A, 0xA5, 20, 4, 1, 2, 3, 4};
-    ASSERT_EQ(sensor_.WriteRegister(1, 113, frame, 9), 1);
+    ASSERT_EQ(sensor_.WriteRegisterBytes(1, 113, frame, 9), 1);
     EXPECT_EQ(Last().block.byteCount[1], 9);
     EXPECT_EQ(Last().block.readMask[8], -1);
     for (int i = 0; i < 9; ++i)
@@ -184,8 +184,8 @@ TEST_F(Transactions, OversizedTransfersAreRefused)
     uint8_t big[40] = {};
     EXPECT_EQ(sensor_.WriteBlock(0, 0x57, 128, big, 32), 0);
     EXPECT_EQ(sensor_.WriteBlock(0, 0x57, 128, big, 31), 1);
-    EXPECT_EQ(sensor_.WriteRegister(0, 113, big, 33), 0);
-    EXPECT_EQ(sensor_.WriteRegister(0, 113, big, 32), 1);
+    EXPECT_EQ(sensor_.WriteRegisterBytes(0, 113, big, 33), 0);
+    EXPECT_EQ(sensor_.WriteRegisterBytes(0, 113, big, 32), 1);
     EXPECT_EQ(sensor_.ReadBlock(0, 0x57, 128, big, 33), 0);
     EXPECT_EQ(api_.submitted.size(), 2u);
 

@@ -291,32 +291,29 @@ int32_t CNI2CSensor::ReadSingleValue(int c, float* values, float* adcValues, int
         SetAdapterMode(1);
         platform::SleepMs(kAdapterSettleMs);
     }
-    int32_t index = 0;
-    const bool got = ReadOneSample(c, *record, false, &index) == 1;
-    if (!got) {
+    // One sample, through the fast path when asked: its raw words and its converted values.
+    const auto take = [&](bool adcPath, int32_t* rawOut, float* valuesOut) {
+        int32_t index = 0;
+        if (ReadOneSample(c, *record, adcPath, &index) != 1)
+            return false;
+        const int32_t* words = reinterpret_cast<const int32_t*>(oneShot_.values[c].get()) + index;
+        std::copy_n(words, std::min(n, kOneShotCapacity - index), rawOut);
+        float converted[kMaxOutputs] = {};
+        ConvertOneSample(c, *record, index, adcPath ? 1 : 0, converted);
+        std::copy_n(converted, n, valuesOut);
+        return true;
+    };
+    if (!take(false, raw, values)) {
         SetAdapterMode(0);
         return 0;
     }
-    const int32_t available = std::min(n, kOneShotCapacity - index);
-    float converted[kMaxOutputs] = {};
-    std::copy_n(reinterpret_cast<const int32_t*>(oneShot_.values[c].get()) + index, available, raw);
-    ConvertOneSample(c, *record, index, 0, converted);
     SetAdapterMode(0);
     SetAdapterMode(1);
     platform::SleepMs(kAdapterSettleMs);
     oneShotEvent_.Reset();
-    std::copy_n(converted, n, values);
-
-    if (adcValues && adcRaw) {
-        if (ReadOneSample(c, *record, true, &index) != 1) {
-            SetAdapterMode(0);
-            return 0;
-        }
-        const int32_t adcAvailable = std::min(n, kOneShotCapacity - index);
-        std::copy_n(reinterpret_cast<const int32_t*>(oneShot_.values[c].get()) + index, adcAvailable, adcRaw);
-        float fast[kMaxOutputs] = {};
-        ConvertOneSample(c, *record, index, 1, fast);
-        std::copy_n(fast, n, adcValues);
+    if (adcValues && adcRaw && !take(true, adcRaw, adcValues)) {
+        SetAdapterMode(0);
+        return 0;
     }
     SetAdapterMode(0);
     return 1;

@@ -13,17 +13,8 @@
 namespace {
 
 using namespace devsim;
+using devsim::testing::Make;
 using devsim::testing::OneChannel;
-
-std::unique_ptr<VirtualSensor> Make(const std::string& text)
-{
-    SensorSpec spec;
-    std::string error;
-    EXPECT_TRUE(ParseSensorSpec(text, spec, error)) << error;
-    auto sensor = MakeSensor(spec, error);
-    EXPECT_TRUE(sensor) << error;
-    return sensor;
-}
 
 // Writes through the bus the way the host's register-write block carries them.
 void WriteNoRegister(VirtualSensor* s, int address, uint32_t data, int bytes, std::vector<WriteRecord>* log = nullptr)

@@ -1,6 +1,7 @@
 #include "tools/devsim/SensorModels.h"
 
 #include "tools/devsim/Chips.h"
+#include "tools/devsim/KitSensors.h"
 #include "tools/devsim/TextWords.h"
 
 #include "platform/LittleEndian.h"
@@ -23,7 +24,7 @@ constexpr SensorModel kModels[] = {
      "D0:55 AA:9801B8FFD1C7A07F045D9A3E7E1587006F7A00802FD88B07", nullptr, nullptr, nullptr, 0, 0},
     {"voltage", "voltage, -10..+10 V over 12 bits, behind the adapter (address 113)",
      "sine amplitude=5 period=10", ChipKind::Adapter, kAdapterAddress,
-     {{0, 2, -10.0, 20.0 / 4095.0, false}, {}}, -10.0, 10.0, nullptr, "RV10", "Voltage", "voltage", 1, 529},
+     {{0, 2, -10.0, 20.0 / 4095.0, false}, {}}, -10.0, 10.0, nullptr, "R75", "Voltage", "R75", 1, 529},
     {"photogate", "photogate, register 0 is 1 while the beam is blocked (address 0x20)",
      "pulses period=1 width=0.1 high=1 offset=0", ChipKind::Register, 0x20,
      {{0x00, 1, 0.0, 1.0, false}, {}}, 0.0, 1.0, "0F:47", nullptr, nullptr, nullptr, 0, 0},
@@ -33,26 +34,6 @@ constexpr SensorModel kModels[] = {
      "constant value=0", ChipKind::FunctionGenerator, kFunctionGeneratorAddress, {{}, {}}, 0.0, 1.0,
      nullptr, nullptr, nullptr, nullptr, 0, 0},
 };
-
-bool LoadRegisterText(I2cChip& chip, std::string_view text, std::string& error)
-{
-    std::string spaced(text);
-    for (char& ch : spaced)
-        if (ch == ',')
-            ch = ' ';
-    for (const std::string& item : SplitWords(spaced)) {
-        const size_t colon = item.find(':');
-        uint64_t reg = 0;
-        std::vector<uint8_t> bytes;
-        if (colon == std::string::npos || !ParseUnsigned("0x" + item.substr(0, colon), reg) || reg > 0xFF
-            || !ParseHexBytes(item.substr(colon + 1), bytes)) {
-            error = "bad register preset '" + item + "'";
-            return false;
-        }
-        chip.LoadRegs(int(reg), bytes);
-    }
-    return true;
-}
 
 void DescribeAdapter(AdapterChip& chip, const SensorModel& model, const LiveField& live,
                      const std::map<std::string, std::string>& options)
@@ -77,6 +58,40 @@ void DescribeAdapter(AdapterChip& chip, const SensorModel& model, const LiveFiel
 
 }  // namespace
 
+bool LoadRegisterText(I2cChip& chip, std::string_view text, std::string& error)
+{
+    std::string spaced(text);
+    for (char& ch : spaced)
+        if (ch == ',')
+            ch = ' ';
+    for (const std::string& item : SplitWords(spaced)) {
+        const size_t colon = item.find(':');
+        uint64_t reg = 0;
+        std::vector<uint8_t> bytes;
+        if (colon == std::string::npos || !ParseUnsigned("0x" + item.substr(0, colon), reg) || reg > 0xFF
+            || !ParseHexBytes(item.substr(colon + 1), bytes)) {
+            error = "bad register preset '" + item + "'";
+            return false;
+        }
+        chip.LoadRegs(int(reg), bytes);
+    }
+    return true;
+}
+
+bool AddressOption(const SensorSpec& spec, uint8_t& address, std::string& error)
+{
+    const auto it = spec.options.find("address");
+    if (it == spec.options.end())
+        return true;
+    uint64_t a = 0;
+    if (!ParseUnsigned(it->second, a) || a > 0x7F) {
+        error = "bad address '" + it->second + "'";
+        return false;
+    }
+    address = uint8_t(a);
+    return true;
+}
+
 std::span<const SensorModel> SensorModels()
 {
     return kModels;
@@ -94,6 +109,8 @@ std::unique_ptr<VirtualSensor> MakeSensor(const SensorSpec& spec, std::string& e
 {
     const SensorModel* model = FindSensorModel(spec.model);
     if (!model) {
+        if (const KitModel* kit = FindKitModel(spec.model))
+            return MakeKitSensor(*kit, spec, error);
         error = "unknown sensor model '" + spec.model + "'";
         return nullptr;
     }
@@ -104,14 +121,8 @@ std::unique_ptr<VirtualSensor> MakeSensor(const SensorSpec& spec, std::string& e
     sensor->SetStreamRange(model->streamLow, model->streamHigh);
 
     uint8_t address = model->address;
-    if (const auto it = spec.options.find("address"); it != spec.options.end()) {
-        uint64_t a = 0;
-        if (!ParseUnsigned(it->second, a) || a > 0x7F) {
-            error = "bad address '" + it->second + "'";
-            return nullptr;
-        }
-        address = uint8_t(a);
-    }
+    if (!AddressOption(spec, address, error))
+        return nullptr;
     I2cChip* main = nullptr;
     switch (model->chip) {
     case ChipKind::Register:
@@ -165,7 +176,7 @@ bool ParseSensorSpec(std::string_view text, SensorSpec& out, std::string& error)
     }
     SensorSpec spec;
     spec.model = words[0];
-    if (!FindSensorModel(spec.model)) {
+    if (!FindSensorModel(spec.model) && !FindKitModel(spec.model)) {
         error = "unknown sensor model '" + spec.model + "'";
         return false;
     }

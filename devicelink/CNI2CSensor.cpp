@@ -175,12 +175,13 @@ void CNI2CSensor::FillChannelFromRecord(MeasureSetupBlock& block, int c, const S
 
 int32_t CNI2CSensor::ReadCurrentValue(int c, float* values)
 {
-    if (c < 0 || c >= kChannelStateCount || !values || !converter_)
+    if (c < 0 || c >= kChannelStateCount || !values)
         return 0;
     ChannelState& state = channels_[c];
     const SensorAccessRecord* record = FindSensorRecord(&state);
     if (!record || api_.Open() != 1)
         return 0;
+    ApplySamplingSetup(MeasureSetupBlock{});
 
     MeasureSetupBlock& block = oneShot_.request.block;
     block = MeasureSetupBlock{};
@@ -198,32 +199,21 @@ int32_t CNI2CSensor::ReadCurrentValue(int c, float* values)
         oneShot_.counts[ch].store(0);
     }
 
-    // A signal left over from an earlier request must not answer this one.
-    oneShotEvent_.Reset();
-    running_ = 1;
-    if (api_.SubmitRead(oneShot_.request) != 1) {
-        api_.Stop();
-        running_ = 0;
+    int32_t index = 0;
+    if (CollectOneShotReading(c, record->registerCount, &index) != 1)
         return 0;
-    }
-    if (!oneShotEvent_.Wait(kSingleReadTimeoutMs))
-        return 0;
-    if (api_.Open() == 1) {
-        api_.Stop();
-        running_ = 0;
-    }
-
-    // The newest sample starts register-count words before the counter; a counter of 0 or one
-    // past the arrays means no sample arrived.
-    const int32_t counter = oneShot_.counts[c].load(std::memory_order_acquire);
-    if (counter <= 0 || counter > kOneShotCapacity)
-        return 0;
-    const int32_t index = std::max(0, counter - record->registerCount);
 
     const int32_t savedAllOutputs = state.allOutputs;
     state.allOutputs = 1;
-    const int converted = converter_(*this, c, reinterpret_cast<const int32_t*>(oneShot_.values[c].get()) + index,
-                                     oneShot_.times[c].get() + index, values);
+    const int32_t* raw = reinterpret_cast<const int32_t*>(oneShot_.values[c].get()) + index;
+    const int32_t* times = oneShot_.times[c].get() + index;
+    int converted = 0;
+    if (converter_) {
+        converted = converter_(*this, c, raw, times, values);
+    } else {
+        float convertedTimes[kMaxOutputs] = {};
+        ConvertChannelData(c, 0, 1, raw, times, values, convertedTimes, 0, record, &state, &converted);
+    }
     state.allOutputs = savedAllOutputs;
     oneShotEvent_.Reset();
     return converted > 0 ? 1 : 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devicelink/ChannelState.h"
+#include "devicelink/ConversionParams.h"
 #include "devicelink/MeasureSetupBlock.h"
 #include "devicelink/SensorCatalogue.h"
 #include "devicelink/SensorDeviceApi.h"
@@ -65,6 +66,7 @@ public:
     // The newest values of a channel, one per output of its sensor, into `values` (at least
     // kMaxOutputs floats). 1, or 0 with `values` untouched when no fresh sample arrived.
     int32_t ReadCurrentValue(int channel, float* values);
+    // Replaces the conversion ReadCurrentValue uses (ConvertChannelData when none is set).
     void SetChannelConverter(ChannelConverter converter) { converter_ = std::move(converter); }
     // Restarts the change-event filter of the channel's conversion; 1, or 0 for a bad channel.
     int32_t ResetChannelFilter(int channel);
@@ -127,6 +129,87 @@ private:
     int32_t generatorAmplitude_ = 50;
     float generatorFrequency_ = 2.0f;
     int32_t adcOffsetFlags_[kChannelStateCount] = {1, 1, 1, 1};
+    // ---- Register transactions, readings, acquisitions, per-model set-up, calibration, zero,
+    // ---- function generator and power time-outs (CNI2CSensorAcquisition.cpp,
+    // ---- CNI2CSensorModelSetup.cpp, CNI2CSensorCalibration.cpp, PowerTimeouts.cpp).
+public:
+    // Register transactions on the one-shot request; 1, or 0 when the device is not open or the
+    // arguments do not fit the request (width 1..4 for reads, at most 32 bytes of data).
+    int32_t ReadRegister(int channel, int32_t address, uint32_t* value, int32_t width);
+    // `data` holds `width` bytes (a width of 1..4 is the register value, lowest byte first).
+    int32_t WriteRegister(int channel, int32_t address, const void* data, int32_t width);
+    int32_t WriteRegister(int channel, int32_t address, uint32_t value, int32_t width);
+    int32_t WriteRegisterAt(int channel, int32_t address, int32_t reg, uint32_t value, int32_t width);
+    int32_t ReadBlock(int channel, int32_t address, int32_t reg, void* destination, int32_t length);
+    int32_t WriteBlock(int channel, int32_t address, int32_t reg, const void* data, int32_t width);
+    // The 128 bytes of the sensor's memory chip into the channel's memory image; 1/0.
+    int32_t ReadSensorMemory(int channel);
+
+    // One-shot helpers: a single-channel transaction of `channel` on a cleared one-shot request
+    // (kind 0, interval 0, count 1, one sample an event, capacity 8 everywhere, no set-up writes,
+    // counters 0). The caller fills access, registers and data, then submits; a submit returns 1
+    // when the device took the request and answered within `waitMs`.
+    MeasureSetupBlock& BeginOneShot(int channel);
+    int32_t SubmitOneShotRead(uint32_t waitMs) { return SubmitOneShot(false, waitMs); }
+    int32_t SubmitOneShotWrite(uint32_t waitMs) { return SubmitOneShot(true, waitMs); }
+    uint32_t* oneShotValues(int channel) { return oneShot_.values[channel].get(); }
+    int32_t oneShotCount(int channel) const { return oneShot_.counts[channel].load(std::memory_order_acquire); }
+
+    // One sample of a channel as `n` output values (1..4), and, when the second outputs are
+    // given, one more through the fast ADC path. 1, or 0 when no sample came.
+    int32_t ReadSingleValue(int channel, float* values, float* adcValues, int32_t* raw, int32_t* adcRaw, int32_t n);
+    // Starts the live monitor of every connected channel; the completion event is returned
+    // whether or not the device took the request.
+    platform::Event& StartMonitor();
+    platform::Event& StartAcquisition(int32_t triggerWord, const int32_t selection[4], const int32_t channelFlags[4],
+                                      int32_t interval, int32_t lengthSeconds, int32_t count, int32_t perChannel,
+                                      const int32_t channelIntervals[4], int32_t markFlag);
+    // Fills the conversion record for the channel and converts `count` samples; `mode` is the
+    // caller's display mode and plays no part. The result of the conversion, or 0 (with
+    // *outCount 0) when the channel state or the access record is missing.
+    int32_t ConvertChannelData(int channel, int32_t mode, int32_t count, const int32_t* rawValues,
+                               const int32_t* rawTimes, float* outValues, float* outTimes, int32_t timeOffset,
+                               const SensorAccessRecord* record, ChannelState* state, int32_t* outCount);
+    const ConversionParams& conversionParams() const { return conversionParams_; }
+
+    // Per-model set-up.
+    int32_t ApplySamplingSetup(const MeasureSetupBlock& block);
+    int32_t SetSensorType(int channel, SensorAccessRecord& record, int32_t typeCode);
+    int32_t SetAdapterMode(int32_t startFlag);
+    // Zero.
+    int32_t CanSetZero(int channel) const;
+    int32_t SetZero(int channel, int32_t output, int32_t setFlag);
+    // Calibration kept in the sensor's memory or its adapter.
+    int32_t HasUserCalibration(int channel, int32_t* flag);
+    void SetCalibration(int channel, int32_t n, const float* values, const int32_t* raws, int32_t tableFlag);
+    int32_t ClearCalibration(int channel);
+    void ResetCalibrationDefaults(int channel);
+    // The fast ADC path.
+    int32_t GetAdcMode(int channel);
+    int32_t MeasureAdcOffset(int channel);
+    // The function generator of the adapter at 0x75.
+    int32_t WriteAdapterTable(int channel, int32_t bank, float frequency, float second, float third,
+                              int32_t amplitudeCode);
+    int32_t ClearAdapterTable(int channel, int32_t bank);
+    // The generator's amplitude code of an amplitude of 1..100.
+    static int32_t GeneratorAmplitudeCode(int32_t amplitude);
+    // Mode 1 saves the system's suspend time-outs and sets the given ones; any other mode puts
+    // the saved ones back (only after a save).
+    void SetPowerTimeouts(int32_t batterySeconds, int32_t mainsSeconds, int32_t mode);
+
+private:
+    int32_t SubmitOneShot(bool write, uint32_t waitMs);
+    void PrepareTransaction(int channel, int32_t address, int32_t clock, int32_t readType, int32_t byteCount);
+    int32_t ReadOneSample(int channel, const SensorAccessRecord& record, bool adcPath, int32_t* index);
+    // Submits the filled one-shot reading and finds the newest sample of `entries` words.
+    int32_t CollectOneShotReading(int channel, int32_t entries, int32_t* index);
+    int32_t ConvertOneSample(int channel, const SensorAccessRecord& record, int32_t index, int32_t adcFlag,
+                             float* values);
+    void WriteSensorMemory(int channel);
+
+    ConversionParams conversionParams_{};
+    bool powerTimeoutsSaved_ = false;
+    // ---- end of the acquisition and set-up block.
 };
 
 }  // namespace devicelink

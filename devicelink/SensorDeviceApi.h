@@ -21,6 +21,9 @@ public:
     virtual uint32_t GetFirmwareVersion() = 0;
     virtual void Nop() = 0;
     virtual int WriteBlock(const void* table) = 0;  // the 524-byte recognition table
+    // 1 while the last open reached the logger; a fake logger that never fails to connect keeps
+    // the default.
+    virtual int DeviceReady() { return 1; }
 };
 
 // The process's device API (DevOpen, DevSubmitRead, ...).

@@ -30,9 +30,27 @@ std::unique_ptr<I2cChip> MakeMemoryChip(std::span<const uint8_t> image)
     return chip;
 }
 
+namespace {
+
+// The identification area below the calibration image is written at the factory only: set-up
+// bytes sent to the chip's address leave the code and the marker as they are.
+class IdentifiedMemoryChip : public I2cChip {
+public:
+    IdentifiedMemoryChip() : I2cChip(kMemoryChipAddress) {}
+    void Write(uint8_t address, int reg, std::span<const uint8_t> data) override
+    {
+        const int first = reg != kNoRegister ? reg : (data.empty() ? 0 : data[0]);
+        if (first >= kMemoryChipFirstRegister)
+            I2cChip::Write(address, reg, data);
+    }
+};
+
+}  // namespace
+
 std::unique_ptr<I2cChip> MakeMemoryChip(std::span<const uint8_t> image, uint32_t codeWord, uint8_t marker)
 {
-    auto chip = MakeMemoryChip(image);
+    auto chip = std::make_unique<IdentifiedMemoryChip>();
+    chip->LoadRegs(kMemoryChipFirstRegister, image.first(std::min<size_t>(image.size(), kMemoryChipBytes)));
     chip->SetRegsLE(kMemoryChipCodeRegister, codeWord, 4);
     chip->SetReg(kMemoryChipMarkerRegister, marker);
     return chip;

@@ -32,7 +32,7 @@ private:
 // The 128-byte memory chip of sensors that keep their calibration on board (registers 128..255).
 // Sensors recognised by it also carry their model code's first four characters at register 0,
 // as the 32-bit word a 4-byte read delivers (first character most significant), and the ADC-path
-// marker at register 4.
+// marker at register 4; that identification area ignores writes.
 std::unique_ptr<I2cChip> MakeMemoryChip(std::span<const uint8_t> image);
 inline constexpr int kMemoryChipCodeRegister = 0;
 inline constexpr int kMemoryChipMarkerRegister = 4;

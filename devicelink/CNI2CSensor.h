@@ -137,9 +137,10 @@ public:
     // Register transactions on the one-shot request; 1, or 0 when the device is not open or the
     // arguments do not fit the request (width 1..4 for reads, at most 32 bytes of data).
     int32_t ReadRegister(int channel, int32_t address, uint32_t* value, int32_t width);
-    // `data` holds `width` bytes (a width of 1..4 is the register value, lowest byte first).
-    int32_t WriteRegister(int channel, int32_t address, const void* data, int32_t width);
+    // A register value of `width` bytes (1..4), lowest byte first on the bus.
     int32_t WriteRegister(int channel, int32_t address, uint32_t value, int32_t width);
+    // The same transaction carrying `width` bytes of `data` (up to 32: adapter command frames).
+    int32_t WriteRegisterBytes(int channel, int32_t address, const void* data, int32_t width);
     int32_t WriteRegisterAt(int channel, int32_t address, int32_t reg, uint32_t value, int32_t width);
     int32_t ReadBlock(int channel, int32_t address, int32_t reg, void* destination, int32_t length);
     int32_t WriteBlock(int channel, int32_t address, int32_t reg, const void* data, int32_t width);

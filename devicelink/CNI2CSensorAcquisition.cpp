@@ -93,8 +93,10 @@ int32_t CNI2CSensor::SubmitOneShot(bool write, uint32_t waitMs)
     // A signal left over from an earlier request must not answer this one.
     oneShotEvent_.Reset();
     const int submitted = write ? api_.SubmitWrite(oneShot_.request) : api_.SubmitRead(oneShot_.request);
-    const bool answered = oneShotEvent_.Wait(waitMs);
-    return submitted == 1 && answered ? 1 : 0;
+    // A refused request is never answered: waiting "until signalled" would wait for ever.
+    if (submitted != 1)
+        return 0;
+    return oneShotEvent_.Wait(waitMs) ? 1 : 0;
 }
 
 void CNI2CSensor::PrepareTransaction(int c, int32_t address, int32_t clock, int32_t readType, int32_t byteCount)
@@ -128,10 +130,10 @@ int32_t CNI2CSensor::WriteRegister(int c, int32_t address, uint32_t value, int32
 {
     uint8_t bytes[4];
     std::memcpy(bytes, &value, sizeof bytes);  // little-endian: lowest byte first
-    return WriteRegister(c, address, bytes, std::clamp(width, 0, 4));
+    return WriteRegisterBytes(c, address, bytes, std::clamp(width, 0, 4));
 }
 
-int32_t CNI2CSensor::WriteRegister(int c, int32_t address, const void* data, int32_t width)
+int32_t CNI2CSensor::WriteRegisterBytes(int c, int32_t address, const void* data, int32_t width)
 {
     // The data travels in the channel's 8-word value array.
     if (!ValidChannel(c) || !data || width < 1 || width > kValueArrayBytes || api_.Open() != 1)
@@ -290,32 +292,29 @@ int32_t CNI2CSensor::ReadSingleValue(int c, float* values, float* adcValues, int
         SetAdapterMode(1);
         platform::SleepMs(kAdapterSettleMs);
     }
-    int32_t index = 0;
-    const bool got = ReadOneSample(c, *record, false, &index) == 1;
-    if (!got) {
+    // One sample, through the fast path when asked: its raw words and its converted values.
+    const auto take = [&](bool adcPath, int32_t* rawOut, float* valuesOut) {
+        int32_t index = 0;
+        if (ReadOneSample(c, *record, adcPath, &index) != 1)
+            return false;
+        const int32_t* words = reinterpret_cast<const int32_t*>(oneShot_.values[c].get()) + index;
+        std::copy_n(words, std::min(n, kOneShotCapacity - index), rawOut);
+        float converted[kMaxOutputs] = {};
+        ConvertOneSample(c, *record, index, adcPath ? 1 : 0, converted);
+        std::copy_n(converted, n, valuesOut);
+        return true;
+    };
+    if (!take(false, raw, values)) {
         SetAdapterMode(0);
         return 0;
     }
-    const int32_t available = std::min(n, kOneShotCapacity - index);
-    float converted[kMaxOutputs] = {};
-    std::copy_n(reinterpret_cast<const int32_t*>(oneShot_.values[c].get()) + index, available, raw);
-    ConvertOneSample(c, *record, index, 0, converted);
     SetAdapterMode(0);
     SetAdapterMode(1);
     platform::SleepMs(kAdapterSettleMs);
     oneShotEvent_.Reset();
-    std::copy_n(converted, n, values);
-
-    if (adcValues && adcRaw) {
-        if (ReadOneSample(c, *record, true, &index) != 1) {
-            SetAdapterMode(0);
-            return 0;
-        }
-        const int32_t adcAvailable = std::min(n, kOneShotCapacity - index);
-        std::copy_n(reinterpret_cast<const int32_t*>(oneShot_.values[c].get()) + index, adcAvailable, adcRaw);
-        float fast[kMaxOutputs] = {};
-        ConvertOneSample(c, *record, index, 1, fast);
-        std::copy_n(fast, n, adcValues);
+    if (adcValues && adcRaw && !take(true, adcRaw, adcValues)) {
+        SetAdapterMode(0);
+        return 0;
     }
     SetAdapterMode(0);
     return 1;

@@ -146,7 +146,7 @@ void CNI2CSensor::SetCalibration(int c, int32_t n, const float* values, const in
                                   static_cast<uint8_t>(bits >> 8),
                                   static_cast<uint8_t>(bits >> 16),
                                   static_cast<uint8_t>(bits >> 24)};
-        WriteRegister(c, kAdapterAddress, frame, sizeof frame);
+        WriteRegisterBytes(c, kAdapterAddress, frame, sizeof frame);
         platform::SleepMs(kWritePauseMs);
     }
     for (int k = 0; k < n; ++k) {
@@ -157,7 +157,7 @@ void CNI2CSensor::SetCalibration(int c, int32_t n, const float* values, const in
                                   2,
                                   static_cast<uint8_t>(raws[k]),
                                   static_cast<uint8_t>(raws[k] >> 8)};
-        WriteRegister(c, kAdapterAddress, frame, sizeof frame);
+        WriteRegisterBytes(c, kAdapterAddress, frame, sizeof frame);
         platform::SleepMs(kWritePauseMs);
     }
 }

@@ -320,13 +320,4 @@ TEST(Weather, WordIndexComesFromTheHighByteAndStaysInsideTheBlock)
     EXPECT_EQ(empty.calibration[10], 2432);
 }
 
-TEST(Summary, NamesWithAndWithoutComma)
-{
-    std::u16string text;
-    AppendChannelName(text, u"온도", true);
-    text += kNotAvailable;
-    AppendChannelName(text, u"빛", false);
-    EXPECT_EQ(text, u"온도,N/A,빛");
-}
-
 }  // namespace

@@ -143,37 +143,6 @@ TEST_F(KitCatalogue, EveryCatalogueSensorHasAKitModelThatItsRecipeRecognisesFirs
     EXPECT_EQ(KitModels().size(), 44u);
 }
 
-TEST_F(KitCatalogue, AdaptersDescribeThemselvesAndMemoryChipsCarryCodeAndMarker)
-{
-    auto r99 = Kit("R99");
-    auto* adapterChip = r99->Find<AdapterChip>();
-    ASSERT_TRUE(adapterChip);
-    std::string code;
-    for (int m = 0x78; m < 0x80 && AdapterByte(*r99, m); ++m)
-        code += char(AdapterByte(*r99, m));
-    EXPECT_EQ(code, "R99");
-    EXPECT_EQ(AdapterByte(*r99, 0x13), 2);
-    // Weather words: index in the top byte, value in the low half.
-    const uint8_t select[3] = {1, 0x8C, 0x52};
-    std::vector<uint32_t> words;
-    for (int i = 0; i < 11; ++i) {
-        adapterChip->Write(kAdapterAddress, kNoRegister, select);
-        uint8_t out[4] = {};
-        adapterChip->Read(kAdapterAddress, kNoRegister, out);
-        words.push_back(platform::ReadLE32(out, 0));
-    }
-    EXPECT_EQ(words[3] >> 24, 3u);
-    EXPECT_EQ(words[3] & 0xFFFF, 33685u);
-
-    auto w75 = Kit("W75");
-    I2cChip* memory = w75->ChipAt(kMemoryChipAddress);
-    ASSERT_TRUE(memory);
-    EXPECT_EQ(memory->RegsLE(0, 4), 0x57373500u);
-    EXPECT_EQ(memory->Reg(4), kFastPathMarker);
-    auto n45 = Kit("N45");
-    EXPECT_EQ(n45->ChipAt(kMemoryChipAddress)->RegsLE(128, 4), 257u);
-}
-
 TEST_F(KitCatalogue, RegisterSensorsConvertToTheirSignal)
 {
     struct Case {

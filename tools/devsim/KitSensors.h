@@ -50,8 +50,13 @@ struct KitModel {
     double rawMax;            // Linear: raw value of `high`
 };
 
+class AdapterChip;
+
 std::span<const KitModel> KitModels();
+// By model code; "barometer" names the "N11".
 const KitModel* FindKitModel(std::string_view code);
+// The adapter's description and tables, and the word its plain read answers.
+void DescribeKitAdapter(AdapterChip& chip, const KitModel& model);
 
 // A kit sensor with its chips; options address=N and regs="RR:HEX,..." as for every model.
 std::unique_ptr<VirtualSensor> MakeKitSensor(const KitModel& model, const SensorSpec& spec, std::string& error);

@@ -24,11 +24,11 @@ struct SensorModel {
     LiveField live[2];
     double streamLow, streamHigh;   // physical range mapped onto 0..4095 in streams
     const char* fixedRegisters;     // "RR:HEX RR:HEX ..." loaded into the main chip
-    // Adapter kind only: model code, name, information file, kind byte, identification word.
+    // Adapter kind only: model code (the kit sensor whose tables and reading it takes), name,
+    // information file, identification word.
     const char* adapterCode;
     const char* adapterName;
     const char* adapterInfo;
-    uint8_t adapterKind;
     uint16_t adapterId;
 };
 

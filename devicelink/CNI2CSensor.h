@@ -5,6 +5,7 @@
 #include "devicelink/MeasureSetupBlock.h"
 #include "devicelink/SensorCatalogue.h"
 #include "devicelink/SensorDeviceApi.h"
+#include "devicelink/SensorIdentification.h"
 #include "platform/Event.h"
 
 #include <atomic>
@@ -211,6 +212,39 @@ private:
     ConversionParams conversionParams_{};
     bool powerTimeoutsSaved_ = false;
     // ---- end of the acquisition and set-up block.
+
+    // ---- Channel detection and sensor identification (CNI2CSensorDetection.cpp).
+public:
+    // Examines the channels whose presence changed in the last poll, identifies and sets up what
+    // was plugged, and sends the recognition table. 1 when the last channel examined was
+    // identified, -1 when it failed, 0 when no channel changed; `text` lists the channels examined.
+    int32_t DetectSensors(std::u16string& text);
+    // 1 when the recipe's register read falls in one of its windows and the sensor was set up.
+    int32_t IdentifyBySearchRecipe(SensorSearchRecipe& recipe, int channel);
+    int32_t LoadFileInfo(std::u16string_view matchedId, int channel);
+    int32_t ReadAdapterDescription(std::u16string_view matchedId, int channel);
+    int32_t ReadAdapterCalibration(std::u16string_view matchedId, int channel);
+    int32_t ConfigureSensor(const SensorSearchRecipe& recipe, int channel);
+    // Mode 0 resets a channel, 1 repeats a register set-up, 0xFFFF forgets and detects again.
+    int32_t UpdateChannel(int channel, int32_t mode);
+    int32_t UploadSearchTable();
+    const SensorSearchTable& searchTable() const { return searchTable_; }
+
+private:
+    // One addressed register read on the one-shot request, with a finite wait; false when no
+    // answer came (the value is then 0).
+    bool ReadIdentifyingValue(int channel, const SensorSearchRecipe& recipe, uint32_t* value);
+    bool ReadAddressedRegister(int channel, int32_t address, int32_t reg, int32_t width, uint32_t* value);
+    // n bytes (1, 2 or 4) at an adapter memory location, lowest address in the lowest byte.
+    bool ReadAdapterMemory(int channel, int32_t location, int32_t bytes, uint32_t* value);
+    bool ReadAdapterCode(int channel, uint32_t* word);
+    std::u16string ReadAdapterText(int channel, int32_t first, int32_t end, bool* ok);
+    // The identification word, then the unlock that opens the description and the tables.
+    bool OpenAdapter(int channel, int32_t* identificationWord);
+    bool ReadAdapterTables(int channel, AdapterTables& tables);
+
+    SensorSearchTable searchTable_{};
+    // ---- end of the detection block.
 };
 
 }  // namespace devicelink

@@ -177,9 +177,10 @@ int32_t CNI2CSensor::ReadBlock(int c, int32_t address, int32_t reg, void* destin
     block.readRegister[kRegisterEntries * c] = static_cast<uint8_t>(reg);
     std::fill_n(&block.readMask[kRegisterEntries * c], kRegisterEntries, -1);
     std::memset(oneShot_.values[c].get(), 0, kValueArrayBytes);
-    SubmitOneShot(false, platform::kInfinite);
+    // Bounded, so that a silent device cannot hang a memory read (detection runs it).
+    const int32_t answered = SubmitOneShot(false, kSingleReadTimeoutMs);
     std::memcpy(destination, oneShot_.values[c].get(), static_cast<size_t>(length));
-    return 1;
+    return answered;
 }
 
 int32_t CNI2CSensor::WriteBlock(int c, int32_t address, int32_t reg, const void* data, int32_t width)

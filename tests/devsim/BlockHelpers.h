@@ -2,11 +2,25 @@
 
 #include "devicelink/CommandFrame.h"
 #include "devicelink/MeasureSetupBlock.h"
+#include "tools/devsim/SensorModels.h"
+
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
 namespace devsim::testing {
+
+// A sensor from its scenario text ("temperature ramp start=20 slope=0.5", "R75").
+inline std::unique_ptr<VirtualSensor> Make(const std::string& text)
+{
+    SensorSpec spec;
+    std::string error;
+    EXPECT_TRUE(ParseSensorSpec(text, spec, error)) << error;
+    auto sensor = MakeSensor(spec, error);
+    EXPECT_TRUE(sensor) << error;
+    return sensor;
+}
 
 // A one-channel request as the sensor object fills it: n entries from `firstRegister` on.
 inline devicelink::MeasureSetupBlock OneChannel(int c, int address, int type, int byteCount, int entries,

@@ -13,17 +13,8 @@
 namespace {
 
 using namespace devsim;
+using devsim::testing::Make;
 using devsim::testing::OneChannel;
-
-std::unique_ptr<VirtualSensor> Make(const std::string& text)
-{
-    SensorSpec spec;
-    std::string error;
-    EXPECT_TRUE(ParseSensorSpec(text, spec, error)) << error;
-    auto sensor = MakeSensor(spec, error);
-    EXPECT_TRUE(sensor) << error;
-    return sensor;
-}
 
 // Writes through the bus the way the host's register-write block carries them.
 void WriteNoRegister(VirtualSensor* s, int address, uint32_t data, int bytes, std::vector<WriteRecord>* log = nullptr)
@@ -75,8 +66,11 @@ TEST(RegisterMap, BarometerCalibrationWordsAndPressure)
     ASSERT_EQ(cal.size(), 6u);
     EXPECT_EQ(cal[0], 0x0198u);
     EXPECT_EQ(cal[1], 0xFFB8u);  // a word the host reads as negative
-    const auto p = ReadChannel(s.get(), OneChannel(0, 0x77, 128, 3, 1, 0xF6), 0, 0.0, 8);
-    EXPECT_EQ(p[0], 100050u);
+    // 0xF6 answers the temperature word, then the pressure word; a control write starts over.
+    const auto first = ReadChannel(s.get(), OneChannel(0, 0x77, 128, 2, 2, 0xF6, 0), 0, 0.0, 8);
+    EXPECT_NE(first[0], first[1]);
+    WriteNoRegister(s.get(), 0x77, 0x2EF4, 2);  // register 0xF4 = 0x2E
+    EXPECT_EQ(ReadChannel(s.get(), OneChannel(0, 0x77, 128, 2, 1, 0xF6), 0, 0.0, 8)[0], first[0]);
 }
 
 TEST(RegisterMap, BlockReadsPackBytesLittleEndian)
@@ -117,13 +111,14 @@ TEST(RegisterMap, AdapterMemoryProtocol)
     EXPECT_EQ(code, "RQ7X");
 
     WriteNoRegister(s.get(), 113, adapter::kSelectBase + 0x13 * 256 + 1, 3);
-    EXPECT_EQ(ReadNoRegister(s.get(), 113, 1), 1u);  // kind byte
-    WriteNoRegister(s.get(), 113, adapter::kSelectBase + 0x18 * 256 + 4, 3);
-    EXPECT_FLOAT_EQ(std::bit_cast<float>(ReadNoRegister(s.get(), 113, 4)), 10.0f);  // first table, point 1
+    EXPECT_EQ(ReadNoRegister(s.get(), 113, 1), 2u);  // kind byte
+    WriteNoRegister(s.get(), 113, adapter::kSelectBase + 0x62 * 256 + 2, 3);
+    EXPECT_EQ(ReadNoRegister(s.get(), 113, 2), 1000u);  // second raw table, point 1
 
-    // Without a selection the adapter answers with the live reading.
+    // Without a selection the adapter answers with the live reading: 0 V is the middle of the
+    // range, reading 10000 (big-endian) on the logarithmic table.
     auto mid = Make("voltage constant value=0");
-    EXPECT_EQ(ReadNoRegister(mid.get(), 113, 2), 2048u);
+    EXPECT_EQ(ReadNoRegister(mid.get(), 113, 2), 0x1027u);
 }
 
 TEST(RegisterMap, AdapterHandsOutTaggedWordsAndTakesCalibrationPoints)

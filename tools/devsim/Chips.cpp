@@ -17,7 +17,9 @@ void SignalChip::Sample(double t)
 {
     const double value = signal_->Value(t);
     for (const LiveField& f : fields_)
-        if (f.bytes > 0)
+        if (f.bytes > 0 && f.bigEndian)
+            SetRegsBE(f.reg, EncodeLiveField(f, value), f.bytes);
+        else if (f.bytes > 0)
             SetRegsLE(f.reg, EncodeLiveField(f, value), f.bytes);
 }
 
@@ -28,6 +30,32 @@ std::unique_ptr<I2cChip> MakeMemoryChip(std::span<const uint8_t> image)
     return chip;
 }
 
+namespace {
+
+// The identification area below the calibration image is written at the factory only: set-up
+// bytes sent to the chip's address leave the code and the marker as they are.
+class IdentifiedMemoryChip : public I2cChip {
+public:
+    IdentifiedMemoryChip() : I2cChip(kMemoryChipAddress) {}
+    void Write(uint8_t address, int reg, std::span<const uint8_t> data) override
+    {
+        const int first = reg != kNoRegister ? reg : (data.empty() ? 0 : data[0]);
+        if (first >= kMemoryChipFirstRegister)
+            I2cChip::Write(address, reg, data);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<I2cChip> MakeMemoryChip(std::span<const uint8_t> image, uint32_t codeWord, uint8_t marker)
+{
+    auto chip = std::make_unique<IdentifiedMemoryChip>();
+    chip->LoadRegs(kMemoryChipFirstRegister, image.first(std::min<size_t>(image.size(), kMemoryChipBytes)));
+    chip->SetRegsLE(kMemoryChipCodeRegister, codeWord, 4);
+    chip->SetReg(kMemoryChipMarkerRegister, marker);
+    return chip;
+}
+
 AdapterChip::AdapterChip(const Signal* signal, const LiveField& live, uint16_t idWord)
     : I2cChip(kAdapterAddress), signal_(signal), live_(live), idWord_(idWord)
 {
@@ -35,7 +63,8 @@ AdapterChip::AdapterChip(const Signal* signal, const LiveField& live, uint16_t i
 
 void AdapterChip::Sample(double t)
 {
-    liveRaw_ = EncodeLiveField(live_, signal_->Value(t));
+    const double value = signal_->Value(t);
+    liveRaw_ = encoder_ ? encoder_(value) : EncodeLiveField(live_, value);
 }
 
 void AdapterChip::SetText(int location, int bytes, std::string_view text)

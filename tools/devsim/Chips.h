@@ -4,6 +4,7 @@
 #include "tools/devsim/Signal.h"
 
 #include <deque>
+#include <functional>
 #include <memory>
 
 // The chip kinds that virtual sensors are built from.
@@ -29,7 +30,14 @@ private:
 };
 
 // The 128-byte memory chip of sensors that keep their calibration on board (registers 128..255).
+// Sensors recognised by it also carry their model code's first four characters at register 0,
+// as the 32-bit word a 4-byte read delivers (first character most significant), and the ADC-path
+// marker at register 4; that identification area ignores writes.
 std::unique_ptr<I2cChip> MakeMemoryChip(std::span<const uint8_t> image);
+inline constexpr int kMemoryChipCodeRegister = 0;
+inline constexpr int kMemoryChipMarkerRegister = 4;
+inline constexpr uint8_t kFastPathMarker = 0x46;
+std::unique_ptr<I2cChip> MakeMemoryChip(std::span<const uint8_t> image, uint32_t codeWord, uint8_t marker);
 
 // Where an adapter keeps its description and calibration.
 namespace adapter {
@@ -55,6 +63,10 @@ inline constexpr uint32_t kUnlock = 0xAA5571;
 // per read, each tagged with its index in the top byte.
 class AdapterChip : public I2cChip {
 public:
+    // Turns the signal into the 32-bit word a plain read answers; without one the live field
+    // describes it.
+    using LiveEncoder = std::function<uint32_t(double value)>;
+
     AdapterChip(const Signal* signal, const LiveField& live, uint16_t idWord);
     bool Answers(uint8_t address) const override { return address == Address() || address == 0; }
     void Sample(double t) override;
@@ -64,12 +76,14 @@ public:
     std::array<uint8_t, 256>& Memory() { return memory_; }
     void SetText(int location, int bytes, std::string_view text);
     void SetWord(int index, int16_t value) { words_[size_t(index)] = value; }
+    void SetLiveEncoder(LiveEncoder encoder) { encoder_ = std::move(encoder); }
     int Unlocks() const { return unlocks_; }
     int LastCommandByte() const { return lastCommand_; }
 
 private:
     const Signal* signal_;
     LiveField live_;
+    LiveEncoder encoder_;
     uint16_t idWord_;
     uint32_t liveRaw_ = 0;
     std::array<uint8_t, 256> memory_{};

@@ -33,6 +33,12 @@ void I2cChip::SetRegsLE(int reg, uint32_t value, int bytes)
         SetReg(reg + i, uint8_t(value >> (8 * i)));
 }
 
+void I2cChip::SetRegsBE(int reg, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        SetReg(reg + i, uint8_t(value >> (8 * (bytes - 1 - i))));
+}
+
 uint32_t I2cChip::RegsLE(int reg, int bytes) const
 {
     uint32_t v = 0;

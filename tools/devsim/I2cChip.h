@@ -34,6 +34,7 @@ public:
     void SetReg(int reg, uint8_t value) { regs_[size_t(reg & 0xFF)] = value; }
     // Stores value low byte first over `bytes` registers from reg.
     void SetRegsLE(int reg, uint32_t value, int bytes);
+    void SetRegsBE(int reg, uint32_t value, int bytes);
     uint32_t RegsLE(int reg, int bytes) const;
     void LoadRegs(int reg, std::span<const uint8_t> bytes);
 
@@ -52,6 +53,7 @@ struct LiveField {
     double zero = 0.0;
     double scale = 1.0;
     bool isSigned = false;
+    bool bigEndian = false;  // most significant byte at reg, as most sensor chips store words
 };
 
 // Converts a physical value into the raw field value the way LiveField describes.

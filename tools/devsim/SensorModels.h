@@ -24,18 +24,26 @@ struct SensorModel {
     LiveField live[2];
     double streamLow, streamHigh;   // physical range mapped onto 0..4095 in streams
     const char* fixedRegisters;     // "RR:HEX RR:HEX ..." loaded into the main chip
-    // Adapter kind only: model code, name, information file, kind byte, identification word.
+    // Adapter kind only: model code (the kit sensor whose tables and reading it takes), name,
+    // information file, identification word.
     const char* adapterCode;
     const char* adapterName;
     const char* adapterInfo;
-    uint8_t adapterKind;
     uint16_t adapterId;
 };
 
 std::span<const SensorModel> SensorModels();
+
+// The spec's address=N option into `address` (left alone without one); false with a message on
+// a bad value.
+bool AddressOption(const SensorSpec& spec, uint8_t& address, std::string& error);
+
+// Loads "RR:HEX RR:HEX ..." (commas allowed) into a chip's registers.
+bool LoadRegisterText(I2cChip& chip, std::string_view text, std::string& error);
 const SensorModel* FindSensorModel(std::string_view name);
 
-// Builds a sensor from its spec. Options understood by every model: address=N (main chip),
+// Builds a sensor from its spec: one of the models above or a kit sensor named by its model code
+// (KitSensors.h). Options understood by every model: address=N (main chip),
 // regs="RR:HEX,..." (preset main-chip registers), memory=HEX (adds the 128-byte memory chip at
 // 0x57), code=, name=, info=, id= (adapter description). Null with a message on an unknown model
 // or a bad option.

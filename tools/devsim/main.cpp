@@ -2,6 +2,7 @@
 // 127.0.0.1 so that the suite can run and be tested without the hardware.
 
 #include "tools/devsim/Scenario.h"
+#include "tools/devsim/KitSensors.h"
 #include "tools/devsim/SensorModels.h"
 #include "tools/devsim/SimDevice.h"
 #include "tools/devsim/SimServer.h"
@@ -49,6 +50,9 @@ void PrintHelp()
         devsim::SimServer::ControlHelp());
     for (const devsim::SensorModel& m : devsim::SensorModels())
         std::printf("  %-12s %s\n  %-12s default signal: %s\n", m.name, m.description, "", m.defaultSignal);
+    std::printf("\nKit sensors, by model code:\n");
+    for (const devsim::KitModel& m : devsim::KitModels())
+        std::printf("  %-16s %s\n", m.code, m.description);
     std::printf(
         "  Options of every model: address=N, regs=RR:HEX[,RR:HEX...], memory=HEX (128-byte\n"
         "  memory chip at 0x57, registers 128..255); behind the adapter also code=, name=,\n"

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "devicelink/MeasureSetupBlock.h"
+#include "devicelink/SensorDeviceApi.h"
+#include "tools/devsim/I2cBus.h"
+#include "tools/devsim/SensorModels.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <functional>
+#include <memory>
+
+namespace detectiontest {
+
+// The device layer as the simulated logger's bus answers it, in the test's own thread: every
+// request runs at once against the plugged virtual sensors and signals its event, so detection
+// can be driven step by step, and a test can make chosen transactions fail.
+class BusDeviceApi : public devicelink::SensorDeviceApi {
+public:
+    // What a request comes back with: answered with data, answered without a sample, or refused.
+    enum class Answer { Data, NoSample, Refused };
+    using Rule = std::function<Answer(const devicelink::MeasureSetupBlock& block, int channel, bool write)>;
+
+    bool Plug(int c, const std::string& spec)
+    {
+        devsim::SensorSpec parsed;
+        std::string error;
+        if (!devsim::ParseSensorSpec(spec, parsed, error))
+            return false;
+        sensors[size_t(c)] = devsim::MakeSensor(parsed, error);
+        return sensors[size_t(c)] != nullptr;
+    }
+    void Pull(int c) { sensors[size_t(c)].reset(); }
+
+    int Open() override { return 1; }
+    void Close() override {}
+    int Stop() override
+    {
+        ++stops;
+        return 1;
+    }
+    int SubmitRead(devicelink::MeasureRequest& r) override { return Run(r, false); }
+    int SubmitWrite(devicelink::MeasureRequest& r) override { return Run(r, true); }
+    int PollStatusWord() override
+    {
+        int word = 0;
+        for (int c = 0; c < 4; ++c)
+            if (sensors[size_t(c)])
+                word |= (1 << c) | (1 << (16 + c));
+        return word;
+    }
+    uint32_t GetFirmwareVersion() override { return 20130913; }
+    void Nop() override { ++nops; }
+    int WriteBlock(const void* table) override
+    {
+        std::memcpy(lastTable.data(), table, lastTable.size());
+        ++tableWrites;
+        return 1;
+    }
+
+    std::array<std::unique_ptr<devsim::VirtualSensor>, 4> sensors;
+    Rule rule;
+    bool silent = false;  // takes requests and never answers
+    std::array<uint8_t, 524> lastTable{};
+    int tableWrites = 0, stops = 0, nops = 0, transactions = 0;
+
+private:
+    int Run(devicelink::MeasureRequest& r, bool write)
+    {
+        ++transactions;
+        if (silent)
+            return 1;
+        devicelink::MeasureSetupBlock& b = r.block;
+        int result = 1;
+        for (int c = 0; c < 4; ++c) {
+            if (!b.enabled[c])
+                continue;
+            const Answer answer = rule ? rule(b, c, write) : Answer::Data;
+            if (answer == Answer::Refused) {
+                result = 0;
+                continue;
+            }
+            devsim::VirtualSensor* s = sensors[size_t(c)].get();
+            if (write) {
+                for (int k = 0; k < devicelink::kRegisterEntries; ++k)
+                    b.writeData[8 * c + k] = int32_t(r.host.values[c][k]);
+                devsim::WriteChannel(s, b, c, nullptr);
+                continue;
+            }
+            if (answer == Answer::NoSample)
+                continue;
+            devsim::RunSetupWrites(s, b, c, nullptr);
+            const auto words = devsim::ReadChannel(s, b, c, 0.0, size_t(std::max(1, b.capacity[c])));
+            for (size_t k = 0; k < words.size(); ++k) {
+                r.host.values[c][k] = words[k];
+                r.host.times[c][k] = 0;
+            }
+            r.host.counts[c]->store(int32_t(words.size()));
+        }
+        if (r.host.event)
+            r.host.event->Set();
+        return result;
+    }
+};
+
+}  // namespace detectiontest

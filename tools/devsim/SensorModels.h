@@ -34,7 +34,7 @@ struct SensorModel {
 
 std::span<const SensorModel> SensorModels();
 
-// The spec's address=N option into `address` (left alone without one); false with a message on
+// The address=N option of a sensor description into `address` (left alone without one); false with a message on
 // a bad value.
 bool AddressOption(const SensorSpec& spec, uint8_t& address, std::string& error);
 

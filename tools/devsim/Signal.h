@@ -30,7 +30,7 @@ struct SignalSpec {
 // Text form: "<kind> key=value ...", keys offset (alias value, start), amplitude, period, slope,
 // decay, width, step, levels, seed, lat, lon, speed. False with a message on any unknown word.
 bool ParseSignal(std::string_view text, SignalSpec& out, std::string& error);
-// Applies one key=value to the spec; false when the key is unknown or the value is no number.
+// Applies one key=value to the signal description; false when the key is unknown or the value is no number.
 bool SetSignalParameter(SignalSpec& spec, std::string_view key, std::string_view value);
 const char* SignalKindName(SignalKind kind);
 

@@ -68,8 +68,11 @@ bool ParseDouble(std::string_view text, double& out)
 bool ParseInt(std::string_view text, int64_t& out)
 {
     text = Trim(text);
-    if (!text.empty() && text.front() == '+')
+    if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-')
+            return false;  // "+-5" is not a number
+    }
     int64_t value = 0;
     auto result = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size())
@@ -92,7 +95,12 @@ size_t ParseDoublePrefix(std::string_view text, double& out)
     // from_chars takes neither a sign '+' nor a leading '.', which strtod accepts.
     std::string buffer;
     std::string_view body = text.substr(pos);
+    if (!body.empty() && (body.front() == '-' || body.front() == '+'))
+        return 0;  // a second sign ("--5", "+-5")
     if (!body.empty() && body.front() == '.') {
+        // As for strtod, a lone '.' (or ".e5") is no number: a digit must follow.
+        if (body.size() < 2 || body[1] < '0' || body[1] > '9')
+            return 0;
         buffer = "0";
         buffer.append(body);
         body = buffer;

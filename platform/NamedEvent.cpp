@@ -1,5 +1,7 @@
 #include "platform/NamedEvent.h"
 
+#include "platform/Event.h"
+
 #include <fcntl.h>
 
 #include <cerrno>
@@ -40,17 +42,25 @@ bool NamedEvent::Wait(uint32_t timeoutMs)
 {
     if (sem_ == SEM_FAILED)
         return false;
+    int rc;
+    if (timeoutMs == kInfinite) {
+        do {
+            rc = sem_wait(sem_);
+        } while (rc != 0 && errno == EINTR);
+        return rc == 0;
+    }
+    // Measured on the monotonic clock, so that setting the wall clock neither cuts a wait short
+    // nor stretches it.
     timespec deadline{};
-    clock_gettime(CLOCK_REALTIME, &deadline);
+    clock_gettime(CLOCK_MONOTONIC, &deadline);
     deadline.tv_sec += timeoutMs / 1000;
     deadline.tv_nsec += long(timeoutMs % 1000) * 1000000L;
     if (deadline.tv_nsec >= 1000000000L) {
         deadline.tv_sec += 1;
         deadline.tv_nsec -= 1000000000L;
     }
-    int rc;
     do {
-        rc = sem_timedwait(sem_, &deadline);
+        rc = sem_clockwait(sem_, CLOCK_MONOTONIC, &deadline);
     } while (rc != 0 && errno == EINTR);
     return rc == 0;
 }

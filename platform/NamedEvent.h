@@ -20,6 +20,7 @@ public:
 
     bool IsOpen() const { return sem_ != SEM_FAILED; }
     bool Signal();
+    // Waits up to timeoutMs (kInfinite of Event.h: for ever); true when the event was signalled.
     bool Wait(uint32_t timeoutMs);
     // Removes the name from the system (tests clean up with it).
     static void Unlink(std::string_view name);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -36,13 +37,14 @@ std::string NormaliseKey(std::string_view subkey)
     return key;
 }
 
-// %XX-escapes everything an INI line could misread.
+// %XX-escapes everything an INI line could misread, including the comment marks that would hide
+// a name written at the start of a line.
 std::string Escape(std::string_view s)
 {
     static const char* hex = "0123456789ABCDEF";
     std::string out;
     for (unsigned char c : s) {
-        if (c < 0x20 || c == '%' || c == '=' || c == '[' || c == ']' || c == 0x7F) {
+        if (c < 0x20 || c == '%' || c == '=' || c == '[' || c == ']' || c == ';' || c == '#' || c == 0x7F) {
             out += '%';
             out += hex[c >> 4];
             out += hex[c & 15];
@@ -131,10 +133,17 @@ bool DecodeValue(std::string_view text, RegistryStore::Value& v)
 // One INI file in memory: section -> name -> encoded value, all keys lower case.
 using IniImage = std::map<std::string, std::map<std::string, std::string>>;
 
-IniImage ReadIni(const std::filesystem::path& file)
+// A missing file is an empty store; false when the file is there but cannot be read whole, so that
+// a write never replaces values it could not see.
+bool ReadIni(const std::filesystem::path& file, IniImage& image)
 {
-    IniImage image;
+    image.clear();
     std::ifstream in(file);
+    if (!in) {
+        std::error_code ec;
+        const bool missing = !std::filesystem::exists(file, ec) && !ec;
+        return missing;
+    }
     std::string line;
     std::string section;
     while (std::getline(in, line)) {
@@ -151,7 +160,7 @@ IniImage ReadIni(const std::filesystem::path& file)
             continue;
         image[section][Unescape(std::string_view(line).substr(0, eq))] = line.substr(eq + 1);
     }
-    return image;
+    return !in.bad();
 }
 
 std::string FormatIni(const IniImage& image)
@@ -174,7 +183,9 @@ bool WriteAll(int fd, const std::string& data)
     size_t done = 0;
     while (done < data.size()) {
         const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0)
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
             return false;
         done += size_t(n);
     }
@@ -299,7 +310,9 @@ std::filesystem::path IniRegistryStore::FileFor(RegistryRoot root) const
 
 bool IniRegistryStore::Get(RegistryRoot root, const std::string& key, const std::string& name, Value& out)
 {
-    const IniImage image = ReadIni(FileFor(root));
+    IniImage image;
+    if (!ReadIni(FileFor(root), image))
+        return false;
     auto section = image.find(key);
     if (section == image.end())
         return false;
@@ -320,10 +333,17 @@ bool IniRegistryStore::Put(RegistryRoot root, const std::string& key, const std:
     const int lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (lockFd < 0)
         return false;
-    ::flock(lockFd, LOCK_EX);
+    int locked;
+    do {
+        locked = ::flock(lockFd, LOCK_EX);
+    } while (locked != 0 && errno == EINTR);
+    IniImage image;
+    if (locked != 0 || !ReadIni(file, image)) {
+        ::close(lockFd);
+        return false;
+    }
 
     bool ok = false;
-    IniImage image = ReadIni(file);
     if (value)
         image[key][name] = EncodeValue(*value);
     else if (auto it = image.find(key); it != image.end())

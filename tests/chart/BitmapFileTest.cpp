@@ -7,6 +7,9 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdint>
 
 namespace {
@@ -111,3 +114,24 @@ TEST(BitmapFile, FailuresReturnZero)
     uikit::CNIXYChart chart;
     EXPECT_EQ(chart.SaveBitmapFile(dir.filePath(QStringLiteral("null.bmp")), nullptr, 10, 10, nullptr), 0);
 }
+
+TEST(BitmapFile, AWriteCutShortLeavesNoFile)
+{
+    // A file-size limit makes the disk "fill up" after 1000 bytes of the 20,054-byte picture.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cut.bmp"));
+    QImage image(100, 50, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int result = uikit::WriteBitmapFile(path, image, QRect(0, 0, 100, 50));
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(result, 0);
+    EXPECT_FALSE(QFile::exists(path));
+}
+

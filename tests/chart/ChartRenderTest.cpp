@@ -7,6 +7,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 using charttest::ChartTest;
@@ -119,6 +120,20 @@ TEST(ChartPaint, BezierPaddingMakesThreeNPlusOnePoints)
     EXPECT_EQ(uikit::PadForBezier(points, 9, 20), 13);
     EXPECT_EQ(uikit::PadForBezier(points, 11, 20), 13);
     EXPECT_EQ(uikit::PadForBezier(points, 18, 20), 18);  // no room: unchanged
+}
+
+TEST(ChartPaint, CursorLabelsThatWouldOverlapAreStacked)
+{
+    // Labels are 20 pixels high: one 13 pixels below another would hide half of its value.
+    const int placed[] = {100, 80};
+    EXPECT_EQ(uikit::StackedLabelTop(200, placed, 2), 200);  // clear of both
+    EXPECT_EQ(uikit::StackedLabelTop(113, placed, 1), 80);
+    EXPECT_EQ(uikit::StackedLabelTop(113, placed, 2), 60);  // above the first, then above the second
+    EXPECT_EQ(uikit::StackedLabelTop(100, placed, 0), 100);
+    const int tops[] = {100, 60, 80, 40};
+    const int top = uikit::StackedLabelTop(95, tops, 4);
+    for (int t : tops)
+        EXPECT_GE(std::abs(top - t), uikit::kCursorLabelHeight) << top;
 }
 
 TEST(ChartPaint, ValueLabelsConvertRatherThanReinterpret)

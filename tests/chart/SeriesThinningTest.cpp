@@ -32,6 +32,21 @@ AxisMapping Scale(double scale, double offset = 0.0) { return AxisMapping{scale,
 
 }  // namespace
 
+TEST(SeriesThinning, PointsNeverOutgrowTheBufferTheyAreLent)
+{
+    Data d(1000, [](int i) { return float(i % 7); });
+    for (int room : {0, 1, 2, 3, 4, 5, 9, 64}) {
+        SCOPED_TRACE(room);
+        std::vector<QPoint> buffer(size_t(room) + 8, QPoint(-7, -7));
+        int longest = 0;
+        auto measure = [&](QPoint*, int count, int) { longest = std::max(longest, count); };
+        ThinSeries(d.x.data(), d.y.data(), 0, 999, Scale(1.0), Scale(1.0), ThinOptions{}, buffer.data(), room, measure);
+        EXPECT_LE(longest, room);
+        for (size_t k = size_t(room); k < buffer.size(); ++k)
+            EXPECT_EQ(buffer[k], QPoint(-7, -7)) << "written past the room at " << k;
+    }
+}
+
 TEST(SeriesThinning, ColumnsBecomeTheirExtremesAndTheLastPointEndsTheLine)
 {
     Data d(100, [](int i) { return float(i % 10); });

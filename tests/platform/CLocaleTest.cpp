@@ -37,8 +37,20 @@ TEST(CLocale, ParsesLikeStrtodInTheCLocale)
     EXPECT_TRUE(std::isinf(value));
     EXPECT_EQ(ParseDoublePrefix("1e-999", value), 6u);
     EXPECT_EQ(value, 0.0);
+    // What strtod refuses: a point without digits, a second sign.
+    value = 7.0;
+    EXPECT_EQ(ParseDoublePrefix(".", value), 0u);
+    EXPECT_EQ(ParseDoublePrefix("-.e5", value), 0u);
+    EXPECT_EQ(ParseDoublePrefix("+-5", value), 0u);
+    EXPECT_EQ(ParseDoublePrefix("--5", value), 0u);
+    EXPECT_EQ(value, 7.0) << "a failed parse leaves the output alone";
+    EXPECT_FALSE(ParseDouble(".", value));
+    EXPECT_EQ(ParseDoublePrefix(".5x", value), 2u);
+    EXPECT_DOUBLE_EQ(value, 0.5);
 
     int64_t n = 0;
+    EXPECT_FALSE(ParseInt("+-4", n));
+    EXPECT_FALSE(ParseInt("+", n));
     EXPECT_TRUE(ParseInt("+42", n));
     EXPECT_EQ(n, 42);
     EXPECT_FALSE(ParseInt("42x", n));

@@ -1,5 +1,7 @@
 #include "platform/NamedEvent.h"
 
+#include "platform/Event.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -19,5 +21,7 @@ TEST(NamedEvent, SignalSaturatesAtOnePending)
     EXPECT_TRUE(signaller.Signal());
     EXPECT_TRUE(waiter.Wait(100));
     EXPECT_FALSE(waiter.Wait(10)) << "two signals before a wait leave one pending, as an auto-reset event";
+    EXPECT_TRUE(signaller.Signal());
+    EXPECT_TRUE(waiter.Wait(kInfinite));
     NamedEvent::Unlink(name);
 }

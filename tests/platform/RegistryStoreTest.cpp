@@ -105,6 +105,32 @@ TEST_F(IniRegistry, NamesWithIniSyntaxSurvive)
     EXPECT_EQ(text, u"line1\nline2=%");
 }
 
+TEST_F(IniRegistry, NamesStartingWithCommentMarksReadBack)
+{
+    IniRegistryStore store(dir_);
+    ASSERT_TRUE(store.WriteDword(RegistryRoot::CurrentUser, "Software\\Trevasco", "#Runs", 3));
+    ASSERT_TRUE(store.WriteDword(RegistryRoot::CurrentUser, "Software\\Trevasco", ";Last", 4));
+    uint32_t value = 0;
+    EXPECT_TRUE(store.ReadDword(RegistryRoot::CurrentUser, "Software\\Trevasco", "#Runs", value));
+    EXPECT_EQ(value, 3u);
+    EXPECT_TRUE(store.ReadDword(RegistryRoot::CurrentUser, "Software\\Trevasco", ";Last", value));
+    EXPECT_EQ(value, 4u);
+}
+
+TEST_F(IniRegistry, StoreThatCannotBeReadIsNotReplaced)
+{
+    IniRegistryStore store(dir_);
+    fs::create_directories(dir_);
+    const fs::path file = store.FileFor(RegistryRoot::LocalMachine);
+    fs::create_symlink(file.filename(), file);  // a link to itself: there, but never readable
+    EXPECT_FALSE(store.WriteDword(RegistryRoot::LocalMachine, kPower, "ACSuspend", 60));
+    EXPECT_TRUE(fs::is_symlink(file)) << "a write must not replace values it could not read";
+    uint32_t value = 0;
+    EXPECT_FALSE(store.ReadDword(RegistryRoot::LocalMachine, kPower, "ACSuspend", value));
+    // The other root is unaffected.
+    EXPECT_TRUE(store.WriteDword(RegistryRoot::CurrentUser, kPower, "ACSuspend", 60));
+}
+
 TEST(MemoryRegistry, HoldsValuesPerRoot)
 {
     MemoryRegistryStore store;

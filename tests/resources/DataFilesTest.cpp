@@ -1,6 +1,7 @@
 // The help pages, the report template and the upgrade tool's strings, as the programs read them.
 
 #include "tests/resources/GuiApp.h"
+#include "uikit/resources/SensorPictures.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
+#include <string_view>
 
 namespace {
 
@@ -55,6 +58,26 @@ TEST(DataFilesTest, CatalogueInfoFilesExist)
         EXPECT_TRUE(QFileInfo::exists(SourcePath(QStringLiteral("resources/Sensors/") + name))) << name.toStdString();
     }
     EXPECT_GT(pages, 0);
+}
+
+TEST(DataFilesTest, EveryCatalogueIconIndexHasAPictureRow)
+{
+    // The sensor monitor pictures a channel by its sensor's ICON_INDEX; an index without a row
+    // would leave the panel's picture empty.
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_file(SourcePath(QStringLiteral("resources/sensor_korean.xml")).toUtf8().constData()));
+    int entries = 0;
+    for (const auto& node : doc.select_nodes("//SENSOR_LIST_FILE")) {
+        const pugi::xml_node entry = node.node();
+        SCOPED_TRACE(entry.attribute("uid").value());
+        const int index = std::atoi(entry.child_value("ICON_INDEX"));
+        EXPECT_NE(uikit::SensorPictureRow(index)[0], 0) << "icon index " << index;
+        ++entries;
+        if (std::string_view(entry.child_value("WHOAMISTRING")) == "R53E") {
+            EXPECT_EQ(index, 2);  // the adapter picture
+        }
+    }
+    EXPECT_GT(entries, 0);
 }
 
 TEST(DataFilesTest, PagesUseOnlyLocalLinksThatExist)

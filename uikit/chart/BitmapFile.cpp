@@ -3,6 +3,7 @@
 #include "platform/LittleEndian.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 
 #include <cstdint>
@@ -36,8 +37,16 @@ int WriteBitmapFile(const QString& path, const QImage& image, const QRect& area)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return 0;
-    if (file.write(reinterpret_cast<const char*>(header), sizeof header) != qint64(sizeof header))
+    // A picture cut short (a full disk) would still open in the report as a broken image: a
+    // failed write leaves no file behind.
+    const auto fail = [&file] {
+        file.close();
+        if (QFileInfo(file.fileName()).isFile())
+            file.remove();
         return 0;
+    };
+    if (file.write(reinterpret_cast<const char*>(header), sizeof header) != qint64(sizeof header))
+        return fail();
 
     const QImage source = image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
     std::vector<uint8_t> row(size_t(width) * 4);
@@ -55,12 +64,14 @@ int WriteBitmapFile(const QString& path, const QImage& image, const QRect& area)
             out[3] = 0;
         }
         if (file.write(reinterpret_cast<const char*>(row.data()), qint64(row.size())) != qint64(row.size()))
-            return 0;
+            return fail();
     }
     if (!file.flush())
-        return 0;
+        return fail();
     file.close();
-    return file.error() == QFileDevice::NoError ? 1 : 0;
+    if (file.error() != QFileDevice::NoError)
+        return fail();
+    return 1;
 }
 
 }  // namespace uikit

@@ -599,27 +599,19 @@ void CNIXYChart::DrawCursor(QPainter& painter)
     for (const CursorMark& mark : cursorMarks_) {
         if (!mark.valid)
             continue;
-        int top = mark.at.y() - 35;
-        // Labels of series that meet at the cursor are stacked rather than drawn over each other.
-        for (int pass = 0; pass < placed; ++pass) {
-            bool moved = false;
-            for (int k = 0; k < placed; ++k) {
-                if (std::abs(top - placedTops[k]) < 10) {
-                    top = placedTops[k] - 10;
-                    moved = true;
-                }
-            }
-            if (!moved)
-                break;
-        }
+        // Labels of series that meet at the cursor are stacked rather than drawn over each other,
+        // and a label is widened to hold its whole value.
+        const int top = StackedLabelTop(mark.at.y() - 35, placedTops, placed);
         placedTops[placed++] = top;
         const QColor colour = ColorFromRef(series_[mark.series]->colour);
-        const QRect label(mark.at.x() - 20, top, 40, 20);
+        const QString text = FromLatin(" " + FormatShortGeneral(mark.value));
+        const int width = std::max(kCursorLabelMinWidth, QFontMetrics(smallFont_).horizontalAdvance(text) + 6);
+        const QRect label(mark.at.x() - width / 2, top, width, kCursorLabelHeight);
         painter.fillRect(label, Qt::white);
         painter.setPen(colour);
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(label.adjusted(0, 0, -1, -1));
-        painter.drawText(label, Qt::AlignCenter, FromLatin(" " + FormatShortGeneral(mark.value)));
+        painter.drawText(label, Qt::AlignCenter, text);
         painter.fillRect(mark.at.x() - 3, mark.at.y() - 1, 6, 2, colour);
         painter.fillRect(mark.at.x() - 1, mark.at.y() - 3, 2, 6, colour);
     }

@@ -77,6 +77,24 @@ std::string FormatValueLabel(double value, double factor, int decimals)
     return platform::FormatFixed(scaled, decimals >= 1 && decimals <= 6 ? decimals : 6);
 }
 
+int StackedLabelTop(int top, const int* placedTops, int placed)
+{
+    // Each pass moves the label above one it met; a label meets each other one at most once on
+    // the way up, so `placed` passes are enough.
+    for (int pass = 0; pass < placed; ++pass) {
+        bool moved = false;
+        for (int k = 0; k < placed; ++k) {
+            if (std::abs(top - placedTops[k]) < kCursorLabelHeight) {
+                top = placedTops[k] - kCursorLabelHeight;
+                moved = true;
+            }
+        }
+        if (!moved)
+            break;
+    }
+    return top;
+}
+
 namespace {
 
 constexpr int kPolylinePiece = 8;  // points per piece

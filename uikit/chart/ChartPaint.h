@@ -45,6 +45,14 @@ void DrawPolylineInPieces(QPainter& painter, const QPoint* points, int count);
 // `count` is 3n + 1 (see PadForBezier): a start point, then three points per cubic segment.
 void DrawBeziersInPieces(QPainter& painter, const QPoint* points, int count);
 
+// Value labels at the cursor are 20 pixels high and at least 40 wide.
+constexpr int kCursorLabelHeight = 20;
+constexpr int kCursorLabelMinWidth = 40;
+
+// The top of a value label that would stand at `top`, moved up until it overlaps none of the
+// `placed` labels already drawn (tops in `placedTops`, each kCursorLabelHeight high).
+int StackedLabelTop(int top, const int* placedTops, int placed);
+
 // Point marker by series index: 0 a diamond, 1 a triangle, 2 a circle, others a square, all
 // within 5 pixels of the point.
 void DrawMarker(QPainter& painter, int seriesIndex, QPoint at);

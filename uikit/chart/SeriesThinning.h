@@ -91,8 +91,10 @@ struct Extremes {
 template <typename DrawRun>
 class ColumnThinner {
 public:
+    // Stops early enough that the points never outgrow `room`: a column adds two, the end one.
     ColumnThinner(QPoint* buffer, int room, const ThinOptions& options, DrawRun& drawRun)
-        : buffer_(buffer), room_(room), options_(options), drawRun_(drawRun) {}
+        : buffer_(buffer), room_(room), limit_(std::min(options.limit, room - 3)), options_(options),
+          drawRun_(drawRun) {}
 
     bool Stopped() const { return stopped_; }
     int Produced() const { return produced_; }
@@ -108,7 +110,7 @@ public:
             return;
         }
         EmitColumn();
-        if (produced_ >= options_.limit) {
+        if (produced_ >= limit_) {
             stopped_ = true;
             return;
         }
@@ -162,6 +164,7 @@ private:
 
     QPoint* buffer_;
     int room_;
+    int limit_;
     const ThinOptions& options_;
     DrawRun& drawRun_;
     int count_ = 0;

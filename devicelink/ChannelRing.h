@@ -19,6 +19,12 @@ inline constexpr int kChannelStoreEntries = 0x100000;
 
 enum class DeliveryMode { ByEntries = 0, ChannelStore = 1, ByRegisterBytes = 2 };
 
+// The last one-shot read, 8 entries per channel, all from one reply.
+struct ReadReply {
+    uint32_t values[kChannelCount][kRegisterEntries] = {};
+    int32_t times[kChannelCount][kRegisterEntries] = {};
+};
+
 class ChannelRings {
 public:
     explicit ChannelRings(platform::Event& dataEvent);
@@ -42,9 +48,9 @@ public:
     void OnSetBlocks(std::span<const uint32_t> payload);
     void OnChannelBulk(std::span<const uint32_t> payload);
 
-    // The last one-shot read, 8 entries per channel.
-    uint32_t ReadReplyValue(int channel, int entry) const { return readValues_[channel][entry]; }
-    int32_t ReadReplyTime(int channel, int entry) const { return readTimes_[channel][entry]; }
+    // A copy of the last one-shot read. A late reply may land at any moment on the receive
+    // thread, so it is taken whole under the lock rather than read entry by entry.
+    ReadReply LastReadReply() const;
 
     DeliveryMode Mode() const { return mode_; }
     int Pending(int channel) const { return pending_[channel]; }
@@ -69,8 +75,7 @@ private:
     int pending_[kChannelCount] = {};
     int accumulated_ = 0;
 
-    uint32_t readValues_[kChannelCount][8] = {};
-    int32_t readTimes_[kChannelCount][8] = {};
+    ReadReply readReply_;
     std::unique_ptr<Block[]> blocks_;
     std::unique_ptr<uint32_t[]> storeValues_;
     std::unique_ptr<int32_t[]> storeTimes_;

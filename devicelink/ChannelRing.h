@@ -73,7 +73,7 @@ private:
     bool active_ = false;
     DeliveryMode mode_ = DeliveryMode::ByEntries;
     int pending_[kChannelCount] = {};
-    int accumulated_ = 0;
+    int64_t accumulated_ = 0;  // wide: a bulk delivery sets it to the caller's count, then adds
 
     ReadReply readReply_;
     std::unique_ptr<Block[]> blocks_;

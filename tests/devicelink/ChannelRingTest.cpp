@@ -158,6 +158,13 @@ TEST_F(ChannelRingsTest, BulkDeliveryValidatesItsChannelAndAlwaysSignals)
     r.event.Reset();
     rings.OnChannelBulk(BulkPayload(9, 2));
     EXPECT_EQ(r.Count(3), 2);
+
+    // The largest per-event count a caller can name still signals, without overflowing the sum.
+    r.request.block.perEvent = INT32_MAX;
+    rings.Bind(r.request);
+    r.event.Reset();
+    rings.OnChannelBulk(BulkPayload(3, 1));
+    EXPECT_TRUE(r.event.IsSet());
 }
 
 TEST_F(ChannelRingsTest, SetBlocksComputeTimesAndStayInsideTheChannelArea)

@@ -45,18 +45,6 @@ bool ChannelRings::Active() const
     return active_;
 }
 
-void ChannelRings::ResetCounters()
-{
-    std::lock_guard lock(mutex_);
-    dataEvent_.Reset();
-    for (int c = 0; c < kChannelCount; ++c) {
-        if (setup_.host.counts[c])
-            setup_.host.counts[c]->store(0, std::memory_order_release);
-        pending_[c] = 0;
-    }
-    accumulated_ = 0;
-}
-
 int ChannelRings::EntriesPerSet(int channel) const
 {
     return std::min<int>(setup_.block.entries[channel], kRegisterEntries);

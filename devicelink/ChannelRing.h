@@ -38,8 +38,6 @@ public:
     // Stops deliveries: data replies are ignored until the next Bind.
     void Deactivate();
     bool Active() const;
-    // The consumer's counts, the pending counts and the accumulated count become 0.
-    void ResetCounters();
 
     // Data replies; each takes the payload of a frame already found sound.
     void OnReadReply(std::span<const uint32_t> payload, int valuesPerChannel);

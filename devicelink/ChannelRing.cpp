@@ -45,18 +45,6 @@ bool ChannelRings::Active() const
     return active_;
 }
 
-void ChannelRings::ResetCounters()
-{
-    std::lock_guard lock(mutex_);
-    dataEvent_.Reset();
-    for (int c = 0; c < kChannelCount; ++c) {
-        if (setup_.host.counts[c])
-            setup_.host.counts[c]->store(0, std::memory_order_release);
-        pending_[c] = 0;
-    }
-    accumulated_ = 0;
-}
-
 int ChannelRings::EntriesPerSet(int channel) const
 {
     return std::min<int>(setup_.block.entries[channel], kRegisterEntries);
@@ -68,10 +56,16 @@ void ChannelRings::OnReadReply(std::span<const uint32_t> payload, int valuesPerC
     mode_ = DeliveryMode::ByEntries;
     const int32_t stamp = int32_t(payload[0]);
     for (int c = 0; c < kChannelCount; ++c) {
-        for (int k = 0; k < 8; ++k)
-            readValues_[c][k] = payload[1 + size_t(valuesPerChannel) * c + k];
-        readTimes_[c][0] = stamp;
+        for (int k = 0; k < kRegisterEntries; ++k)
+            readReply_.values[c][k] = payload[1 + size_t(valuesPerChannel) * c + k];
+        readReply_.times[c][0] = stamp;
     }
+}
+
+ReadReply ChannelRings::LastReadReply() const
+{
+    std::lock_guard lock(mutex_);
+    return readReply_;
 }
 
 void ChannelRings::OnMeasureBlock(std::span<const uint32_t> payload)

@@ -19,6 +19,12 @@ inline constexpr int kChannelStoreEntries = 0x100000;
 
 enum class DeliveryMode { ByEntries = 0, ChannelStore = 1, ByRegisterBytes = 2 };
 
+// The last one-shot read, 8 entries per channel, all from one reply.
+struct ReadReply {
+    uint32_t values[kChannelCount][kRegisterEntries] = {};
+    int32_t times[kChannelCount][kRegisterEntries] = {};
+};
+
 class ChannelRings {
 public:
     explicit ChannelRings(platform::Event& dataEvent);
@@ -32,8 +38,6 @@ public:
     // Stops deliveries: data replies are ignored until the next Bind.
     void Deactivate();
     bool Active() const;
-    // The consumer's counts, the pending counts and the accumulated count become 0.
-    void ResetCounters();
 
     // Data replies; each takes the payload of a frame already found sound.
     void OnReadReply(std::span<const uint32_t> payload, int valuesPerChannel);
@@ -42,9 +46,9 @@ public:
     void OnSetBlocks(std::span<const uint32_t> payload);
     void OnChannelBulk(std::span<const uint32_t> payload);
 
-    // The last one-shot read, 8 entries per channel.
-    uint32_t ReadReplyValue(int channel, int entry) const { return readValues_[channel][entry]; }
-    int32_t ReadReplyTime(int channel, int entry) const { return readTimes_[channel][entry]; }
+    // A copy of the last one-shot read. A late reply may land at any moment on the receive
+    // thread, so it is taken whole under the lock rather than read entry by entry.
+    ReadReply LastReadReply() const;
 
     DeliveryMode Mode() const { return mode_; }
     int Pending(int channel) const { return pending_[channel]; }
@@ -67,10 +71,9 @@ private:
     bool active_ = false;
     DeliveryMode mode_ = DeliveryMode::ByEntries;
     int pending_[kChannelCount] = {};
-    int accumulated_ = 0;
+    int64_t accumulated_ = 0;  // wide: a bulk delivery sets it to the caller's count, then adds
 
-    uint32_t readValues_[kChannelCount][8] = {};
-    int32_t readTimes_[kChannelCount][8] = {};
+    ReadReply readReply_;
     std::unique_ptr<Block[]> blocks_;
     std::unique_ptr<uint32_t[]> storeValues_;
     std::unique_ptr<int32_t[]> storeTimes_;

@@ -389,14 +389,15 @@ int CorvikUSBDrv::StartStream(const MeasureRequest* request, const StreamDescrip
     if (!Transact(code::kStartStream, words, int32_t(sizeof words), nullptr, 0, Gate::Start,
                   {code::kStarted, code::kStreamStarted}, kStartWaitMs))
         return 0;
-    StartStreamThread();
-    return 1;
+    return StartStreamThread() ? 1 : 0;
 }
 
-void CorvikUSBDrv::StartStreamThread()
+bool CorvikUSBDrv::StartStreamThread()
 {
-    if (StreamingActive() || !iso_)
-        return;
+    if (StreamingActive())
+        return true;
+    if (!iso_)
+        return false;
     dataEvent_.Reset();
     for (auto* cell : streamDescriptor_.counts)
         if (cell)
@@ -405,9 +406,11 @@ void CorvikUSBDrv::StartStreamThread()
     streamBackoff_.Reset();
     dealer_.Begin(streamDescriptor_, streamRequest_.host, streamRequest_.block);
     streaming_.store(true, std::memory_order_release);
-    if (!streamer_.Start([this](const std::atomic<bool>& stop) { StreamThreadProc(stop); },
-                         platform::WorkerThread::Priority::Highest))
-        streaming_.store(false, std::memory_order_release);
+    if (streamer_.Start([this](const std::atomic<bool>& stop) { StreamThreadProc(stop); },
+                        platform::WorkerThread::Priority::Highest))
+        return true;
+    streaming_.store(false, std::memory_order_release);
+    return false;
 }
 
 void CorvikUSBDrv::EndStreamThread()

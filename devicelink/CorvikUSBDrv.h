@@ -98,7 +98,8 @@ private:
     int StartLink();
     void ReceiveThreadProc(const std::atomic<bool>& stop);
     void StreamThreadProc(const std::atomic<bool>& stop);
-    void StartStreamThread();
+    // False when the streaming thread could not be started.
+    bool StartStreamThread();
     void EndStreamThread();
     void Answer(uint32_t code);
     bool WriteLocked(const uint8_t* data, size_t length);

@@ -89,15 +89,15 @@ int ReadOnceLocked(ApiState& s, MeasureRequest* request)
 {
     const int ok = s.driver->ReadSamples(*request);
     if (ok) {
-        const ChannelRings& rings = s.driver->Rings();
+        const ReadReply reply = s.driver->Rings().LastReadReply();
         const MeasureSetupBlock& b = request->block;
         for (int c = 0; c < kChannelCount; ++c) {
             if (b.enabled[c] != 1 || !request->host.ChannelBound(c))
                 continue;
             const int fit = std::clamp(b.capacity[c], 0, 8);
             for (int k = 0; k < fit; ++k) {
-                request->host.values[c][k] = rings.ReadReplyValue(c, k) & uint32_t(b.readMask[8 * c + k]);
-                request->host.times[c][k] = rings.ReadReplyTime(c, k);
+                request->host.values[c][k] = reply.values[c][k] & uint32_t(b.readMask[8 * c + k]);
+                request->host.times[c][k] = reply.times[c][k];
             }
             const int n = std::min<int>(b.entries[c], kRegisterEntries);
             request->host.counts[c]->store(std::min(n, fit), std::memory_order_release);

@@ -45,7 +45,7 @@ bool UsbIsoSource::Allocate(libusb_context* ctx, libusb_device_handle* handle)
 
 void UsbIsoSource::Completed(libusb_transfer* transfer)
 {
-    *static_cast<int*>(transfer->user_data) = 0;
+    static_cast<std::atomic<int>*>(transfer->user_data)->store(0, std::memory_order_release);
 }
 
 void UsbIsoSource::Drain()
@@ -87,11 +87,16 @@ int UsbIsoSource::NextRound(std::span<StreamPacket> out, uint32_t timeoutMs)
         }
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    // An event-handling error ends the round as a failure, so that the caller backs off instead
+    // of resubmitting at once.
+    bool failed = false;
     while ((inFlight_[0] || inFlight_[1]) && !woken_.load(std::memory_order_acquire) &&
            std::chrono::steady_clock::now() < deadline) {
         timeval tv{0, kEventSliceMs * 1000};
-        if (libusb_handle_events_timeout_completed(ctx_, &tv, nullptr) != 0)
+        if (libusb_handle_events_timeout_completed(ctx_, &tv, nullptr) != 0) {
+            failed = true;
             break;
+        }
     }
     const bool woken = woken_.load(std::memory_order_acquire);
     Drain();
@@ -99,7 +104,6 @@ int UsbIsoSource::NextRound(std::span<StreamPacket> out, uint32_t timeoutMs)
         return -1;
 
     int packets = 0;
-    bool failed = false;
     for (int i = 0; i < kTransfers; ++i) {
         const libusb_transfer* t = transfers_[i];
         if (t->status == LIBUSB_TRANSFER_NO_DEVICE || t->status == LIBUSB_TRANSFER_ERROR)

@@ -39,7 +39,9 @@ private:
     libusb_context* ctx_ = nullptr;
     libusb_transfer* transfers_[kTransfers] = {};
     uint8_t buffers_[kTransfers][kIsoPacketBytes] = {};
-    int inFlight_[kTransfers] = {};
+    // Cleared by the completion callback, which runs on whichever thread handles libusb's events:
+    // the receive thread's bulk reads handle them too.
+    std::atomic<int> inFlight_[kTransfers] = {};
     std::atomic<bool> woken_{false};
 };
 

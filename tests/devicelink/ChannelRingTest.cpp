@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <climits>
+#include <thread>
+
 using namespace devicelink;
 
 namespace {
@@ -154,6 +158,13 @@ TEST_F(ChannelRingsTest, BulkDeliveryValidatesItsChannelAndAlwaysSignals)
     r.event.Reset();
     rings.OnChannelBulk(BulkPayload(9, 2));
     EXPECT_EQ(r.Count(3), 2);
+
+    // The largest per-event count a caller can name still signals, without overflowing the sum.
+    r.request.block.perEvent = INT32_MAX;
+    rings.Bind(r.request);
+    r.event.Reset();
+    rings.OnChannelBulk(BulkPayload(3, 1));
+    EXPECT_TRUE(r.event.IsSet());
 }
 
 TEST_F(ChannelRingsTest, SetBlocksComputeTimesAndStayInsideTheChannelArea)
@@ -225,7 +236,31 @@ TEST_F(ChannelRingsTest, OneShotReplyKeepsFirstEightValuesOfEachChannel)
     for (size_t i = 1; i < wide.size(); ++i)
         wide[i] = uint32_t(i);
     rings.OnReadReply(wide, kBlockEntries);
-    EXPECT_EQ(rings.ReadReplyValue(2, 0), 1u + 256);
-    EXPECT_EQ(rings.ReadReplyValue(3, 7), 1u + 384 + 7);
-    EXPECT_EQ(rings.ReadReplyTime(1, 0), 77);
+    const ReadReply reply = rings.LastReadReply();
+    EXPECT_EQ(reply.values[2][0], 1u + 256);
+    EXPECT_EQ(reply.values[3][7], 1u + 384 + 7);
+    EXPECT_EQ(reply.times[1][0], 77);
+}
+
+TEST_F(ChannelRingsTest, ReadReplyIsCopiedWholeWhileLateRepliesArrive)
+{
+    // Every value of reply i is i: a copy mixing two replies shows as unequal entries.
+    std::atomic<bool> done{false};
+    std::thread receiver([&] {
+        std::vector<uint32_t> p(kReadReplyWords);
+        for (uint32_t i = 1; !done.load(); ++i) {
+            std::fill(p.begin(), p.end(), i);
+            rings.OnReadReply(p, kRegisterEntries);
+        }
+    });
+    bool whole = true;
+    for (int n = 0; n < 2000 && whole; ++n) {
+        const ReadReply reply = rings.LastReadReply();
+        for (int c = 0; c < kChannelCount; ++c)
+            for (int k = 0; k < kRegisterEntries; ++k)
+                whole = whole && reply.values[c][k] == reply.values[0][0];
+    }
+    done = true;
+    receiver.join();
+    EXPECT_TRUE(whole);
 }

@@ -163,6 +163,7 @@ TEST(CorvikUSBDrv, BadChecksumShortFrameAndUnknownCodeChangeNothing)
 
 TEST(CorvikUSBDrv, SamplesFollowingTheStartAnswerAtOnceAreKept)
 {
+    BoundRequest r;  // outlives the driver, which may still be signalling its event
     CorvikUSBDrv drv;
     Attach(drv, [](FakeTransport& t, uint32_t c, std::span<const uint32_t> f) {
         AnswerHello(t, c, f);
@@ -174,7 +175,6 @@ TEST(CorvikUSBDrv, SamplesFollowingTheStartAnswerAtOnceAreKept)
             t.Queue(answer);
         }
     });
-    BoundRequest r;
     r.Enable(0, 2);
     r.request.block.perEvent = 1;
     ASSERT_EQ(drv.StartMeasure(r.request), 1);

@@ -203,6 +203,21 @@ TEST_F(SimDeviceTest, PerChannelIntervalsAndTriggeredSampling)
     EXPECT_EQ(stamps, (std::vector<uint32_t>{50, 100, 150}));
 }
 
+TEST_F(SimDeviceTest, FastTriggeredRunWithoutATriggerWaitsForRealTime)
+{
+    Plug(0, "temperature constant value=25");
+    auto t = Timed(3, 10000);
+    t.kind = devicelink::kind::kTriggered;
+    ASSERT_EQ(Command(code::kStartMeasure, Words(t)).size(), 1u);
+    EXPECT_LE(device_->NextDue(), 1.0);  // a fast device hurries at first
+    std::vector<OutFrame> frames;
+    device_->Advance(1.0, frames);
+    EXPECT_TRUE(frames.empty());
+    EXPECT_TRUE(device_->Measuring());
+    // Nothing fired in a whole batch: the next poll waits for its own time, not for none.
+    EXPECT_GT(device_->NextDue(), 2.0);
+}
+
 TEST_F(SimDeviceTest, StreamDealsSamplesRoundRobin)
 {
     Plug(0, "voltage constant value=10");

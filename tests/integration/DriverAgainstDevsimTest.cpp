@@ -104,6 +104,7 @@ TEST_P(TimedMeasurement, LandsTheExpectedSamples)
     ASSERT_EQ(DevOpen(0), 1);
     const int count = 25;
     BoundRequest r(4096);
+    StopOnExit stop;
     r.Channel(0, 0x48, 128, 2, 1, 0, 0xFFFF);
     r.request.block.kind = devicelink::kind::kTimed;
     r.request.block.interval = 20000;  // 20 ms: 1/16 degC counts grow by 0.32 a sample
@@ -129,6 +130,7 @@ TEST_F(DriverAgainstDevsim, StreamPacketsReachTheConsumer)
     ASSERT_TRUE(sim_.Plug(1, "photogate pulses period=0.02 width=0.01 high=1 offset=0"));
     ASSERT_EQ(DevOpen(0), 1);
     BoundRequest r(0x10000);
+    StopOnExit stop;
     r.request.block.kind = devicelink::kind::kStreamGap;
     r.request.block.enabled[1] = 1;
     DevSubmitRead(&r.request);  // streams report through their event, not the result
@@ -148,6 +150,7 @@ TEST_F(DriverAgainstDevsim, DeviceHelloAndStopAreAnswered)
     sim_.Command("hello");
     EXPECT_TRUE(WaitUntil([&] { return sim_.Device().HelloAnswers() == 1; }, 2000));
     BoundRequest r(1024);
+    StopOnExit stop;
     r.Channel(0, 0x48, 128, 2, 1, 0, 0xFFFF);
     r.request.block.kind = devicelink::kind::kTimed;
     r.request.block.interval = 100000;

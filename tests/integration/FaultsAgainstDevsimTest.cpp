@@ -79,6 +79,7 @@ TEST_F(FaultsAgainstDevsim, SplitPrefixedAndCoalescedRepliesAreReassembled)
     // Measurement blocks held back in pairs: every sample still lands.
     ASSERT_TRUE(sim_.AddFault("0x1000000C coalesce times 6"));
     BoundRequest r(1024);
+    StopOnExit stop;
     r.Channel(0, 0x48, 128, 2, 1, 0, 0xFFFF);
     r.request.block.kind = devicelink::kind::kTimed;
     r.request.block.interval = 10000;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "devicelink/DeviceApi.h"
 #include "devicelink/MeasureSetupBlock.h"
 #include "platform/Event.h"
 
@@ -52,6 +53,15 @@ struct BoundRequest {
     }
 
     int32_t Count(int c) const { return counts[c].load(std::memory_order_acquire); }
+};
+
+// Stops whatever the device API runs when a test leaves, even by a failed assertion. Declared
+// after the requests a run fills, so that the driver lets go of them before they are destroyed.
+struct StopOnExit {
+    StopOnExit() = default;
+    StopOnExit(const StopOnExit&) = delete;
+    StopOnExit& operator=(const StopOnExit&) = delete;
+    ~StopOnExit() { (void)DevStop(); }
 };
 
 inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs)

@@ -101,18 +101,28 @@ bool Measurement::NextTick(Tick& tick) const
 double Measurement::NextDue() const
 {
     Tick tick;
-    return NextTick(tick) ? tick.time : std::numeric_limits<double>::infinity();
+    if (!NextTick(tick))
+        return std::numeric_limits<double>::infinity();
+    return Hurrying() ? 0.0 : tick.time;
 }
 
 void Measurement::Advance(double elapsed, const ChannelReader& read, std::vector<OutFrame>& out)
 {
-    const bool hurry = fast_ && block_.count > 0;
+    const bool hurry = Hurrying();
+    int64_t takenBefore = 0;
+    for (int64_t t : taken_)
+        takenBefore += t;
     for (int i = 0; i < kMaxTicksPerAdvance; ++i) {
         Tick tick;
         if (!NextTick(tick) || (!hurry && tick.time > elapsed))
             break;
         Take(tick, read, out);
     }
+    int64_t takenAfter = 0;
+    for (int64_t t : taken_)
+        takenAfter += t;
+    // A trigger that never fires would otherwise keep a fast device polling without pause.
+    stalled_ = takenAfter == takenBefore;
     FlushSets(out);
     FlushBulk(out);
 }

@@ -42,10 +42,11 @@ public:
     Measurement(const devicelink::MeasureSetupBlock& block, Delivery delivery, bool fast);
 
     // Produces the frames of every sample due by `elapsed` seconds after the start (with `fast`,
-    // the next batch whatever the time, except for a measurement without a count).
+    // the next batch whatever the time, except for a measurement without a count, and for a
+    // triggered one whose last batch found no trigger: it waits for real time to catch up).
     void Advance(double elapsed, const ChannelReader& read, std::vector<OutFrame>& out);
     bool Finished() const;
-    // Seconds after the start at which the next sample is due.
+    // Seconds after the start at which the next sample is due; 0 while hurrying.
     double NextDue() const;
     int64_t SamplesTaken(int c) const { return taken_[c]; }
 
@@ -60,6 +61,7 @@ private:
     void FlushSets(std::vector<OutFrame>& out);
     void FlushBulk(std::vector<OutFrame>& out);
     int64_t StepOf(int c) const;
+    bool Hurrying() const { return fast_ && block_.count > 0 && !stalled_; }
 
     devicelink::MeasureSetupBlock block_;
     Delivery delivery_;
@@ -70,6 +72,7 @@ private:
     int64_t intervalUs_[devicelink::kChannelCount] = {};
     int64_t next_[devicelink::kChannelCount] = {};   // index of the next poll per channel
     int64_t taken_[devicelink::kChannelCount] = {};
+    bool stalled_ = false;  // the last batch took no sample
     bool haveLast_ = false;
     uint32_t last_[devicelink::kChannelCount] = {};
     std::vector<uint32_t> sets_[devicelink::kChannelCount];

@@ -260,7 +260,7 @@ double SimDevice::NextDue() const
     std::lock_guard lock(mutex_);
     double due = std::numeric_limits<double>::infinity();
     if (measurement_)
-        due = options_.fast && measureBlock_.count > 0 ? 0.0 : measureStart_ + measurement_->NextDue();
+        due = measureStart_ + measurement_->NextDue();
     if (stream_)
         due = std::min(due, streamStart_ + stream_->NextDue());
     return due;

@@ -8,10 +8,10 @@ Event::Event(Kind kind, bool initiallySet) : kind_(kind), signalled_(initiallySe
 
 void Event::Set()
 {
-    {
-        std::lock_guard lock(mutex_);
-        signalled_ = true;
-    }
+    // Notify while the lock is held: a waiter woken by this Set may return and destroy the event
+    // at once, and the notify must not touch it after that.
+    std::lock_guard lock(mutex_);
+    signalled_ = true;
     if (kind_ == Kind::ManualReset)
         cv_.notify_all();
     else

@@ -50,14 +50,18 @@ bool MoveDown(File& file, int64_t from, int64_t to, int64_t count)
     return true;
 }
 
-// Reads up to `bytes` at `offset` into `target`, zero-filling whatever could not be read.
-void ReadOrZero(const File& file, int64_t offset, int64_t available, void* target, size_t bytes)
+// Reads up to `bytes` at `offset` into `target`, zero-filling what lies beyond the data or the
+// end of the file. False on a read error.
+bool ReadOrZero(const File& file, int64_t offset, int64_t available, void* target, size_t bytes)
 {
     auto* out = static_cast<uint8_t*>(target);
     int64_t got = 0;
     if (available > 0)
-        got = std::max<int64_t>(file.ReadAt(offset, out, size_t(std::min<int64_t>(available, int64_t(bytes)))), 0);
+        got = file.ReadAt(offset, out, size_t(std::min<int64_t>(available, int64_t(bytes))));
+    if (got < 0)
+        return false;
     std::memset(out + got, 0, bytes - size_t(got));
+    return true;
 }
 
 }  // namespace
@@ -215,8 +219,7 @@ ProjectResult ProjectFile::LoadProjectFile(const std::string& path)
     const int k = block_.currentIndex;
     if (const DataSetRecord* set = RecordAt(read->block, k); set != nullptr && set->inUse != 0) {
         // Every count is clamped to the arrays, to what is left of the set's size and to the
-        // file; whatever is missing reads as zeros.
-        // A file cut short still gives what it holds.
+        // file; whatever is missing reads as zeros, so a file cut short still gives what it holds.
         int64_t position = read->dataOffset[k];
         int64_t left = 0;
         if (IsValidSpan(position, 0, length))
@@ -225,8 +228,10 @@ ProjectResult ProjectFile::LoadProjectFile(const std::string& path)
             const int64_t bytes = int64_t(StoredEntryCount(*set, c)) * 4;
             if (bytes == 0)
                 continue;
-            ReadOrZero(file, position, left, samples_.rawValues[c], size_t(bytes));
-            ReadOrZero(file, position + bytes, left - bytes, samples_.rawTimes[c], size_t(bytes));
+            // A read error is not a short file: zeros would pass for a recording.
+            if (!ReadOrZero(file, position, left, samples_.rawValues[c], size_t(bytes)) ||
+                !ReadOrZero(file, position + bytes, left - bytes, samples_.rawTimes[c], size_t(bytes)))
+                return ProjectResult::IoError;
             position += 2 * bytes;
             left = std::max<int64_t>(left - 2 * bytes, 0);
         }

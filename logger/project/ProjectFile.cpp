@@ -146,37 +146,25 @@ ProjectResult ProjectFile::SaveProjectFile(const std::string& path, int mode)
         if (!file.ReadExactAt(kProjectRecordOffset, onDisk.get(), sizeof *onDisk))
             return ProjectResult::IoError;
         record = *onDisk;
-    } else {
+    } else if (!headOnDisk) {
+        // The data area starts behind a complete head.
         record.block = block_;
         if (!file.WriteAt(kProjectRecordOffset, &record, sizeof record))
             return ProjectResult::IoError;
+        length = file.Length();
+        if (length < 0)
+            return ProjectResult::IoError;
     }
-    length = file.Length();
-    if (length < 0)
-        return ProjectResult::IoError;
+    // A head already on disk is rewritten only once the samples are in place: until then it
+    // still describes the data stored before, whatever fails on the way.
 
     const int k = block_.currentIndex;
     if (const DataSetRecord* current = RecordAt(block_, k)) {
-        int64_t size = record.dataSize[k];
-        const int64_t offset = record.dataOffset[k];
-        if (!IsValidSpan(offset, size, length))
-            size = 0;
-        const int64_t tail = size > 0 ? length - offset - size : 0;
-        if (tail > 0) {
-            if (!MoveDown(file, offset + size, offset, tail))
-                return ProjectResult::IoError;
-            for (int j = 0; j < kRunCount; ++j) {
-                if (j != k && record.dataOffset[j] > offset && record.dataOffset[j] <= length)
-                    record.dataOffset[j] -= int32_t(size);
-            }
-            // The moved sets are found again even if the append below fails.
-            record.dataSize[k] = 0;
-            if (!file.WriteAt(kProjectRecordOffset, &record, sizeof record))
-                return ProjectResult::IoError;
-        }
-
-        // The current set's samples go to the end; space left by its earlier copies stays.
+        // The current set's samples go to the end first, behind everything stored; a full disk
+        // then fails the save before any stored data has moved.
         const int64_t end = length;
+        if (end > kMaxFileLength)
+            return ProjectResult::TooLarge;
         int64_t written = 0;
         if (current->inUse != 0) {
             for (int c = 0; c < kChannelCount; ++c) {
@@ -191,8 +179,21 @@ ProjectResult ProjectFile::SaveProjectFile(const std::string& path, int mode)
                 written += 2 * bytes;
             }
         }
-        if (end > kMaxFileLength)
-            return ProjectResult::TooLarge;
+
+        // Then the sets behind its old data move down over it; the file keeps its length.
+        int64_t size = record.dataSize[k];
+        const int64_t offset = record.dataOffset[k];
+        if (!IsValidSpan(offset, size, length))
+            size = 0;
+        const int64_t tail = size > 0 ? length - offset - size : 0;
+        if (tail > 0) {
+            if (!MoveDown(file, offset + size, offset, tail))
+                return ProjectResult::IoError;
+            for (int j = 0; j < kRunCount; ++j) {
+                if (j != k && record.dataOffset[j] > offset && record.dataOffset[j] <= length)
+                    record.dataOffset[j] -= int32_t(size);
+            }
+        }
         record.dataSize[k] = int32_t(written);
         record.dataOffset[k] = int32_t(end);
     }

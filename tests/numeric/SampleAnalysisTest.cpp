@@ -52,6 +52,8 @@ TEST(SampleAnalysisStatus, RefusalsLeaveBothOutputsAlone)
     EXPECT_EQ(WindowSum(0, 4, 40, 6, nullptr, s.y.data(), s.curve.data(), &length), 0x604);
     EXPECT_EQ(WindowSum(4, 0, 40, 2, nullptr, s.y.data(), s.curve.data(), &length), 0x200);
     EXPECT_EQ(WindowSum(0, 42, 40, 2, nullptr, s.y.data(), s.curve.data(), &length), 0);
+    for (int w : {1 << 24, 0x7FFFFFFF}) // never a status that reads as a success
+        EXPECT_EQ(WindowSum(0, 5, 40, w, nullptr, s.y.data(), s.curve.data(), &length), 0x7FFFFF05) << w;
     EXPECT_EQ(length, kSentinel);
     EXPECT_TRUE(s.Untouched());
 

@@ -24,6 +24,9 @@ constexpr TRow kTTable[] = {
     {60, 1.671}, {80, 1.664}, {100, 1.660}, {120, 1.658}, {500, 1.645},
 };
 
+// The widest window whose "too few points" status is still a positive int above 255.
+constexpr int kWidestReportedWindow = 0x7FFFFF;
+
 } // namespace
 
 double OneSidedT95(int df)
@@ -114,8 +117,10 @@ int WindowSum(int start, int end, int n, int w, const float* /*unused*/, const f
     if (w < 1)
         return kStatusZeroDenominator;
     const int count = RangeCount(start, end);
+    // A window too wide to shift into the status is reported as the widest that fits: a
+    // wrapped shift could read as a success.
     if (count < w)
-        return static_cast<int>(static_cast<std::uint32_t>(count) | (static_cast<std::uint32_t>(w) << 8));
+        return TooFewPoints(std::min(w, kWidestReportedWindow), count);
     if (!detail::RangeInside(start, end, n))
         return kStatusNoResult;
 

@@ -172,15 +172,6 @@ bool File::Sync()
     return fd_ >= 0 && ::fsync(fd_) == 0;
 }
 
-bool File::MakeOwnerWritable()
-{
-    struct stat st {};
-    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
-        return false;
-    const mode_t wanted = (st.st_mode & 07777) | S_IRUSR | S_IWUSR;
-    return wanted == (st.st_mode & 07777) || ::fchmod(fd_, wanted) == 0;
-}
-
 bool File::SetMode(unsigned mode)
 {
     return fd_ >= 0 && ::fchmod(fd_, mode_t(mode)) == 0;

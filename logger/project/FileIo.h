@@ -37,8 +37,6 @@ public:
     bool WriteAt(int64_t offset, const void* buffer, size_t size);
     bool Truncate(int64_t length);
     bool Sync();
-    // Makes the file readable and writable by its owner whatever mode it was created with.
-    bool MakeOwnerWritable();
     bool SetMode(unsigned mode);
     // False when closing reports a delayed write error.
     bool Close();

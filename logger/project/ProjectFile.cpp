@@ -50,14 +50,18 @@ bool MoveDown(File& file, int64_t from, int64_t to, int64_t count)
     return true;
 }
 
-// Reads up to `bytes` at `offset` into `target`, zero-filling whatever could not be read.
-void ReadOrZero(const File& file, int64_t offset, int64_t available, void* target, size_t bytes)
+// Reads up to `bytes` at `offset` into `target`, zero-filling what lies beyond the data or the
+// end of the file. False on a read error.
+bool ReadOrZero(const File& file, int64_t offset, int64_t available, void* target, size_t bytes)
 {
     auto* out = static_cast<uint8_t*>(target);
     int64_t got = 0;
     if (available > 0)
-        got = std::max<int64_t>(file.ReadAt(offset, out, size_t(std::min<int64_t>(available, int64_t(bytes)))), 0);
+        got = file.ReadAt(offset, out, size_t(std::min<int64_t>(available, int64_t(bytes))));
+    if (got < 0)
+        return false;
     std::memset(out + got, 0, bytes - size_t(got));
+    return true;
 }
 
 }  // namespace
@@ -142,37 +146,25 @@ ProjectResult ProjectFile::SaveProjectFile(const std::string& path, int mode)
         if (!file.ReadExactAt(kProjectRecordOffset, onDisk.get(), sizeof *onDisk))
             return ProjectResult::IoError;
         record = *onDisk;
-    } else {
+    } else if (!headOnDisk) {
+        // The data area starts behind a complete head.
         record.block = block_;
         if (!file.WriteAt(kProjectRecordOffset, &record, sizeof record))
             return ProjectResult::IoError;
+        length = file.Length();
+        if (length < 0)
+            return ProjectResult::IoError;
     }
-    length = file.Length();
-    if (length < 0)
-        return ProjectResult::IoError;
+    // A head already on disk is rewritten only once the samples are in place: until then it
+    // still describes the data stored before, whatever fails on the way.
 
     const int k = block_.currentIndex;
     if (const DataSetRecord* current = RecordAt(block_, k)) {
-        int64_t size = record.dataSize[k];
-        const int64_t offset = record.dataOffset[k];
-        if (!IsValidSpan(offset, size, length))
-            size = 0;
-        const int64_t tail = size > 0 ? length - offset - size : 0;
-        if (tail > 0) {
-            if (!MoveDown(file, offset + size, offset, tail))
-                return ProjectResult::IoError;
-            for (int j = 0; j < kRunCount; ++j) {
-                if (j != k && record.dataOffset[j] > offset && record.dataOffset[j] <= length)
-                    record.dataOffset[j] -= int32_t(size);
-            }
-            // The moved sets are found again even if the append below fails.
-            record.dataSize[k] = 0;
-            if (!file.WriteAt(kProjectRecordOffset, &record, sizeof record))
-                return ProjectResult::IoError;
-        }
-
-        // The current set's samples go to the end; space left by its earlier copies stays.
+        // The current set's samples go to the end first, behind everything stored; a full disk
+        // then fails the save before any stored data has moved.
         const int64_t end = length;
+        if (end > kMaxFileLength)
+            return ProjectResult::TooLarge;
         int64_t written = 0;
         if (current->inUse != 0) {
             for (int c = 0; c < kChannelCount; ++c) {
@@ -187,8 +179,21 @@ ProjectResult ProjectFile::SaveProjectFile(const std::string& path, int mode)
                 written += 2 * bytes;
             }
         }
-        if (end > kMaxFileLength)
-            return ProjectResult::TooLarge;
+
+        // Then the sets behind its old data move down over it; the file keeps its length.
+        int64_t size = record.dataSize[k];
+        const int64_t offset = record.dataOffset[k];
+        if (!IsValidSpan(offset, size, length))
+            size = 0;
+        const int64_t tail = size > 0 ? length - offset - size : 0;
+        if (tail > 0) {
+            if (!MoveDown(file, offset + size, offset, tail))
+                return ProjectResult::IoError;
+            for (int j = 0; j < kRunCount; ++j) {
+                if (j != k && record.dataOffset[j] > offset && record.dataOffset[j] <= length)
+                    record.dataOffset[j] -= int32_t(size);
+            }
+        }
         record.dataSize[k] = int32_t(written);
         record.dataOffset[k] = int32_t(end);
     }
@@ -215,8 +220,7 @@ ProjectResult ProjectFile::LoadProjectFile(const std::string& path)
     const int k = block_.currentIndex;
     if (const DataSetRecord* set = RecordAt(read->block, k); set != nullptr && set->inUse != 0) {
         // Every count is clamped to the arrays, to what is left of the set's size and to the
-        // file; whatever is missing reads as zeros.
-        // A file cut short still gives what it holds.
+        // file; whatever is missing reads as zeros, so a file cut short still gives what it holds.
         int64_t position = read->dataOffset[k];
         int64_t left = 0;
         if (IsValidSpan(position, 0, length))
@@ -225,8 +229,10 @@ ProjectResult ProjectFile::LoadProjectFile(const std::string& path)
             const int64_t bytes = int64_t(StoredEntryCount(*set, c)) * 4;
             if (bytes == 0)
                 continue;
-            ReadOrZero(file, position, left, samples_.rawValues[c], size_t(bytes));
-            ReadOrZero(file, position + bytes, left - bytes, samples_.rawTimes[c], size_t(bytes));
+            // A read error is not a short file: zeros would pass for a recording.
+            if (!ReadOrZero(file, position, left, samples_.rawValues[c], size_t(bytes)) ||
+                !ReadOrZero(file, position + bytes, left - bytes, samples_.rawTimes[c], size_t(bytes)))
+                return ProjectResult::IoError;
             position += 2 * bytes;
             left = std::max<int64_t>(left - 2 * bytes, 0);
         }

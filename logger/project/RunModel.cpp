@@ -118,7 +118,7 @@ int RunModel::DeleteRun(int k)
     if (next < 0)
         next = FirstRecordWhere(block_, HasSerial);
     block_.currentIndex = next;
-    return store_.LoadProject() == ProjectResult::Ok ? kRunDone : kRunStoreFailed;
+    return LoadCurrent();
 }
 
 int RunModel::SelectRun(int k)
@@ -131,7 +131,18 @@ int RunModel::SelectRun(int k)
     if (store_.SaveProject() != ProjectResult::Ok)
         return kRunStoreFailed;
     block_.currentIndex = k;
-    return store_.LoadProject() == ProjectResult::Ok ? kRunDone : kRunStoreFailed;
+    return LoadCurrent();
+}
+
+int RunModel::LoadCurrent()
+{
+    if (store_.LoadProject() == ProjectResult::Ok)
+        return kRunDone;
+    // The sample arrays do not hold the new current set: were it left current, the next save
+    // would store them over that set's recording. With no current set no save writes samples,
+    // and the store still has every set.
+    block_.currentIndex = -1;
+    return kRunStoreFailed;
 }
 
 void RunModel::InitRunSetup()

@@ -30,7 +30,8 @@ struct RunModelHooks {
 // Results of NewRun, DeleteRun and SelectRun.
 constexpr int kRunDone = 1;
 constexpr int kRunRefused = 0;
-// The working copy could not be written or read back; nothing was given up.
+// The working copy could not be written (nothing was given up) or read back (no set is current
+// then; selecting one again retries).
 constexpr int kRunStoreFailed = -1;
 
 // The four data sets of the measurement screen: which one is current, making, deleting and
@@ -57,6 +58,8 @@ public:
 
 private:
     void CreateRecord(int index);
+    // Brings the current set's samples back from the store; on failure no set is current.
+    int LoadCurrent();
 
     ExperimentBlock& block_;
     RunStore& store_;

@@ -180,6 +180,21 @@ TEST(PolynomialFit, EleventhOrderOverALongRun)
         EXPECT_NEAR(s.curve[i], s.y[i], 1e-3) << i;
 }
 
+TEST(PolynomialFit, CurveFollowsDataFarFromZero)
+{
+    // x around 1e5 (pressure in Pa on the x axis): the powers of x cancel each other's digits,
+    // so the curve must not be drawn from the power coefficients.
+    SampledSeries s(2401, 100000.0, 0.125, [](double x) {
+        const double t = (x - 100150.0) / 150.0;
+        return 1.0 + t - 2.0 * t * t * t + t * t * t * t * t;
+    });
+    ASSERT_EQ(FitPolynomial(0, s.n(), s.n(), 5, s.x.data(), s.y.data(), s.curve.data(), s.result), 10);
+    EXPECT_GT(s.result[2], 0.99999);
+    EXPECT_LT(s.result[3], 1e-4);
+    for (int i = 0; i < s.n(); i += 100)
+        EXPECT_NEAR(s.curve[i], s.y[i], 1e-4) << i;
+}
+
 TEST(QuadraticFit, CoefficientsHighestFirstAndFailuresLeaveTheResult)
 {
     SampledSeries s(15, -3.0, 0.5, [](double x) { return 2.0 * x * x - 3.0 * x + 1.0; });

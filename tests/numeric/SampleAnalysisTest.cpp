@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace numeric::testing {
@@ -52,6 +53,8 @@ TEST(SampleAnalysisStatus, RefusalsLeaveBothOutputsAlone)
     EXPECT_EQ(WindowSum(0, 4, 40, 6, nullptr, s.y.data(), s.curve.data(), &length), 0x604);
     EXPECT_EQ(WindowSum(4, 0, 40, 2, nullptr, s.y.data(), s.curve.data(), &length), 0x200);
     EXPECT_EQ(WindowSum(0, 42, 40, 2, nullptr, s.y.data(), s.curve.data(), &length), 0);
+    for (int w : {1 << 24, 0x7FFFFFFF}) // never a status that reads as a success
+        EXPECT_EQ(WindowSum(0, 5, 40, w, nullptr, s.y.data(), s.curve.data(), &length), 0x7FFFFF05) << w;
     EXPECT_EQ(length, kSentinel);
     EXPECT_TRUE(s.Untouched());
 
@@ -213,6 +216,29 @@ TEST(WindowSum, SumsWindowsAndCopiesTheRestEvenInPlace)
     EXPECT_EQ(s.curve, expected);
     ASSERT_EQ(WindowSum(2, 8, 10, 3, nullptr, s.y.data(), s.y.data(), &length), 1);
     EXPECT_EQ(s.y, expected);
+}
+
+// Each window is its own sum: what left the window earlier, a sample that is not a number or
+// a very large one, does not stay in the windows after it.
+TEST(WindowSum, EarlierSamplesDoNotLinger)
+{
+    const int n = 3000, w = 4;
+    std::vector<float> y(n), out(n);
+    for (int i = 0; i < n; ++i)
+        y[i] = i < 20 ? 3e9f : 0.001f * static_cast<float>(1 + i % 7);
+    y[100] = std::numeric_limits<float>::quiet_NaN();
+    y[200] = std::numeric_limits<float>::infinity();
+    float length = 0;
+    ASSERT_EQ(WindowSum(0, n, n, w, nullptr, y.data(), out.data(), &length), 1);
+    for (int k = 0; k < n - w; ++k) {
+        double direct = 0;
+        for (int j = 0; j < w; ++j)
+            direct += y[k + j];
+        if (std::isfinite(direct))
+            EXPECT_NEAR(out[k], direct, 1e-6 * std::fabs(direct)) << k;
+        else
+            EXPECT_EQ(std::isnan(out[k]), std::isnan(direct)) << k;
+    }
 }
 
 } // namespace

@@ -327,12 +327,20 @@ TEST_F(ProjectFileTest, AFullDiskIsReportedAndLosesNothingStored)
     const std::string target = folder.File("saved.vrd");
     ASSERT_EQ(project.SaveProjectAs(target), ProjectResult::Ok);
     const auto saved = ReadBytes(target);
-    {
-        FileSizeLimit full(Working().size());
-        block->currentIndex = 0;
-        FillSamples(*samples, 0, {100});
+    // The failed save leaves the working copy as it was: set 0's stored copy is not moved over
+    // before its new one is in place.
+    const auto before = Working();
+    block->currentIndex = 0;
+    FillSamples(*samples, 0, {100});
+    for (size_t room : {size_t(0), size_t(500)}) {
+        FileSizeLimit full(before.size() + room);
         EXPECT_EQ(project.SaveProject(), ProjectResult::IoError);
     }
+    auto after = Working();
+    after.resize(before.size());   // a partial append behind the data is ignored
+    EXPECT_EQ(after, before);
+    ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
+    ExpectSamples(*samples, 0, {100});
     {
         FileSizeLimit full(1000);
         EXPECT_EQ(project.SaveProjectAs(target), ProjectResult::IoError);

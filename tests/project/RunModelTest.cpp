@@ -236,4 +236,44 @@ TEST(RunModelWithProjectFile, SamplesOfEverySetComeBackFromTheWorkingCopy)
     EXPECT_EQ(block->records[0].dataSetSerial, 0);
 }
 
+// A set whose samples did not come back must not stay current: the next save would store the
+// samples still in memory (another set's) over its recording.
+TEST(RunModelWithProjectFile, ASetThatDidNotLoadIsNotSavedOver)
+{
+    class FailingLoad : public RunStore {
+    public:
+        explicit FailingLoad(ProjectFile& file) : file_(file) {}
+        ProjectResult SaveProject() override { return file_.SaveProject(); }
+        ProjectResult SaveProjectKeepRecord() override { return file_.SaveProjectKeepRecord(); }
+        ProjectResult LoadProject() override { return failLoad ? ProjectResult::IoError : file_.LoadProject(); }
+        bool failLoad = false;
+
+    private:
+        ProjectFile& file_;
+    };
+
+    TempFolder folder;
+    auto block = std::make_unique<ExperimentBlock>();
+    auto samples = std::make_unique<SampleArrays>();
+    FakeSensor sensor;
+    ProjectFile project(*block, *samples, folder.Path().string());
+    FailingLoad store(project);
+    RunModel model(*block, store, sensor, {}, u"Run");
+    ASSERT_EQ(project.NewProject(u"P", {}), ProjectResult::Ok);
+    const std::vector<int32_t> counts[] = {{50}, {0, 20}};
+    for (int k = 0; k < 2; ++k) {
+        ASSERT_EQ(model.NewRun(), kRunDone);
+        StopInto(*block, *samples, k, counts[k]);
+    }
+
+    store.failLoad = true;
+    EXPECT_EQ(model.SelectRun(0), kRunStoreFailed);
+    EXPECT_EQ(model.GetCurrentRun(), nullptr);
+    store.failLoad = false;
+    ASSERT_EQ(model.SelectRun(0), kRunDone);
+    ExpectSamples(*samples, 0, counts[0]);
+    ASSERT_EQ(model.SelectRun(1), kRunDone);
+    ExpectSamples(*samples, 1, counts[1]);
+}
+
 }  // namespace

@@ -93,10 +93,17 @@ int FitPolynomial(int start, int end, int n, int order, const float* x, const fl
             return kStatusZeroDenominator;
     }
 
-    const auto model = [&c, order](double xi) {
-        double v = c[order];
-        for (int m = order - 1; m >= 0; --m)
-            v = v * xi + c[m];
+    // The curve is evaluated through the orthogonal polynomials, not the power coefficients:
+    // when x lies far from 0 against its spread (a run late in the day, pressure in Pa on the
+    // x axis) the powers cancel each other's digits and the curve would miss the data.
+    const auto model = [&alpha, &beta, &b, order](double xi) {
+        double before = 0, here = 1, v = b[0];
+        for (int k = 1; k <= order; ++k) {
+            const double next = (xi - alpha[k - 1]) * here - beta[k - 1] * before;
+            before = here;
+            here = next;
+            v += b[k] * here;
+        }
         return v;
     };
     const detail::FitQuality q = detail::WriteAndMeasure(start, end, n, x, y, fit, model);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <iterator>
+#include <limits>
 
 namespace numeric {
 
@@ -23,6 +24,43 @@ constexpr TRow kTTable[] = {
     {26, 1.706}, {27, 1.703}, {28, 1.701}, {29, 1.699}, {30, 1.697},  {40, 1.684},  {50, 1.676},
     {60, 1.671}, {80, 1.664}, {100, 1.660}, {120, 1.658}, {500, 1.645},
 };
+
+// The total of a window of samples. Samples that are not finite are counted, not added, so that
+// one of them spoils only the windows that hold it.
+class WindowTotal {
+public:
+    void Adjust(float v, int sign)
+    {
+        if (std::isnan(v))
+            notNumbers_ += sign;
+        else if (v == std::numeric_limits<float>::infinity())
+            positiveInfinities_ += sign;
+        else if (v == -std::numeric_limits<float>::infinity())
+            negativeInfinities_ += sign;
+        else
+            finite_ += sign * static_cast<double>(v);
+    }
+
+    double Value() const
+    {
+        if (notNumbers_ > 0 || (positiveInfinities_ > 0 && negativeInfinities_ > 0))
+            return std::numeric_limits<double>::quiet_NaN();
+        if (positiveInfinities_ > 0)
+            return std::numeric_limits<double>::infinity();
+        if (negativeInfinities_ > 0)
+            return -std::numeric_limits<double>::infinity();
+        return finite_;
+    }
+
+private:
+    double finite_ = 0;
+    int notNumbers_ = 0;
+    int positiveInfinities_ = 0;
+    int negativeInfinities_ = 0;
+};
+
+// The widest window whose "too few points" status is still a positive int above 255.
+constexpr int kWidestReportedWindow = 0x7FFFFF;
 
 } // namespace
 
@@ -114,8 +152,10 @@ int WindowSum(int start, int end, int n, int w, const float* /*unused*/, const f
     if (w < 1)
         return kStatusZeroDenominator;
     const int count = RangeCount(start, end);
+    // A window too wide to shift into the status is reported as the widest that fits: a
+    // wrapped shift could read as a success.
     if (count < w)
-        return static_cast<int>(static_cast<std::uint32_t>(count) | (static_cast<std::uint32_t>(w) << 8));
+        return TooFewPoints(std::min(w, kWidestReportedWindow), count);
     if (!detail::RangeInside(start, end, n))
         return kStatusNoResult;
 
@@ -123,15 +163,20 @@ int WindowSum(int start, int end, int n, int w, const float* /*unused*/, const f
         for (int i = 0; i < n; ++i)
             out[i] = y[i];
     }
-    // A sliding sum; each sample leaving the window is read before its slot is overwritten, so
-    // out may be y itself.
-    double window = 0;
-    for (int j = 0; j < w; ++j)
-        window += y[start + j];
+    // A sliding sum, taken afresh every w steps so that the rounding left by large samples that
+    // have passed does not stay in it. Each sample leaving the window is read before its slot
+    // is overwritten, so out may be y itself.
+    WindowTotal window;
     for (int k = 0; k < count - w; ++k) {
-        const double leaving = y[start + k];
-        out[start + k] = static_cast<float>(window);
-        window += static_cast<double>(y[start + k + w]) - leaving;
+        if (k % w == 0) {
+            window = {};
+            for (int j = 0; j < w; ++j)
+                window.Adjust(y[start + k + j], 1);
+        }
+        const float leaving = y[start + k];
+        out[start + k] = static_cast<float>(window.Value());
+        window.Adjust(y[start + k + w], 1);
+        window.Adjust(leaving, -1);
     }
     *length = static_cast<float>(count);
     return 1;

@@ -2,7 +2,7 @@
 #include "devicelink/CVRDPCSync.h"
 #include "devicelink/CommandFrame.h"
 
-#include "FakeDeviceApi.h"
+#include "RecordingDeviceApi.h"
 #include "platform/Clock.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +44,7 @@ protected:
         return bytes;
     }
 
-    sensortest::FakeDeviceApi api_;
+    sensortest::RecordingDeviceApi api_;
     int ours_ = -1;
     int peer_ = -1;
 };

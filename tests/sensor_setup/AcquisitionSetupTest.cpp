@@ -10,8 +10,8 @@
 namespace {
 
 using devicelink::MeasureSetupBlock;
-using setuptest::SensorFixture;
-using setuptest::Submitted;
+using sensortest::SensorFixture;
+using sensortest::Submitted;
 
 class Acquisition : public SensorFixture {
 protected:

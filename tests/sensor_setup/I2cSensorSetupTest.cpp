@@ -8,8 +8,8 @@
 namespace {
 
 using devicelink::MeasureRequest;
-using setuptest::RecordingDeviceApi;
-using setuptest::Submitted;
+using sensortest::RecordingDeviceApi;
+using sensortest::Submitted;
 
 // A single-channel request with 8-entry arrays, as the sensor object's one-shot request.
 struct SetupRequest {

@@ -11,8 +11,8 @@
 
 namespace {
 
-using setuptest::SensorFixture;
-using setuptest::Submitted;
+using sensortest::SensorFixture;
+using sensortest::Submitted;
 
 class ModelSetup : public SensorFixture {
 protected:
@@ -394,7 +394,7 @@ protected:
         store_.WriteDword(platform::RegistryRoot::LocalMachine, devicelink::kPowerTimeoutsKey, name, v);
     }
     platform::MemoryRegistryStore store_;
-    setuptest::RecordingDeviceApi api_;
+    sensortest::RecordingDeviceApi api_;
     devicelink::CNI2CSensor sensor_{api_};
 };
 

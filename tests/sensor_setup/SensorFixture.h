@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <string>
 
-namespace setuptest {
+namespace sensortest {
 
 // A sensor object on the recording logger, with hand-made access records in place of a loaded
 // catalogue (record c describes the sensor on channel c) and sleeps that take no time.
@@ -61,4 +61,4 @@ protected:
     devicelink::CNI2CSensor sensor_{api_};
 };
 
-}  // namespace setuptest
+}  // namespace sensortest

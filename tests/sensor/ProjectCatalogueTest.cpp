@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 
 namespace {
@@ -35,20 +34,6 @@ protected:
 
     SensorCatalogue catalogue_;
 };
-
-TEST_F(ProjectCatalogueTest, CoversEveryModelTheProgramTreatsSpecially)
-{
-    const char* const codes[] = {"N11", "N45", "N50", "N56", "N2H", "N76", "N82", "N46", "N23", "N24", "N13E",
-                                 "N19", "R7JE", "R7JF", "R7LF", "R21E", "RE3E", "R55V", "R53E", "R97E", "R99",
-                                 "R93", "R97", "R98", "R5E", "R5F", "R83", "R87", "R84", "R7H", "R58", "R54",
-                                 "R75", "R72", "R55", "W7H", "W75", "W72", "W83", "W87", "W84", "W82", "CABL",
-                                 "SC_LIGHT_EEPROM"};
-    std::set<std::u16string> models;
-    for (const std::u16string& id : catalogue_.sensorIds())
-        models.insert(FileText(id, "WHOAMISTRING"));
-    for (const char* code : codes)
-        EXPECT_TRUE(models.count(platform::AsciiToUtf16(code))) << code;
-}
 
 TEST_F(ProjectCatalogueTest, EntriesAreCompleteAndWithinTheirFields)
 {

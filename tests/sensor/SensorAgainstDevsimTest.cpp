@@ -1,14 +1,13 @@
 #include "DevsimFixture.h"
+#include "PlainSensor.h"
 #include "RequestHelpers.h"
 #include "TestCatalogue.h"
 
 #include "devicelink/CNI2CSensor.h"
 #include "devicelink/DeviceApi.h"
-#include "platform/Text.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 
 namespace {
@@ -43,26 +42,10 @@ protected:
     // The probe described by hand in place of detection.
     void DescribeProbe()
     {
-        auto& records = sensor_->catalogue().accessRecords();
-        records.resize(devicelink::kChannelStateCount);
-        devicelink::SensorAccessRecord& r = records[0];
-        platform::CopyToField(r.id, u"T_PROBE");
+        devicelink::SensorAccessRecord& r = sensortest::DescribePlainSensor(*sensor_, 0, "T");
         r.clockCode = 14;
-        r.address = 0x48;
-        r.readType = 128;
-        r.byteCount = 2;
-        r.registerCount = 1;
-        r.readMask[0] = 0xFFFF;
-        std::fill(std::begin(r.writeType), std::end(r.writeType), -1);
-        r.outputCount = 1;
-        r.outputUnits[0][0] = 1;
+        r.readAddress[0] = 0;
         r.scale[0] = 1.0f / 16.0f;
-        devicelink::ChannelState& s = sensor_->channel(0);
-        platform::CopyToField(s.sensorId, u"T_PROBE");
-        s.gain = 1.0f;
-        s.timeUnit = 0.001f;
-        s.timeFactor = 1.0f;
-        sensor_->connected(0) = 1;
     }
     int32_t Count(int c) { return sensor_->acquisitionRequest().host.counts[c]->load(std::memory_order_acquire); }
 

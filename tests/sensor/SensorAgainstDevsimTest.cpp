@@ -1,43 +1,20 @@
-#include "DevsimFixture.h"
 #include "PlainSensor.h"
-#include "RequestHelpers.h"
+#include "SensorDevsimFixture.h"
 #include "TestCatalogue.h"
 
-#include "devicelink/CNI2CSensor.h"
 #include "devicelink/DeviceApi.h"
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
 
-using devicelink::CNI2CSensor;
-using devsim::testing::InProcessDevsim;
 using devsim::testing::WaitUntil;
 
-// The sensor object against the simulated logger with its temperature probe on channel 0
-// (register 0 at 0x48, 1/16 degC a count).
-class SensorAgainstDevsim : public ::testing::Test {
+// The simulator's temperature probe on channel 0 (register 0 at 0x48, 1/16 degC a count).
+class SensorAgainstDevsim : public sensortest::SensorDevsimFixture {
 protected:
     void SetUp() override
     {
-        std::string error;
-        ASSERT_TRUE(sim_.Start(error)) << error;
-        sim_.PointDriverHere();
+        SensorDevsimFixture::SetUp();
         ASSERT_TRUE(sim_.Plug(0, "temperature ramp start=10 slope=1"));
-        sensor_ = std::make_unique<CNI2CSensor>();
-    }
-    void TearDown() override
-    {
-        sensor_.reset();  // closes the device
-        sim_.Stop();
-    }
-    int32_t PollUntil(int32_t expected)
-    {
-        int32_t result = -1;
-        WaitUntil([&] { return (result = sensor_->PollSensorState()) == expected; }, 2000);
-        return result;
     }
     // The probe described by hand in place of detection.
     void DescribeProbe()
@@ -48,9 +25,6 @@ protected:
         r.scale[0] = 1.0f / 16.0f;
     }
     int32_t Count(int c) { return sensor_->acquisitionRequest().host.counts[c]->load(std::memory_order_acquire); }
-
-    InProcessDevsim sim_;
-    std::unique_ptr<CNI2CSensor> sensor_;
 };
 
 TEST_F(SensorAgainstDevsim, LoadsTheKitCatalogue)

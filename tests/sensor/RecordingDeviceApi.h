@@ -60,8 +60,6 @@ public:
             words = replies.front();
             replies.pop_front();
         }
-        if (silent)
-            return 1;
         const int c = submitted.back().Channel();
         if (c >= 0 && request.host.ChannelBound(c)) {
             const size_t n = std::min<size_t>(words.size(), 8);
@@ -108,7 +106,6 @@ public:
     int submitResult = 1;
     int ready = 1;
     uint32_t firmware = 20121015;
-    bool silent = false;  // accept reads without ever answering
     std::deque<std::vector<uint32_t>> replies;
     std::deque<int> statusWords;
     std::function<int(devicelink::MeasureRequest&)> onRead;

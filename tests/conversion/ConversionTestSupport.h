@@ -31,6 +31,15 @@ struct Conversion {
         p.timeScale = 1.0f;
     }
 
+    // Calibration points (raw, value) from index `first` on.
+    void Points(std::initializer_list<std::pair<int32_t, float>> points, int first = 0)
+    {
+        for (auto [raw, value] : points) {
+            p.rawPoints[first] = raw;
+            p.pointValues[first++] = value;
+        }
+    }
+
     // Times default to 10 x the entry index.
     int32_t Run(const std::vector<int32_t>& raw, int32_t channel = 0, int32_t timeOffset = 0,
                 size_t capacity = 0)

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "devicelink/MeasureSetupBlock.h"
-#include "devicelink/SensorDeviceApi.h"
+#include "RecordingDeviceApi.h"
 #include "tools/devsim/I2cBus.h"
 #include "tools/devsim/SensorModels.h"
 
@@ -17,7 +16,7 @@ namespace detectiontest {
 // The device layer as the simulated logger's bus answers it, in the test's own thread: every
 // request runs at once against the plugged virtual sensors and signals its event, so detection
 // can be driven step by step, and a test can make chosen transactions fail.
-class BusDeviceApi : public devicelink::SensorDeviceApi {
+class BusDeviceApi : public sensortest::RecordingDeviceApi {
 public:
     // What a request comes back with: answered with data, answered without a sample, or refused.
     enum class Answer { Data, NoSample, Refused };
@@ -34,13 +33,6 @@ public:
     }
     void Pull(int c) { sensors[size_t(c)].reset(); }
 
-    int Open() override { return 1; }
-    void Close() override {}
-    int Stop() override
-    {
-        ++stops;
-        return 1;
-    }
     int SubmitRead(devicelink::MeasureRequest& r) override { return Run(r, false); }
     int SubmitWrite(devicelink::MeasureRequest& r) override { return Run(r, true); }
     int PollStatusWord() override
@@ -51,20 +43,17 @@ public:
                 word |= (1 << c) | (1 << (16 + c));
         return word;
     }
-    uint32_t GetFirmwareVersion() override { return 20130913; }
-    void Nop() override { ++nops; }
     int WriteBlock(const void* table) override
     {
         std::memcpy(lastTable.data(), table, lastTable.size());
-        ++tableWrites;
         return 1;
     }
 
     std::array<std::unique_ptr<devsim::VirtualSensor>, 4> sensors;
     Rule rule;
-    bool silent = false;  // takes requests and never answers
     std::array<uint8_t, 524> lastTable{};
-    int tableWrites = 0, stops = 0, nops = 0, transactions = 0;
+    bool silent = false;  // takes requests and never answers
+    int transactions = 0;
 
 private:
     int Run(devicelink::MeasureRequest& r, bool write)

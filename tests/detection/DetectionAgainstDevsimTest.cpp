@@ -1,5 +1,4 @@
-#include "DevsimFixture.h"
-#include "RequestHelpers.h"
+#include "SensorDevsimFixture.h"
 #include "TestCatalogue.h"
 
 #include "devicelink/CNI2CSensor.h"
@@ -12,9 +11,6 @@
 
 namespace {
 
-using devicelink::CNI2CSensor;
-using devsim::testing::InProcessDevsim;
-using devsim::testing::WaitUntil;
 
 // What detection must make of each kit sensor: its conversion kind, and whether its reading can
 // be checked (event and position sensors deliver no plain value).
@@ -37,27 +33,13 @@ const Expected kExpected[] = {
     {"W84", 26, true},  {"W82", 24, true},
 };
 
-class DetectionAgainstDevsim : public ::testing::Test {
+class DetectionAgainstDevsim : public sensortest::SensorDevsimFixture {
 protected:
     void SetUp() override
     {
-        std::string error;
-        ASSERT_TRUE(sim_.Start(error)) << error;
-        sim_.PointDriverHere();
-        sensor_ = std::make_unique<CNI2CSensor>();
+        SensorDevsimFixture::SetUp();
         ASSERT_EQ(sensor_->LoadSensorXml(sensortest::ProjectCataloguePath()), 1);
         ASSERT_EQ(sensor_->LoadCatalogue(), 1);
-    }
-    void TearDown() override
-    {
-        sensor_.reset();
-        sim_.Stop();
-    }
-    void PollUntil(int32_t expected)
-    {
-        int32_t result = -1;
-        WaitUntil([&] { return (result = sensor_->PollSensorState()) == expected; }, 2000);
-        ASSERT_EQ(result, expected);
     }
     // The sensor's value for its default signal, through the whole chain.
     double DefaultValue(const devsim::KitModel& model)
@@ -66,9 +48,6 @@ protected:
         const size_t at = text.find("value=");
         return at == std::string::npos ? NAN : std::stod(text.substr(at + 6));
     }
-
-    InProcessDevsim sim_;
-    std::unique_ptr<CNI2CSensor> sensor_;
 };
 
 TEST_F(DetectionAgainstDevsim, EveryKitSensorOnEveryChannelIsIdentifiedReadAndPulled)
@@ -80,7 +59,7 @@ TEST_F(DetectionAgainstDevsim, EveryKitSensorOnEveryChannelIsIdentifiedReadAndPu
         for (int c = 0; c < 4; ++c) {
             SCOPED_TRACE(std::string(e.code) + " on channel " + std::to_string(c));
             sim_.Command("plug " + std::to_string(c) + " " + e.code);
-            PollUntil(devicelink::kPollPlugged);
+            ASSERT_EQ(PollUntil(devicelink::kPollPlugged), devicelink::kPollPlugged);
             std::u16string text;
             ASSERT_EQ(sensor_->DetectSensors(text), 1);
             const devicelink::ChannelState& state = sensor_->channel(c);
@@ -106,7 +85,7 @@ TEST_F(DetectionAgainstDevsim, EveryKitSensorOnEveryChannelIsIdentifiedReadAndPu
             }
 
             sim_.Command("pull " + std::to_string(c));
-            PollUntil(devicelink::kPollRemoved);
+            ASSERT_EQ(PollUntil(devicelink::kPollRemoved), devicelink::kPollRemoved);
             ASSERT_EQ(sensor_->DetectSensors(text), 0);
             EXPECT_EQ(sensor_->connected(c), 0);
             EXPECT_EQ(text, std::u16string(platform::FieldView(state.fullName)));

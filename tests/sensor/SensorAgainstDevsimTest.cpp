@@ -1,53 +1,40 @@
-#include "DevsimFixture.h"
-#include "RequestHelpers.h"
+#include "PlainSensor.h"
+#include "SensorDevsimFixture.h"
 #include "TestCatalogue.h"
 
-#include "devicelink/CNI2CSensor.h"
 #include "devicelink/DeviceApi.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
-using devicelink::CNI2CSensor;
-using devsim::testing::InProcessDevsim;
 using devsim::testing::WaitUntil;
 
-class SensorAgainstDevsim : public ::testing::Test {
+// The simulator's temperature probe on channel 0 (register 0 at 0x48, 1/16 degC a count).
+class SensorAgainstDevsim : public sensortest::SensorDevsimFixture {
 protected:
     void SetUp() override
     {
-        std::string error;
-        ASSERT_TRUE(sim_.Start(error)) << error;
-        sim_.PointDriverHere();
+        SensorDevsimFixture::SetUp();
         ASSERT_TRUE(sim_.Plug(0, "temperature ramp start=10 slope=1"));
-        sensor_ = std::make_unique<CNI2CSensor>();
     }
-    void TearDown() override
+    // The probe described by hand in place of detection.
+    void DescribeProbe()
     {
-        sensor_.reset();  // closes the device
-        sim_.Stop();
+        devicelink::SensorAccessRecord& r = sensortest::DescribePlainSensor(*sensor_, 0, "T");
+        r.clockCode = 14;
+        r.readAddress[0] = 0;
+        r.scale[0] = 1.0f / 16.0f;
     }
-    int32_t PollUntil(int32_t expected)
-    {
-        int32_t result = -1;
-        WaitUntil([&] { return (result = sensor_->PollSensorState()) == expected; }, 2000);
-        return result;
-    }
-
-    InProcessDevsim sim_;
-    std::unique_ptr<CNI2CSensor> sensor_;
+    int32_t Count(int c) { return sensor_->acquisitionRequest().host.counts[c]->load(std::memory_order_acquire); }
 };
 
 TEST_F(SensorAgainstDevsim, LoadsTheKitCatalogue)
 {
     ASSERT_EQ(sensor_->LoadSensorXml(sensortest::ProjectCataloguePath()), 1);
     EXPECT_EQ(sensor_->LoadCatalogue(), 1);
-    EXPECT_GE(sensor_->firmwareVersion(), devicelink::kMinimumFirmwareVersion);
     EXPECT_EQ(sensor_->catalogue().sensorCount(), 44);
 }
 
-TEST_F(SensorAgainstDevsim, PollFollowsPlugAndPull)
+TEST_F(SensorAgainstDevsim, PollFollowsPlugPullAndLinkLoss)
 {
     EXPECT_EQ(sensor_->PollSensorState(), devicelink::kPollPlugged);
     sensor_->lastPresence(0) = 1;  // as detection records it
@@ -61,15 +48,53 @@ TEST_F(SensorAgainstDevsim, PollFollowsPlugAndPull)
     sim_.Command("pull 0");
     EXPECT_EQ(PollUntil(devicelink::kPollRemoved), devicelink::kPollRemoved);
     EXPECT_EQ(sensor_->statusWord(), 0x00040004);
-}
 
-TEST_F(SensorAgainstDevsim, ALostLinkReads128)
-{
-    ASSERT_EQ(sensor_->PollSensorState(), devicelink::kPollPlugged);
     ASSERT_TRUE(sim_.AddFault("0x10000011 disconnect"));
     EXPECT_EQ(PollUntil(devicelink::kPollLinkLost), devicelink::kPollLinkLost);
-    // Without the logger the last word stands.
     EXPECT_EQ(sensor_->PollSensorState(), devicelink::kPollLinkLost);
+}
+
+TEST_F(SensorAgainstDevsim, MonitorKeepsDeliveringReadings)
+{
+    DescribeProbe();
+    platform::Event& event = sensor_->StartMonitor();
+    ASSERT_TRUE(event.Wait(3000));
+    const int32_t first = Count(0);
+    EXPECT_GT(first, 0);
+    ASSERT_TRUE(WaitUntil([&] { return Count(0) >= first + 3; }, 5000)) << Count(0);
+    // The readings are the probe's, converted through the channel's record.
+    float value = 0.0f, time = 0.0f;
+    int32_t produced = 0;
+    const auto& host = sensor_->acquisitionRequest().host;
+    const int32_t raw = static_cast<int32_t>(host.values[0][first - 1]);
+    sensor_->ConvertChannelData(0, 0, 1, &raw, &host.times[0][first - 1], &value, &time, 0,
+                                sensor_->FindSensorRecord(&sensor_->channel(0)), &sensor_->channel(0), &produced);
+    EXPECT_EQ(produced, 1);
+    EXPECT_GT(value, 5.0f);
+    EXPECT_LT(value, 100.0f);
+    sensor_->StopAcquisition();
+}
+
+TEST_F(SensorAgainstDevsim, TimedRunLandsItsCountAndStopEndsARun)
+{
+    DescribeProbe();
+    const int32_t on[4] = {1, 0, 0, 0};
+    const int32_t none[4] = {0, 0, 0, 0};
+    sensor_->StartAcquisition(0, on, on, 10000, 1, 50, 0, none, 0);
+    ASSERT_TRUE(WaitUntil([&] { return Count(0) >= 50; }, 5000)) << Count(0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(Count(0), 50);
+    sensor_->StopAcquisition();
+    EXPECT_EQ(sensor_->IsRunning(), 0);
+
+    // An endless run stops growing once stopped.
+    sensor_->StartAcquisition(0, on, on, 10000, 1, 0, 0, none, 0);
+    ASSERT_TRUE(WaitUntil([&] { return Count(0) >= 5; }, 5000)) << Count(0);
+    sensor_->StopAcquisition();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const int32_t stopped = Count(0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(Count(0), stopped);
 }
 
 }  // namespace

@@ -46,10 +46,6 @@ private:
     std::string path_;
 };
 
-}  // namespace sensortest
-
-namespace sensortest {
-
 inline std::string ProjectCataloguePath()
 {
     return std::string(CORVIK_TEST_SOURCE_DIR) + "/resources/sensor_korean.xml";

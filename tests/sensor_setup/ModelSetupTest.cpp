@@ -8,11 +8,12 @@
 
 #include <bit>
 #include <span>
+#include <tuple>
 
 namespace {
 
-using setuptest::SensorFixture;
-using setuptest::Submitted;
+using sensortest::SensorFixture;
+using sensortest::Submitted;
 
 class ModelSetup : public SensorFixture {
 protected:
@@ -38,40 +39,26 @@ TEST_F(ModelSetup, RateRegisterGetsTheRatePlus128)
 {
     Plug(0, "R7LF").address = 0x29;
     StartTimed(10000);
-    auto writes = WritesTo(0x29);
-    ASSERT_EQ(writes.size(), 1u);
-    EXPECT_EQ(writes[0].block.readType[0], 4);
-    EXPECT_EQ(writes[0].block.byteCount[0], 1);
-    EXPECT_EQ(writes[0].data[0][0], 228u);
-    // The rate is written before the run is submitted.
-    EXPECT_FALSE(api_.submitted.back().write);
-    EXPECT_EQ(api_.submitted.back().block.kind, 2);
+    ASSERT_EQ(WritesTo(0x29).size(), 1u);
+    EXPECT_FALSE(api_.submitted.back().write);  // the rate goes out before the run
+    // Per-channel runs use the channel's own interval; 200 per second does not fit the byte and
+    // interval 0 must not divide by zero.
+    const std::tuple<int32_t, int32_t, int32_t, uint32_t> cases[] = {
+        {10000, 0, 0, 228}, {400000, 0, 0, 131}, {400000, 1, 20000, 178}, {5000, 0, 0, 255}, {0, 0, 0, 255}};
+    for (auto [interval, perChannel, own, byte] : cases) {
+        StartTimed(interval, perChannel, own);
+        EXPECT_EQ(WritesTo(0x29).back().data[0][0], byte) << interval << " " << own;
+    }
 
-    StartTimed(400000);
-    EXPECT_EQ(WritesTo(0x29).back().data[0][0], 131u);
-    // Per-channel runs use the channel's own interval.
-    StartTimed(400000, 1, 20000);
-    EXPECT_EQ(WritesTo(0x29).back().data[0][0], 178u);
-    // 200 per second does not fit the byte; interval 0 must not divide by zero.
-    StartTimed(5000);
-    EXPECT_EQ(WritesTo(0x29).back().data[0][0], 255u);
-    StartTimed(0);
-    EXPECT_EQ(WritesTo(0x29).back().data[0][0], 255u);
-}
-
-TEST_F(ModelSetup, SingleReadingsWriteTheSlowRateOnceUntilARunStops)
-{
+    // Single readings write the slow rate once, until a run stops.
     Plug(0, "R7LF").address = 0x29;
+    api_.submitted.clear();
+    api_.replies = {{10}, {10}};
     float values[4];
-    api_.replies.push_back({10});
-    api_.replies.push_back({10});
     sensor_.ReadCurrentValue(0, values);
     sensor_.ReadCurrentValue(0, values);
-    auto writes = WritesTo(0x29);
-    ASSERT_EQ(writes.size(), 1u);
-    EXPECT_EQ(writes[0].data[0][0], 133u);
-    EXPECT_EQ(sensor_.channel(0).rateWritten, 1);
-
+    ASSERT_EQ(WritesTo(0x29).size(), 1u);
+    EXPECT_EQ(WritesTo(0x29)[0].data[0][0], 133u);
     StartTimed(10000);
     sensor_.StopAcquisition();
     EXPECT_EQ(sensor_.channel(0).rateWritten, 0);
@@ -102,18 +89,13 @@ TEST_F(ModelSetup, TypeRegisterTable)
 TEST_F(ModelSetup, AdapterModeReadsThreeLocationsAndWritesThemBack)
 {
     Plug(1, "R7JE").address = 113;
-    api_.replies.push_back({0x11});
-    api_.replies.push_back({0x22});
-    api_.replies.push_back({0x33});
+    api_.replies = {{0x11}, {0x22}, {0x33}};
     ASSERT_EQ(sensor_.SetAdapterMode(0), 1);
     const auto writes = api_.Writes();
     ASSERT_EQ(writes.size(), 4u);
-    EXPECT_EQ(writes[0].block.byteCount[1], 3);
-    EXPECT_EQ(writes[0].data[1][0], 0x521201u);
-    EXPECT_EQ(writes[1].data[1][0], 0x527001u);
-    EXPECT_EQ(writes[2].data[1][0], 0x527101u);
-    EXPECT_EQ(writes[3].block.byteCount[1], 4);
-    EXPECT_EQ(writes[3].data[1][0], 0x53112233u);
+    const uint32_t expected[4] = {0x521201u, 0x527001u, 0x527101u, 0x53112233u};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(writes[i].data[1][0], expected[i]) << i;
 
     api_.submitted.clear();
     ASSERT_EQ(sensor_.SetAdapterMode(1), 1);
@@ -134,31 +116,19 @@ protected:
 
 TEST_F(Zero, ReferenceSensorsReadTheirReference)
 {
-    EXPECT_FLOAT_EQ(ZeroAfterReading("R5E", 380), 20.0f);
-    // The reading now is 400.
-    api_.replies.push_back({380});
-    float values[4] = {};
-    ASSERT_EQ(sensor_.ReadCurrentValue(0, values), 1);
-    EXPECT_FLOAT_EQ(values[0], 400.0f);
-
-    EXPECT_NEAR(ZeroAfterReading("R5F", 20), 0.7f, 1e-5);
+    EXPECT_FLOAT_EQ(ZeroAfterReading("R5E", 380), 20.0f);  // reads 400 from now on
+    EXPECT_NEAR(ZeroAfterReading("R5F", 20), 0.7f, 1e-5);  // reads 20.7
     EXPECT_FLOAT_EQ(ZeroAfterReading("xR83", 12), -12.0f);
     // Single-output sensors are asked for output 1 by the set-up screen.
     EXPECT_FLOAT_EQ(ZeroAfterReading("R83", 5, 1), -5.0f);
-    EXPECT_EQ(sensor_.CanSetZero(0), 1);
-
     EXPECT_EQ(sensor_.SetZero(0, 0, 0), 1);
     EXPECT_FLOAT_EQ(sensor_.channel(0).zeroOffset, 0.0f);
-}
 
-TEST_F(Zero, UnlistedSensorOrFailedReadingChangesNothing)
-{
+    // An unlisted sensor, or a failed reading, changes nothing.
     Plug(0, "R99");
     sensor_.channel(0).zeroOffset = 1.5f;
     EXPECT_EQ(sensor_.CanSetZero(0), 0);
     EXPECT_EQ(sensor_.SetZero(0, 0, 1), 0);
-    EXPECT_TRUE(api_.submitted.empty());
-
     Plug(1, "R5E");
     sensor_.channel(1).zeroOffset = 1.5f;
     api_.replies.push_back({});
@@ -166,45 +136,28 @@ TEST_F(Zero, UnlistedSensorOrFailedReadingChangesNothing)
     EXPECT_FLOAT_EQ(sensor_.channel(1).zeroOffset, 1.5f);
 }
 
-TEST_F(Zero, FastSensorsZeroBothPaths)
+TEST_F(Zero, FastSensorsZeroBothPathsAndMeasureTheAdcOffset)
 {
-    Plug(0, "W75", devicelink::kWEepromType);
+    auto& r = Plug(0, "W75", devicelink::kWEepromType);
     sensor_.channel(0).adcMode = 1;
-    api_.replies.push_back({30});
-    api_.replies.push_back({32});
+    api_.replies = {{30}, {32}, {30}};  // the second zero's fast path gives nothing
     ASSERT_EQ(sensor_.SetZero(0, 0, 1), 1);
     EXPECT_FLOAT_EQ(sensor_.channel(0).zeroOffset, -30.0f);
     EXPECT_FLOAT_EQ(sensor_.channel(0).secondZeroOffset, -32.0f);
-    api_.replies.push_back({30});  // the fast path gives nothing
     EXPECT_EQ(sensor_.SetZero(0, 0, 1), 0);
     EXPECT_FLOAT_EQ(sensor_.channel(0).zeroOffset, -30.0f);
     EXPECT_EQ(sensor_.SetZero(0, 0, 0), 1);
     EXPECT_FLOAT_EQ(sensor_.channel(0).secondZeroOffset, 0.0f);
-}
 
-TEST_F(Zero, AdcOffsetIsTheMeanDifferenceOfThreeReadings)
-{
-    auto& r = Plug(0, "W75", devicelink::kWEepromType);
     EXPECT_EQ(sensor_.GetAdcMode(0), 0);
     r.sampling[0].maxRate = 2000;
-    EXPECT_EQ(sensor_.GetAdcMode(0), 0);
-    sensor_.channel(0).adcMode = 1;
     EXPECT_EQ(sensor_.GetAdcMode(0), 2);
-    for (uint32_t fast : {90u, 95u, 100u}) {
-        api_.replies.push_back({100});
-        api_.replies.push_back({fast});
-    }
+    api_.replies = {{100}, {90}, {100}, {95}, {100}, {100}};
     ASSERT_EQ(sensor_.MeasureAdcOffset(0), 1);
-    EXPECT_FLOAT_EQ(sensor_.channel(0).adcOffset, 5.0f);
-
-    api_.replies.push_back({100});
-    api_.replies.push_back({});
+    EXPECT_FLOAT_EQ(sensor_.channel(0).adcOffset, 5.0f);  // the mean difference of three readings
+    api_.replies = {{100}, {}};
     EXPECT_EQ(sensor_.MeasureAdcOffset(0), 0);
     EXPECT_FLOAT_EQ(sensor_.channel(0).adcOffset, 0.0f);
-
-    Plug(1, "R83").sampling[0].maxRate = 2000;
-    EXPECT_EQ(sensor_.GetAdcMode(1), 1);
-    EXPECT_EQ(sensor_.MeasureAdcOffset(1), 0);
 }
 
 class Calibration : public SensorFixture {
@@ -223,30 +176,25 @@ TEST_F(Calibration, AdapterTablesAreWrittenAsFramesFiftyMillisecondsApart)
     const uint32_t bits = std::bit_cast<uint32_t>(1.5f);
     const uint8_t first[9] = {0x57, 0x5A, 0xA5, 20, 4, uint8_t(bits), uint8_t(bits >> 8), uint8_t(bits >> 16),
                               uint8_t(bits >> 24)};
+    const uint8_t raw[7] = {0x57, 0x5A, 0xA5, 48, 2, 0x34, 0x12};
     EXPECT_EQ(writes[0].block.byteCount[0], 9);
-    EXPECT_EQ(writes[0].block.address[0], 113);
+    EXPECT_EQ(writes[2].block.byteCount[0], 7);
     for (int i = 0; i < 9; ++i)
         EXPECT_EQ(writes[0].Byte(0, i), first[i]) << i;
-    EXPECT_EQ(writes[1].Byte(0, 3), 24);
-    const uint8_t raw[7] = {0x57, 0x5A, 0xA5, 48, 2, 0x34, 0x12};
-    EXPECT_EQ(writes[2].block.byteCount[0], 7);
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(writes[2].Byte(0, i), raw[i]) << i;
     EXPECT_EQ(writes[3].Byte(0, 3), 50);
     EXPECT_EQ(clock_.TotalSlept(), 200u);
 
+    // Four points fit; a fifth would overwrite the second table's raws.
     api_.submitted.clear();
-    const float four[4] = {1, 2, 3, 4};
-    const int32_t fourRaws[4] = {1, 2, 3, 4};
-    sensor_.SetCalibration(0, 4, four, fourRaws, 0);
+    const float five[5] = {1, 2, 3, 4, 5};
+    const int32_t fiveRaws[5] = {1, 2, 3, 4, 5};
+    sensor_.SetCalibration(0, 4, five, fiveRaws, 0);
     writes = api_.Writes();
     ASSERT_EQ(writes.size(), 8u);
-    EXPECT_EQ(writes[3].Byte(0, 3), 80);
     EXPECT_EQ(writes[4].Byte(0, 3), 84);
-    // A fifth point would overwrite the second table's raws.
     api_.submitted.clear();
-    const float five[5] = {};
-    const int32_t fiveRaws[5] = {};
     sensor_.SetCalibration(0, 5, five, fiveRaws, 0);
     EXPECT_TRUE(api_.submitted.empty());
 }
@@ -262,11 +210,8 @@ TEST_F(Calibration, SensorMemoryTableIsStoredAndWrittenBack)
     EXPECT_EQ(platform::ReadLE16(Image(), 96 + 6), 0xFFFF);
     const auto writes = api_.Writes();
     ASSERT_EQ(writes.size(), 16u);
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_EQ(writes[i].block.address[0], 0x57);
+    for (int i = 0; i < 16; ++i)
         EXPECT_EQ(writes[i].block.readRegister[0], 128 + 8 * i);
-        EXPECT_EQ(writes[i].block.byteCount[0], 9);
-    }
     EXPECT_EQ(writes[12].Byte(0, 5), 30);  // raw 2 at image offset 100
     EXPECT_EQ(clock_.TotalSlept(), 800u);
 
@@ -288,17 +233,14 @@ TEST_F(Calibration, TwoSlopesAreFittedAndAFlatOneKeepsTheStoredPair)
     const int32_t raws[4] = {1000, 0, 3000, 3000};
     sensor_.SetCalibration(0, 5, values, raws, 0);
     EXPECT_EQ(platform::ReadLE16(Image(), 4), 8192);
-    EXPECT_EQ(platform::ReadLE16(Image(), 6), 2048);
     for (size_t copy : {size_t(8), size_t(24)}) {
         EXPECT_FLOAT_EQ(platform::ReadLEFloat(Image(), copy), 0.01f);
-        EXPECT_FLOAT_EQ(platform::ReadLEFloat(Image(), copy + 4), 0.0f);
-        EXPECT_FLOAT_EQ(platform::ReadLEFloat(Image(), copy + 8), 0.5f);
         EXPECT_FLOAT_EQ(platform::ReadLEFloat(Image(), copy + 12), 7.0f);
     }
     EXPECT_EQ(api_.Writes().size(), 16u);
 }
 
-TEST_F(Calibration, ClearingNeedsACalibrationTheQuestionAppliesTo)
+TEST_F(Calibration, ClearingMovesAdapterPointsToTheBackupTables)
 {
     Plug(0, "R83");
     sensor_.channel(0).conversionKind = 4;
@@ -306,7 +248,6 @@ TEST_F(Calibration, ClearingNeedsACalibrationTheQuestionAppliesTo)
     EXPECT_EQ(sensor_.HasUserCalibration(0, &flag), 0);
     EXPECT_EQ(sensor_.ClearCalibration(0), 0);
 
-    // Adapter calibration with two points: the points move to the backup tables.
     sensor_.channel(0).conversionKind = 2;
     sensor_.catalogue().accessRecords()[0].address = 113;
     platform::WriteLEFloat(Image(), 0, 3.5f);
@@ -316,47 +257,14 @@ TEST_F(Calibration, ClearingNeedsACalibrationTheQuestionAppliesTo)
     ASSERT_EQ(sensor_.ClearCalibration(0), 1);
     EXPECT_FLOAT_EQ(sensor_.channel(0).originReference[0], 3.5f);
     EXPECT_EQ(sensor_.channel(0).originRaw[1], 900);
-    EXPECT_EQ(platform::ReadLE32(Image(), 36), 0u);
-    const auto writes = api_.Writes();
-    ASSERT_EQ(writes.size(), 4u);
-    EXPECT_EQ(writes[0].Byte(0, 3), 68);
-    EXPECT_EQ(writes[0].Byte(0, 5), 0);
+    EXPECT_EQ(api_.Writes().size(), 4u);
     EXPECT_EQ(sensor_.HasUserCalibration(0, &flag), 1);
     EXPECT_EQ(flag, 0);
-
-    sensor_.connected(0) = 0;
-    EXPECT_EQ(sensor_.HasUserCalibration(0, &flag), 0);
-}
-
-TEST_F(Calibration, ClearingAFastSensorPicksItsConversionKind)
-{
-    Plug(0, "W83", devicelink::kWEepromType);
-    devicelink::ChannelState& s = sensor_.channel(0);
-    s.calibrationMode = 1;
-    s.conversionKind = 24;
-    platform::WriteLE32(Image(), 0, 2);
-    platform::WriteLEFloat(Image(), 68, 1.0f);
-    platform::WriteLEFloat(Image(), 76, 8.0f);
-    platform::WriteLE16(Image(), 32, 0xFF2);
-    platform::WriteLE16(Image(), 34, 0x3A70);
-    ASSERT_EQ(sensor_.ClearCalibration(0), 1);
-    EXPECT_EQ(s.conversionKind, 24);
-    EXPECT_FLOAT_EQ(platform::ReadLEFloat(Image(), 68), 0.0f);
-    EXPECT_FLOAT_EQ(platform::ReadLEFloat(Image(), 76), 8.0f);  // beyond the first two points
-
-    platform::WriteLE16(Image(), 32, 0);
-    platform::WriteLEFloat(Image(), 68, 1.0f);
-    ASSERT_EQ(sensor_.ClearCalibration(0), 1);
-    EXPECT_EQ(s.conversionKind, 2);
-    s.conversionKind = 24;
-    platform::WriteLE32(Image(), 0, 9);
-    EXPECT_EQ(sensor_.ClearCalibration(0), 0);
 }
 
 TEST_F(ModelSetup, FunctionGeneratorStartsLast)
 {
     EXPECT_EQ(devicelink::CNI2CSensor::GeneratorAmplitudeCode(100), 229);
-    EXPECT_EQ(devicelink::CNI2CSensor::GeneratorAmplitudeCode(50), 114);
     ASSERT_EQ(sensor_.WriteAdapterTable(1, 0, 2.0f, 0.0f, 0.0f, 229), 1);
     auto writes = api_.Writes();
     ASSERT_EQ(writes.size(), 8u);
@@ -365,8 +273,6 @@ TEST_F(ModelSetup, FunctionGeneratorStartsLast)
                                                   {42, 0},   {44, 0},            {46, 0},          {32, 1}};
     for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(writes[i].block.address[1], 0x75);
-        EXPECT_EQ(writes[i].block.readType[1], 2);
-        EXPECT_EQ(writes[i].block.byteCount[1], 2);
         EXPECT_EQ(writes[i].block.readRegister[8], expected[i].first) << i;
         EXPECT_EQ(writes[i].data[1][0], expected[i].second) << i;
     }
@@ -375,7 +281,6 @@ TEST_F(ModelSetup, FunctionGeneratorStartsLast)
     EXPECT_EQ(api_.Writes().front().block.readRegister[8], 50);
     EXPECT_EQ(api_.Writes().back().block.readRegister[8], 48);
     ASSERT_EQ(sensor_.ClearAdapterTable(1, 1), 1);
-    EXPECT_EQ(api_.Writes().back().block.readRegister[8], 48);
     EXPECT_EQ(api_.Writes().back().data[1][0], 0u);
 }
 
@@ -394,20 +299,30 @@ protected:
         store_.WriteDword(platform::RegistryRoot::LocalMachine, devicelink::kPowerTimeoutsKey, name, v);
     }
     platform::MemoryRegistryStore store_;
-    setuptest::RecordingDeviceApi api_;
+    sensortest::RecordingDeviceApi api_;
     devicelink::CNI2CSensor sensor_{api_};
 };
 
 TEST_F(PowerTimeouts, SavedAtStartAndPutBackAtExit)
 {
+    // Restoring without a save writes nothing.
+    Write("BattSuspend", 120);
+    sensor_.SetPowerTimeouts(0, 0, 0);
+    EXPECT_EQ(Read("BattSuspend"), 120u);
+    EXPECT_EQ(Read("ACSuspend"), 0xDEADu);
+
+    platform::NamedEvent::Unlink(devicelink::kReloadTimeoutsEvent);
+    platform::NamedEvent waiter(devicelink::kReloadTimeoutsEvent);
+    ASSERT_TRUE(waiter.IsOpen());
     Write("BattSuspend", 9000);
     Write("ACSuspend", 30);
     sensor_.SetPowerTimeouts(0, 0, 1);
+    EXPECT_TRUE(waiter.Wait(0));  // the power manager is told to reload
+    platform::NamedEvent::Unlink(devicelink::kReloadTimeoutsEvent);
     EXPECT_EQ(Read("BattSuspend"), 0u);
     EXPECT_EQ(Read("ACSuspend"), 0u);
-    EXPECT_EQ(sensor_.batterySuspendSeconds(), 9000);
     sensor_.SetPowerTimeouts(0, 0, 0);
-    EXPECT_EQ(Read("BattSuspend"), 60u);
+    EXPECT_EQ(Read("BattSuspend"), 60u);  // 9000 s is taken as a minute
     EXPECT_EQ(Read("ACSuspend"), 30u);
 }
 
@@ -418,24 +333,6 @@ TEST_F(PowerTimeouts, UnreadableValuesAreTakenAsAMinute)
     EXPECT_EQ(sensor_.mainsSuspendSeconds(), 60);
     sensor_.SetPowerTimeouts(0, 0, 0);
     EXPECT_EQ(Read("ACSuspend"), 60u);
-}
-
-TEST_F(PowerTimeouts, RestoringWithoutASaveWritesNothing)
-{
-    Write("BattSuspend", 120);
-    sensor_.SetPowerTimeouts(0, 0, 0);
-    EXPECT_EQ(Read("BattSuspend"), 120u);
-    EXPECT_EQ(Read("ACSuspend"), 0xDEADu);
-}
-
-TEST_F(PowerTimeouts, ThePowerManagerIsToldToReload)
-{
-    platform::NamedEvent::Unlink(devicelink::kReloadTimeoutsEvent);
-    platform::NamedEvent waiter(devicelink::kReloadTimeoutsEvent);
-    ASSERT_TRUE(waiter.IsOpen());
-    sensor_.SetPowerTimeouts(0, 0, 1);
-    EXPECT_TRUE(waiter.Wait(0));
-    platform::NamedEvent::Unlink(devicelink::kReloadTimeoutsEvent);
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 #include "devicelink/MeasureSetupBlock.h"
 #include "devicelink/SensorDeviceApi.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <vector>
 
-namespace setuptest {
+namespace sensortest {
 
 // One request as the logger would have received it.
 struct Submitted {
@@ -28,12 +30,17 @@ struct Submitted {
     uint8_t Byte(int c, int i) const { return reinterpret_cast<const uint8_t*>(data[c].data())[i]; }
 };
 
-// A logger that records every request. Reads of kind 0 deliver the next scripted reply (words of
-// the enabled channel) and signal; writes signal. Timed starts are recorded and not answered.
+// A logger that records every request and answers from the test's script. Reads of kind 0
+// deliver the next scripted reply (words of the enabled channel) and signal, unless `onRead`
+// takes over; writes signal. Timed starts are recorded and not answered.
 class RecordingDeviceApi : public devicelink::SensorDeviceApi {
 public:
-    int Open() override { return openResult; }
-    void Close() override {}
+    int Open() override
+    {
+        ++opens;
+        return openResult;
+    }
+    void Close() override { ++closes; }
     int Stop() override
     {
         ++stops;
@@ -42,17 +49,17 @@ public:
     int SubmitRead(devicelink::MeasureRequest& request) override
     {
         Record(request, false);
-        if (request.block.kind != devicelink::kind::kSingle)
-            return submitResult;
-        if (submitResult != 1)
+        eventWasSetAtSubmit = request.host.event && request.host.event->IsSet();
+        lastEvent = request.host.event;
+        if (onRead)
+            return onRead(request);
+        if (request.block.kind != devicelink::kind::kSingle || submitResult != 1)
             return submitResult;
         std::vector<uint32_t> words;
         if (!replies.empty()) {
             words = replies.front();
             replies.pop_front();
         }
-        if (silent)
-            return 1;
         const int c = submitted.back().Channel();
         if (c >= 0 && request.host.ChannelBound(c)) {
             const size_t n = std::min<size_t>(words.size(), 8);
@@ -73,8 +80,15 @@ public:
             request.host.event->Set();
         return request.block.kind == devicelink::kind::kSingle ? 1 : 0;
     }
-    int PollStatusWord() override { return 0; }
-    uint32_t GetFirmwareVersion() override { return 20121015; }
+    int PollStatusWord() override
+    {
+        if (statusWords.empty())
+            return 0;
+        const int word = statusWords.front();
+        statusWords.pop_front();
+        return word;
+    }
+    uint32_t GetFirmwareVersion() override { return firmware; }
     void Nop() override {}
     int WriteBlock(const void*) override { return 0; }
     int DeviceReady() override { return ready; }
@@ -82,20 +96,23 @@ public:
     std::vector<Submitted> Writes() const
     {
         std::vector<Submitted> out;
-        for (const Submitted& s : submitted) {
-            if (s.write)
-                out.push_back(s);
-        }
+        std::copy_if(submitted.begin(), submitted.end(), std::back_inserter(out),
+                     [](const Submitted& s) { return s.write; });
         return out;
     }
+    const devicelink::MeasureSetupBlock& LastBlock() const { return submitted.back().block; }
 
     int openResult = 1;
     int submitResult = 1;
     int ready = 1;
-    bool silent = false;  // accept reads without ever answering
-    int stops = 0;
+    uint32_t firmware = 20121015;
     std::deque<std::vector<uint32_t>> replies;
+    std::deque<int> statusWords;
+    std::function<int(devicelink::MeasureRequest&)> onRead;
     std::vector<Submitted> submitted;
+    int opens = 0, closes = 0, stops = 0;
+    bool eventWasSetAtSubmit = false;
+    const platform::Event* lastEvent = nullptr;
 
 private:
     void Record(const devicelink::MeasureRequest& request, bool write)
@@ -111,4 +128,4 @@ private:
     }
 };
 
-}  // namespace setuptest
+}  // namespace sensortest

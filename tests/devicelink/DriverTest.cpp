@@ -14,14 +14,22 @@ using namespace std::chrono_literals;
 namespace {
 
 FakeTransport* Attach(CorvikUSBDrv& drv, FakeTransport::CommandScript script = AnswerHello,
-                      StreamPacketSource* iso = nullptr, int* connected = nullptr)
+                      StreamPacketSource* iso = nullptr)
 {
     auto owned = std::make_unique<FakeTransport>(std::move(script));
     FakeTransport* fake = owned.get();
-    const int r = drv.ConnectWith(std::move(owned), iso);
-    if (connected)
-        *connected = r;
+    EXPECT_EQ(drv.ConnectWith(std::move(owned), iso), 1);
     return fake;
+}
+
+// Connects through a fake whose first `times` reads return `result`; gives the connect's result.
+int ConnectAfterReads(CorvikUSBDrv& drv, int result, int times, FakeTransport** fake = nullptr)
+{
+    auto owned = std::make_unique<FakeTransport>(AnswerHello);
+    owned->ScriptReads(result, times);
+    if (fake)
+        *fake = owned.get();
+    return drv.ConnectWith(std::move(owned), nullptr);
 }
 
 }  // namespace
@@ -30,11 +38,9 @@ TEST(CorvikUSBDrv, ElevenReadFailuresMarkTheLinkDownTenDoNot)
 {
     {
         CorvikUSBDrv drv;
-        auto owned = std::make_unique<FakeTransport>(AnswerHello);
-        FakeTransport* fake = owned.get();
-        owned->ScriptReads(-1, 10);
+        FakeTransport* fake = nullptr;
         // The hello's answer is the good read that clears the count.
-        EXPECT_EQ(drv.ConnectWith(std::move(owned), nullptr), 1);
+        EXPECT_EQ(ConnectAfterReads(drv, -1, 10, &fake), 1);
         fake->ScriptReads(-1, 5);
         fake->ScriptReads(kReadTimedOut, 30);  // time-outs are not failures
         fake->ScriptReads(-1, 5);
@@ -46,17 +52,13 @@ TEST(CorvikUSBDrv, ElevenReadFailuresMarkTheLinkDownTenDoNot)
     }
     {
         CorvikUSBDrv drv;
-        auto owned = std::make_unique<FakeTransport>(AnswerHello);
-        owned->ScriptReads(-1, 11);
-        EXPECT_EQ(drv.ConnectWith(std::move(owned), nullptr), 0);
+        EXPECT_EQ(ConnectAfterReads(drv, -1, 11), 0);
         EXPECT_TRUE(Eventually([&] { return !drv.ReceiveThreadRunning(); }));
         EXPECT_FALSE(drv.LinkUp());
     }
     {
         CorvikUSBDrv drv;
-        auto owned = std::make_unique<FakeTransport>(AnswerHello);
-        owned->ScriptReads({kReadLinkError});
-        EXPECT_EQ(drv.ConnectWith(std::move(owned), nullptr), 0);
+        EXPECT_EQ(ConnectAfterReads(drv, kReadLinkError, 1), 0);
         EXPECT_FALSE(drv.LinkUp());
     }
 }
@@ -192,19 +194,6 @@ TEST(CorvikUSBDrv, UnansweredStartLeavesDeliveriesOff)
     fake->Queue(code::kMeasureBlock, std::vector<uint32_t>(kReadReplyWords, 1));
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(r.Count(0), 0);
-}
-
-TEST(CorvikUSBDrv, CloseWakesABlockedReaderAndJoinsBeforeClosing)
-{
-    CorvikUSBDrv drv;
-    auto owned = std::make_unique<FakeTransport>(AnswerHello);
-    FakeTransport* fake = owned.get();
-    ASSERT_EQ(drv.ConnectWith(std::move(owned), nullptr), 1);
-    ASSERT_TRUE(drv.ReceiveThreadRunning());
-    drv.Close();
-    EXPECT_FALSE(drv.ReceiveThreadRunning());
-    EXPECT_FALSE(drv.LinkUp());
-    (void)fake;  // destroyed by Close, after the join
 }
 
 namespace {

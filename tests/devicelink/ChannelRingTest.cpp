@@ -220,19 +220,6 @@ TEST_F(ChannelRingsTest, TriggeredAndPerChannelKindsUseTheirOwnTimeSteps)
     EXPECT_EQ(t.times[0][2], 2);
 }
 
-TEST_F(ChannelRingsTest, OneShotReplyKeepsFirstEightValuesOfEachChannel)
-{
-    std::vector<uint32_t> wide(kWideReadReplyWords);
-    wide[0] = 77;
-    for (size_t i = 1; i < wide.size(); ++i)
-        wide[i] = uint32_t(i);
-    rings.OnReadReply(wide, kBlockEntries);
-    const ReadReply reply = rings.LastReadReply();
-    EXPECT_EQ(reply.values[2][0], 1u + 256);
-    EXPECT_EQ(reply.values[3][7], 1u + 384 + 7);
-    EXPECT_EQ(reply.times[1][0], 77);
-}
-
 TEST_F(ChannelRingsTest, ReadReplyIsCopiedWholeWhileLateRepliesArrive)
 {
     // Every value of reply i is i: a copy mixing two replies shows as unequal entries.

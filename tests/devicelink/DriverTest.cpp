@@ -46,7 +46,7 @@ TEST(CorvikUSBDrv, ElevenReadFailuresMarkTheLinkDownTenDoNot)
         fake->ScriptReads(-1, 5);
         EXPECT_TRUE(Eventually([&] { return fake->Reads() >= 52; }));
         EXPECT_TRUE(drv.LinkUp());
-        fake->ScriptReads({-1});
+        fake->ScriptReads(-1, 1);
         EXPECT_TRUE(Eventually([&] { return !drv.LinkUp(); }));
         EXPECT_TRUE(Eventually([&] { return !drv.ReceiveThreadRunning(); }));
     }

@@ -20,12 +20,6 @@ public:
 
     explicit FakeTransport(CommandScript script = {}) : script_(std::move(script)) {}
 
-    void ScriptReads(std::initializer_list<int> results)
-    {
-        std::lock_guard lock(mutex_);
-        readScript_.insert(readScript_.end(), results);
-        cv_.notify_all();
-    }
     void ScriptReads(int result, int times)
     {
         std::lock_guard lock(mutex_);

@@ -40,21 +40,6 @@ TEST(CommandFrame, StopStreamFrameHasExactGoldenBytes)
     EXPECT_EQ(MakeFrame(code::kStopStream), expected);
 }
 
-TEST(CommandFrame, TwoPartPayloadIsJoinedAndSummed)
-{
-    const uint32_t header[2] = {7, 2048};
-    const uint32_t data[3] = {1, 2, 3};
-    std::vector<uint8_t> out(64);
-    ASSERT_EQ(BuildFrame(out, code::kFirmwareBlock, header, 8, data, 12), 40u);
-    uint32_t words[10];
-    std::memcpy(words, out.data(), 40);
-    EXPECT_EQ(words[2], 20u);
-    EXPECT_EQ(words[3], 7u);
-    EXPECT_EQ(words[7], 3u);
-    EXPECT_EQ(words[8], FrameChecksum({words, 8}));
-    EXPECT_EQ(words[9], kFrameTail);
-}
-
 TEST(CommandFrame, BuilderRefusesBadLengthsAndWritesNothing)
 {
     std::vector<uint8_t> big(kMaxFrameBytes, 0xEE);

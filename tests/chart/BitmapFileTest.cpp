@@ -47,20 +47,14 @@ TEST(BitmapFile, ThirtyTwoBitBottomUpWithExactHeaders)
 
     const QByteArray bytes = ReadAll(path);
     ASSERT_EQ(bytes.size(), 20054);
-    EXPECT_EQ(bytes[0], 'B');
-    EXPECT_EQ(bytes[1], 'M');
-    EXPECT_EQ(Le32(bytes, 2), 20054u);
-    EXPECT_EQ(Le32(bytes, 6), 0u);
-    EXPECT_EQ(Le32(bytes, 10), 54u);
-    EXPECT_EQ(Le32(bytes, 14), 40u);
-    EXPECT_EQ(Le32(bytes, 18), 100u);
-    EXPECT_EQ(Le32(bytes, 22), 50u);
+    EXPECT_EQ(Le16(bytes, 0), 'B' | 'M' << 8);
+    // Offset and value of every 32-bit header field; the planes and bit count are 16-bit.
+    const std::pair<int, uint32_t> fields[] = {{2, 20054}, {6, 0},  {10, 54}, {14, 40}, {18, 100}, {22, 50},
+                                               {30, 0},    {34, 20000}, {38, 0}, {42, 0}, {46, 0}, {50, 0}};
+    for (auto [at, value] : fields)
+        EXPECT_EQ(Le32(bytes, at), value) << at;
     EXPECT_EQ(Le16(bytes, 26), 1);
     EXPECT_EQ(Le16(bytes, 28), 32);
-    EXPECT_EQ(Le32(bytes, 30), 0u);
-    EXPECT_EQ(Le32(bytes, 34), 20000u);
-    for (int at = 38; at < 54; at += 4)
-        EXPECT_EQ(Le32(bytes, at), 0u);
     // Rows bottom-up: the top-left pixel opens the last row, as blue, green, red, 0.
     const int lastRow = 54 + 49 * 100 * 4;
     EXPECT_EQ(uint8_t(bytes[lastRow + 0]), 0x33);

@@ -148,7 +148,7 @@ TEST(ChartPaint, ValueLabelsConvertRatherThanReinterpret)
     EXPECT_EQ(uikit::FormatShortGeneral(29.000381469726562), "29.0004");
 }
 
-TEST_F(ChartRender, AutoScaleOfZerosConstantsAndEmptySeries)
+TEST_F(ChartRender, AutoScaleOfZerosConstantsEmptySeriesAndMargins)
 {
     Create();
     AddSeries(0, 20, 0xFF, [](int) { return 0.0; });
@@ -176,17 +176,14 @@ TEST_F(ChartRender, AutoScaleOfZerosConstantsAndEmptySeries)
     float x = 0, y = 0;
     ASSERT_EQ(chart.PixelToValue(2, 200, 100, x, y), 1);
     EXPECT_TRUE(std::isfinite(x) && std::isfinite(y));
-}
 
-TEST_F(ChartRender, MarginWidensANarrowAutoRange)
-{
-    Create();
-    AddSeries(0, 20, 0xFF, [](int i) { return 10.0 + (i % 2) * 0.1; });
-    chart.SetSeriesMargin(0, 0.0f, 10.0f, 10.0f);  // at least 1.0 shown
-    chart.SetAutoScale(0, 1, 0);
+    // A margin widens a narrow range to at least a tenth of the axis span.
+    AddSeries(3, 20, 0xFF, [](int i) { return 10.0 + (i % 2) * 0.1; });
+    chart.SetSeriesMargin(3, 0.0f, 10.0f, 10.0f);
+    chart.SetAutoScale(3, 1, 0);
     chart.Redraw();
-    EXPECT_NEAR(chart.Series(0)->yAxis.dataMinimum, 9.55, 1e-4);
-    EXPECT_NEAR(chart.Series(0)->yAxis.dataMaximum, 10.55, 1e-4);
+    EXPECT_NEAR(chart.Series(3)->yAxis.dataMinimum, 9.55, 1e-4);
+    EXPECT_NEAR(chart.Series(3)->yAxis.dataMaximum, 10.55, 1e-4);
 }
 
 TEST_F(ChartRender, NonFiniteSamplesAreSkippedAndBreakTheLine)

@@ -1,5 +1,7 @@
 #include "devicelink/CommandFrame.h"
 
+#include "RequestFixture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -38,36 +40,6 @@ TEST(CommandFrame, StopStreamFrameHasExactGoldenBytes)
     EXPECT_EQ(MakeFrame(code::kStopStream), expected);
 }
 
-TEST(CommandFrame, EmptyFrameChecksumIsHeadPlusCode)
-{
-    const std::pair<uint32_t, uint32_t> cases[] = {{code::kStop, 0x65AAF1B3u},
-                                                   {code::kQueryStatus, 0x65AAF1B6u},
-                                                   {code::kGetVersion, 0x65AAF1CCu},
-                                                   {code::kFirmwareBegin, 0x65AAF1C0u}};
-    for (auto [frameCode, sum] : cases) {
-        const auto frame = MakeFrame(frameCode);
-        ASSERT_EQ(frame.size(), 20u);
-        uint32_t word;
-        std::memcpy(&word, frame.data() + 12, 4);
-        EXPECT_EQ(word, sum) << std::hex << frameCode;
-    }
-}
-
-TEST(CommandFrame, TwoPartPayloadIsJoinedAndSummed)
-{
-    const uint32_t header[2] = {7, 2048};
-    const uint32_t data[3] = {1, 2, 3};
-    std::vector<uint8_t> out(64);
-    ASSERT_EQ(BuildFrame(out, code::kFirmwareBlock, header, 8, data, 12), 40u);
-    uint32_t words[10];
-    std::memcpy(words, out.data(), 40);
-    EXPECT_EQ(words[2], 20u);
-    EXPECT_EQ(words[3], 7u);
-    EXPECT_EQ(words[7], 3u);
-    EXPECT_EQ(words[8], FrameChecksum({words, 8}));
-    EXPECT_EQ(words[9], kFrameTail);
-}
-
 TEST(CommandFrame, BuilderRefusesBadLengthsAndWritesNothing)
 {
     std::vector<uint8_t> big(kMaxFrameBytes, 0xEE);
@@ -86,11 +58,7 @@ TEST(CommandFrame, BuilderRefusesBadLengthsAndWritesNothing)
 
 TEST(CommandFrame, SoundnessChecksChecksumAndWordsActuallyPresent)
 {
-    auto words = [](const std::vector<uint8_t>& bytes) {
-        std::vector<uint32_t> w(bytes.size() / 4);
-        std::memcpy(w.data(), bytes.data(), bytes.size());
-        return w;
-    };
+    const auto words = FrameWords;
     EXPECT_TRUE(FrameIsSound(words(MakeFrame(code::kHello))));
 
     auto bad = words(MakeFrame(code::kStatusReply, std::vector<uint32_t>{5}));
@@ -139,18 +107,6 @@ TEST(FrameReassembler, PiecesOfOneThreeAndFiveHundredTwelveBytes)
         EXPECT_EQ(sink.frames[1][1], code::kHello);
         EXPECT_EQ(r.BytesHeld(), 0u);
     }
-}
-
-TEST(FrameReassembler, PartialWordDefersParsing)
-{
-    const auto frame = MakeFrame(code::kHello);
-    FrameReassembler r;
-    RecordingSink sink;
-    r.Append(std::span(frame).first(19), sink);
-    EXPECT_TRUE(sink.frames.empty());
-    EXPECT_EQ(r.BytesHeld(), 19u);
-    r.Append(std::span(frame).subspan(19), sink);
-    EXPECT_EQ(sink.frames.size(), 1u);
 }
 
 TEST(FrameReassembler, SecondHeadStartsTheFrameAndEarlierWordsAreDropped)

@@ -20,12 +20,6 @@ public:
 
     explicit FakeTransport(CommandScript script = {}) : script_(std::move(script)) {}
 
-    void ScriptReads(std::initializer_list<int> results)
-    {
-        std::lock_guard lock(mutex_);
-        readScript_.insert(readScript_.end(), results);
-        cv_.notify_all();
-    }
     void ScriptReads(int result, int times)
     {
         std::lock_guard lock(mutex_);
@@ -46,13 +40,7 @@ public:
         std::lock_guard lock(mutex_);
         return written_;
     }
-    std::vector<uint32_t> Codes() const
-    {
-        std::lock_guard lock(mutex_);
-        return codes_;
-    }
     int Reads() const { return reads_; }
-    bool Closed() const { return closed_; }
 
     int Read(std::span<uint8_t> buffer) override
     {
@@ -96,15 +84,11 @@ public:
         woken_ = true;
         cv_.notify_all();
     }
-    void Close() override { closed_ = true; }
+    void Close() override {}
     bool IsUsb() const override { return false; }
 
     void OnFrame(std::span<const uint32_t> frame) override
     {
-        {
-            std::lock_guard lock(mutex_);
-            codes_.push_back(frame[1]);
-        }
         if (script_)
             script_(*this, frame[1], frame);
     }
@@ -117,10 +101,8 @@ private:
     std::deque<int> readScript_;
     std::deque<uint8_t> inbound_;
     std::vector<uint8_t> written_;
-    std::vector<uint32_t> codes_;
     devicelink::FrameReassembler reassembler_;
     std::atomic<int> reads_{0};
-    std::atomic<bool> closed_{false};
     bool woken_ = false;
 };
 

@@ -50,11 +50,12 @@ public:
 
     uint16_t Port() const { return port_; }
     // Points the driver's TCP fallback at this peer.
-    void Export() const
+    void Export() const { PointDriverAt(port_); }
+    static void PointDriverAt(uint16_t port)
     {
         setenv("CORVIK_TRANSPORT", "tcp", 1);
         setenv("CORVIK_DEVICE_HOST", "127.0.0.1", 1);
-        setenv("CORVIK_DEVICE_PORT", std::to_string(port_).c_str(), 1);
+        setenv("CORVIK_DEVICE_PORT", std::to_string(port).c_str(), 1);
     }
 
     void Send(const std::vector<uint8_t>& bytes)
@@ -90,7 +91,6 @@ public:
                 return false;
         return true;
     }
-    bool Connected() const { return conn_.load() >= 0; }
     // Ends the connection from the device side.
     void Hangup()
     {

@@ -51,10 +51,7 @@ TEST(DeviceApi, WithoutADriverEveryCallAnswersAtOnce)
 
 TEST(DeviceApi, FailedConnectKeepsTheDriverButNotTheReadyFlag)
 {
-    const uint16_t port = UnusedPort();
-    setenv("CORVIK_TRANSPORT", "tcp", 1);
-    setenv("CORVIK_DEVICE_HOST", "127.0.0.1", 1);
-    setenv("CORVIK_DEVICE_PORT", std::to_string(port).c_str(), 1);
+    LoopbackPeer::PointDriverAt(UnusedPort());
     EXPECT_EQ(DevOpen(0), 0);
     EXPECT_EQ(DevDeviceReady(), 0);
     EXPECT_EQ(DevOpen(0), 1);

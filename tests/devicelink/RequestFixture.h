@@ -7,7 +7,6 @@
 #include <chrono>
 #include <thread>
 #include <cstring>
-#include <initializer_list>
 #include <vector>
 
 // A request with real consumer arrays behind it, as the sensor object would bind them.
@@ -56,8 +55,6 @@ inline std::vector<uint32_t> FrameWords(const std::vector<uint8_t>& bytes)
     std::memcpy(words.data(), bytes.data(), words.size() * 4);
     return words;
 }
-
-inline std::vector<uint32_t> Words(std::initializer_list<uint32_t> list) { return list; }
 
 // Polls a condition that another thread makes true, for at most limit.
 template <typename Pred>

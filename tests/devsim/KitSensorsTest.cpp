@@ -19,10 +19,7 @@ using devsim::testing::OneChannel;
 
 namespace {
 
-std::unique_ptr<VirtualSensor> Kit(const std::string& text)
-{
-    return devsim::testing::Make(text);
-}
+const auto Kit = devsim::testing::Make;
 
 class KitCatalogue : public ::testing::Test {
 protected:

@@ -32,7 +32,7 @@ uint32_t ReadNoRegister(VirtualSensor* s, int address, int bytes)
     return ReadChannel(s, OneChannel(0, address, 129, bytes, 1), 0, 0.0, 8).at(0);
 }
 
-TEST(RegisterMap, TemperatureFollowsItsSignalAtRegisterZero)
+TEST(RegisterMap, TemperatureFollowsItsSignalAndAbsentChipsReadAsIdleBus)
 {
     auto s = Make("temperature ramp start=20 slope=0.5");
     const auto b = OneChannel(0, 0x48, 128, 2, 2, 0x00, 0x0F);  // entries: register 0, register 0x0F
@@ -42,18 +42,11 @@ TEST(RegisterMap, TemperatureFollowsItsSignalAtRegisterZero)
     EXPECT_EQ(at0[0], 20u * 16);       // 1/16 degC per count
     EXPECT_EQ(at4[0], 22u * 16);
     EXPECT_EQ(at0[1] & 0xFF, 0x54u);   // identification register
-}
 
-TEST(RegisterMap, NegativeValuesAreTwosComplementInTheField)
-{
-    auto s = Make("temperature constant value=-1");
-    const auto words = ReadChannel(s.get(), OneChannel(0, 0x48, 128, 2, 1), 0, 0.0, 8);
-    EXPECT_EQ(words[0], 0xFFF0u);
-}
-
-TEST(RegisterMap, AbsentAddressAndEmptyChannelReadAsIdleBus)
-{
-    auto s = Make("temperature");
+    // Negative values are two's complement in the field.
+    auto cold = Make("temperature constant value=-1");
+    EXPECT_EQ(ReadChannel(cold.get(), OneChannel(0, 0x48, 128, 2, 1), 0, 0.0, 8)[0], 0xFFF0u);
+    // An absent address and an empty channel read as an idle bus.
     EXPECT_EQ(ReadChannel(s.get(), OneChannel(0, 0x33, 128, 2, 1), 0, 0.0, 8)[0], 0xFFFFu);
     EXPECT_EQ(ReadChannel(nullptr, OneChannel(0, 0x48, 128, 4, 1), 0, 0.0, 8)[0], 0xFFFFFFFFu);
 }

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <numeric>
 
@@ -67,36 +66,6 @@ protected:
     std::unique_ptr<SimDevice> device_;
 };
 
-TEST_F(SimDeviceTest, StatusWordFollowsPlugAndPull)
-{
-    Plug(0, "temperature");
-    Plug(2, "photogate");
-    auto out = Command(code::kQueryStatus);
-    ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(CodeOf(out[0].bytes), code::kStatusReply);
-    EXPECT_EQ(PayloadOf(out[0].bytes).at(0), 0x00050005u);
-    device_->Pull(0);
-    EXPECT_EQ(PayloadOf(Command(code::kQueryStatus)[0].bytes).at(0), 0x00040004u);
-}
-
-TEST_F(SimDeviceTest, OneShotReadAnswersInBothShapes)
-{
-    Plug(1, "temperature constant value=25");
-    const auto block = OneChannel(1, 0x48, 128, 2, 1);
-    auto narrow = Command(code::kReadSamples, Words(block));
-    ASSERT_EQ(narrow.size(), 1u);
-    EXPECT_EQ(CodeOf(narrow[0].bytes), code::kReadReply);
-    const auto p = PayloadOf(narrow[0].bytes);
-    ASSERT_EQ(p.size(), devicelink::kReadReplyWords);
-    EXPECT_EQ(p[1 + 8], 400u);  // channel 1, entry 0
-    EXPECT_EQ(p[1], 0u);        // channel 0 not enabled
-
-    device_->SetWideReadReply(true);
-    auto wide = Command(code::kReadSamples, Words(block));
-    EXPECT_EQ(CodeOf(wide[0].bytes), code::kWideReadReply);
-    EXPECT_EQ(PayloadOf(wide[0].bytes).at(1 + 128), 400u);
-}
-
 TEST_F(SimDeviceTest, RegisterWriteIsRecordedAndAcknowledged)
 {
     Plug(0, "temperature");
@@ -114,51 +83,17 @@ TEST_F(SimDeviceTest, RegisterWriteIsRecordedAndAcknowledged)
     EXPECT_EQ(writes[1].reg, 0x05);
 }
 
-TEST_F(SimDeviceTest, MeasurementInEachDeliveryShape)
+TEST_F(SimDeviceTest, EachDeliveryShapePacksTheRunAsExpected)
 {
+    // The values and times each shape carries are checked through the driver; here the packing:
+    // one frame a sample as blocks, 16 sets to a frame, a whole channel in one bulk frame.
     Plug(0, "temperature ramp start=10 slope=1");
-    const int count = 20, interval = 50000;  // 50 ms: 1/16 degC counts grow by 0.8 per sample
-    const auto expected = [&](int i) { return uint32_t(std::lround((10.0 + 0.05 * i) * 16)); };
-
-    device_->SetDelivery(Delivery::Block);
-    auto frames = RunMeasurement(Timed(count, interval));
-    ASSERT_EQ(frames.size(), size_t(count));
-    for (int i = 0; i < count; ++i) {
-        const auto p = PayloadOf(frames[size_t(i)].bytes);
-        EXPECT_EQ(CodeOf(frames[size_t(i)].bytes), code::kMeasureBlock);
-        EXPECT_EQ(p[0], uint32_t(i * 50));  // milliseconds, the interval being above 9999 us
-        EXPECT_EQ(p[1], expected(i));
+    const std::pair<Delivery, size_t> shapes[] = {
+        {Delivery::Block, 20}, {Delivery::Sets, 2}, {Delivery::Bulk, 1}, {Delivery::Channel, 20}};
+    for (auto [delivery, frames] : shapes) {
+        device_->SetDelivery(delivery);
+        EXPECT_EQ(RunMeasurement(Timed(20, 50000)).size(), frames) << DeliveryName(delivery);
     }
-
-    device_->SetDelivery(Delivery::Sets);
-    frames = RunMeasurement(Timed(count, interval));
-    std::vector<uint32_t> values;
-    for (const auto& f : frames) {
-        const auto p = PayloadOf(f.bytes);
-        ASSERT_LE(p[0], 16u);
-        values.insert(values.end(), p.begin() + 4, p.begin() + 4 + p[0]);
-    }
-    ASSERT_EQ(values.size(), size_t(count));
-    EXPECT_EQ(values[7], expected(7));
-    EXPECT_EQ(frames.size(), 2u);  // 16 sets fill the first frame
-
-    device_->SetDelivery(Delivery::Bulk);
-    frames = RunMeasurement(Timed(count, interval));
-    ASSERT_EQ(frames.size(), 1u);
-    auto p = PayloadOf(frames[0].bytes);
-    ASSERT_EQ(p.size(), 2u + 2 * count);
-    EXPECT_EQ(p[0], 0u);
-    EXPECT_EQ(p[1], uint32_t(count));
-    EXPECT_EQ(p[2 + 19], expected(19));
-    EXPECT_EQ(p[2 + count + 19], 19u * 50);
-
-    device_->SetDelivery(Delivery::Channel);
-    frames = RunMeasurement(Timed(count, interval));
-    ASSERT_EQ(frames.size(), size_t(count));
-    p = PayloadOf(frames[3].bytes);
-    ASSERT_EQ(p.size(), devicelink::kChannelBlockWords);
-    EXPECT_EQ(p[1], 0u);
-    EXPECT_EQ(p[2], expected(3));
 }
 
 TEST_F(SimDeviceTest, PerChannelIntervalsAndTriggeredSampling)
@@ -235,7 +170,7 @@ TEST_F(SimDeviceTest, StreamDealsSamplesRoundRobin)
     EXPECT_FALSE(device_->Streaming());
 }
 
-TEST_F(SimDeviceTest, FirmwareUpgradeIsCheckedAndRebuilt)
+TEST_F(SimDeviceTest, FirmwareUpgradeRefusesGapsOversizedBlocksAndBadSums)
 {
     std::vector<uint8_t> image(3000);
     for (size_t i = 0; i < image.size(); ++i)
@@ -264,29 +199,12 @@ TEST_F(SimDeviceTest, FirmwareUpgradeIsCheckedAndRebuilt)
     block(1, 2048, 952);
     EXPECT_TRUE(Command(code::kFirmwareCheck, {7, sum + 1, 3000}).empty());
     EXPECT_NE(device_->Verdict().reason.find("sum"), std::string::npos);
-
-    Command(code::kFirmwareBegin);
-    block(0, 0, 2048);
-    block(1, 2048, 952);
-    auto ok = Command(code::kFirmwareCheck, {7, sum, 3000});
-    ASSERT_EQ(ok.size(), 1u);
-    EXPECT_EQ(CodeOf(ok[0].bytes), code::kFirmwareCheckAck);
-    EXPECT_TRUE(device_->Verdict().accepted);
-    EXPECT_EQ(device_->Verdict().image, image);
-    EXPECT_EQ(device_->FirmwareSequence(), 7);
-    EXPECT_EQ(device_->FirmwareBank(), 1);
+    // The accepted upgrade, rebuilt byte for byte, is checked through the driver.
 }
 
-TEST_F(SimDeviceTest, SimpleCommandsAndUnknownCodes)
+TEST_F(SimDeviceTest, UnknownCodesAreNotAnswered)
 {
-    EXPECT_EQ(PayloadOf(Command(code::kGetVersion)[0].bytes).at(0), 20130913u);
-    EXPECT_EQ(CodeOf(Command(code::kHello)[0].bytes), code::kHelloAck);
-    std::vector<uint32_t> table(131, 0xABCD);
-    EXPECT_EQ(CodeOf(Command(code::kWriteDeviceBlock, table)[0].bytes), code::kDeviceBlockWritten);
-    EXPECT_EQ(device_->SearchTable().size(), 524u);
     EXPECT_TRUE(Command(0x10000099).empty());
-    Command(code::kHelloAck);
-    EXPECT_EQ(device_->HelloAnswers(), 1);
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ protected:
         ASSERT_TRUE(sim_.Start(error)) << error;
         sim_.PointDriverHere();
         ASSERT_TRUE(sim_.Plug(0, "temperature ramp start=10 slope=1"));
+        ASSERT_EQ(DevOpen(0), 1);
     }
     void TearDown() override
     {
@@ -40,7 +41,6 @@ protected:
 
 TEST_F(DriverAgainstDevsim, HelloOnceAndStatusFollowsPlugAndPull)
 {
-    ASSERT_EQ(DevOpen(0), 1);
     ASSERT_EQ(DevOpen(0), 1);  // the driver exists: no second hello
     EXPECT_EQ(sim_.Device().CommandCount(code::kHello), 1u);
     EXPECT_EQ(DevDeviceReady(), 1);
@@ -55,7 +55,6 @@ TEST_F(DriverAgainstDevsim, HelloOnceAndStatusFollowsPlugAndPull)
 
 TEST_F(DriverAgainstDevsim, OneShotReadReturnsTheRegisterValue)
 {
-    ASSERT_EQ(DevOpen(0), 1);
     BoundRequest r;
     r.Channel(0, 0x48, 128, 2, 2, 0x0E, 0xFF);  // registers 0x0E and 0x10: id byte at 0x0F, masked
     r.request.block.readRegister[0] = 0x00;
@@ -78,7 +77,6 @@ TEST_F(DriverAgainstDevsim, OneShotReadReturnsTheRegisterValue)
 
 TEST_F(DriverAgainstDevsim, RegisterWriteIsRecorded)
 {
-    ASSERT_EQ(DevOpen(0), 1);
     BoundRequest r;
     r.Channel(0, 0x75, 2, 2, 1, 34);
     ASSERT_TRUE(sim_.Plug(0, "funcgen"));
@@ -101,7 +99,6 @@ class TimedMeasurement : public DriverAgainstDevsim, public ::testing::WithParam
 TEST_P(TimedMeasurement, LandsTheExpectedSamples)
 {
     sim_.Device().SetDelivery(GetParam());
-    ASSERT_EQ(DevOpen(0), 1);
     const int count = 25;
     BoundRequest r(4096);
     StopOnExit stop;
@@ -128,7 +125,6 @@ TEST_F(DriverAgainstDevsim, StreamPacketsReachTheConsumer)
 {
     // A gate opening and closing every 10 ms: the jumps are what a gap-mode stream records.
     ASSERT_TRUE(sim_.Plug(1, "photogate pulses period=0.02 width=0.01 high=1 offset=0"));
-    ASSERT_EQ(DevOpen(0), 1);
     BoundRequest r(0x10000);
     StopOnExit stop;
     r.request.block.kind = devicelink::kind::kStreamGap;
@@ -146,7 +142,6 @@ TEST_F(DriverAgainstDevsim, StreamPacketsReachTheConsumer)
 
 TEST_F(DriverAgainstDevsim, DeviceHelloAndStopAreAnswered)
 {
-    ASSERT_EQ(DevOpen(0), 1);
     sim_.Command("hello");
     EXPECT_TRUE(WaitUntil([&] { return sim_.Device().HelloAnswers() == 1; }, 2000));
     BoundRequest r(1024);
@@ -163,7 +158,6 @@ TEST_F(DriverAgainstDevsim, DeviceHelloAndStopAreAnswered)
 
 TEST_F(DriverAgainstDevsim, SearchTableIsStored)
 {
-    ASSERT_EQ(DevOpen(0), 1);
     std::vector<uint8_t> table(devicelink::kDeviceBlockBytes);
     std::iota(table.begin(), table.end(), uint8_t(3));
     ASSERT_EQ(DevWriteBlock(table.data()), 1);

@@ -12,6 +12,11 @@ namespace {
 
 constexpr double kMaxCoordinateStep = 0.001;   // degrees per sentence
 constexpr double kMaxAltitudeStep = 100.0;     // metres per sentence
+// Readings beyond these are line noise, not positions. They must never be taken: the step
+// filters would then hold the bad value against every good reading that follows.
+constexpr double kMaxLatitude = 90.0;
+constexpr double kMaxLongitude = 180.0;
+constexpr double kMaxAltitude = 100000.0;      // metres either side of sea level
 
 double Filtered(double previous, double candidate)
 {
@@ -25,10 +30,13 @@ char FirstLetter(std::string_view field)
     return field.empty() ? '\0' : field.front();
 }
 
-// A whole number of metres; readings beyond any altitude saturate instead of overflowing.
-int32_t WholeMetres(double metres)
+// Degrees of one coordinate, or false (and 0) when the text holds none within +-limit.
+bool Coordinate(std::string_view text, char letter, double limit, double& degrees)
 {
-    return int32_t(std::clamp(metres, -1e9, 1e9));
+    if (NmeaDegrees(text, letter, degrees) && std::fabs(degrees) <= limit)
+        return true;
+    degrees = 0.0;
+    return false;
 }
 
 }  // namespace
@@ -80,8 +88,8 @@ int32_t GpsStepDistance(double previousLatitude, double previousLongitude, doubl
                         char eastWest)
 {
     double latitude = 0.0, longitude = 0.0;
-    const bool parsedLatitude = NmeaDegrees(latitudeText, hemisphere, latitude);
-    const bool parsedLongitude = NmeaDegrees(longitudeText, eastWest, longitude);
+    const bool parsedLatitude = Coordinate(latitudeText, hemisphere, kMaxLatitude, latitude);
+    const bool parsedLongitude = Coordinate(longitudeText, eastWest, kMaxLongitude, longitude);
     if (outLatitude)
         *outLatitude = Filtered(previousLatitude, latitude);
     if (outLongitude)
@@ -113,10 +121,11 @@ int32_t ConvertGps(const Batch& b)
             gps.longitude = longitude;
         } else if (sentence.type == "GGA") {
             double altitude = 0.0;
-            if (platform::ParseDoublePrefix(sentence.Field(9), altitude) > 0 && std::isfinite(altitude)) {
+            if (platform::ParseDoublePrefix(sentence.Field(9), altitude) > 0 &&
+                std::fabs(altitude) <= kMaxAltitude) {
                 const double previous = gps.altitude;
                 if (previous == 0.0 || std::fabs(altitude - previous) <= kMaxAltitudeStep) {
-                    gps.altitude = WholeMetres(altitude);
+                    gps.altitude = int32_t(altitude);
                     gps.climb = altitude - previous;
                 }
             }

@@ -33,8 +33,9 @@ bool NmeaDegrees(std::string_view text, char letter, double& degrees);
 
 // The new position from the RMC texts. Each coordinate keeps its previous value when it had one
 // (non-zero) and the new one jumps by more than 0.001 degree. The climb is accepted for the
-// sentence pair's sake and does not alter the position. Returns 1 when both texts hold numbers,
-// else 0 (a missing coordinate counts as 0).
+// sentence pair's sake and does not alter the position. Returns 1 when both texts hold
+// coordinates (latitude within +-90, longitude within +-180 degrees), else 0; a missing or
+// impossible coordinate counts as 0.
 int32_t GpsStepDistance(double previousLatitude, double previousLongitude, double climb,
                         std::string_view latitudeText, std::string_view longitudeText,
                         double* outLatitude, double* outLongitude, char hemisphere,

@@ -85,6 +85,26 @@ TEST_F(ConversionTest, GpsSentencesGiveLatitudeLongitudeAltitude)
     EXPECT_NEAR(c.values[1], -70.5f, 1e-4f);
 }
 
+TEST_F(ConversionTest, GpsNoiseNeverBecomesTheFix)
+{
+    // Impossible first readings must not be taken: the step filters would then reject every
+    // real position and altitude that follows.
+    Conversion c(18);
+    ASSERT_EQ(c.RunBytes("$GPRMC,1,A,9e99,N,18100.0,E\n$GPGGA,1,,,,,1,8,1,1e300,M\n"), 3);
+    EXPECT_EQ(c.values[0], 0.0f);
+    EXPECT_EQ(c.values[1], 0.0f);
+    EXPECT_EQ(c.values[2], 0.0f);
+    ASSERT_EQ(c.RunBytes(kFix), 3);
+    EXPECT_NEAR(c.values[0], 48.1173f, 1e-4f);
+    EXPECT_NEAR(c.values[1], 11.516667f, 1e-4f);
+    EXPECT_FLOAT_EQ(c.values[2], 545.0f);
+
+    double latitude = 1.0, longitude = 1.0;
+    EXPECT_EQ(devicelink::GpsStepDistance(0.0, 0.0, 0.0, "9100.0", "01131.0", &latitude, &longitude, 'N', 'E'), 0);
+    EXPECT_EQ(latitude, 0.0);
+    EXPECT_NEAR(longitude, 11.516667, 1e-6);
+}
+
 TEST_F(ConversionTest, GpsFieldsAreBoundedAndParsedInTheCLocale)
 {
     const char* previous = std::setlocale(LC_NUMERIC, nullptr);

@@ -147,9 +147,15 @@ int32_t ConvertNormalised(const Batch& b)
     const int32_t selected = p.outputSelector;
     if (!all && (selected < 0 || selected >= entries))
         return 0;
+    // The gains come from the sensor's memory or a project file; a blank chip (all bits set)
+    // or a damaged copy holds no number, and such a gain leaves its reading unscaled rather
+    // than turning it into NaN.
     float factor[4];
-    for (int k = 0; k < 4; ++k)
+    for (int k = 0; k < 4; ++k) {
         factor[k] = std::bit_cast<float>(p.calWords[k]);
+        if (!std::isfinite(factor[k]))
+            factor[k] = 1.0f;
+    }
     const int32_t stride = OutputStride(p);
 
     for (int32_t i = 0; i < b.count; ++i) {

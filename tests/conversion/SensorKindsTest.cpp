@@ -132,6 +132,9 @@ TEST_F(ConversionTest, NormalisedColourReadings)
     ASSERT_EQ(c.Run(sample), 1);
     EXPECT_FLOAT_EQ(c.values[0], 400.0f);
     EXPECT_FLOAT_EQ(c.times[0], 10.0f) << "time of the selected entry";
+    c.p.calWords[1] = -1;  // a blank memory chip: no gain, not NaN
+    ASSERT_EQ(c.Run(sample), 1);
+    EXPECT_FLOAT_EQ(c.values[0], 200.0f);
 
     c.p.entriesPerSample = 5;
     EXPECT_EQ(c.Run({1, 2, 3, 4, 5}), 0) << "at most four readings a sample";

@@ -206,7 +206,9 @@ int32_t ConvertPolynomial(const Batch& b)
     return ConvertEachSample(b, TimesFor::UnlessValuesOnly, [&](const int32_t* sample, double& value) {
         const double x = sample[0];
         value = base + factor * (polynomial ? EvalCalibrationPolynomial(p.calWords[0], p.pointValues, x) : x);
-        return true;
+        // A power law has no real value below zero (noise around a zero reading): such a
+        // sample repeats the previous value instead of showing NaN.
+        return std::isfinite(value);
     });
 }
 

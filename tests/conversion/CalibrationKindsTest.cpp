@@ -165,6 +165,12 @@ TEST_F(ConversionTest, TenBitTwoSlopesAndPolynomial)
     ExpectEach(poly, {{"(Z + B) + M A poly(x)", 2, 34.5f}});
     ASSERT_EQ(poly.Run({2}, 0, kValuesOnlyTimeOffset), 1);
     EXPECT_FLOAT_EQ(poly.values[0], 4.5f) << "values-only skips the polynomial";
+
+    poly.p.calWords[0] = devicelink::kPowerLaw;  // 1 x^0.5
+    poly.p.pointValues[1] = 0.5f;
+    ASSERT_EQ(poly.Run({4, -4}), 2);
+    EXPECT_FLOAT_EQ(poly.values[0], 4.5f);
+    EXPECT_FLOAT_EQ(poly.values[1], 4.5f) << "no real root of a negative reading: the previous value";
 }
 
 TEST_F(ConversionTest, CalibrationPolynomialTypes)

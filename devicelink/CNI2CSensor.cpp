@@ -199,8 +199,10 @@ int32_t CNI2CSensor::ReadCurrentValue(int c, float* values)
         oneShot_.counts[ch].store(0);
     }
 
+    // The conversion strides at least one word a sample, so the newest sample must be found
+    // the same way, or a record without register entries reads one past the arrays.
     int32_t index = 0;
-    if (CollectOneShotReading(c, record->registerCount, &index) != 1)
+    if (CollectOneShotReading(c, std::max(1, record->registerCount), &index) != 1)
         return 0;
 
     const int32_t savedAllOutputs = state.allOutputs;

@@ -230,6 +230,27 @@ TEST_F(ReadValueTest, NoSampleOrAFailedSubmitLeavesTheValues)
     EXPECT_EQ(sensor_.ReadCurrentValue(4, values), 0);
 }
 
+TEST_F(ReadValueTest, ARecordWithoutRegisterEntriesStillReadsInsideTheArrays)
+{
+    // A sample is at least one word: with a full one-shot array the newest one is its last.
+    Identify(1, "N46_MOTION", "N46", 0);
+    sensor_.FindSensorRecord(&sensor_.channel(1))->registerCount = 0;
+    api_.onRead = [](devicelink::MeasureRequest& r) {
+        for (int k = 0; k < devicelink::kOneShotCapacity; ++k)
+            r.host.values[1][k] = uint32_t(100 + k);
+        r.host.counts[1]->store(devicelink::kOneShotCapacity);
+        r.host.event->Set();
+        return 1;
+    };
+    sensor_.SetChannelConverter([](CNI2CSensor&, int, const int32_t* raw, const int32_t*, float* out) {
+        out[0] = float(raw[0]);
+        return 1;
+    });
+    float values[4] = {};
+    ASSERT_EQ(sensor_.ReadCurrentValue(1, values), 1);
+    EXPECT_FLOAT_EQ(values[0], 107.0f);
+}
+
 TEST_F(ReadValueTest, FastWSensorsReadThroughTheAdcPath)
 {
     Identify(0, "W83_FORCE", "W83", 1);

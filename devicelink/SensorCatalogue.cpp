@@ -4,7 +4,9 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 #include <new>
 
 namespace devicelink {
@@ -269,9 +271,17 @@ void SensorCatalogue::ReadUnit(const pugi::xml_node& node, int n, SensorAccessRe
     // In double: the raw span of a 32-bit sensor does not fit an int32.
     const double rawSpan = double(record.rawMax) - double(record.rawMin);
     const double unitSpan = double(entry.rangeMax) - double(entry.rangeMin);
-    const double scale = (rawSpan == 0.0 || unitSpan == 0.0) ? 0.0 : unitSpan / rawSpan;
+    double scale = (rawSpan == 0.0 || unitSpan == 0.0) ? 0.0 : unitSpan / rawSpan;
+    double offset = double(entry.rangeMin) - double(record.rawMin) * scale;
+    // Only a damaged entry gives a line no float can hold; it converts like a flat range rather
+    // than turning every value into infinity.
+    constexpr double kFloatMax = std::numeric_limits<float>::max();
+    if (!(std::fabs(scale) <= kFloatMax && std::fabs(offset) <= kFloatMax)) {
+        scale = 0.0;
+        offset = entry.rangeMin;
+    }
     record.scale[n - 1] = static_cast<float>(scale);
-    record.offset[n - 1] = static_cast<float>(double(entry.rangeMin) - double(record.rawMin) * scale);
+    record.offset[n - 1] = static_cast<float>(offset);
     record.unitCount = n;
 }
 

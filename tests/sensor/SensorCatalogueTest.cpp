@@ -162,6 +162,15 @@ TEST_F(CatalogueTest, WideRawRangeScalesWithoutOverflow)
     const devicelink::SensorAccessRecord& r = catalogue_.accessRecords()[0];
     EXPECT_FLOAT_EQ(r.scale[0], float(200.0 / 4294967295.0));
     EXPECT_NEAR(r.offset[0], 0.0f, 1e-3f);
+
+    // A unit span no float can scale converts like a flat range, never to infinity.
+    ASSERT_TRUE(Load(OneSensor("H", R"(<SENSOR_LIST_ACCESS uid="H">
+  <SCC_RANGE_MIN>0</SCC_RANGE_MIN><SCC_RANGE_MAX>1</SCC_RANGE_MAX>
+  <SENSOR_UNIT1>KPA</SENSOR_UNIT1><UNIT_RANGE_MIN1>-3e38</UNIT_RANGE_MIN1><UNIT_RANGE_MAX1>3e38</UNIT_RANGE_MAX1>
+</SENSOR_LIST_ACCESS>)")));
+    ASSERT_TRUE(LoadAccess());
+    EXPECT_EQ(catalogue_.accessRecords()[0].scale[0], 0.0f);
+    EXPECT_FLOAT_EQ(catalogue_.accessRecords()[0].offset[0], -3e38f);
 }
 
 TEST_F(CatalogueTest, QuotedIdsAreValuesAndAMissingAccessEntryFails)

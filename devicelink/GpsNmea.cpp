@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace devicelink {
 namespace {
@@ -105,7 +106,12 @@ int32_t ConvertGps(const Batch& b)
     if (b.count < 3)
         return 0;
     GpsFixState& gps = ProcessConversionState().gps;
-    const std::string_view bytes(reinterpret_cast<const char*>(b.raw), size_t(b.count));
+    // The receiver is read one 8-bit register at a time: each sample's word carries one
+    // character of the text in its low byte.
+    std::string text(size_t(b.count), '\0');
+    for (int32_t i = 0; i < b.count; ++i)
+        text[size_t(i)] = char(uint32_t(b.Sample(i)[0]) & 0xFFu);
+    const std::string_view bytes = text;
 
     bool sawSentence = false;
     NmeaSentence sentence;

@@ -7,8 +7,9 @@
 // Raw register words of a channel to physical values and display times.
 namespace devicelink {
 
-// Converts `count` samples of channel 0..3 (for the GPS kind: `count` bytes) from the raw
-// arrays, which hold entriesPerSample words per sample, into outValues/outTimes and writes the
+// Converts `count` samples of channel 0..3 (for the GPS kind: `count` characters, one in the
+// low byte of each sample's word) from the raw arrays, which hold entriesPerSample words per
+// sample, into outValues/outTimes and writes the
 // number of outputs to *outCount. Returns 1; 0 (with *outCount 0 when it can be written) for a
 // missing array or a negative count.
 //

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -58,11 +57,13 @@ struct Conversion {
         return produced;
     }
 
-    // The GPS kind reads its raw array as `bytes.size()` bytes.
+    // The GPS kind's samples are the receiver's characters, one register byte a word (the upper
+    // bytes carry nothing; set here so that they are seen to be ignored).
     int32_t RunBytes(std::string_view bytes)
     {
-        std::vector<int32_t> raw((bytes.size() + 3) / 4, 0);
-        std::memcpy(raw.data(), bytes.data(), bytes.size());
+        std::vector<int32_t> raw(bytes.size());
+        for (size_t k = 0; k < bytes.size(); ++k)
+            raw[k] = int32_t(0x5A5A0000u | uint8_t(bytes[k]));
         std::vector<int32_t> rawTimes(bytes.size(), 500);
         values.assign(std::max<size_t>(3, bytes.size()), kUntouched);
         times.assign(values.size(), kUntouched);

@@ -2,7 +2,10 @@
 #include "SensorDevsimFixture.h"
 #include "TestCatalogue.h"
 
+#include "devicelink/ConversionState.h"
 #include "devicelink/DeviceApi.h"
+
+#include <vector>
 
 namespace {
 
@@ -95,6 +98,36 @@ TEST_F(SensorAgainstDevsim, TimedRunLandsItsCountAndStopEndsARun)
     const int32_t stopped = Count(0);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(Count(0), stopped);
+}
+
+// The GPS receiver streams its sentences a character a reading; the live words must come out
+// as the receiver's position.
+TEST_F(SensorAgainstDevsim, GpsReadingsGiveTheReceiversPosition)
+{
+    ASSERT_EQ(sensor_->LoadSensorXml(sensortest::ProjectCataloguePath()), 1);
+    ASSERT_EQ(sensor_->LoadCatalogue(), 1);
+    sim_.Command("plug 0 N24");
+    ASSERT_EQ(PollUntil(devicelink::kPollPlugged), devicelink::kPollPlugged);
+    std::u16string text;
+    ASSERT_EQ(sensor_->DetectSensors(text), 1);
+    devicelink::ResetConversionState();
+
+    const int32_t on[4] = {1, 0, 0, 0};
+    const int32_t none[4] = {0, 0, 0, 0};
+    sensor_->StartAcquisition(0, on, on, 2000, 2, 600, 0, none, 0);
+    ASSERT_TRUE(WaitUntil([&] { return Count(0) >= 600; }, 8000)) << Count(0);
+    sensor_->StopAcquisition();
+    const int32_t n = Count(0);
+    const auto& host = sensor_->acquisitionRequest().host;
+    std::vector<float> values(static_cast<size_t>(n)), times(static_cast<size_t>(n));
+    int32_t produced = 0;
+    sensor_->ConvertChannelData(0, 0, n, reinterpret_cast<const int32_t*>(host.values[0]), host.times[0],
+                                values.data(), times.data(), 0, sensor_->FindSensorRecord(&sensor_->channel(0)),
+                                &sensor_->channel(0), &produced);
+    ASSERT_EQ(produced, 3);
+    EXPECT_NEAR(values[0], 37.5665f, 1e-3f);
+    EXPECT_NEAR(values[1], 126.9780f, 1e-3f);
+    EXPECT_FLOAT_EQ(values[2], 38.0f);
 }
 
 }  // namespace

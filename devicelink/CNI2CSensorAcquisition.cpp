@@ -118,12 +118,15 @@ int32_t CNI2CSensor::ReadRegister(int c, int32_t address, uint32_t* value, int32
     MeasureSetupBlock& block = oneShot_.request.block;
     block.readRegister[kRegisterEntries * c] = 0;
     block.readMask[kRegisterEntries * c] = MaskForWidth(width);
+    // The value array still holds the last transaction's data (a write's, often): a read that
+    // is never answered must not hand that back as the register's value.
+    std::memset(oneShot_.values[c].get(), 0, kValueArrayBytes);
     running_ = 1;
-    SubmitOneShot(false, kRegisterWaitMs);
-    *value = oneShot_.values[c][0];
+    const int32_t answered = SubmitOneShot(false, kRegisterWaitMs);
+    *value = answered == 1 ? oneShot_.values[c][0] : 0;
     api_.Stop();
     running_ = 0;
-    return 1;
+    return answered;
 }
 
 int32_t CNI2CSensor::WriteRegister(int c, int32_t address, uint32_t value, int32_t width)
@@ -162,7 +165,8 @@ int32_t CNI2CSensor::WriteRegisterAt(int c, int32_t address, int32_t reg, uint32
     block.readMask[kRegisterEntries * c] = MaskForWidth(width);
     std::memset(oneShot_.values[c].get(), 0, kValueArrayBytes);
     oneShot_.values[c][0] = value & static_cast<uint32_t>(MaskForWidth(width));
-    SubmitOneShot(true, platform::kInfinite);
+    // Bounded like every device wait: a silent device must not hang the caller.
+    SubmitOneShot(true, kRegisterWaitMs);
     return 1;
 }
 
@@ -203,8 +207,8 @@ int32_t CNI2CSensor::WriteBlock(int c, int32_t address, int32_t reg, const void*
         block.readMask[kRegisterEntries * c] = MaskForWidth(width);
         std::memcpy(bytes, data, static_cast<size_t>(width));
     }
-    SubmitOneShot(true, platform::kInfinite);
-    return 1;
+    // Bounded; the answer tells a memory write-back whether to go on.
+    return SubmitOneShot(true, kRegisterWaitMs);
 }
 
 int32_t CNI2CSensor::ReadSensorMemory(int c)
@@ -245,12 +249,13 @@ int32_t CNI2CSensor::CollectOneShotReading(int c, int32_t entries, int32_t* inde
         running_ = 0;
         return 0;
     }
-    if (!oneShotEvent_.Wait(kSingleReadTimeoutMs))
-        return 0;
+    const bool answered = oneShotEvent_.Wait(kSingleReadTimeoutMs);
     if (api_.Open() == 1) {
         api_.Stop();
         running_ = 0;
     }
+    if (!answered)
+        return 0;
     // The newest sample starts `entries` words before the counter; a counter of 0 or past the
     // arrays means that no sample arrived.
     const int32_t counter = oneShot_.counts[c].load(std::memory_order_acquire);
@@ -311,7 +316,6 @@ int32_t CNI2CSensor::ReadSingleValue(int c, float* values, float* adcValues, int
     SetAdapterMode(0);
     SetAdapterMode(1);
     platform::SleepMs(kAdapterSettleMs);
-    oneShotEvent_.Reset();
     if (adcValues && adcRaw && !take(true, adcRaw, adcValues)) {
         SetAdapterMode(0);
         return 0;

@@ -124,10 +124,14 @@ int32_t CNI2CSensor::SetAdapterMode(int32_t startFlag)
         // Adapter memory: a location is read by writing 0x52, the location and the byte count.
         uint32_t bytes[3] = {};
         const uint32_t locations[3] = {0x12, 0x70, 0x71};
-        for (int i = 0; i < 3; ++i) {
+        bool read = true;
+        for (int i = 0; i < 3 && read; ++i) {
             WriteRegister(c, kAdapterAddress, 0x520001u | (locations[i] << 8), 3);
-            ReadRegister(c, kAdapterAddress, &bytes[i], 1);
+            read = ReadRegister(c, kAdapterAddress, &bytes[i], 1) == 1;
         }
+        // A mode made of bytes that never came back would reconfigure the adapter wrongly.
+        if (!read)
+            continue;
         const uint32_t mode = 0x53000000u + ((bytes[0] & 0xFF) << 16) + ((bytes[1] & 0xFF) << 8) + (bytes[2] & 0xFF);
         WriteRegister(c, kAdapterAddress, mode, 4);
     }

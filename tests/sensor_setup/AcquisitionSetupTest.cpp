@@ -181,6 +181,33 @@ TEST_F(Transactions, OversizedTransfersAreRefused)
     EXPECT_EQ(api_.submitted.size(), 2u);
 }
 
+// A logger that takes every request and never answers.
+class SilentLogger : public sensortest::RecordingDeviceApi {
+public:
+    int SubmitWrite(devicelink::MeasureRequest&) override
+    {
+        ++writesTaken;
+        return 1;
+    }
+    int writesTaken = 0;
+};
+
+TEST(SilentDevice, TransactionsGiveUpAndNoStaleValuePassesForAReading)
+{
+    SilentLogger logger;
+    logger.onRead = [](devicelink::MeasureRequest&) { return 1; };
+    devicelink::CNI2CSensor sensor{logger};
+    // Each of these used to wait for ever; now they return after their bounded wait.
+    EXPECT_EQ(sensor.WriteRegisterAt(0, 0x75, 32, 1, 2), 1);
+    const uint8_t eight[8] = {};
+    EXPECT_EQ(sensor.WriteBlock(0, 0x57, 128, eight, 8), 0);
+    // The write leaves its data in the value array; the unanswered read must not return it.
+    sensor.WriteRegister(0, 113, 0x527001u, 3);
+    uint32_t value = 0xFFFF;
+    EXPECT_EQ(sensor.ReadRegister(0, 113, &value, 1), 0);
+    EXPECT_EQ(value, 0u);
+}
+
 TEST_F(Transactions, ReadsTakeTheirReplyFromTheValueArray)
 {
     api_.replies.push_back({0x00ABCDEF});

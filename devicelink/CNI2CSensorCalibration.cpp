@@ -85,14 +85,18 @@ void CNI2CSensor::WriteSensorMemory(int c)
 {
     const uint8_t* image = channels_[c].sensorMemory;
     for (int32_t offset = 0; offset < kSensorMemorySize; offset += kMemoryChunk) {
-        WriteBlock(c, kMemoryChipAddress, kMemoryFirstRegister + offset, image + offset, kMemoryChunk);
+        // A device that stopped answering (pulled out) gets no more writes: each would wait in vain.
+        if (WriteBlock(c, kMemoryChipAddress, kMemoryFirstRegister + offset, image + offset, kMemoryChunk) != 1)
+            return;
         platform::SleepMs(kWritePauseMs);
     }
 }
 
 void CNI2CSensor::SetCalibration(int c, int32_t n, const float* values, const int32_t* raws, int32_t tableFlag)
 {
-    if (!ValidChannel(c) || !values || !raws || n < 1)
+    // Without a sensor identified on the channel the image may be an earlier sensor's: writing it
+    // back would overwrite the calibration of the one plugged in now.
+    if (!ValidChannel(c) || !values || !raws || n < 1 || connected_[c] != 1)
         return;
     ChannelState& state = channels_[c];
     const std::span<uint8_t> image(state.sensorMemory);

@@ -236,7 +236,12 @@ int32_t CNI2CSensor::ReadOneSample(int c, const SensorAccessRecord& record, bool
         block.byteCount[c] = 2;
         block.entries[c] = 1;
     }
-    return CollectOneShotReading(c, block.entries[c], index);
+    if (CollectOneShotReading(c, block.entries[c], index) != 1)
+        return 0;
+    // The conversion takes the record's whole sample from the index, also on the fast path,
+    // which delivers one word a sample: keep that sample inside the value array.
+    *index = std::min(*index, kOneShotCapacity - std::clamp(record.registerCount, 1, kOneShotCapacity));
+    return 1;
 }
 
 int32_t CNI2CSensor::CollectOneShotReading(int c, int32_t entries, int32_t* index)

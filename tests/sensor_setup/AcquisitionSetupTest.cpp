@@ -255,6 +255,21 @@ TEST_F(Readings, SingleValueWithBothPaths)
     EXPECT_EQ(sensor_.channel(0).adcFlag, 0);
 }
 
+TEST_F(Readings, AFastPathReplyOfManyWordsIsReadInsideTheArray)
+{
+    auto& r = Plug(0, "W83", devicelink::kWEepromType);
+    r.registerCount = 3;
+    r.outputCount = 3;
+    // The fast path asks for one word a sample; a device that sends eight must not make the
+    // three-word conversion read past the value array.
+    api_.replies = {{200, 201, 202}, {1, 2, 3, 4, 5, 6, 7, 8}};
+    float normal[3] = {}, fast[3] = {};
+    int32_t raw[3] = {}, fastRaw[3] = {};
+    ASSERT_EQ(sensor_.ReadSingleValue(0, normal, fast, raw, fastRaw, 3), 1);
+    EXPECT_EQ(raw[0], 200);
+    EXPECT_EQ(fastRaw[0], 6);
+}
+
 TEST_F(Readings, NoSampleOrARefusedSubmitGivesNoReading)
 {
     Plug(0, "R83");

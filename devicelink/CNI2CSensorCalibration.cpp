@@ -180,6 +180,10 @@ int32_t CNI2CSensor::ClearCalibration(int c)
         const int32_t n = static_cast<int32_t>(platform::ReadLE32(image, memory::kKind));
         if (n < 1 || n > memory::kTwoSlopeKind)
             return 0;
+        // Four points and four more do not fit the table, so nothing could be stored again: leave
+        // the image and the conversion as they are rather than report a clear that never happened.
+        if (n != memory::kTwoSlopeKind && 2 * n > memory::kPointTableSize)
+            return 0;
         for (int k = 0; k < memory::kPointTableSize; ++k) {
             values[k] = k < n ? 0.0f : platform::ReadLEFloat(image, memory::kSecondValues + 4 * size_t(k));
             raws[k] = k < n ? 0 : platform::ReadLE16(image, memory::kSecondRaws + 2 * size_t(k));

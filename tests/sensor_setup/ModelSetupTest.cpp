@@ -245,6 +245,19 @@ TEST_F(Calibration, NothingIsWrittenToASensorThatIsNotIdentified)
     EXPECT_TRUE(api_.submitted.empty());
 }
 
+TEST_F(Calibration, AKindTheTableCannotHoldIsNotCleared)
+{
+    Plug(0, "W83", devicelink::kWEepromType);
+    sensor_.channel(0).calibrationMode = 1;
+    sensor_.channel(0).conversionKind = 2;
+    platform::WriteLE32(Image(), 0, 4);
+    platform::WriteLEFloat(Image(), 68, 1.5f);  // a user calibration is present
+    EXPECT_EQ(sensor_.ClearCalibration(0), 0);
+    EXPECT_FLOAT_EQ(platform::ReadLEFloat(Image(), 68), 1.5f);
+    EXPECT_EQ(sensor_.channel(0).conversionKind, 2);
+    EXPECT_TRUE(api_.submitted.empty());
+}
+
 TEST_F(Calibration, TwoSlopesAreFittedAndAFlatOneKeepsTheStoredPair)
 {
     Plug(0, "W83", devicelink::kWEepromType);

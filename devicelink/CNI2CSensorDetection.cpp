@@ -111,7 +111,8 @@ bool CNI2CSensor::ReadAdapterCode(int c, uint32_t* word)
 std::u16string CNI2CSensor::ReadAdapterText(int c, int32_t first, int32_t end, bool* ok)
 {
     std::u16string text;
-    for (int32_t m = first; m < end; ++m) {
+    // Once one read has failed the description is lost: further reads would only wait in vain.
+    for (int32_t m = first; m < end && *ok; ++m) {
         uint32_t byte = 0;
         if (!ReadAdapterMemory(c, m, 1, &byte)) {
             *ok = false;

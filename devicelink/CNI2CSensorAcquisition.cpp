@@ -353,8 +353,8 @@ platform::Event& CNI2CSensor::StartMonitor()
         FillChannelFromRecord(block, c, *record);
         block.capacity[c] = kAcquisitionCapacity;
     }
-    running_ = 1;
-    api_.SubmitRead(acquisition_.request);
+    // A refused start is no run: nothing will arrive, and the screens must not wait as if it would.
+    running_ = api_.SubmitRead(acquisition_.request) == 1 ? 1 : 0;
     return completionEvent_;
 }
 
@@ -426,8 +426,8 @@ platform::Event& CNI2CSensor::StartAcquisition(int32_t triggerWord, const int32_
             block.readType[c] = kReadAdcData;
         block.capacity[c] = kAcquisitionCapacity;
     }
-    running_ = 1;
-    api_.SubmitRead(acquisition_.request);
+    // A refused start is no run: nothing will arrive, and the screens must not wait as if it would.
+    running_ = api_.SubmitRead(acquisition_.request) == 1 ? 1 : 0;
     return completionEvent_;
 }
 

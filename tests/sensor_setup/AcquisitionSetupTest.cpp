@@ -120,6 +120,18 @@ TEST_F(Acquisition, MonitorFillsEveryConnectedChannelAndTheN46SetUp)
     EXPECT_EQ(api_.submitted.size(), before);
 }
 
+TEST_F(Acquisition, ARefusedStartIsNoRun)
+{
+    Plug(0, "R83");
+    Start(0, {1, 0, 0, 0}, {1, 0, 0, 0}, 100000);
+    EXPECT_EQ(sensor_.IsRunning(), 1);
+    api_.submitResult = 0;
+    Start(0, {1, 0, 0, 0}, {1, 0, 0, 0}, 100000);
+    EXPECT_EQ(sensor_.IsRunning(), 0);
+    sensor_.StartMonitor();
+    EXPECT_EQ(sensor_.IsRunning(), 0);
+}
+
 class Transactions : public SensorFixture {
 protected:
     const Submitted& Last() const { return api_.submitted.back(); }

@@ -17,7 +17,6 @@ constexpr int32_t kMemoryChipAddress = 0x57;
 constexpr int32_t kMemoryFirstRegister = 128;
 constexpr int32_t kMemoryChunk = 8;
 constexpr uint32_t kWritePauseMs = 50;
-constexpr int32_t kAdapterAddress = 113;
 
 constexpr uint16_t kSlopeReferenceHigh = 8192;
 constexpr uint16_t kSlopeReferenceLow = 2048;
@@ -150,7 +149,7 @@ void CNI2CSensor::SetCalibration(int c, int32_t n, const float* values, const in
                                   static_cast<uint8_t>(bits >> 8),
                                   static_cast<uint8_t>(bits >> 16),
                                   static_cast<uint8_t>(bits >> 24)};
-        WriteRegisterBytes(c, kAdapterAddress, frame, sizeof frame);
+        WriteRegisterBytes(c, adapter::kAddress, frame, sizeof frame);
         platform::SleepMs(kWritePauseMs);
     }
     for (int k = 0; k < n; ++k) {
@@ -161,7 +160,7 @@ void CNI2CSensor::SetCalibration(int c, int32_t n, const float* values, const in
                                   2,
                                   static_cast<uint8_t>(raws[k]),
                                   static_cast<uint8_t>(raws[k] >> 8)};
-        WriteRegisterBytes(c, kAdapterAddress, frame, sizeof frame);
+        WriteRegisterBytes(c, adapter::kAddress, frame, sizeof frame);
         platform::SleepMs(kWritePauseMs);
     }
 }

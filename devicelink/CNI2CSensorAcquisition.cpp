@@ -27,10 +27,6 @@ constexpr int32_t kBlockClock = 6;
 constexpr uint32_t kRegisterWaitMs = 1000;
 constexpr int32_t kValueArrayBytes = kOneShotCapacity * 4;
 
-constexpr int32_t kMemoryChipAddress = 0x57;
-constexpr int32_t kMemoryFirstRegister = 128;
-constexpr int32_t kMemoryChunk = 8;
-
 constexpr int32_t kSingleReadingInterval = 100000;
 constexpr int32_t kMonitorInterval = 300000;
 constexpr int32_t kMonitorPerEvent = 2;
@@ -216,8 +212,9 @@ int32_t CNI2CSensor::ReadSensorMemory(int c)
     if (!ValidChannel(c))
         return 0;
     uint8_t image[kSensorMemorySize];
-    for (int32_t offset = 0; offset < kSensorMemorySize; offset += kMemoryChunk) {
-        if (ReadBlock(c, kMemoryChipAddress, kMemoryFirstRegister + offset, image + offset, kMemoryChunk) != 1)
+    for (int32_t offset = 0; offset < kSensorMemorySize; offset += memory::kChipBlock) {
+        const int32_t reg = memory::kChipFirstRegister + offset;
+        if (ReadBlock(c, memory::kChipAddress, reg, image + offset, memory::kChipBlock) != 1)
             return 0;
     }
     std::memcpy(channels_[c].sensorMemory, image, sizeof image);

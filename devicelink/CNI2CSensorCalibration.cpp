@@ -13,9 +13,6 @@
 namespace devicelink {
 namespace {
 
-constexpr int32_t kMemoryChipAddress = 0x57;
-constexpr int32_t kMemoryFirstRegister = 128;
-constexpr int32_t kMemoryChunk = 8;
 constexpr uint32_t kWritePauseMs = 50;
 
 constexpr uint16_t kSlopeReferenceHigh = 8192;
@@ -83,9 +80,10 @@ int32_t CNI2CSensor::HasUserCalibration(int c, int32_t* flag)
 void CNI2CSensor::WriteSensorMemory(int c)
 {
     const uint8_t* image = channels_[c].sensorMemory;
-    for (int32_t offset = 0; offset < kSensorMemorySize; offset += kMemoryChunk) {
+    for (int32_t offset = 0; offset < kSensorMemorySize; offset += memory::kChipBlock) {
         // A device that stopped answering (pulled out) gets no more writes: each would wait in vain.
-        if (WriteBlock(c, kMemoryChipAddress, kMemoryFirstRegister + offset, image + offset, kMemoryChunk) != 1)
+        const int32_t reg = memory::kChipFirstRegister + offset;
+        if (WriteBlock(c, memory::kChipAddress, reg, image + offset, memory::kChipBlock) != 1)
             return;
         platform::SleepMs(kWritePauseMs);
     }

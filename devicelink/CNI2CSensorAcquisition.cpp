@@ -9,6 +9,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace devicelink {
@@ -54,6 +55,12 @@ bool ValidChannel(int c)
 bool TriggeredByLevel(int32_t triggerWord)
 {
     return triggerWord >= 0x30000000 && triggerWord <= 0x3F000000;
+}
+
+// The kept intervals are floats made from int32 intervals; the largest rounds up past int32.
+int32_t KeptInterval(float interval)
+{
+    return interval >= 2147483647.0f ? INT32_MAX : static_cast<int32_t>(interval);
 }
 
 int32_t PerEventFor(int32_t interval)
@@ -408,7 +415,7 @@ platform::Event& CNI2CSensor::StartAcquisition(int32_t triggerWord, const int32_
 
     for (int c = 0; c < kChannelStateCount; ++c) {
         block.enabled[c] = 0;
-        block.channelInterval[c] = static_cast<int32_t>(channelIntervals_[c]);
+        block.channelInterval[c] = KeptInterval(channelIntervals_[c]);
         acquisition_.counts[c].store(0);
         const SensorAccessRecord* record = takesPart(c) ? FindSensorRecord(&channels_[c]) : nullptr;
         if (!record)

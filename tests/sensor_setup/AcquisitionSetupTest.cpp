@@ -132,6 +132,15 @@ TEST_F(Acquisition, ARefusedStartIsNoRun)
     EXPECT_EQ(sensor_.IsRunning(), 0);
 }
 
+TEST_F(Acquisition, TheLongestIntervalIsKeptWhole)
+{
+    Plug(0, "R83");
+    const MeasureSetupBlock& b = Start(0, {1, 0, 0, 0}, {1, 0, 0, 0}, INT32_MAX);
+    EXPECT_EQ(b.channelInterval[0], INT32_MAX);
+    EXPECT_EQ(b.channelInterval[2], INT32_MAX);  // a channel not taking part keeps it too
+    EXPECT_EQ(b.perEvent, 1);
+}
+
 class Transactions : public SensorFixture {
 protected:
     const Submitted& Last() const { return api_.submitted.back(); }

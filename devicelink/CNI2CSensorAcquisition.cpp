@@ -9,6 +9,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace devicelink {
@@ -26,10 +27,6 @@ constexpr int32_t kTransactionClock = 1;
 constexpr int32_t kBlockClock = 6;
 constexpr uint32_t kRegisterWaitMs = 1000;
 constexpr int32_t kValueArrayBytes = kOneShotCapacity * 4;
-
-constexpr int32_t kMemoryChipAddress = 0x57;
-constexpr int32_t kMemoryFirstRegister = 128;
-constexpr int32_t kMemoryChunk = 8;
 
 constexpr int32_t kSingleReadingInterval = 100000;
 constexpr int32_t kMonitorInterval = 300000;
@@ -58,6 +55,12 @@ bool ValidChannel(int c)
 bool TriggeredByLevel(int32_t triggerWord)
 {
     return triggerWord >= 0x30000000 && triggerWord <= 0x3F000000;
+}
+
+// The kept intervals are floats made from int32 intervals; the largest rounds up past int32.
+int32_t KeptInterval(float interval)
+{
+    return interval >= 2147483647.0f ? INT32_MAX : static_cast<int32_t>(interval);
 }
 
 int32_t PerEventFor(int32_t interval)
@@ -118,12 +121,15 @@ int32_t CNI2CSensor::ReadRegister(int c, int32_t address, uint32_t* value, int32
     MeasureSetupBlock& block = oneShot_.request.block;
     block.readRegister[kRegisterEntries * c] = 0;
     block.readMask[kRegisterEntries * c] = MaskForWidth(width);
+    // The value array still holds the last transaction's data (a write's, often): a read that
+    // is never answered must not hand that back as the register's value.
+    std::memset(oneShot_.values[c].get(), 0, kValueArrayBytes);
     running_ = 1;
-    SubmitOneShot(false, kRegisterWaitMs);
-    *value = oneShot_.values[c][0];
+    const int32_t answered = SubmitOneShot(false, kRegisterWaitMs);
+    *value = answered == 1 ? oneShot_.values[c][0] : 0;
     api_.Stop();
     running_ = 0;
-    return 1;
+    return answered;
 }
 
 int32_t CNI2CSensor::WriteRegister(int c, int32_t address, uint32_t value, int32_t width)
@@ -162,7 +168,8 @@ int32_t CNI2CSensor::WriteRegisterAt(int c, int32_t address, int32_t reg, uint32
     block.readMask[kRegisterEntries * c] = MaskForWidth(width);
     std::memset(oneShot_.values[c].get(), 0, kValueArrayBytes);
     oneShot_.values[c][0] = value & static_cast<uint32_t>(MaskForWidth(width));
-    SubmitOneShot(true, platform::kInfinite);
+    // Bounded like every device wait: a silent device must not hang the caller.
+    SubmitOneShot(true, kRegisterWaitMs);
     return 1;
 }
 
@@ -203,8 +210,8 @@ int32_t CNI2CSensor::WriteBlock(int c, int32_t address, int32_t reg, const void*
         block.readMask[kRegisterEntries * c] = MaskForWidth(width);
         std::memcpy(bytes, data, static_cast<size_t>(width));
     }
-    SubmitOneShot(true, platform::kInfinite);
-    return 1;
+    // Bounded; the answer tells a memory write-back whether to go on.
+    return SubmitOneShot(true, kRegisterWaitMs);
 }
 
 int32_t CNI2CSensor::ReadSensorMemory(int c)
@@ -212,8 +219,9 @@ int32_t CNI2CSensor::ReadSensorMemory(int c)
     if (!ValidChannel(c))
         return 0;
     uint8_t image[kSensorMemorySize];
-    for (int32_t offset = 0; offset < kSensorMemorySize; offset += kMemoryChunk) {
-        if (ReadBlock(c, kMemoryChipAddress, kMemoryFirstRegister + offset, image + offset, kMemoryChunk) != 1)
+    for (int32_t offset = 0; offset < kSensorMemorySize; offset += memory::kChipBlock) {
+        const int32_t reg = memory::kChipFirstRegister + offset;
+        if (ReadBlock(c, memory::kChipAddress, reg, image + offset, memory::kChipBlock) != 1)
             return 0;
     }
     std::memcpy(channels_[c].sensorMemory, image, sizeof image);
@@ -232,7 +240,12 @@ int32_t CNI2CSensor::ReadOneSample(int c, const SensorAccessRecord& record, bool
         block.byteCount[c] = 2;
         block.entries[c] = 1;
     }
-    return CollectOneShotReading(c, block.entries[c], index);
+    if (CollectOneShotReading(c, block.entries[c], index) != 1)
+        return 0;
+    // The conversion takes the record's whole sample from the index, also on the fast path,
+    // which delivers one word a sample: keep that sample inside the value array.
+    *index = std::min(*index, kOneShotCapacity - std::clamp(record.registerCount, 1, kOneShotCapacity));
+    return 1;
 }
 
 int32_t CNI2CSensor::CollectOneShotReading(int c, int32_t entries, int32_t* index)
@@ -245,12 +258,13 @@ int32_t CNI2CSensor::CollectOneShotReading(int c, int32_t entries, int32_t* inde
         running_ = 0;
         return 0;
     }
-    if (!oneShotEvent_.Wait(kSingleReadTimeoutMs))
-        return 0;
+    const bool answered = oneShotEvent_.Wait(kSingleReadTimeoutMs);
     if (api_.Open() == 1) {
         api_.Stop();
         running_ = 0;
     }
+    if (!answered)
+        return 0;
     // The newest sample starts `entries` words before the counter; a counter of 0 or past the
     // arrays means that no sample arrived.
     const int32_t counter = oneShot_.counts[c].load(std::memory_order_acquire);
@@ -311,7 +325,6 @@ int32_t CNI2CSensor::ReadSingleValue(int c, float* values, float* adcValues, int
     SetAdapterMode(0);
     SetAdapterMode(1);
     platform::SleepMs(kAdapterSettleMs);
-    oneShotEvent_.Reset();
     if (adcValues && adcRaw && !take(true, adcRaw, adcValues)) {
         SetAdapterMode(0);
         return 0;
@@ -344,8 +357,8 @@ platform::Event& CNI2CSensor::StartMonitor()
         FillChannelFromRecord(block, c, *record);
         block.capacity[c] = kAcquisitionCapacity;
     }
-    running_ = 1;
-    api_.SubmitRead(acquisition_.request);
+    // A refused start is no run: nothing will arrive, and the screens must not wait as if it would.
+    running_ = api_.SubmitRead(acquisition_.request) == 1 ? 1 : 0;
     return completionEvent_;
 }
 
@@ -402,7 +415,7 @@ platform::Event& CNI2CSensor::StartAcquisition(int32_t triggerWord, const int32_
 
     for (int c = 0; c < kChannelStateCount; ++c) {
         block.enabled[c] = 0;
-        block.channelInterval[c] = static_cast<int32_t>(channelIntervals_[c]);
+        block.channelInterval[c] = KeptInterval(channelIntervals_[c]);
         acquisition_.counts[c].store(0);
         const SensorAccessRecord* record = takesPart(c) ? FindSensorRecord(&channels_[c]) : nullptr;
         if (!record)
@@ -417,8 +430,8 @@ platform::Event& CNI2CSensor::StartAcquisition(int32_t triggerWord, const int32_
             block.readType[c] = kReadAdcData;
         block.capacity[c] = kAcquisitionCapacity;
     }
-    running_ = 1;
-    api_.SubmitRead(acquisition_.request);
+    // A refused start is no run: nothing will arrive, and the screens must not wait as if it would.
+    running_ = api_.SubmitRead(acquisition_.request) == 1 ? 1 : 0;
     return completionEvent_;
 }
 

@@ -13,11 +13,7 @@
 namespace devicelink {
 namespace {
 
-constexpr int32_t kMemoryChipAddress = 0x57;
-constexpr int32_t kMemoryFirstRegister = 128;
-constexpr int32_t kMemoryChunk = 8;
 constexpr uint32_t kWritePauseMs = 50;
-constexpr int32_t kAdapterAddress = 113;
 
 constexpr uint16_t kSlopeReferenceHigh = 8192;
 constexpr uint16_t kSlopeReferenceLow = 2048;
@@ -84,15 +80,20 @@ int32_t CNI2CSensor::HasUserCalibration(int c, int32_t* flag)
 void CNI2CSensor::WriteSensorMemory(int c)
 {
     const uint8_t* image = channels_[c].sensorMemory;
-    for (int32_t offset = 0; offset < kSensorMemorySize; offset += kMemoryChunk) {
-        WriteBlock(c, kMemoryChipAddress, kMemoryFirstRegister + offset, image + offset, kMemoryChunk);
+    for (int32_t offset = 0; offset < kSensorMemorySize; offset += memory::kChipBlock) {
+        // A device that stopped answering (pulled out) gets no more writes: each would wait in vain.
+        const int32_t reg = memory::kChipFirstRegister + offset;
+        if (WriteBlock(c, memory::kChipAddress, reg, image + offset, memory::kChipBlock) != 1)
+            return;
         platform::SleepMs(kWritePauseMs);
     }
 }
 
 void CNI2CSensor::SetCalibration(int c, int32_t n, const float* values, const int32_t* raws, int32_t tableFlag)
 {
-    if (!ValidChannel(c) || !values || !raws || n < 1)
+    // Without a sensor identified on the channel the image may be an earlier sensor's: writing it
+    // back would overwrite the calibration of the one plugged in now.
+    if (!ValidChannel(c) || !values || !raws || n < 1 || connected_[c] != 1)
         return;
     ChannelState& state = channels_[c];
     const std::span<uint8_t> image(state.sensorMemory);
@@ -146,7 +147,7 @@ void CNI2CSensor::SetCalibration(int c, int32_t n, const float* values, const in
                                   static_cast<uint8_t>(bits >> 8),
                                   static_cast<uint8_t>(bits >> 16),
                                   static_cast<uint8_t>(bits >> 24)};
-        WriteRegisterBytes(c, kAdapterAddress, frame, sizeof frame);
+        WriteRegisterBytes(c, adapter::kAddress, frame, sizeof frame);
         platform::SleepMs(kWritePauseMs);
     }
     for (int k = 0; k < n; ++k) {
@@ -157,7 +158,7 @@ void CNI2CSensor::SetCalibration(int c, int32_t n, const float* values, const in
                                   2,
                                   static_cast<uint8_t>(raws[k]),
                                   static_cast<uint8_t>(raws[k] >> 8)};
-        WriteRegisterBytes(c, kAdapterAddress, frame, sizeof frame);
+        WriteRegisterBytes(c, adapter::kAddress, frame, sizeof frame);
         platform::SleepMs(kWritePauseMs);
     }
 }
@@ -175,6 +176,10 @@ int32_t CNI2CSensor::ClearCalibration(int c)
     if (state.calibrationMode == 1) {
         const int32_t n = static_cast<int32_t>(platform::ReadLE32(image, memory::kKind));
         if (n < 1 || n > memory::kTwoSlopeKind)
+            return 0;
+        // Four points and four more do not fit the table, so nothing could be stored again: leave
+        // the image and the conversion as they are rather than report a clear that never happened.
+        if (n != memory::kTwoSlopeKind && 2 * n > memory::kPointTableSize)
             return 0;
         for (int k = 0; k < memory::kPointTableSize; ++k) {
             values[k] = k < n ? 0.0f : platform::ReadLEFloat(image, memory::kSecondValues + 4 * size_t(k));

@@ -4,6 +4,7 @@
 #include "devicelink/CNI2CSensor.h"
 
 #include "devicelink/I2cSensorSetup.h"
+#include "devicelink/SensorMemoryLayout.h"
 #include "platform/Clock.h"
 #include "platform/Text.h"
 
@@ -20,7 +21,6 @@ constexpr int32_t kTransactionClock = 1;
 constexpr int32_t kReadAddressData = 128;
 constexpr int32_t kAdapterRecordReadType = 129;
 
-constexpr int32_t kMemoryChipAddress = 0x57;
 constexpr int32_t kAdcMarkerRegister = 4;
 constexpr uint32_t kFastPathMarker = 0x46;
 // The register set-up needs nothing at these addresses.
@@ -111,7 +111,8 @@ bool CNI2CSensor::ReadAdapterCode(int c, uint32_t* word)
 std::u16string CNI2CSensor::ReadAdapterText(int c, int32_t first, int32_t end, bool* ok)
 {
     std::u16string text;
-    for (int32_t m = first; m < end; ++m) {
+    // Once one read has failed the description is lost: further reads would only wait in vain.
+    for (int32_t m = first; m < end && *ok; ++m) {
         uint32_t byte = 0;
         if (!ReadAdapterMemory(c, m, 1, &byte)) {
             *ok = false;
@@ -305,7 +306,7 @@ int32_t CNI2CSensor::LoadFileInfo(std::u16string_view id, int c)
         break;
     case kWEepromType: {
         uint32_t marker = 0;
-        const bool read = ReadAddressedRegister(c, kMemoryChipAddress, kAdcMarkerRegister, 1, &marker);
+        const bool read = ReadAddressedRegister(c, memory::kChipAddress, kAdcMarkerRegister, 1, &marker);
         state.adcMode = read && marker == kFastPathMarker ? 1 : 0;
         loaded = read ? ReadSensorMemory(c) : 0;
         break;

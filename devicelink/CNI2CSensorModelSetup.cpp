@@ -13,7 +13,6 @@
 namespace devicelink {
 namespace {
 
-constexpr int32_t kAdapterAddress = 113;
 constexpr int32_t kGeneratorAddress = 0x75;
 constexpr int32_t kGeneratorBankStride = 16;
 constexpr int32_t kGeneratorStart = 32;
@@ -115,21 +114,22 @@ int32_t CNI2CSensor::SetAdapterMode(int32_t startFlag)
         return 0;
     for (int c = 0; c < kChannelStateCount; ++c) {
         const SensorAccessRecord* record = connected_[c] == 1 ? FindSensorRecord(&channels_[c]) : nullptr;
-        if (!record || record->address != kAdapterAddress)
+        if (!record || record->address != adapter::kAddress)
             continue;
         if (startFlag == 1 && platform::Contains(ModelOf(channels_[c]), u"R7JE")) {
-            WriteRegister(c, kAdapterAddress, 0x73u, 1);
+            WriteRegister(c, adapter::kAddress, 0x73u, 1);
             continue;
         }
-        // Adapter memory: a location is read by writing 0x52, the location and the byte count.
         uint32_t bytes[3] = {};
-        const uint32_t locations[3] = {0x12, 0x70, 0x71};
-        for (int i = 0; i < 3; ++i) {
-            WriteRegister(c, kAdapterAddress, 0x520001u | (locations[i] << 8), 3);
-            ReadRegister(c, kAdapterAddress, &bytes[i], 1);
-        }
+        const int32_t locations[3] = {0x12, 0x70, 0x71};
+        bool read = true;
+        for (int i = 0; i < 3 && read; ++i)
+            read = ReadAdapterMemory(c, locations[i], 1, &bytes[i]);
+        // A mode made of bytes that never came back would reconfigure the adapter wrongly.
+        if (!read)
+            continue;
         const uint32_t mode = 0x53000000u + ((bytes[0] & 0xFF) << 16) + ((bytes[1] & 0xFF) << 8) + (bytes[2] & 0xFF);
-        WriteRegister(c, kAdapterAddress, mode, 4);
+        WriteRegister(c, adapter::kAddress, mode, 4);
     }
     return 1;
 }

@@ -25,9 +25,12 @@ void WriteSeconds(platform::RegistryStore& store, const char* name, int32_t seco
 void SaveAndSetPowerTimeouts(platform::RegistryStore& store, SavedPowerTimeouts& kept, int32_t batterySeconds,
                              int32_t mainsSeconds)
 {
-    kept.batterySeconds = ReadSeconds(store, kBatterySuspendValue);
-    kept.mainsSeconds = ReadSeconds(store, kMainsSuspendValue);
-    kept.saved = true;
+    // A second save would read back our own values and lose the machine's for good.
+    if (!kept.saved) {
+        kept.batterySeconds = ReadSeconds(store, kBatterySuspendValue);
+        kept.mainsSeconds = ReadSeconds(store, kMainsSuspendValue);
+        kept.saved = true;
+    }
     WriteSeconds(store, kBatterySuspendValue, batterySeconds);
     WriteSeconds(store, kMainsSuspendValue, mainsSeconds);
 }
@@ -43,6 +46,7 @@ void RestorePowerTimeouts(platform::RegistryStore& store, SavedPowerTimeouts& ke
     }
     WriteSeconds(store, kBatterySuspendValue, kept.batterySeconds);
     WriteSeconds(store, kMainsSuspendValue, kept.mainsSeconds);
+    kept.saved = false;
 }
 
 void SignalPowerTimeoutsChanged()

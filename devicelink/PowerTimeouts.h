@@ -23,7 +23,8 @@ struct SavedPowerTimeouts {
     bool saved = false;
 };
 
-// Keeps the current time-outs in `kept` and writes the given ones.
+// Keeps the current time-outs in `kept` (only on the first save since the last restore, so that
+// the machine's own values survive repeated saves) and writes the given ones.
 void SaveAndSetPowerTimeouts(platform::RegistryStore& store, SavedPowerTimeouts& kept, int32_t batterySeconds,
                              int32_t mainsSeconds);
 // Writes the kept time-outs back; without an earlier save nothing is written, since zeros would

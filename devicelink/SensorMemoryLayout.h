@@ -12,6 +12,11 @@
 // Sensors calibrated through their adapter (mode 0) keep plain point arrays at the image's start.
 namespace devicelink::memory {
 
+// The memory chip holding the image, read and written in blocks of eight from its register 128.
+inline constexpr int32_t kChipAddress = 0x57;
+inline constexpr int32_t kChipFirstRegister = 128;
+inline constexpr int32_t kChipBlock = 8;
+
 // Calibration mode 1.
 inline constexpr size_t kKind = 0;                 // int32: calibration kind 1..5, or a polynomial type
 inline constexpr size_t kFirstValues = 4;          // 7 float32

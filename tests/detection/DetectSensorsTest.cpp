@@ -133,6 +133,19 @@ TEST_F(DetectSensorsTest, AdapterCalibrationFlows)
     EXPECT_EQ(platform::FieldView(records[size_t(volts.accessIndex)].units[0].unit.display), u"V");
 }
 
+TEST_F(DetectSensorsTest, AnAdapterDescriptionStopsReadingAtTheFirstFailure)
+{
+    ASSERT_TRUE(api_.Plug(1, "R75"));
+    // The adapter opens, then its memory gives nothing back.
+    api_.rule = [](const MeasureSetupBlock& b, int c, bool write) {
+        return !write && b.address[c] == 113 ? Answer::NoSample : Answer::Data;
+    };
+    const int before = api_.transactions;
+    EXPECT_EQ(sensor_.ReadAdapterDescription(u"R75_VOLTAGE_10V", 1), 0);
+    // Open (read, unlock), then one select and one read: no text or table is asked for after.
+    EXPECT_EQ(api_.transactions - before, 4);
+}
+
 TEST_F(DetectSensorsTest, AnAdapterTheCatalogueDoesNotListDescribesItself)
 {
     // The recipe's window names an id with no sensor entry: the adapter's memory describes it.

@@ -120,6 +120,27 @@ TEST_F(Acquisition, MonitorFillsEveryConnectedChannelAndTheN46SetUp)
     EXPECT_EQ(api_.submitted.size(), before);
 }
 
+TEST_F(Acquisition, ARefusedStartIsNoRun)
+{
+    Plug(0, "R83");
+    Start(0, {1, 0, 0, 0}, {1, 0, 0, 0}, 100000);
+    EXPECT_EQ(sensor_.IsRunning(), 1);
+    api_.submitResult = 0;
+    Start(0, {1, 0, 0, 0}, {1, 0, 0, 0}, 100000);
+    EXPECT_EQ(sensor_.IsRunning(), 0);
+    sensor_.StartMonitor();
+    EXPECT_EQ(sensor_.IsRunning(), 0);
+}
+
+TEST_F(Acquisition, TheLongestIntervalIsKeptWhole)
+{
+    Plug(0, "R83");
+    const MeasureSetupBlock& b = Start(0, {1, 0, 0, 0}, {1, 0, 0, 0}, INT32_MAX);
+    EXPECT_EQ(b.channelInterval[0], INT32_MAX);
+    EXPECT_EQ(b.channelInterval[2], INT32_MAX);  // a channel not taking part keeps it too
+    EXPECT_EQ(b.perEvent, 1);
+}
+
 class Transactions : public SensorFixture {
 protected:
     const Submitted& Last() const { return api_.submitted.back(); }
@@ -181,6 +202,33 @@ TEST_F(Transactions, OversizedTransfersAreRefused)
     EXPECT_EQ(api_.submitted.size(), 2u);
 }
 
+// A logger that takes every request and never answers.
+class SilentLogger : public sensortest::RecordingDeviceApi {
+public:
+    int SubmitWrite(devicelink::MeasureRequest&) override
+    {
+        ++writesTaken;
+        return 1;
+    }
+    int writesTaken = 0;
+};
+
+TEST(SilentDevice, TransactionsGiveUpAndNoStaleValuePassesForAReading)
+{
+    SilentLogger logger;
+    logger.onRead = [](devicelink::MeasureRequest&) { return 1; };
+    devicelink::CNI2CSensor sensor{logger};
+    // Each of these used to wait for ever; now they return after their bounded wait.
+    EXPECT_EQ(sensor.WriteRegisterAt(0, 0x75, 32, 1, 2), 1);
+    const uint8_t eight[8] = {};
+    EXPECT_EQ(sensor.WriteBlock(0, 0x57, 128, eight, 8), 0);
+    // The write leaves its data in the value array; the unanswered read must not return it.
+    sensor.WriteRegister(0, 113, 0x527001u, 3);
+    uint32_t value = 0xFFFF;
+    EXPECT_EQ(sensor.ReadRegister(0, 113, &value, 1), 0);
+    EXPECT_EQ(value, 0u);
+}
+
 TEST_F(Transactions, ReadsTakeTheirReplyFromTheValueArray)
 {
     api_.replies.push_back({0x00ABCDEF});
@@ -226,6 +274,21 @@ TEST_F(Readings, SingleValueWithBothPaths)
     EXPECT_EQ(api_.submitted[0].block.readType[0], 128);
     EXPECT_EQ(api_.submitted[1].block.readType[0], 160);
     EXPECT_EQ(sensor_.channel(0).adcFlag, 0);
+}
+
+TEST_F(Readings, AFastPathReplyOfManyWordsIsReadInsideTheArray)
+{
+    auto& r = Plug(0, "W83", devicelink::kWEepromType);
+    r.registerCount = 3;
+    r.outputCount = 3;
+    // The fast path asks for one word a sample; a device that sends eight must not make the
+    // three-word conversion read past the value array.
+    api_.replies = {{200, 201, 202}, {1, 2, 3, 4, 5, 6, 7, 8}};
+    float normal[3] = {}, fast[3] = {};
+    int32_t raw[3] = {}, fastRaw[3] = {};
+    ASSERT_EQ(sensor_.ReadSingleValue(0, normal, fast, raw, fastRaw, 3), 1);
+    EXPECT_EQ(raw[0], 200);
+    EXPECT_EQ(fastRaw[0], 6);
 }
 
 TEST_F(Readings, NoSampleOrARefusedSubmitGivesNoReading)

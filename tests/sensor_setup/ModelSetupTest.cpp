@@ -103,6 +103,16 @@ TEST_F(ModelSetup, AdapterModeReadsThreeLocationsAndWritesThemBack)
     EXPECT_EQ(api_.submitted[0].data[1][0], 0x73u);
 }
 
+TEST_F(ModelSetup, AdapterModeIsLeftAloneWhenItsBytesDoNotComeBack)
+{
+    Plug(1, "R83").address = 113;
+    api_.onRead = [](devicelink::MeasureRequest&) { return 1; };  // taken, never answered
+    ASSERT_EQ(sensor_.SetAdapterMode(0), 1);
+    const auto writes = api_.Writes();
+    ASSERT_EQ(writes.size(), 1u);  // the first location's select, and no mode word
+    EXPECT_EQ(writes[0].data[1][0], 0x521201u);
+}
+
 class Zero : public SensorFixture {
 protected:
     float ZeroAfterReading(const char* model, uint32_t raw, int32_t output = 0)
@@ -223,6 +233,31 @@ TEST_F(Calibration, SensorMemoryTableIsStoredAndWrittenBack)
     EXPECT_TRUE(api_.submitted.empty());
 }
 
+TEST_F(Calibration, NothingIsWrittenToASensorThatIsNotIdentified)
+{
+    Plug(0, "W83", devicelink::kWEepromType);
+    sensor_.channel(0).calibrationMode = 1;
+    sensor_.connected(0) = 0;  // its memory read failed: the image is not this sensor's
+    const float values[4] = {1.0f, 2.0f, 3.0f, 4.0f};
+    const int32_t raws[4] = {10, 20, 30, 40};
+    sensor_.SetCalibration(0, 2, values, raws, 0);
+    sensor_.SetCalibration(0, 5, values, raws, 0);
+    EXPECT_TRUE(api_.submitted.empty());
+}
+
+TEST_F(Calibration, AKindTheTableCannotHoldIsNotCleared)
+{
+    Plug(0, "W83", devicelink::kWEepromType);
+    sensor_.channel(0).calibrationMode = 1;
+    sensor_.channel(0).conversionKind = 2;
+    platform::WriteLE32(Image(), 0, 4);
+    platform::WriteLEFloat(Image(), 68, 1.5f);  // a user calibration is present
+    EXPECT_EQ(sensor_.ClearCalibration(0), 0);
+    EXPECT_FLOAT_EQ(platform::ReadLEFloat(Image(), 68), 1.5f);
+    EXPECT_EQ(sensor_.channel(0).conversionKind, 2);
+    EXPECT_TRUE(api_.submitted.empty());
+}
+
 TEST_F(Calibration, TwoSlopesAreFittedAndAFlatOneKeepsTheStoredPair)
 {
     Plug(0, "W83", devicelink::kWEepromType);
@@ -324,6 +359,21 @@ TEST_F(PowerTimeouts, SavedAtStartAndPutBackAtExit)
     sensor_.SetPowerTimeouts(0, 0, 0);
     EXPECT_EQ(Read("BattSuspend"), 60u);  // 9000 s is taken as a minute
     EXPECT_EQ(Read("ACSuspend"), 30u);
+}
+
+TEST_F(PowerTimeouts, ASecondSaveKeepsTheMachinesOwnValues)
+{
+    Write("BattSuspend", 300);
+    Write("ACSuspend", 600);
+    sensor_.SetPowerTimeouts(0, 0, 1);
+    sensor_.SetPowerTimeouts(0, 0, 1);  // would otherwise keep our zeros
+    sensor_.SetPowerTimeouts(0, 0, 0);
+    EXPECT_EQ(Read("BattSuspend"), 300u);
+    EXPECT_EQ(Read("ACSuspend"), 600u);
+    // Put back once: a second restore has nothing of its own to write.
+    Write("BattSuspend", 5);
+    sensor_.SetPowerTimeouts(0, 0, 0);
+    EXPECT_EQ(Read("BattSuspend"), 5u);
 }
 
 TEST_F(PowerTimeouts, UnreadableValuesAreTakenAsAMinute)

@@ -1,6 +1,7 @@
 // Register transactions, single readings, the live monitor and measurements: how the sensor
 // object fills the two requests it hands to the device layer.
 #include "devicelink/CNI2CSensor.h"
+#include "devicelink/CNI2CSensorHelpers.h"
 
 #include "devicelink/ConversionState.h"
 #include "devicelink/SampleConversion.h"
@@ -13,6 +14,9 @@
 #include <cstring>
 
 namespace devicelink {
+
+using sensor_detail::ValidChannel;
+using sensor_detail::MaskForWidth;
 namespace {
 
 // Read types of the set-up block.
@@ -36,21 +40,6 @@ constexpr int32_t kAdapterSettleMs = 30;
 constexpr int32_t kReportSpanUs = 200000;
 constexpr int32_t kNoChannelInterval = 1000000;
 constexpr int32_t kFastPathBelowUs = 1000;
-
-int32_t MaskForWidth(int32_t width)
-{
-    switch (width) {
-    case 1: return 0xFF;
-    case 2: return 0xFFFF;
-    case 3: return 0xFFFFFF;
-    default: return -1;
-    }
-}
-
-bool ValidChannel(int c)
-{
-    return c >= 0 && c < kChannelStateCount;
-}
 
 bool TriggeredByLevel(int32_t triggerWord)
 {

@@ -1,6 +1,7 @@
 // User calibration: kept in the sensor's own memory chip (calibration mode 1) or in its
 // adapter's tables (mode 0).
 #include "devicelink/CNI2CSensor.h"
+#include "devicelink/CNI2CSensorHelpers.h"
 
 #include "devicelink/SensorMemoryLayout.h"
 #include "platform/Clock.h"
@@ -11,6 +12,8 @@
 #include <span>
 
 namespace devicelink {
+
+using sensor_detail::ValidChannel;
 namespace {
 
 constexpr uint32_t kWritePauseMs = 50;
@@ -23,11 +26,6 @@ constexpr int32_t kRawRegister[2] = {84, 48};
 // How many points each adapter table holds before its values run into its raws.
 constexpr int32_t kAdapterTablePoints[2] = {4, 7};
 constexpr int32_t kPlainPoints = 8;
-
-bool ValidChannel(int c)
-{
-    return c >= 0 && c < kChannelStateCount;
-}
 
 struct Line {
     float slope;

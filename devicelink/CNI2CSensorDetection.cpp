@@ -2,6 +2,7 @@
 // against the catalogue's search recipes, then its file entry, its adapter or memory chip, its
 // register set-up and its conversion kind.
 #include "devicelink/CNI2CSensor.h"
+#include "devicelink/CNI2CSensorHelpers.h"
 
 #include "devicelink/I2cSensorSetup.h"
 #include "devicelink/SensorMemoryLayout.h"
@@ -12,6 +13,9 @@
 #include <cstring>
 
 namespace devicelink {
+
+using sensor_detail::ValidChannel;
+using sensor_detail::MaskForWidth;
 namespace {
 
 constexpr uint32_t kSettleAfterNopMs = 15;
@@ -32,16 +36,6 @@ constexpr int32_t kLightSetupExcluded[] = {24, 77};
 constexpr int32_t kUpdateReset = 0;
 constexpr int32_t kUpdateSetup = 1;
 constexpr int32_t kUpdateRedetect = 0xFFFF;
-
-bool ValidChannel(int c)
-{
-    return c >= 0 && c < kChannelStateCount;
-}
-
-int32_t MaskForWidth(int32_t width)
-{
-    return width >= 4 ? -1 : int32_t((1u << (8 * width)) - 1);
-}
 
 }  // namespace
 

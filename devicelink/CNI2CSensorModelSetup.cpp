@@ -1,6 +1,7 @@
 // Per-model set-up beyond the catalogue's register writes: rate and type registers, the adapter
 // mode, zero, the fast ADC path's offset, the function generator and the power time-outs.
 #include "devicelink/CNI2CSensor.h"
+#include "devicelink/CNI2CSensorHelpers.h"
 
 #include "devicelink/ConversionState.h"
 #include "devicelink/PowerTimeouts.h"
@@ -11,6 +12,8 @@
 #include <cmath>
 
 namespace devicelink {
+
+using sensor_detail::ValidChannel;
 namespace {
 
 constexpr int32_t kGeneratorAddress = 0x75;
@@ -36,11 +39,6 @@ constexpr int kAdcOffsetReadings = 3;
 constexpr std::u16string_view kZeroList[] = {u"R83", u"R87", u"R84", u"R7H", u"W7H", u"R58",
                                               u"R54", u"R75", u"R72", u"W75", u"W72", u"W83",
                                               u"W87", u"W84", u"W82", u"R5E", u"R5F", u"R55"};
-
-bool ValidChannel(int c)
-{
-    return c >= 0 && c < kChannelStateCount;
-}
 
 std::u16string_view ModelOf(const ChannelState& state)
 {

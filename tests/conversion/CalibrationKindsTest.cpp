@@ -2,7 +2,7 @@
 // unconverted copy.
 #include "ConversionTestSupport.h"
 
-#include "devicelink/CalibrationPolynomial.h"
+#include "devicelink/conversion/CalibrationPolynomial.h"
 
 #include <cmath>
 #include <tuple>

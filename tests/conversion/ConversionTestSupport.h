@@ -1,7 +1,7 @@
 #pragma once
 
-#include "devicelink/ConversionState.h"
-#include "devicelink/SampleConversion.h"
+#include "devicelink/conversion/ConversionState.h"
+#include "devicelink/conversion/SampleConversion.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Kinds that keep state between calls: gate events, change events and GPS sentences.
 #include "ConversionTestSupport.h"
 
-#include "devicelink/GpsNmea.h"
+#include "devicelink/conversion/GpsNmea.h"
 
 #include <clocale>
 #include <string>

@@ -1,6 +1,6 @@
-#include "devicelink/CNI2CSensor.h"
-#include "devicelink/CVRDPCSync.h"
-#include "devicelink/CommandFrame.h"
+#include "devicelink/sensor/CNI2CSensor.h"
+#include "devicelink/sensor/CVRDPCSync.h"
+#include "devicelink/protocol/CommandFrame.h"
 
 #include "RecordingDeviceApi.h"
 #include "platform/Clock.h"

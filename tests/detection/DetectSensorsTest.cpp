@@ -1,7 +1,7 @@
 #include "BusDeviceApi.h"
 #include "TestCatalogue.h"
 
-#include "devicelink/CNI2CSensor.h"
+#include "devicelink/sensor/CNI2CSensor.h"
 #include "platform/Text.h"
 
 #include <gtest/gtest.h>

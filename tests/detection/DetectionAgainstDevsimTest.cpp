@@ -1,7 +1,7 @@
 #include "SensorDevsimFixture.h"
 #include "TestCatalogue.h"
 
-#include "devicelink/CNI2CSensor.h"
+#include "devicelink/sensor/CNI2CSensor.h"
 #include "platform/Text.h"
 #include "tools/devsim/KitSensors.h"
 

@@ -1,5 +1,5 @@
-#include "devicelink/SensorIdentification.h"
-#include "devicelink/SensorMemoryLayout.h"
+#include "devicelink/sensor/SensorIdentification.h"
+#include "devicelink/sensor/SensorMemoryLayout.h"
 #include "platform/LittleEndian.h"
 #include "platform/Text.h"
 

@@ -1,4 +1,4 @@
-#include "devicelink/ChannelRing.h"
+#include "devicelink/link/ChannelRing.h"
 
 #include "RequestFixture.h"
 

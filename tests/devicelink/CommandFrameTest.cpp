@@ -1,4 +1,4 @@
-#include "devicelink/CommandFrame.h"
+#include "devicelink/protocol/CommandFrame.h"
 
 #include "RequestFixture.h"
 

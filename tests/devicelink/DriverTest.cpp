@@ -1,4 +1,4 @@
-#include "devicelink/CorvikUSBDrv.h"
+#include "devicelink/link/CorvikUSBDrv.h"
 
 #include "FakeTransport.h"
 #include "RequestFixture.h"

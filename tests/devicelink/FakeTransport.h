@@ -1,7 +1,7 @@
 #pragma once
 
-#include "devicelink/ByteTransport.h"
-#include "devicelink/CommandFrame.h"
+#include "devicelink/link/ByteTransport.h"
+#include "devicelink/protocol/CommandFrame.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "devicelink/CommandFrame.h"
+#include "devicelink/protocol/CommandFrame.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -1,6 +1,6 @@
-#include "devicelink/CorvikUSBDrv.h"
-#include "devicelink/DeviceApi.h"
-#include "devicelink/TcpTransport.h"
+#include "devicelink/link/CorvikUSBDrv.h"
+#include "devicelink/link/DeviceApi.h"
+#include "devicelink/link/TcpTransport.h"
 
 #include "LoopbackPeer.h"
 #include "RequestFixture.h"

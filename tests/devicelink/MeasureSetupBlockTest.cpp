@@ -1,4 +1,4 @@
-#include "devicelink/MeasureSetupBlock.h"
+#include "devicelink/protocol/MeasureSetupBlock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "devicelink/CommandFrame.h"
-#include "devicelink/MeasureSetupBlock.h"
+#include "devicelink/protocol/CommandFrame.h"
+#include "devicelink/protocol/MeasureSetupBlock.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "devicelink/StreamDealer.h"
+#include "devicelink/link/StreamDealer.h"
 
 #include "RequestFixture.h"
 

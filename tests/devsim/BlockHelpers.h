@@ -1,7 +1,7 @@
 #pragma once
 
-#include "devicelink/CommandFrame.h"
-#include "devicelink/MeasureSetupBlock.h"
+#include "devicelink/protocol/CommandFrame.h"
+#include "devicelink/protocol/MeasureSetupBlock.h"
 #include "tools/devsim/SensorModels.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "tools/devsim/HostFrameParser.h"
 
-#include "devicelink/CommandFrame.h"
+#include "devicelink/protocol/CommandFrame.h"
 
 #include <gtest/gtest.h>
 

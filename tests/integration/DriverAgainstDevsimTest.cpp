@@ -3,8 +3,8 @@
 
 #include "tools/devsim/Chips.h"
 
-#include "devicelink/CorvikUSBDrv.h"
-#include "devicelink/DeviceApi.h"
+#include "devicelink/link/CorvikUSBDrv.h"
+#include "devicelink/link/DeviceApi.h"
 
 #include <gtest/gtest.h>
 

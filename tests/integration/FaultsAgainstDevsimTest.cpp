@@ -1,8 +1,8 @@
 #include "DevsimFixture.h"
 #include "RequestHelpers.h"
 
-#include "devicelink/CommandFrame.h"
-#include "devicelink/DeviceApi.h"
+#include "devicelink/protocol/CommandFrame.h"
+#include "devicelink/link/DeviceApi.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "devicelink/DeviceApi.h"
-#include "devicelink/MeasureSetupBlock.h"
+#include "devicelink/link/DeviceApi.h"
+#include "devicelink/protocol/MeasureSetupBlock.h"
 #include "platform/Event.h"
 
 #include <atomic>

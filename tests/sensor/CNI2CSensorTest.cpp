@@ -1,5 +1,5 @@
-#include "devicelink/CNI2CSensor.h"
-#include "devicelink/SensorValueFormat.h"
+#include "devicelink/sensor/CNI2CSensor.h"
+#include "devicelink/catalogue/SensorValueFormat.h"
 
 #include "RecordingDeviceApi.h"
 #include "TestCatalogue.h"

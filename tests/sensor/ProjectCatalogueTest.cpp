@@ -1,5 +1,5 @@
-#include "devicelink/SensorCatalogue.h"
-#include "devicelink/XmlCatalogueParse.h"
+#include "devicelink/catalogue/SensorCatalogue.h"
+#include "devicelink/catalogue/XmlCatalogueParse.h"
 
 #include "TestCatalogue.h"
 #include "platform/Text.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "devicelink/MeasureSetupBlock.h"
-#include "devicelink/SensorDeviceApi.h"
+#include "devicelink/protocol/MeasureSetupBlock.h"
+#include "devicelink/sensor/SensorDeviceApi.h"
 
 #include <algorithm>
 #include <array>

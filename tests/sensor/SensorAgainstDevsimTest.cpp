@@ -2,8 +2,8 @@
 #include "SensorDevsimFixture.h"
 #include "TestCatalogue.h"
 
-#include "devicelink/ConversionState.h"
-#include "devicelink/DeviceApi.h"
+#include "devicelink/conversion/ConversionState.h"
+#include "devicelink/link/DeviceApi.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "devicelink/SensorCatalogue.h"
+#include "devicelink/catalogue/SensorCatalogue.h"
 
 #include "TestCatalogue.h"
 #include "platform/Text.h"

@@ -3,7 +3,7 @@
 #include "DevsimFixture.h"
 #include "RequestHelpers.h"
 
-#include "devicelink/CNI2CSensor.h"
+#include "devicelink/sensor/CNI2CSensor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "devicelink/XmlCatalogueParse.h"
+#include "devicelink/catalogue/XmlCatalogueParse.h"
 
 #include <gtest/gtest.h>
 

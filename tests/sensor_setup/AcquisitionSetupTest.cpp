@@ -1,5 +1,5 @@
-#include "devicelink/ConversionState.h"
-#include "devicelink/SensorMemoryLayout.h"
+#include "devicelink/conversion/ConversionState.h"
+#include "devicelink/sensor/SensorMemoryLayout.h"
 #include "platform/LittleEndian.h"
 
 #include "SensorFixture.h"

@@ -1,5 +1,5 @@
-#include "devicelink/ConversionState.h"
-#include "devicelink/I2cSensorSetup.h"
+#include "devicelink/conversion/ConversionState.h"
+#include "devicelink/sensor/I2cSensorSetup.h"
 
 #include "RecordingDeviceApi.h"
 

@@ -1,5 +1,5 @@
-#include "devicelink/ConversionState.h"
-#include "devicelink/PowerTimeouts.h"
+#include "devicelink/conversion/ConversionState.h"
+#include "devicelink/sensor/PowerTimeouts.h"
 #include "platform/LittleEndian.h"
 #include "platform/NamedEvent.h"
 #include "platform/RegistryStore.h"

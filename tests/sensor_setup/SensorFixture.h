@@ -1,6 +1,6 @@
 #pragma once
 
-#include "devicelink/CNI2CSensor.h"
+#include "devicelink/sensor/CNI2CSensor.h"
 #include "platform/Clock.h"
 
 #include "PlainSensor.h"

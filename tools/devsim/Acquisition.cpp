@@ -1,6 +1,6 @@
 #include "tools/devsim/Acquisition.h"
 
-#include "devicelink/CommandFrame.h"
+#include "devicelink/protocol/CommandFrame.h"
 
 #include <algorithm>
 #include <cmath>

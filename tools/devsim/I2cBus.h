@@ -1,6 +1,6 @@
 #pragma once
 
-#include "devicelink/MeasureSetupBlock.h"
+#include "devicelink/protocol/MeasureSetupBlock.h"
 
 #include <cstdint>
 #include <functional>

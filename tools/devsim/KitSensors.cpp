@@ -4,7 +4,7 @@
 #include "tools/devsim/SensorModels.h"
 #include "tools/devsim/TextWords.h"
 
-#include "devicelink/BarometricCompensation.h"
+#include "devicelink/conversion/BarometricCompensation.h"
 #include "platform/LittleEndian.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "tools/devsim/SensorModels.h"
 
-#include "devicelink/CommandFrame.h"
+#include "devicelink/protocol/CommandFrame.h"
 
 #include <cmath>
 #include <cstdio>

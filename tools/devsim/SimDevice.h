@@ -4,7 +4,7 @@
 #include "tools/devsim/I2cBus.h"
 #include "tools/devsim/VirtualSensor.h"
 
-#include "devicelink/MeasureSetupBlock.h"
+#include "devicelink/protocol/MeasureSetupBlock.h"
 
 #include <functional>
 #include <map>

@@ -3,7 +3,7 @@
 #include "tools/devsim/SensorModels.h"
 #include "tools/devsim/TextWords.h"
 
-#include "devicelink/CommandFrame.h"
+#include "devicelink/protocol/CommandFrame.h"
 #include "platform/LittleEndian.h"
 
 #include <algorithm>

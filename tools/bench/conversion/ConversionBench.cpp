@@ -1,6 +1,6 @@
 // Conversion throughput over one full channel array (1,048,576 samples), the size of a loaded
 // run that every redraw converts again.
-#include "devicelink/SampleConversion.h"
+#include "devicelink/conversion/SampleConversion.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // Reassembly and dispatch of what one 128 KiB TCP read brings: full of 540-byte data frames, or of
 // 20-byte frames. The driver's own frame handler does the dispatch, into an active request.
 
-#include "devicelink/CorvikUSBDrv.h"
+#include "devicelink/link/CorvikUSBDrv.h"
 
 #include <benchmark/benchmark.h>
 

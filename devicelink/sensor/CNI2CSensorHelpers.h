@@ -1,0 +1,26 @@
+#pragma once
+
+#include "devicelink/sensor/ChannelState.h"
+
+#include <cstdint>
+
+// Small checks shared by the sensor object's member files; not part of its interface.
+namespace devicelink::sensor_detail {
+
+inline bool ValidChannel(int c)
+{
+    return c >= 0 && c < kChannelStateCount;
+}
+
+// The read mask of a register `width` bytes wide; 4 bytes or any other width keep every bit.
+inline int32_t MaskForWidth(int32_t width)
+{
+    switch (width) {
+    case 1: return 0xFF;
+    case 2: return 0xFFFF;
+    case 3: return 0xFFFFFF;
+    default: return -1;
+    }
+}
+
+}  // namespace devicelink::sensor_detail

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "devicelink/sensor/ChannelState.h"
+#include "devicelink/conversion/ConversionParams.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// Where calibration lives in a channel's 128-byte sensor memory image, shared by the conversion
+// record and the calibration code. Sensors that keep their calibration in their own memory
+// (calibration mode 1) hold two point sets: the first as shipped, the second as the user set it.
+// Sensors calibrated through their adapter (mode 0) keep plain point arrays at the image's start.
+namespace devicelink::memory {
+
+// The memory chip holding the image, read and written in blocks of eight from its register 128.
+inline constexpr int32_t kChipAddress = 0x57;
+inline constexpr int32_t kChipFirstRegister = 128;
+inline constexpr int32_t kChipBlock = 8;
+
+// Calibration mode 1.
+inline constexpr size_t kKind = 0;                 // int32: calibration kind 1..5, or a polynomial type
+inline constexpr size_t kFirstValues = 4;          // 7 float32
+inline constexpr size_t kFirstRaws = 32;           // 16-bit raws
+inline constexpr size_t kSecondKind = 64;          // int32
+inline constexpr size_t kSecondValues = 68;        // 7 float32
+inline constexpr size_t kSecondRaws = 96;          // 16-bit raws
+inline constexpr int kPointTableSize = 7;
+// Two-slope sensors (kind 5): two 16-bit reference words, then two slope/offset pairs, twice.
+inline constexpr size_t kSlopeReferences = 4;
+inline constexpr size_t kSecondSlopeReferences = 68;
+inline constexpr size_t kSlopePairs = 8;
+inline constexpr size_t kSecondSlopePairs = 72;
+inline constexpr int32_t kTwoSlopeKind = 5;
+// Polynomial sensors: the type again at 88 when the user set coefficients at 92.
+inline constexpr size_t kPolynomialCheck = 88;
+inline constexpr size_t kUserPolynomial = 92;
+inline constexpr int32_t kPolynomialKindAbove = 256;
+
+// Calibration mode 0: plain arrays.
+inline constexpr size_t kPlainValues = 0;          // 8 float32
+inline constexpr size_t kPlainRaws = 32;           // 8 int32
+inline constexpr size_t kPlainCoefficients = 64;   // T0, T1 and six further words
+inline constexpr size_t kPlainReferences = 96;     // 8 int32
+
+// Fills the calibration area of the record (points, raws, words, coefficients, references) from
+// the channel's image and calibration block; the area is cleared first, so nothing of the
+// previous channel's calibration stays behind.
+void FillCalibrationArea(ConversionParams& params, const ChannelState& state);
+
+}  // namespace devicelink::memory

@@ -33,6 +33,20 @@ inline constexpr int kOneShotCapacity = 8;
 inline constexpr int kAcquisitionCapacity = 0x100000;
 inline constexpr uint32_t kSingleReadTimeoutMs = 3000;
 
+// What a recorded run asks of the logger. Channels take part when they are connected and both
+// their selection and their flag are 1; per-channel runs give each channel its own interval.
+struct AcquisitionPlan {
+    int32_t triggerWord = 0;        // 0 timed, otherwise the trigger kind and level bits
+    int32_t selection[4] = {};      // the channels the run records
+    int32_t channelFlags[4] = {};   // the channels the screen enabled
+    int32_t interval = 0;           // microseconds between samples of the common rate
+    int32_t lengthSeconds = 0;      // the run's length as the user set it (informational)
+    int32_t count = 0;              // samples to take, 0 for a run that goes on until stopped
+    int32_t perChannel = 0;         // 1: every channel samples at channelIntervals[c]
+    int32_t channelIntervals[4] = {};
+    int32_t markFlag = 0;           // 1: the logger marks the run's start
+};
+
 class CNI2CSensor {
 public:
     // Converts one raw sample of a channel (its register words and times) into one value per
@@ -163,9 +177,9 @@ public:
     // Starts the live monitor of every connected channel; the completion event is returned
     // whether or not the device took the request.
     platform::Event& StartMonitor();
-    platform::Event& StartAcquisition(int32_t triggerWord, const int32_t selection[4], const int32_t channelFlags[4],
-                                      int32_t interval, int32_t lengthSeconds, int32_t count, int32_t perChannel,
-                                      const int32_t channelIntervals[4], int32_t markFlag);
+    // Starts a recorded run as the plan says; the completion event is returned whether or not the
+    // device took the request (IsRunning() tells).
+    platform::Event& StartAcquisition(const AcquisitionPlan& plan);
     // Fills the conversion record for the channel and converts `count` samples; `mode` is the
     // caller's display mode and plays no part. The result of the conversion, or 0 (with
     // *outCount 0) when the channel state or the access record is missing.

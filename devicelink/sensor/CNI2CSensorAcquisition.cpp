@@ -351,13 +351,18 @@ platform::Event& CNI2CSensor::StartMonitor()
     return completionEvent_;
 }
 
-platform::Event& CNI2CSensor::StartAcquisition(int32_t triggerWord, const int32_t selection[4],
-                                               const int32_t channelFlags[4], int32_t interval,
-                                               int32_t /*lengthSeconds*/, int32_t count, int32_t perChannel,
-                                               const int32_t channelIntervals[4], int32_t markFlag)
+platform::Event& CNI2CSensor::StartAcquisition(const AcquisitionPlan& plan)
 {
-    if (api_.Open() != 1 || !selection || !channelFlags)
+    if (api_.Open() != 1)
         return completionEvent_;
+    const int32_t triggerWord = plan.triggerWord;
+    const int32_t* selection = plan.selection;
+    const int32_t* channelFlags = plan.channelFlags;
+    const int32_t interval = plan.interval;
+    const int32_t count = plan.count;
+    const int32_t perChannel = plan.perChannel;
+    const int32_t* channelIntervals = plan.channelIntervals;
+    const int32_t markFlag = plan.markFlag;
     SetAdapterMode(1);
     MeasureSetupBlock& block = acquisition_.request.block;
     block = MeasureSetupBlock{};
@@ -384,7 +389,7 @@ platform::Event& CNI2CSensor::StartAcquisition(int32_t triggerWord, const int32_
     block.count = count;
     block.interval = interval;
     block.perEvent = PerEventFor(interval);
-    const bool ownIntervals = perChannel == 1 && channelIntervals;
+    const bool ownIntervals = perChannel == 1;
     if (!ownIntervals) {
         std::fill(std::begin(channelIntervals_), std::end(channelIntervals_), static_cast<float>(interval));
     } else {

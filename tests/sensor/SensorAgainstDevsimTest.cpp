@@ -28,6 +28,16 @@ protected:
         r.scale[0] = 1.0f / 16.0f;
     }
     int32_t Count(int c) { return sensor_->acquisitionRequest().host.counts[c]->load(std::memory_order_acquire); }
+    // A timed run of channel A alone.
+    static devicelink::AcquisitionPlan TimedPlan(int32_t interval, int32_t count)
+    {
+        devicelink::AcquisitionPlan plan;
+        plan.selection[0] = plan.channelFlags[0] = 1;
+        plan.interval = interval;
+        plan.lengthSeconds = 1;
+        plan.count = count;
+        return plan;
+    }
 };
 
 TEST_F(SensorAgainstDevsim, LoadsTheKitCatalogue)
@@ -81,9 +91,7 @@ TEST_F(SensorAgainstDevsim, MonitorKeepsDeliveringReadings)
 TEST_F(SensorAgainstDevsim, TimedRunLandsItsCountAndStopEndsARun)
 {
     DescribeProbe();
-    const int32_t on[4] = {1, 0, 0, 0};
-    const int32_t none[4] = {0, 0, 0, 0};
-    sensor_->StartAcquisition(0, on, on, 10000, 1, 50, 0, none, 0);
+    sensor_->StartAcquisition(TimedPlan(10000, 50));
     ASSERT_TRUE(WaitUntil([&] { return Count(0) >= 50; }, 5000)) << Count(0);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(Count(0), 50);
@@ -91,7 +99,7 @@ TEST_F(SensorAgainstDevsim, TimedRunLandsItsCountAndStopEndsARun)
     EXPECT_EQ(sensor_->IsRunning(), 0);
 
     // An endless run stops growing once stopped.
-    sensor_->StartAcquisition(0, on, on, 10000, 1, 0, 0, none, 0);
+    sensor_->StartAcquisition(TimedPlan(10000, 0));
     ASSERT_TRUE(WaitUntil([&] { return Count(0) >= 5; }, 5000)) << Count(0);
     sensor_->StopAcquisition();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -112,9 +120,7 @@ TEST_F(SensorAgainstDevsim, GpsReadingsGiveTheReceiversPosition)
     ASSERT_EQ(sensor_->DetectSensors(text), 1);
     devicelink::ResetConversionState();
 
-    const int32_t on[4] = {1, 0, 0, 0};
-    const int32_t none[4] = {0, 0, 0, 0};
-    sensor_->StartAcquisition(0, on, on, 2000, 2, 600, 0, none, 0);
+    sensor_->StartAcquisition(TimedPlan(2000, 600));
     ASSERT_TRUE(WaitUntil([&] { return Count(0) >= 600; }, 8000)) << Count(0);
     sensor_->StopAcquisition();
     const int32_t n = Count(0);

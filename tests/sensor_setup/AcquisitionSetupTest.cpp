@@ -19,8 +19,17 @@ protected:
                                    int32_t interval, int32_t perChannel = 0,
                                    std::array<int32_t, 4> intervals = {0, 0, 0, 0}, int32_t mark = 0)
     {
-        sensor_.StartAcquisition(trigger, selection.data(), flags.data(), interval, 10, 500, perChannel,
-                                 intervals.data(), mark);
+        devicelink::AcquisitionPlan plan;
+        plan.triggerWord = trigger;
+        std::copy(selection.begin(), selection.end(), plan.selection);
+        std::copy(flags.begin(), flags.end(), plan.channelFlags);
+        plan.interval = interval;
+        plan.lengthSeconds = 10;
+        plan.count = 500;
+        plan.perChannel = perChannel;
+        std::copy(intervals.begin(), intervals.end(), plan.channelIntervals);
+        plan.markFlag = mark;
+        sensor_.StartAcquisition(plan);
         return sensor_.acquisitionRequest().block;
     }
 };

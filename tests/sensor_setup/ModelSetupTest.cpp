@@ -29,9 +29,14 @@ protected:
     }
     void StartTimed(int32_t interval, int32_t perChannel = 0, int32_t ownInterval = 0)
     {
-        const int32_t on[4] = {1, 0, 0, 0};
-        const int32_t intervals[4] = {ownInterval, 0, 0, 0};
-        sensor_.StartAcquisition(0, on, on, interval, 10, 100, perChannel, intervals, 0);
+        devicelink::AcquisitionPlan plan;
+        plan.selection[0] = plan.channelFlags[0] = 1;
+        plan.interval = interval;
+        plan.lengthSeconds = 10;
+        plan.count = 100;
+        plan.perChannel = perChannel;
+        plan.channelIntervals[0] = ownInterval;
+        sensor_.StartAcquisition(plan);
     }
 };
 

@@ -137,7 +137,40 @@ int RecordedChannelCountOf(const AnalysisSetSelector& selector)
     return std::clamp(selector.recordedChannelCount, 0, kChannelCount);
 }
 
+int CurrentSetOf(const AnalysisSetSelector& selector)
+{
+    return std::clamp(selector.currentSet, 0, kSetsPerGraph - 1);
+}
+
+AnalysisGraphRecord* AnalysisGraphAt(DataSetRecord& record, int graph)
+{
+    return graph >= 0 && graph < kGraphCount ? &record.graphs[graph] : nullptr;
+}
+
+AnalysisSettings* SettingsAt(DataSetRecord& record, int graph, int set)
+{
+    if (graph < 0 || graph >= kGraphCount || set < 0 || set >= kSetsPerGraph)
+        return nullptr;
+    return &record.settings[graph * kSetsPerGraph + set];
+}
+
+const AnalysisSettings* SettingsAt(const DataSetRecord& record, int graph, int set)
+{
+    return SettingsAt(const_cast<DataSetRecord&>(record), graph, set);
+}
+
+int CountSetsInUse(const DataSetRecord& record, int graph)
+{
+    int count = 0;
+    for (int s = 0; s < kSetsPerGraph; ++s) {
+        const AnalysisSettings* settings = SettingsAt(record, graph, s);
+        count += settings && settings->inUse == 1 ? 1 : 0;
+    }
+    return count;
+}
+
 bool IsSeriesIndex(int32_t series) { return series >= 0 && series < kSeriesCount; }
+bool IsDataSeries(int32_t series) { return series >= 0 && series < kSeriesCount / 2; }
 bool IsChannelIndex(int32_t channel) { return channel >= 0 && channel < kChannelCount; }
 
 }  // namespace logger

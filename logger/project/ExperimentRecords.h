@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "uikit/chart/ChartNote.h"
+
 // The recorded experiment data of the measurement program: four data sets with their set-up,
 // notes, measurement-view graphs and analysis areas, plus the raw samples of the current set.
 // The project file stores ExperimentBlock byte for byte, so every offset here is a stored format.
@@ -64,19 +66,10 @@ static_assert(offsetof(NoteRecord, fontSize) == 840);
 static_assert(offsetof(NoteRecord, bold) == 844);
 static_assert(offsetof(NoteRecord, reserved1) == 848);
 
-// A note placed on an analysis graph.
-struct GraphNote {
-    float x;
-    float y;
-    int32_t textLength;
-    int32_t colour;       // 0x00BBGGRR
-    int32_t fontSize;
-    int32_t bold;
-    int32_t series;
-    int32_t resultLink;   // resultSeries of the set whose legend the note shows; 0 for a free note
-    int32_t set;
-    char16_t text[110];
-};
+// A note placed on an analysis graph: the chart's own note record, so the notes stored with a
+// graph are handed to its chart as they stand.
+using GraphNote = uikit::ChartNote;
+static_assert(kGraphNoteCount == uikit::kMaxChartNotes);
 static_assert(sizeof(GraphNote) == 256);
 static_assert(offsetof(GraphNote, x) == 0);
 static_assert(offsetof(GraphNote, y) == 4);
@@ -383,7 +376,18 @@ int CurrentGraphOf(const DataSetRecord& record);    // 0..graphCount-1
 int NoteCountOf(const AnalysisGraphRecord& graph);  // 0..8
 int SetCountOf(const AnalysisSetSelector& selector);           // 0..4
 int RecordedChannelCountOf(const AnalysisSetSelector& selector);  // 0..4
+int CurrentSetOf(const AnalysisSetSelector& selector);          // 0..3
 bool IsSeriesIndex(int32_t series);                 // 0..31
 bool IsChannelIndex(int32_t channel);               // 0..3
+bool IsDataSeries(int32_t series);                  // 0..15, recorded data
+// The chart series of graph g, set s's result: 16 + 4g + s.
+constexpr int32_t ResultSeriesFor(int graph, int set) { return 16 + graph * kSetsPerGraph + set; }
+
+// The analysis records of graph g (and set s); null outside 0..3.
+AnalysisGraphRecord* AnalysisGraphAt(DataSetRecord& record, int graph);
+AnalysisSettings* SettingsAt(DataSetRecord& record, int graph, int set);
+const AnalysisSettings* SettingsAt(const DataSetRecord& record, int graph, int set);
+// Sets of graph g whose in-use flag is set.
+int CountSetsInUse(const DataSetRecord& record, int graph);
 
 }  // namespace logger

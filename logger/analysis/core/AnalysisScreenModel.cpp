@@ -1,0 +1,571 @@
+#include "logger/analysis/core/AnalysisScreenModel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "devicelink/sensor/ChannelState.h"
+#include "logger/analysis/core/AnalysisText.h"
+#include "platform/Text.h"
+
+namespace analysis {
+
+using logger::AnalysisGraphRecord;
+using logger::AnalysisSettings;
+using logger::DataSetRecord;
+using logger::GraphNote;
+
+namespace {
+
+constexpr int kNameLength = 32;
+constexpr int kLabelLength = 32;
+constexpr int kResultNoteFontSize = 16;
+
+int SelectedOutputOf(const DataSetRecord& record, int channel)
+{
+    int32_t output = 0;
+    std::memcpy(&output, record.channels[channel].bytes + offsetof(devicelink::ChannelState, selectedOutput),
+                sizeof output);
+    return std::clamp(output, 0, 3);
+}
+
+int32_t TargetCountOf(const DataSetRecord& record, int channel)
+{
+    if (!logger::IsChannelIndex(channel))
+        return 0;
+    return std::clamp(record.targetCount[channel], 0, logger::kMaxSampleEntries);
+}
+
+bool IsRateOrDerivative(int type) { return type == kTypeIntegral || type == kTypeDerivative; }
+
+}  // namespace
+
+AnalysisScreenModel::AnalysisScreenModel(AnalysisEngine& engine, SeriesTable& series, const TextSource& texts,
+                                         const ChannelUnitSource& units)
+    : engine_(engine), series_(series), texts_(texts), units_(units)
+{
+}
+
+void AnalysisScreenModel::Bind(DataSetRecord* record) { record_ = record; }
+
+int AnalysisScreenModel::CurrentGraph() const { return record_ ? logger::CurrentGraphOf(*record_) : 0; }
+
+int AnalysisScreenModel::CurrentSet() const { return record_ ? logger::CurrentSetOf(record_->selector) : 0; }
+
+AnalysisSettings* AnalysisScreenModel::CurrentSettings()
+{
+    return record_ ? logger::SettingsAt(*record_, CurrentGraph(), CurrentSet()) : nullptr;
+}
+
+AnalysisGraphRecord* AnalysisScreenModel::CurrentGraphRecord()
+{
+    return record_ ? logger::AnalysisGraphAt(*record_, CurrentGraph()) : nullptr;
+}
+
+int AnalysisScreenModel::FirstRecordedChannel() const
+{
+    for (int c = 0; c < logger::kChannelCount; ++c) {
+        if (record_->channelRecorded[c] == 1)
+            return c;
+    }
+    return -1;
+}
+
+// The x of the last point a series holds; the run's length while it holds none.
+float AnalysisScreenModel::SeriesEnd(int series) const
+{
+    const SeriesView view = series_.View(series);
+    const int count = view.Readable();
+    if (count > 0 && view.used <= view.capacity && std::isfinite(view.times[count - 1]))
+        return view.times[count - 1];
+    return float(record_->length);
+}
+
+// The set count describes the current graph; it is counted again from the in-use flags whenever
+// the graph or its sets change, so a new set never lands on one in use.
+void AnalysisScreenModel::RecountSets()
+{
+    logger::AnalysisSetSelector& selector = record_->selector;
+    const int graph = CurrentGraph();
+    record_->currentGraph = graph;
+    selector.setCount = logger::CountSetsInUse(*record_, graph);
+    selector.currentSet = logger::CurrentSetOf(selector);
+    if (logger::SettingsAt(*record_, graph, selector.currentSet)->inUse == 1)
+        return;
+    for (int s = 0; s < logger::kSetsPerGraph; ++s) {
+        if (logger::SettingsAt(*record_, graph, s)->inUse == 1) {
+            selector.currentSet = s;
+            return;
+        }
+    }
+}
+
+bool AnalysisScreenModel::InitAnalysisSettings(int graph, int set)
+{
+    AnalysisSettings& settings = *logger::SettingsAt(*record_, graph, set);
+    std::memset(&settings, 0, sizeof settings);
+    logger::InitNoteRecord(settings.memo);
+    platform::CopyToField(settings.setName, texts_.String(2033, kNameLength) + Int(set + 1));
+    const int channel = FirstRecordedChannel();
+    settings.ySlot = channel;
+    if (channel < 0)
+        return false;
+    settings.ySub = SelectedOutputOf(*record_, channel);
+    settings.xSlot = -1;
+    settings.xSub = 0;
+    settings.ySeries = channel + 4 * settings.ySub;
+    settings.xSeries = -1;
+    settings.colour = int32_t(kSetColours[set]);
+    settings.analysisType = kTypeNone;
+    settings.resultSeries = logger::ResultSeriesFor(graph, set);
+    settings.resultCapacity = TargetCountOf(*record_, channel);
+    settings.inUse = 1;
+    record_->selector.seenSerial = record_->dataSetSerial;
+    return true;
+}
+
+bool AnalysisScreenModel::InitGraphRecord(int graph, const AnalysisSettings& settings)
+{
+    AnalysisGraphRecord& g = *logger::AnalysisGraphAt(*record_, graph);
+    std::memset(&g, 0, sizeof g);
+    g.inUse = 1;
+    const bool sampled = record_->mode != 0 || record_->specialSensor == 1;
+    platform::CopyToField(g.xLabel, texts_.String(sampled ? 2211 : 2104, kLabelLength));
+    g.xScaleA = 1.0f;
+    g.xOffsetB = 0.0f;
+    g.autoScalePad = 0.05f;
+    g.ySeries = settings.ySeries;
+    g.autoX = 0;
+    g.autoY = 1;
+    g.lineMode = 1;
+    g.gridX = 5;
+    g.gridY = 5;
+    g.xFactor = 1.0f;
+    g.yFactor = 1.0f;
+    g.viewXScale = 1.0f;
+    g.viewYScale = 1.0f;
+    if (!logger::IsDataSeries(settings.ySeries) || !logger::IsChannelIndex(settings.ySlot))
+        return false;
+    g.seriesShown[settings.ySeries] = 1;
+    if (logger::IsSeriesIndex(settings.resultSeries))
+        g.seriesShown[settings.resultSeries] = 1;
+    const ChannelUnit unit = units_.Unit(*record_, settings.ySlot, settings.ySub);
+    g.decimals = unit.decimals;
+    g.yMin = unit.minimum;
+    g.yMax = unit.maximum;
+    const float end = SeriesEnd(settings.ySeries);
+    g.xMax = g.xScaleA * end + g.xOffsetB;
+    g.xMin = g.xOffsetB;
+    return true;
+}
+
+bool AnalysisScreenModel::BindSetData()
+{
+    AnalysisSettings& settings = *CurrentSettings();
+    AnalysisGraphRecord& g = *CurrentGraphRecord();
+    if (!logger::IsChannelIndex(settings.ySlot))
+        return false;
+    settings.ySub = std::clamp(settings.ySub, 0, 3);
+    settings.ySeries = settings.ySlot + 4 * settings.ySub;
+    settings.resultSeries = logger::ResultSeriesFor(CurrentGraph(), CurrentSet());
+    g.inUse = 1;
+    g.ySeries = settings.ySeries;
+    g.seriesShown[settings.ySeries] = 1;
+    g.seriesShown[settings.resultSeries] = 1;
+    const ChannelUnit unit = units_.Unit(*record_, settings.ySlot, settings.ySub);
+    g.decimals = unit.decimals;
+    const float end = SeriesEnd(settings.ySeries);
+    if (!logger::IsChannelIndex(settings.xSlot)) {
+        settings.xSlot = -1;
+        settings.xSeries = -1;
+        g.xFromSeries = 0;
+        g.xMin = g.xOffsetB;
+        g.xMax = g.xScaleA * end + g.xOffsetB;
+    } else {
+        settings.xSub = std::clamp(settings.xSub, 0, 3);
+        settings.xSeries = settings.xSlot + 4 * settings.xSub;
+        g.xFromSeries = 1;
+        g.xMin = 0.0f;
+        g.xMax = end;
+    }
+    g.xFactor = 1.0f;
+    g.yMin = unit.minimum;
+    g.yMax = unit.maximum;
+    g.yFactor = 1.0f;
+    settings.resultCapacity = TargetCountOf(*record_, settings.ySlot);
+    settings.inUse = 1;
+    record_->selector.seenSerial = record_->dataSetSerial;
+    return true;
+}
+
+int AnalysisScreenModel::AddAnalysisSet()
+{
+    RecountSets();
+    logger::AnalysisSetSelector& selector = record_->selector;
+    if (selector.setCount >= logger::kSetsPerGraph)
+        return int(AddSetResult::Full);
+    // A set needs a recorded series to analyse; without one it would name series 0 as both its
+    // data and its result.
+    if (FirstRecordedChannel() < 0)
+        return int(AddSetResult::NoChannel);
+    const int graph = CurrentGraph();
+    int set = 0;
+    while (set < logger::kSetsPerGraph && logger::SettingsAt(*record_, graph, set)->inUse == 1)
+        ++set;
+    const bool firstSet = selector.setCount == 0;
+    selector.currentSet = set;
+    InitAnalysisSettings(graph, set);
+    AnalysisSettings& settings = *logger::SettingsAt(*record_, graph, set);
+    if (firstSet)
+        InitGraphRecord(graph, settings);
+    settings.resultShown = 0;
+    settings.inUse = 1;
+    selector.setCount = logger::CountSetsInUse(*record_, graph);
+    return int(AddSetResult::Added);
+}
+
+AddSetResult AnalysisScreenModel::AddSet()
+{
+    if (!record_)
+        return AddSetResult::NoData;
+    const auto result = AddSetResult(AddAnalysisSet());
+    if (result == AddSetResult::Added)
+        SelectData(true);
+    return result;
+}
+
+bool AnalysisScreenModel::SelectData(bool rebind)
+{
+    if (!record_)
+        return false;
+    if (record_->dataSetSerial != record_->selector.seenSerial) {
+        logger::ResetAnalysisArea(*record_);
+        if (AddSetResult(AddAnalysisSet()) == AddSetResult::Added)
+            BindSetData();
+        return true;
+    }
+    if (rebind)
+        BindSetData();
+    return false;
+}
+
+EntryResult AnalysisScreenModel::Activate()
+{
+    if (!record_)
+        return EntryResult::NoData;
+    RecountSets();
+    if (record_->selector.setCount > 0 && record_->selector.seenSerial == record_->dataSetSerial) {
+        SelectData(true);
+        return EntryResult::Kept;
+    }
+    logger::ResetAnalysisArea(*record_);
+    AddSet();
+    return EntryResult::Reset;
+}
+
+std::vector<SetRef> AnalysisScreenModel::SetsToRecompute() const
+{
+    std::vector<SetRef> sets;
+    if (!record_)
+        return sets;
+    const int current = CurrentGraph();
+    const int currentSet = CurrentSet();
+    for (int g = 0; g < logger::GraphCountOf(*record_); ++g) {
+        for (int s = 0; s < logger::kSetsPerGraph; ++s) {
+            if (logger::SettingsAt(*record_, g, s)->inUse == 1 && !(g == current && s == currentSet))
+                sets.push_back({g, s});
+        }
+    }
+    if (logger::SettingsAt(*record_, current, currentSet)->inUse == 1)
+        sets.push_back({current, currentSet});
+    return sets;
+}
+
+void AnalysisScreenModel::PrepareResultSeries(int graph, int set)
+{
+    const AnalysisSettings& settings = *logger::SettingsAt(*record_, graph, set);
+    const int result = logger::ResultSeriesFor(graph, set);
+    series_.EnsureBuffers(result, std::clamp(settings.resultCapacity, 0, logger::kMaxSampleEntries),
+                          uint32_t(settings.colour));
+}
+
+int AnalysisScreenModel::RecomputeShownSets()
+{
+    int lines = 0;
+    for (const SetRef& ref : SetsToRecompute()) {
+        PrepareResultSeries(ref.graph, ref.set);
+        lines = engine_.ComputeSet(*record_, ref.graph, ref.set, ErrorReport::Quiet);
+    }
+    return lines;
+}
+
+int AnalysisScreenModel::Run(ErrorReport report)
+{
+    AnalysisSettings* settings = CurrentSettings();
+    if (!settings || settings->inUse != 1)
+        return 0;
+    AnalysisGraphRecord& g = *CurrentGraphRecord();
+    g.secondAxis = IsRateOrDerivative(settings->analysisType) ? 1 : 0;
+    PrepareResultSeries(CurrentGraph(), CurrentSet());
+    return engine_.ComputeSet(*record_, CurrentGraph(), CurrentSet(), report);
+}
+
+bool AnalysisScreenModel::SelectSet(int set)
+{
+    if (!record_ || set < 0 || set >= logger::kSetsPerGraph || set == CurrentSet())
+        return false;
+    if (logger::SettingsAt(*record_, CurrentGraph(), set)->inUse != 1)
+        return false;
+    record_->selector.currentSet = set;
+    CurrentGraphRecord()->ySeries = CurrentSettings()->ySeries;
+    // A set carries its own X source: bind it, or the graph keeps the previous set's.
+    SelectData(true);
+    return true;
+}
+
+DeleteSetResult AnalysisScreenModel::DeleteSet(int set)
+{
+    if (!record_ || set < 0 || set >= logger::kSetsPerGraph)
+        return DeleteSetResult::NoData;
+    RecountSets();
+    const int graph = CurrentGraph();
+    AnalysisGraphRecord& g = *CurrentGraphRecord();
+    // Its legend note would pass to the next set made in its slot.
+    RemoveNotesOf(g, logger::ResultSeriesFor(graph, set));
+    logger::AnalysisSetSelector& selector = record_->selector;
+    if (selector.setCount <= 1) {
+        selector.currentSet = set;
+        InitAnalysisSettings(graph, set);
+        SelectData(true);
+        return DeleteSetResult::Refilled;
+    }
+    g.seriesShown[logger::ResultSeriesFor(graph, set)] = 0;
+    std::memset(logger::SettingsAt(*record_, graph, set), 0, sizeof(AnalysisSettings));
+    RecountSets();
+    if (selector.setCount == 0)
+        return DeleteSetResult::NoneLeft;
+    SelectData(true);
+    return DeleteSetResult::Removed;
+}
+
+bool AnalysisScreenModel::SelectGraph(int graph)
+{
+    if (!record_ || graph == CurrentGraph() || graph < 0 || graph >= logger::GraphCountOf(*record_))
+        return false;
+    record_->currentGraph = graph;
+    RecountSets();
+    if (record_->selector.setCount == 0)
+        AddSet();
+    else
+        SelectData(true);
+    return true;
+}
+
+void AnalysisScreenModel::AfterSetup(int previousGraphCount, bool dataChanged)
+{
+    if (!record_)
+        return;
+    const AnalysisSettings current = *CurrentSettings();
+    for (int g = std::max(previousGraphCount, 0); g < logger::GraphCountOf(*record_); ++g) {
+        InitGraphRecord(g, current);
+        AnalysisGraphRecord& graph = *logger::AnalysisGraphAt(*record_, g);
+        // A new graph shows the data until it has sets of its own, never another graph's result.
+        for (int s = logger::kSeriesCount / 2; s < logger::kSeriesCount; ++s)
+            graph.seriesShown[s] = 0;
+        for (int s = 0; s < logger::kSetsPerGraph; ++s)
+            std::memset(logger::SettingsAt(*record_, g, s), 0, sizeof(AnalysisSettings));
+    }
+    RecountSets();
+    if (dataChanged) {
+        CurrentSettings()->analysisType = kTypeNone;
+        SelectData(true);
+    }
+}
+
+std::vector<SetChoice> AnalysisScreenModel::SetChoices()
+{
+    std::vector<SetChoice> choices;
+    if (!record_)
+        return choices;
+    logger::AnalysisSetSelector& selector = record_->selector;
+    selector.recordedChannelCount = 0;
+    for (int c = 0; c < logger::kChannelCount; ++c) {
+        selector.recordedChannels[c] = 0;
+        if (record_->channelRecorded[c] == 1)
+            selector.recordedChannels[selector.recordedChannelCount++] = c;
+    }
+    for (int s = 0; s < logger::kSetsPerGraph; ++s) {
+        const AnalysisSettings& settings = *logger::SettingsAt(*record_, CurrentGraph(), s);
+        if (settings.inUse == 1)
+            choices.push_back({std::u16string(logger::SetNameText(settings)), s});
+    }
+    return choices;
+}
+
+void AnalysisScreenModel::RemoveNote(AnalysisGraphRecord& graph, int index)
+{
+    const int count = logger::NoteCountOf(graph);
+    if (index < 0 || index >= count)
+        return;
+    for (int i = index; i + 1 < count; ++i)
+        graph.notes[i] = graph.notes[i + 1];
+    std::memset(&graph.notes[count - 1], 0, sizeof(GraphNote));
+    graph.noteCount = count - 1;
+}
+
+void AnalysisScreenModel::RemoveNotesOf(AnalysisGraphRecord& graph, int resultSeries)
+{
+    for (int i = logger::NoteCountOf(graph) - 1; i >= 0; --i) {
+        if (graph.notes[i].resultLink == resultSeries)
+            RemoveNote(graph, i);
+    }
+}
+
+void AnalysisScreenModel::PlaceResultNote(float x, float y)
+{
+    AnalysisSettings* settings = CurrentSettings();
+    if (!settings || (settings->showEquation != 1 && settings->showR2 != 1))
+        return;
+    AnalysisGraphRecord& graph = *CurrentGraphRecord();
+    const int count = logger::NoteCountOf(graph);
+    int index = -1;
+    for (int i = 0; i < count && index < 0; ++i) {
+        if (graph.notes[i].resultLink == settings->resultSeries)
+            index = i;
+    }
+    if (index < 0) {
+        if (count >= logger::kGraphNoteCount)
+            return;
+        index = count;
+        graph.noteCount = count + 1;
+    }
+    GraphNote& note = graph.notes[index];
+    std::memset(&note, 0, sizeof note);
+    note.x = x;
+    note.y = y;
+    note.series = settings->ySeries;
+    note.resultLink = settings->resultSeries;
+    note.set = CurrentSet();
+    platform::CopyToField(note.text, logger::LegendText(*settings));
+    note.textLength = int32_t(platform::FieldLength(note.text, uikit::kChartNoteTextLength));
+    note.colour = uint32_t(settings->colour);
+    note.fontSize = kResultNoteFontSize;
+    note.bold = 0;
+}
+
+bool AnalysisScreenModel::DeleteNote(int index)
+{
+    AnalysisGraphRecord* graph = CurrentGraphRecord();
+    if (!graph || index < 0 || index >= logger::NoteCountOf(*graph))
+        return false;
+    const GraphNote& note = graph->notes[index];
+    if (note.resultLink > 0) {
+        // The legend would come back with the next run.
+        if (AnalysisSettings* settings = logger::SettingsAt(*record_, CurrentGraph(), note.set)) {
+            settings->showEquation = 0;
+            settings->showR2 = 0;
+        }
+    }
+    RemoveNote(*graph, index);
+    return true;
+}
+
+GraphNote* AnalysisScreenModel::AddFreeNote(float x, float y, int series)
+{
+    AnalysisGraphRecord* graph = CurrentGraphRecord();
+    if (!graph || !logger::IsSeriesIndex(series))
+        return nullptr;
+    const int count = logger::NoteCountOf(*graph);
+    if (count >= logger::kGraphNoteCount)
+        return nullptr;
+    GraphNote& note = graph->notes[count];
+    std::memset(&note, 0, sizeof note);
+    note.x = x;
+    note.y = y;
+    note.series = series;
+    note.resultLink = 0;
+    note.set = CurrentSet();
+    graph->noteCount = count + 1;
+    return &note;
+}
+
+GraphPresentation AnalysisScreenModel::Presentation(int graph) const
+{
+    GraphPresentation p;
+    p.graph = graph;
+    if (!record_ || graph < 0 || graph >= logger::kGraphCount)
+        return p;
+    const AnalysisGraphRecord& g = record_->graphs[graph];
+    // The set the graph's tools act on: the current one in the current graph, else its first in use.
+    int set = graph == CurrentGraph() ? CurrentSet() : 0;
+    if (logger::SettingsAt(*record_, graph, set)->inUse != 1) {
+        for (int s = 0; s < logger::kSetsPerGraph; ++s) {
+            if (logger::SettingsAt(*record_, graph, s)->inUse == 1) {
+                set = s;
+                break;
+            }
+        }
+    }
+    const AnalysisSettings& settings = *logger::SettingsAt(*record_, graph, set);
+    p.ySeries = logger::IsDataSeries(g.ySeries) ? g.ySeries : 0;
+    p.resultSeries = logger::ResultSeriesFor(graph, set);
+    p.resultCapacity = std::clamp(settings.resultCapacity, 0, logger::kMaxSampleEntries);
+    p.colour = uint32_t(settings.colour);
+    p.lineMode = g.lineMode;
+    p.linkedXMode = g.xFromSeries;
+    p.gridX = g.gridX;
+    p.gridY = g.gridY;
+    p.markerSpacing = g.markerSpacing;
+    p.decimals = g.decimals;
+    p.autoScalePad = std::isfinite(g.autoScalePad) ? std::clamp(g.autoScalePad, 0.05f, 3.0f) : 0.05f;
+    p.xMin = g.xMin;
+    p.xMax = g.xMax;
+    p.xFactor = g.xFactor;
+    p.yMin = g.yMin;
+    p.yMax = g.yMax;
+    p.yFactor = g.yFactor;
+    p.xLabel = std::u16string(platform::FieldView(g.xLabel));
+    if (logger::IsChannelIndex(settings.ySlot))
+        p.yUnit = units_.Unit(*record_, settings.ySlot, std::clamp(settings.ySub, 0, 3)).unit;
+    if (logger::IsDataSeries(settings.xSeries) && logger::IsChannelIndex(settings.xSlot)) {
+        const ChannelUnit x = units_.Unit(*record_, settings.xSlot, std::clamp(settings.xSub, 0, 3));
+        p.xUnit = x.unit;
+        p.xLabel = x.valueCount > 1 ? x.sensorName + u"-" + x.valueName + u"(" + x.unit + u")"
+                                    : x.sensorName + u"(" + x.unit + u")";
+    }
+    p.resultName = std::u16string(logger::SetNameText(settings));
+    p.viewXOffset = g.viewXOffset;
+    p.viewYOffset = g.viewYOffset;
+    p.viewXScale = g.viewXScale;
+    p.viewYScale = g.viewYScale;
+    p.secondAxis = g.secondAxis == 1;
+    if (p.secondAxis)
+        p.selectedLabel = texts_.String(settings.analysisType == kTypeIntegral ? 2113 : 2112, kLabelLength);
+    p.noteCount = logger::NoteCountOf(g);
+
+    for (int s = 0; s < logger::kSeriesCount; ++s) {
+        if (g.seriesShown[s] != 1)
+            continue;
+        SeriesPresentation shown{s, g.autoY, g.autoX, -1};
+        if (!logger::IsDataSeries(s)) {
+            // A result is shown only while its set has one; a fit is drawn on its data's scale,
+            // an integral or derivative on its own axis.
+            const AnalysisSettings& owner = record_->settings[s - logger::kSeriesCount / 2];
+            if (owner.inUse != 1 || owner.resultShown != 1)
+                continue;
+            if (!IsRateOrDerivative(owner.analysisType) && logger::IsDataSeries(owner.ySeries))
+                shown.yRangeSource = owner.ySeries;
+        }
+        p.shown.push_back(shown);
+    }
+    return p;
+}
+
+GraphStack AnalysisScreenModel::Layout(ClientSize client, bool keepFraction)
+{
+    if (!record_)
+        return {};
+    return LayoutGraphs(*record_, client, keepFraction);
+}
+
+}  // namespace analysis

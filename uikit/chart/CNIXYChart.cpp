@@ -1,5 +1,6 @@
 #include "uikit/chart/CNIXYChart.h"
 
+#include "platform/CLocale.h"
 #include "platform/Text.h"
 #include "uikit/chart/BitmapFile.h"
 #include "uikit/chart/ChartFonts.h"
@@ -36,6 +37,7 @@ CNIXYChart::CNIXYChart()
 {
     std::fill(std::begin(xScale_), std::end(xScale_), 1.0f);
     std::fill(std::begin(yScale_), std::end(yScale_), 1.0f);
+    std::fill(std::begin(yRangeSource_), std::end(yRangeSource_), -1);
 }
 
 // The series records and their buffers are shared by every chart of the program, so a chart
@@ -284,6 +286,20 @@ void CNIXYChart::SetSeriesMargin(int series, float a, float b, float percent)
     if (index < 0)
         return;
     series_[index]->margin = index <= 3 ? std::fabs(b - a) * percent / 100.0f : 0.0f;
+}
+
+void CNIXYChart::SetYRangeSource(int series, int source)
+{
+    const int index = Resolve(series);
+    if (index < 0)
+        return;
+    yRangeSource_[index] = source >= 0 && source < kChartSeriesCount && source != index ? source : -1;
+}
+
+std::string CNIXYChart::FormatTickLabel(double value, int series) const
+{
+    const ChartSeries* s = Series(series);
+    return platform::FormatFixed(value * (s ? double(s->xAxis.factor) : 1.0), 3);
 }
 
 void CNIXYChart::SetGridCount(int horizontal, int vertical)

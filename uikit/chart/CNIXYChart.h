@@ -56,6 +56,11 @@ public:
     void SetYAxis(int series, float minimum, float maximum, float factor, const char16_t* unit);
     void SetAutoScale(int series, int autoY, int autoX);
     void SetSeriesMargin(int series, float a, float b, float percent);
+    // Draws `series` on the Y range of `source` (a fitted curve on its data's scale); -1 for its
+    // own range.
+    void SetYRangeSource(int series, int source);
+    // A value of the series' X axis as the X end labels are written: "%.3f" of value x factor.
+    std::string FormatTickLabel(double value, int series = -1) const;
     void SetCurrentSeries(int series) { currentSeries_ = series; }
     int CurrentSeries() const { return currentSeries_; }
     void SetAutoScalePad(float pad) { autoScalePad_ = pad; }
@@ -193,6 +198,7 @@ private:
     // Per drawing: axis ranges in use, whether x is sorted, cursor marks.
     Range xRange_[kChartSeriesCount];
     Range yRange_[kChartSeriesCount];
+    int yRangeSource_[kChartSeriesCount];
     bool xSorted_[kChartSeriesCount] = {};
     // Pixel columns of each series' visible points (value space), made before the frame so that
     // one pass over the values both auto-scales and draws; -1 when the series is drawn point by

@@ -173,6 +173,13 @@ void CNIXYChart::PrepareRanges()
         MakeUsable(ylo, yhi);
         yRange_[i] = {ylo, yhi};
     }
+    // A curve computed from another series is drawn on that series' scale, so that a fit lies on
+    // its data and a mean line at the data's mean.
+    for (int i = 0; i < kChartSeriesCount; ++i) {
+        const int source = yRangeSource_[i];
+        if (source >= 0 && series_[i] && series_[source])
+            yRange_[i] = yRange_[source];
+    }
 }
 
 // Smallest and largest finite value of all used points, reusing the column summaries of the
@@ -379,7 +386,6 @@ void CNIXYChart::DrawEndLabels(QPainter& painter)
 
     const int current = Resolve(currentSeries_);
     if (current >= 0) {
-        const ChartSeries& s = *series_[current];
         const Range& r = xRange_[current];
         const double xs = UsableScale(xScale_[current]);
         const double xo = UsableOffset(xOffset_[current]);
@@ -387,9 +393,9 @@ void CNIXYChart::DrawEndLabels(QPainter& painter)
         const double hi = r.lo + (r.hi - r.lo) * (xo + xs);
         painter.setPen(ColorFromRef(axesColour_));
         painter.drawText(QRect(QPoint(left - 50, h - 37), QPoint(left + 50 - 1, h - 3)), Qt::AlignCenter,
-                         FromLatin(platform::FormatFixed(lo * s.xAxis.factor, 3)));
+                         FromLatin(FormatTickLabel(lo, current)));
         painter.drawText(QRect(QPoint(width_ - 50, h - 37), QPoint(width_ - 1, h - 3)), Qt::AlignCenter,
-                         FromLatin(platform::FormatFixed(hi * s.xAxis.factor, 3)));
+                         FromLatin(FormatTickLabel(hi, current)));
     }
 
     int row = 0;

@@ -1,5 +1,8 @@
 #include "logger/analysis/ChartSeriesTable.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace analysis {
 
 uikit::ChartSeries* ChartSeriesTable::Record(int series) const
@@ -18,11 +21,24 @@ SeriesView ChartSeriesTable::View(int series) const
     return {s->capacity, s->used, s->values.get(), s->times.get(), s->hasData != 0};
 }
 
-void ChartSeriesTable::SetSeriesData(int series, int count, const float* values, const float* times, int group,
-                                     int link)
+// Only the X values are copied: the analysis writes the values itself, and the source's known
+// ordering of its times carries over, so that drawing need not check them again.
+void ChartSeriesTable::BindResult(int result, int source, int count, int group, int link)
 {
-    if (Record(series))
-        chart_.SetSeriesData(series, count, values, times, 0, -1, group, link);
+    uikit::ChartSeries* r = Record(result);
+    const uikit::ChartSeries* s = Record(source);
+    if (!r || !s || r == s || !r->HasBuffers() || !s->HasBuffers())
+        return;
+    const int copied = std::clamp(std::min(count, s->capacity), 0, r->capacity);
+    std::memcpy(r->times.get(), s->times.get(), size_t(copied) * sizeof(float));
+    r->used = copied;
+    r->timesOrdered = std::clamp(s->timesOrdered, 0, copied);
+    r->hasData = 1;
+    r->penWidth = 2;
+    r->start = 0;
+    r->window = -1;
+    r->group = group;
+    r->link = link;
 }
 
 void ChartSeriesTable::SetGroupLink(int series, int group, int link)

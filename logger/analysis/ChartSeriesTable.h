@@ -12,8 +12,7 @@ public:
     explicit ChartSeriesTable(uikit::CNIXYChart& chart) : chart_(chart) {}
 
     SeriesView View(int series) const override;
-    void SetSeriesData(int series, int count, const float* values, const float* times, int group,
-                       int link) override;
+    void BindResult(int result, int source, int count, int group, int link) override;
     void SetGroupLink(int series, int group, int link) override;
     bool EnsureBuffers(int series, int capacity, uint32_t colour) override;
     void SetSelection(int series, int first, int last) override;

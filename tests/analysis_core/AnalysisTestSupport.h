@@ -67,13 +67,12 @@ public:
         const FakeSeries& s = series[index];
         return {s.capacity, s.used, s.values.get(), s.times.get(), s.hasData};
     }
-    void SetSeriesData(int index, int count, const float* values, const float* times, int group, int link) override
+    void BindResult(int index, int source, int count, int group, int link) override
     {
         ++setDataCalls;
         FakeSeries& s = series[index];
-        const int copied = std::clamp(count, 0, s.capacity);
-        std::memmove(s.values.get(), values, size_t(copied) * sizeof(float));
-        std::memmove(s.times.get(), times, size_t(copied) * sizeof(float));
+        const int copied = std::clamp(std::min(count, series[source].capacity), 0, s.capacity);
+        std::memcpy(s.times.get(), series[source].times.get(), size_t(copied) * sizeof(float));
         s.used = copied;
         s.hasData = true;
         s.group = group;

@@ -1,8 +1,10 @@
 #include "logger/analysis/core/AnalysisEngine.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 #include "devicelink/sensor/ChannelState.h"
 #include "logger/analysis/core/AnalysisText.h"
@@ -84,6 +86,7 @@ struct AnalysisEngine::Inputs {
     SeriesView y;             // the analysed series
     const float* x = nullptr; // its x: its own times, or the X series' values
     const float* yValues = nullptr;
+    float* target = nullptr;  // the result series' values
     const float* x2 = nullptr;  // the comparison's second series
     const float* y2 = nullptr;
     int n = 0;                // points every array involved holds
@@ -169,22 +172,80 @@ int AnalysisEngine::ComputeSet(DataSetRecord& record, int graph, int set, ErrorR
                            report);
 }
 
+struct AnalysisEngine::Run {
+    int graph = 0;
+    int set = 0;
+    int start = 0;
+    int end = 0;
+    int type = kTypeNone;
+    bool ready = false;
+    Inputs in;
+    float result[kResultRoom] = {};
+    int status = numeric::kStatusNoResult;
+    int polynomialOrder = 0;
+    int integralMethod = 0;
+    int derivativeMethod = 0;
+};
+
 int AnalysisEngine::ComputeAnalysis(DataSetRecord& record, int graph, int set, int start, int end, int type,
                                     ErrorReport report)
 {
+    Run run;
+    if (Prepare(record, graph, set, start, end, type, run))
+        Execute(run);
+    return Finish(record, run, report);
+}
+
+int AnalysisEngine::ComputeSets(DataSetRecord& record, const std::vector<SetRef>& sets, int threads)
+{
+    std::vector<Run> runs(sets.size());
+    for (size_t i = 0; i < sets.size(); ++i) {
+        const AnalysisSettings* settings = logger::SettingsAt(record, sets[i].graph, sets[i].set);
+        if (settings)
+            Prepare(record, sets[i].graph, sets[i].set, settings->rangeStart, settings->rangeEnd,
+                    settings->analysisType, runs[i]);
+    }
+    // The workers take the next run in turn (a polynomial takes far longer than a mean); the
+    // routines only read the recorded series and write their own result series and result array.
+    const int count = std::clamp(threads, 1, std::max(int(runs.size()), 1));
+    std::atomic<size_t> next{0};
+    auto work = [this, &runs, &next](int) {
+        for (size_t i = next++; i < runs.size(); i = next++)
+            if (runs[i].ready)
+                Execute(runs[i]);
+    };
+    std::vector<std::thread> workers;
+    for (int w = 1; w < count; ++w)
+        workers.emplace_back(work, w);
+    work(0);
+    for (std::thread& worker : workers)
+        worker.join();
+    int lines = 0;
+    for (Run& run : runs)
+        lines = Finish(record, run, ErrorReport::Quiet);
+    if (runs.empty())
+        lines_.Clear();
+    return lines;
+}
+
+bool AnalysisEngine::Prepare(DataSetRecord& record, int graph, int set, int start, int end, int type, Run& run)
+{
+    run.graph = graph;
+    run.set = set;
+    run.type = type;
+    run.ready = false;
     // Whatever happens below, nothing of an earlier run may stay on show.
-    lines_.Clear();
     AnalysisSettings* settings = logger::SettingsAt(record, graph, set);
     if (!settings)
-        return 0;
+        return false;
     settings->resultShown = 0;
     std::fill(std::begin(settings->legendText), std::end(settings->legendText), u'\0');
     if (type == kTypeNone || !IsKnownAnalysisType(type))
-        return 0;
+        return false;
 
-    Inputs in;
+    Inputs& in = run.in;
     if (!GatherInputs(record, graph, set, type, in))
-        return 0;
+        return false;
 
     series_.SetSelection(in.ySeries, 0, 0);
     series_.SetSelection(in.resultSeries, 0, 0);
@@ -195,54 +256,70 @@ int AnalysisEngine::ComputeAnalysis(DataSetRecord& record, int graph, int set, i
     }
     end = std::min(end, in.n);
     if (start < 0 || end - start <= 0)
-        return 0;
+        return false;
+    run.start = start;
+    run.end = end;
 
     // The result is drawn along the analysed series' own times (or against the X series, through
-    // the link), and the routine writes its curve over the copied values.
-    series_.SetSeriesData(in.resultSeries, in.n, in.y.values, in.y.times, in.ySeries, in.xSeries);
+    // the link). Every routine writes its curve at all n points; after a failure the curve is
+    // not shown.
+    series_.BindResult(in.resultSeries, in.ySeries, in.n, in.ySeries, in.xSeries);
     series_.SetGroupLink(in.ySeries, in.ySeries, in.xSeries);
-    float* target = series_.View(in.resultSeries).values;
-    if (!target)
-        return 0;
-    std::fill(target, target + in.n, 0.0f);
+    in.target = series_.View(in.resultSeries).values;
+    run.ready = in.target != nullptr;
+    run.polynomialOrder = settings->polynomialOrder;
+    run.integralMethod = settings->integralMethod;
+    run.derivativeMethod = settings->derivativeMethod;
+    return run.ready;
+}
 
-    float result[kResultRoom] = {};
-    const int status = RunRoutine(*settings, type, in, start, end, result);
-    lastStatus_ = status;
-    const AnalysisError error = DescribeAnalysisStatus(status, texts_);
+void AnalysisEngine::Execute(Run& run) const
+{
+    run.status = RunRoutine(run, run.result);
+}
+
+int AnalysisEngine::Finish(DataSetRecord& record, Run& run, ErrorReport report)
+{
+    lines_.Clear();
+    if (!run.ready)
+        return 0;
+    AnalysisSettings& settings = *logger::SettingsAt(record, run.graph, run.set);
+    lastStatus_ = run.status;
+    const AnalysisError error = DescribeAnalysisStatus(run.status, texts_);
     if (error.IsError()) {
         if (report == ErrorReport::Show)
             messages_.ShowMessage(kMessageNotice, error.first, error.second);
         return 0;
     }
-
-    settings->resultShown = 1;
-    WriteLines(*settings, type, in, start, end, result);
-    std::u16string legend = Legend(*settings, type, in, start, result);
-    platform::CopyToField(settings->legendText, std::u16string_view(legend).substr(0, kLegendLength));
+    settings.resultShown = 1;
+    WriteLines(settings, run.type, run.in, run.start, run.end, run.result);
+    std::u16string legend = Legend(settings, run.type, run.in, run.start, run.result);
+    platform::CopyToField(settings.legendText, std::u16string_view(legend).substr(0, kLegendLength));
     return lines_.Count();
 }
 
-int AnalysisEngine::RunRoutine(const AnalysisSettings& settings, int type, const Inputs& in, int start, int end,
-                               float* r) const
+int AnalysisEngine::RunRoutine(const Run& run, float* r)
 {
+    const Inputs& in = run.in;
+    const int start = run.start;
+    const int end = run.end;
     const int n = in.n;
     const float* x = in.x;
     const float* y = in.yValues;
-    float* target = series_.View(in.resultSeries).values;
-    switch (type) {
+    float* target = in.target;
+    switch (run.type) {
     case kTypeStatistics: return numeric::ConfidenceStats(start, end, n, x, y, target, r);
     case kTypeLinear: return numeric::FitLinear(start, end, n, x, y, target, r);
     case kTypeQuadratic: return numeric::FitQuadratic(start, end, n, x, y, target, r);
-    case kTypePolynomial: return numeric::FitPolynomial(start, end, n, settings.polynomialOrder, x, y, target, r);
+    case kTypePolynomial: return numeric::FitPolynomial(start, end, n, run.polynomialOrder, x, y, target, r);
     case kTypeExponential: return numeric::FitExponential(start, end, n, x, y, target, r);
     case kTypeExponentialOffset: return numeric::FitExponentialOffset(start, end, n, x, y, target, r);
     case kTypeExponentialShift: return numeric::FitExponentialShift(start, end, n, x, y, target, r);
     case kTypeLogarithmic: return numeric::FitLogarithmic(start, end, n, x, y, target, r);
     case kTypePower: return numeric::FitPower(start, end, n, x, y, target, r);
-    case kTypeIntegral: return numeric::IntegrateSamples(start, end, n, settings.integralMethod, x, y, target, r);
+    case kTypeIntegral: return numeric::IntegrateSamples(start, end, n, run.integralMethod, x, y, target, r);
     case kTypeDerivative:
-        return numeric::DifferentiateSamples(start, end, n, settings.derivativeMethod, x, y, target, r);
+        return numeric::DifferentiateSamples(start, end, n, run.derivativeMethod, x, y, target, r);
     case kTypeDampedOscillation: return numeric::FitDampedOscillation(start, end, n, x, y, target, r);
     case kTypeComparison: return numeric::CompareTwoSeries(start, end, n, x, y, in.x2, in.y2, target, r);
     default: return numeric::kStatusNoResult;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "logger/analysis/core/AnalysisPorts.h"
 #include "logger/project/ExperimentRecords.h"
@@ -64,6 +65,11 @@ struct AnalysisError {
 };
 AnalysisError DescribeAnalysisStatus(int status, const TextSource& texts);
 
+struct SetRef {
+    int graph = 0;
+    int set = 0;
+};
+
 class AnalysisEngine {
 public:
     AnalysisEngine(SeriesTable& series, const TextSource& texts, MessageSink& messages);
@@ -76,6 +82,10 @@ public:
                         ErrorReport report);
     // The same with the set's stored range and type.
     int ComputeSet(logger::DataSetRecord& record, int graph, int set, ErrorReport report);
+    // Several sets with their stored ranges and types, quietly; the lines are those of the last.
+    // Each set writes only its own result series, so the routines run side by side on up to
+    // `threads` threads; binding and text are done in order on the calling thread.
+    int ComputeSets(logger::DataSetRecord& record, const std::vector<SetRef>& sets, int threads);
 
     const ResultLines& Lines() const { return lines_; }
     // The library's status of the last run that reached a routine; 0 before.
@@ -83,10 +93,15 @@ public:
 
 private:
     struct Inputs;
+    struct Run;
+    // Checks the set, clears its result and binds its result series; false when there is
+    // nothing to compute.
+    bool Prepare(logger::DataSetRecord& record, int graph, int set, int start, int end, int type, Run& run);
+    void Execute(Run& run) const;
+    int Finish(logger::DataSetRecord& record, Run& run, ErrorReport report);
     bool GatherInputs(logger::DataSetRecord& record, int graph, int set, int type, Inputs& in) const;
     bool FindComparisonSeries(const logger::DataSetRecord& record, Inputs& in) const;
-    int RunRoutine(const logger::AnalysisSettings& settings, int type, const Inputs& in, int start, int end,
-                   float* result) const;
+    static int RunRoutine(const Run& run, float* result);
     void WriteLines(const logger::AnalysisSettings& settings, int type, const Inputs& in, int start, int end,
                     const float* r);
     std::u16string Legend(const logger::AnalysisSettings& settings, int type, const Inputs& in, int start,

@@ -28,10 +28,9 @@ public:
     virtual ~SeriesTable() = default;
     // An empty view outside 0..31 or for a record without buffers.
     virtual SeriesView View(int series) const = 0;
-    // Copies `count` points of `values` and `times` into the series from index 0 (never more than
-    // its capacity) and stores its group and link; the series then holds data.
-    virtual void SetSeriesData(int series, int count, const float* values, const float* times, int group,
-                               int link) = 0;
+    // Makes `result` hold `count` points (never more than its capacity) along the X values
+    // (times) of `source`, with its group and link; the caller then writes its values.
+    virtual void BindResult(int result, int source, int count, int group, int link) = 0;
     virtual void SetGroupLink(int series, int group, int link) = 0;
     // Gives the series buffers of `capacity` points (kept when it has them already, so a result
     // drawn in another graph survives) and its colour; false when that cannot be done.

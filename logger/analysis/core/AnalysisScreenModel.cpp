@@ -20,6 +20,9 @@ namespace {
 constexpr int kNameLength = 32;
 constexpr int kLabelLength = 32;
 constexpr int kResultNoteFontSize = 16;
+// Entering the screen recomputes up to sixteen sets over series of a million points: a few
+// threads keep that short without taking the whole machine.
+constexpr int kRecomputeThreads = 4;
 
 int SelectedOutputOf(const DataSetRecord& record, int channel)
 {
@@ -291,12 +294,12 @@ void AnalysisScreenModel::PrepareResultSeries(int graph, int set)
 
 int AnalysisScreenModel::RecomputeShownSets()
 {
-    int lines = 0;
-    for (const SetRef& ref : SetsToRecompute()) {
+    if (!record_)
+        return 0;
+    const std::vector<SetRef> sets = SetsToRecompute();
+    for (const SetRef& ref : sets)
         PrepareResultSeries(ref.graph, ref.set);
-        lines = engine_.ComputeSet(*record_, ref.graph, ref.set, ErrorReport::Quiet);
-    }
-    return lines;
+    return engine_.ComputeSets(*record_, sets, kRecomputeThreads);
 }
 
 int AnalysisScreenModel::Run(ErrorReport report)

@@ -40,11 +40,6 @@ enum class EntryResult { NoData, Kept, Reset };
 enum class AddSetResult { Added, NoData, Full, NoChannel };
 enum class DeleteSetResult { Refilled, Removed, NoneLeft, NoData };
 
-struct SetRef {
-    int graph = 0;
-    int set = 0;
-};
-
 struct SetChoice {
     std::u16string name;
     int set = 0;

@@ -3,6 +3,8 @@
 #include "devicelink/link/TcpTransport.h"
 #include "devicelink/link/UsbTransport.h"
 
+#include "platform/LittleEndian.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -28,6 +30,8 @@ constexpr int kStatusGraceTimeouts = 5;
 constexpr uint32_t kStreamRoundMs = 5000;
 constexpr uint32_t kStreamBackoffMs = 100;
 constexpr int kGapWarmUpRounds = 10;
+constexpr size_t kStatusPacketBytes = 60;
+constexpr size_t kStatusPacketWord = 3;
 
 bool TcpForced()
 {
@@ -37,7 +41,10 @@ bool TcpForced()
 
 }  // namespace
 
-CorvikUSBDrv::CorvikUSBDrv() : sendBuffer_(kMaxFrameBytes), rings_(dataEvent_) {}
+CorvikUSBDrv::CorvikUSBDrv(DriverOptions options)
+    : options_(options), sendBuffer_(kMaxFrameBytes), rings_(dataEvent_)
+{
+}
 
 CorvikUSBDrv::~CorvikUSBDrv()
 {
@@ -200,12 +207,14 @@ void CorvikUSBDrv::ReceiveThreadProc(const std::atomic<bool>& stop)
             break;
         if (r > 0) {
             failures = 0;
-            reassembler_.Commit(size_t(r), *this);
+            if (!TakeStatusPacket(size_t(r)))
+                reassembler_.Commit(size_t(r), *this);
             continue;
         }
         if (r == kReadTimedOut)
             continue;
-        if (++failures > kMaxReadFailures || r == kReadLinkError) {
+        const bool linkGone = r == kReadLinkError && !options_.upgradeTool;
+        if (++failures > kMaxReadFailures || linkGone) {
             linkUp_.store(false, std::memory_order_release);
             break;
         }
@@ -213,6 +222,19 @@ void CorvikUSBDrv::ReceiveThreadProc(const std::atomic<bool>& stop)
     // Whoever waits on the stream learns at its next round that the link is gone.
     if (iso_)
         iso_->Wake();
+}
+
+bool CorvikUSBDrv::TakeStatusPacket(size_t n)
+{
+    // Only a read that starts afresh can be a packet: 60 bytes behind a partial frame, or 60 bytes
+    // that begin with a frame head, are frame bytes and go to the reassembler.
+    if (!options_.upgradeTool || n != kStatusPacketBytes || reassembler_.BytesHeld() != 0)
+        return false;
+    const auto bytes = reassembler_.FreeSpace().first(kStatusPacketBytes);
+    if (platform::ReadLE32(bytes) == kFrameHead)
+        return false;
+    lastStatus_.store(int32_t(platform::ReadLE32(bytes, 4 * kStatusPacketWord)));
+    return true;
 }
 
 void CorvikUSBDrv::HandleFrame(std::span<const uint32_t> frame)

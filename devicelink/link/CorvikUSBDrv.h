@@ -22,6 +22,14 @@ namespace devicelink {
 
 inline constexpr int kDeviceBlockBytes = 524;
 
+// How one build of the driver differs from the others.
+struct DriverOptions {
+    // The firmware tool's logger: a read of exactly 60 bytes that is no frame is a bare status
+    // packet (its fourth word the status), and a socket error counts as one failed read instead of
+    // ending the link at once.
+    bool upgradeTool = false;
+};
+
 // The one object through which the PC talks to the logger: it opens USB or falls back to the TCP
 // peer, sends command frames and waits for their replies, and runs the receive thread (frames,
 // automatic answers, sample stores) and the streaming thread (isochronous packets).
@@ -30,7 +38,7 @@ public:
     // What a command waits on; each gate is released only by the replies its sender names.
     enum class Gate { Ack, Status, Version, Start, Read, Write, Stop };
 
-    CorvikUSBDrv();
+    explicit CorvikUSBDrv(DriverOptions options = {});
     CorvikUSBDrv(const CorvikUSBDrv&) = delete;
     CorvikUSBDrv& operator=(const CorvikUSBDrv&) = delete;
     virtual ~CorvikUSBDrv();
@@ -97,6 +105,8 @@ private:
     // Starts the receive thread on the open transport and performs the hello.
     int StartLink();
     void ReceiveThreadProc(const std::atomic<bool>& stop);
+    // The upgrade tool's status packet: true when the read of n bytes just taken was one.
+    bool TakeStatusPacket(size_t n);
     void StreamThreadProc(const std::atomic<bool>& stop);
     // False when the streaming thread could not be started.
     bool StartStreamThread();
@@ -104,6 +114,7 @@ private:
     void Answer(uint32_t code);
     bool WriteLocked(const uint8_t* data, size_t length);
 
+    const DriverOptions options_;
     std::atomic<bool> linkUp_{false};
     bool usb_ = false;
     int connectArgument_ = 0;

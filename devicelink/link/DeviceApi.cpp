@@ -1,6 +1,8 @@
 #include "devicelink/link/DeviceApi.h"
 
 #include "devicelink/link/CorvikUSBDrv.h"
+#include "devicelink/link/UpgradeApi.h"
+#include "devicelink/protocol/FirmwareImage.h"
 
 #include <algorithm>
 #include <memory>
@@ -32,6 +34,8 @@ struct ApiState {
     std::unique_ptr<CorvikUSBDrv> driver;
     std::unique_ptr<StreamBuffers> stream;
     bool ready = false;
+    // The firmware tool's: what the finish of the upgrade names, from the bank selection.
+    uint32_t upgradeSequence = 0;
 };
 
 ApiState& State()
@@ -229,6 +233,86 @@ int DevBeginStream(MeasureRequest* request)
 int DevDeviceReady(void)
 {
     return Serialised([](ApiState& s) { return s.ready ? 1 : 0; }, 0);
+}
+
+}  // extern "C"
+
+// The firmware tool's commands over the same driver and mutex.
+namespace {
+
+constexpr uint32_t kUpgradeWaitMs = 1000;
+
+}  // namespace
+
+extern "C" {
+
+int DevOpenForUpgrade(void)
+{
+    return Serialised(
+        [](ApiState& s) {
+            if (s.driver)
+                return 1;
+            // The tool streams nothing, so it needs no stream buffers.
+            s.driver = std::make_unique<CorvikUSBDrv>(DriverOptions{.upgradeTool = true});
+            const int connected = s.driver->Connect(0);
+            s.ready = connected == 1;
+            return connected;
+        },
+        0);
+}
+
+int DevSelectUpgradeImage(const uint8_t* imageA, int32_t lengthA, const uint8_t* imageB, int32_t lengthB)
+{
+    return Serialised(
+        [=](ApiState& s) {
+            if (!s.driver || !imageA || !imageB || lengthA <= 0 || lengthB <= 0)
+                return -1;
+            if (!s.driver->Transact(code::kFirmwareBegin, nullptr, 0, nullptr, 0, CorvikUSBDrv::Gate::Ack,
+                                    {code::kFirmwareBank}, kUpgradeWaitMs))
+                return -1;
+            const int bank = s.driver->FirmwareBank();
+            int chosen = -1;
+            if (FindBankMarker({imageA, size_t(lengthA)}, bank))
+                chosen = 0;
+            else if (FindBankMarker({imageB, size_t(lengthB)}, bank))
+                chosen = 1;
+            if (chosen >= 0)
+                s.upgradeSequence = uint32_t(s.driver->FirmwareSequence()) + 1;
+            return chosen;
+        },
+        -1);
+}
+
+int DevWriteFirmwareBlock(const FirmwareBlockRecord* block)
+{
+    return Serialised(
+        [block](ApiState& s) {
+            if (!s.driver || !block || !block->data || block->count < 0
+                || uint32_t(block->count) > kFirmwareBlockBytes)
+                return 0;
+            // The payload is whole words; the byte count tells the logger where the data end.
+            uint8_t data[kFirmwareBlockBytes];
+            std::fill(std::begin(data), std::end(data), uint8_t(0xFF));
+            std::copy_n(block->data, block->count, data);
+            const int32_t padded = (block->count + 3) / 4 * 4;
+            const uint32_t header[2] = {uint32_t(block->index), uint32_t(block->count)};
+            return s.driver->Transact(code::kFirmwareBlock, header, int32_t(sizeof header), data, padded,
+                                      CorvikUSBDrv::Gate::Ack, {code::kFirmwareBlockAck}, kUpgradeWaitMs);
+        },
+        0);
+}
+
+int DevFinishUpgrade(uint32_t byteSum, uint32_t imageSize)
+{
+    return Serialised(
+        [=](ApiState& s) {
+            if (!s.driver)
+                return 0;
+            const uint32_t words[3] = {s.upgradeSequence, byteSum, imageSize};
+            return s.driver->Transact(code::kFirmwareCheck, words, int32_t(sizeof words), nullptr, 0,
+                                      CorvikUSBDrv::Gate::Ack, {code::kFirmwareCheckAck}, kUpgradeWaitMs);
+        },
+        0);
 }
 
 }  // extern "C"

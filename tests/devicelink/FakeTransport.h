@@ -41,6 +41,12 @@ public:
         return written_;
     }
     int Reads() const { return reads_; }
+    // Queued bytes no read has taken yet.
+    size_t Pending() const
+    {
+        std::lock_guard lock(mutex_);
+        return inbound_.size();
+    }
 
     int Read(std::span<uint8_t> buffer) override
     {

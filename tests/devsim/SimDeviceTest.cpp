@@ -202,6 +202,68 @@ TEST_F(SimDeviceTest, FirmwareUpgradeRefusesGapsOversizedBlocksAndBadSums)
     // The accepted upgrade, rebuilt byte for byte, is checked through the driver.
 }
 
+// The tool sends every block full, padded with 0xFF; the finish names the image's own size and sum.
+TEST_F(SimDeviceTest, PaddedLastBlockIsCutToTheImageAndOnlyTheAskedBanksImageIsAccepted)
+{
+    std::vector<uint8_t> image(3000);
+    for (size_t i = 0; i < image.size(); ++i)
+        image[i] = uint8_t(i * 13 + 5) | 1;  // odd bytes only: no marker by chance
+    const uint8_t markerA[] = {0xAA, 0xAA, 0x5A, 0x5A, 0x01, 0x02, 0x03, 0x04};
+    std::copy(std::begin(markerA), std::end(markerA), image.begin() + 600);
+    const uint32_t sum = std::accumulate(image.begin(), image.end(), 0u);
+
+    struct Case {
+        const char* what;
+        size_t sent;          // bytes sent in blocks (0xFF past the image)
+        uint32_t size;        // size named by the finish
+        int spoil;            // index set to 0 before sending, -1 none
+        int32_t bank;         // bank the device asks for
+        const char* refusal;  // part of the reason, null when accepted
+    };
+    const Case cases[] = {
+        {"padded", 4096, 3000, -1, 0, nullptr},
+        {"unpadded", 3000, 3000, -1, 0, nullptr},
+        {"size past the bytes", 3000, 3004, -1, 0, "size"},
+        {"a whole block of padding", 6144, 3000, -1, 0, "size"},
+        {"padding that is not 0xFF", 4096, 3000, 3500, 0, "padding"},
+        {"marker of the other bank", 4096, 3000, -1, 1, "marker"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeviceOptions options;
+        options.sequence = 6;
+        options.bank = c.bank;
+        device_ = std::make_unique<SimDevice>(options);
+        std::vector<uint8_t> sent(c.sent, 0xFF);
+        std::copy_n(image.begin(), std::min(c.sent, image.size()), sent.begin());
+        if (c.spoil >= 0)
+            sent[size_t(c.spoil)] = 0;
+        Command(code::kFirmwareBegin);
+        uint32_t index = 0;
+        for (size_t at = 0; at < sent.size(); at += 2048, ++index) {
+            const size_t n = std::min<size_t>(2048, sent.size() - at);
+            std::vector<uint32_t> payload{index, uint32_t(n)};
+            std::vector<uint32_t> data((n + 3) / 4, 0);
+            std::memcpy(data.data(), sent.data() + at, n);
+            payload.insert(payload.end(), data.begin(), data.end());
+            ASSERT_EQ(Command(code::kFirmwareBlock, payload).size(), 1u);
+        }
+        const auto answer = Command(code::kFirmwareCheck, {7, sum, c.size});
+        const FirmwareVerdict v = device_->Verdict();
+        if (!c.refusal) {
+            ASSERT_EQ(answer.size(), 1u);
+            EXPECT_TRUE(v.accepted) << v.reason;
+            EXPECT_EQ(v.image, image);
+            EXPECT_EQ(device_->FirmwareBank(), 1 - c.bank);
+        } else {
+            EXPECT_TRUE(answer.empty());
+            EXPECT_FALSE(v.accepted);
+            EXPECT_NE(v.reason.find(c.refusal), std::string::npos) << v.reason;
+            EXPECT_EQ(device_->FirmwareBank(), c.bank);
+        }
+    }
+}
+
 TEST_F(SimDeviceTest, UnknownCodesAreNotAnswered)
 {
     EXPECT_TRUE(Command(0x10000099).empty());

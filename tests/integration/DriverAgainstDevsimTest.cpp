@@ -183,6 +183,8 @@ TEST(FirmwareAgainstDevsim, SmallImageIsRebuiltByteForByte)
     // Head and tail values inside a block must not confuse the device's parser.
     const uint8_t tail[] = {0x55, 0xF0, 0x55, 0xAA, 0xA5, 0xF1, 0xAA, 0x55};
     std::copy(std::begin(tail), std::end(tail), image.begin() + 100);
+    const uint8_t markerA[] = {0xAA, 0xAA, 0x5A, 0x5A, 0x14, 0x27, 0x33, 0x01};
+    std::copy(std::begin(markerA), std::end(markerA), image.begin() + 3000);
 
     devicelink::CorvikUSBDrv driver;
     ASSERT_EQ(driver.Connect(0), 1);

@@ -3,12 +3,15 @@
 #include "tools/devsim/SensorModels.h"
 
 #include "devicelink/protocol/CommandFrame.h"
+#include "devicelink/protocol/FirmwareImage.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <limits>
+#include <numeric>
 
 namespace devsim {
 
@@ -152,6 +155,7 @@ void SimDevice::HandleCommand(uint32_t cmd, std::span<const uint32_t> payload, d
         break;
     case code::kFirmwareBegin:
         nextBlock_ = 0;
+        upgradeBank_ = options_.bank;
         upgradeImage_.clear();
         upgradeFault_.clear();
         out.push_back(Reply(cmd, code::kFirmwareBank, {uint32_t(options_.bank), uint32_t(options_.sequence)}));
@@ -205,22 +209,17 @@ void SimDevice::FirmwareFinish(std::span<const uint32_t> payload, std::vector<Ou
     FirmwareVerdict v;
     v.checked = true;
     v.image = upgradeImage_;
-    uint32_t sum = 0;
-    for (uint8_t b : upgradeImage_)
-        sum += b;
     if (payload.size() < 3)
         v.reason = "check without sequence, sum and size";
     else if (!upgradeFault_.empty())
         v.reason = upgradeFault_;
     else if (payload[0] != uint32_t(options_.sequence) + 1)
         v.reason = "sequence " + std::to_string(payload[0]) + ", expected " + std::to_string(options_.sequence + 1);
-    else if (payload[2] != upgradeImage_.size())
-        v.reason = "size " + std::to_string(payload[2]) + ", received " + std::to_string(upgradeImage_.size());
-    else if (payload[1] != sum)
-        v.reason = "byte sum " + std::to_string(payload[1]) + ", received " + std::to_string(sum);
+    else
+        v.reason = CheckReceivedImage(payload[1], payload[2], v.image);
     if (v.reason.empty() && !options_.firmwareOut.empty()) {
         std::ofstream file(options_.firmwareOut, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(upgradeImage_.data()), std::streamsize(upgradeImage_.size()));
+        file.write(reinterpret_cast<const char*>(v.image.data()), std::streamsize(v.image.size()));
         if (!file)
             v.reason = "cannot write " + options_.firmwareOut;
     }
@@ -236,6 +235,24 @@ void SimDevice::FirmwareFinish(std::span<const uint32_t> payload, std::vector<Ou
     upgradeImage_.clear();
     upgradeFault_.clear();
     verdict_ = std::move(v);
+}
+
+std::string SimDevice::CheckReceivedImage(uint32_t sum, uint32_t size, std::vector<uint8_t>& image) const
+{
+    // The last block may come padded to its full size with 0xFF: the image is the first `size`
+    // bytes, and the rest must be padding of less than one block.
+    const size_t received = image.size();
+    if (size > received || received - size >= kMaxFirmwareBlock)
+        return "size " + std::to_string(size) + ", received " + std::to_string(received);
+    if (!std::all_of(image.begin() + std::ptrdiff_t(size), image.end(), [](uint8_t b) { return b == 0xFF; }))
+        return "bytes past the size " + std::to_string(size) + " are not padding";
+    image.resize(size);
+    const uint32_t receivedSum = std::accumulate(image.begin(), image.end(), 0u);
+    if (sum != receivedSum)
+        return "byte sum " + std::to_string(sum) + ", received " + std::to_string(receivedSum);
+    if (!devicelink::FindBankMarker(image, upgradeBank_))
+        return "no marker of bank " + std::to_string(upgradeBank_);
+    return {};
 }
 
 void SimDevice::Advance(double now, std::vector<OutFrame>& out)

@@ -35,7 +35,7 @@ struct FirmwareVerdict {
     bool checked = false;
     bool accepted = false;
     std::string reason;             // empty when accepted
-    std::vector<uint8_t> image;     // the rebuilt image
+    std::vector<uint8_t> image;     // the rebuilt image, without the padding of its last block
 };
 
 class SimDevice {
@@ -89,6 +89,9 @@ private:
     void RecordWrite(const WriteRecord& record);
     void FirmwareBlock(std::span<const uint32_t> payload, std::vector<OutFrame>& out);
     void FirmwareFinish(std::span<const uint32_t> payload, std::vector<OutFrame>& out);
+    // Why the received image does not match the finish's sum and size (empty when it does); cuts
+    // the image to its size.
+    std::string CheckReceivedImage(uint32_t sum, uint32_t size, std::vector<uint8_t>& image) const;
     static devicelink::MeasureSetupBlock BlockFrom(std::span<const uint32_t> payload);
 
     mutable std::mutex mutex_;
@@ -108,6 +111,7 @@ private:
 
     // Upgrade in progress: blocks must come with indexes 0, 1, 2, ...
     uint32_t nextBlock_ = 0;
+    int32_t upgradeBank_ = 0;  // the bank named at the start: the image must carry its marker
     std::vector<uint8_t> upgradeImage_;
     std::string upgradeFault_;
     FirmwareVerdict verdict_;

@@ -2,6 +2,8 @@
 
 #include "devicelink/protocol/CommandFrame.h"
 
+#include "tests/support/LoopbackListener.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -23,16 +25,7 @@ public:
 
     explicit LoopbackPeer(Script script) : script_(std::move(script))
     {
-        listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        addr.sin_port = 0;
-        (void)bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        (void)listen(listener_, 1);
-        socklen_t len = sizeof addr;
-        (void)getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len);
-        port_ = ntohs(addr.sin_port);
+        listener_ = ListenOnLoopback(port_);
         thread_ = std::thread([this] { Run(); });
     }
     ~LoopbackPeer() override

@@ -6,16 +6,12 @@
 #include <QColor>
 #include <QPoint>
 
+#include "uikit/paint/SkinPaint.h"
+
 class QPainter;
 
 // Small drawing pieces the chart is built from, kept apart so they can be checked on their own.
 namespace uikit {
-
-// Record colours are 0x00BBGGRR.
-inline QColor ColorFromRef(uint32_t colour)
-{
-    return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
-}
 
 // printf("%g") in the C locale: six significant digits, trailing zeros dropped.
 std::string FormatShortGeneral(double value);

@@ -108,9 +108,13 @@ TEST_F(DownloadTest, ABrokenTransferFailsAndLeavesTheLocalFiles)
         {"stalled mid-body", kPathA, {200, Body(a_), 1000, true}},
     };
     const std::vector<uint8_t> oldA(3000, 0x21), oldB(3000, 0x22);
+    fwtest::ImageFolder local(3000);
     UpgradeFlow& flow = Start(500);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        // A good local pair first: the failed download must not leave it ready to be written.
+        flow.OpenFirmwareFile(local.PathA());
+        ASSERT_TRUE(flow.Enabled(UpgradeFlow::kUpgradeButton));
         http_.Serve(kPathA, {200, Body(a_)});
         http_.Serve(kPathB, {200, Body(b_)});
         http_.Serve(c.path, c.route);

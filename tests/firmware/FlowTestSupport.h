@@ -4,10 +4,11 @@
 
 #include "DevsimFixture.h"
 
+#include "tests/support/WidgetApp.h"
+
 #include "devicelink/link/DeviceApi.h"
 #include "devicelink/protocol/FirmwareImage.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -26,12 +27,7 @@ namespace fwtest {
 
 inline void EnsureApp()
 {
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "firmware_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    EnsureWidgetApp();
 }
 
 // Runs the event loop until pred holds or ms pass.

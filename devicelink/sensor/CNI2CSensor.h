@@ -243,6 +243,12 @@ public:
     int32_t UpdateChannel(int channel, int32_t mode);
     int32_t UploadSearchTable();
     const SensorSearchTable& searchTable() const { return searchTable_; }
+    // A silent logger makes every read of detection wait its full time. Another thread may ask
+    // a running DetectSensors to stop: it looks before every channel and every recipe and then
+    // returns -1 at once, without sending the recognition table. The request holds until cleared.
+    void RequestDetectionAbort() { detectionAbort_.store(true, std::memory_order_release); }
+    void ClearDetectionAbort() { detectionAbort_.store(false, std::memory_order_release); }
+    bool DetectionAbortRequested() const { return detectionAbort_.load(std::memory_order_acquire); }
 
 private:
     // One addressed register read on the one-shot request, with a finite wait; false when no
@@ -258,6 +264,7 @@ private:
     bool ReadAdapterTables(int channel, AdapterTables& tables);
 
     SensorSearchTable searchTable_{};
+    std::atomic<bool> detectionAbort_{false};
     // ---- end of the detection block.
 };
 

@@ -158,7 +158,12 @@ int32_t CNI2CSensor::DetectSensors(std::u16string& text)
     int32_t result = 0;
     const uint32_t word = static_cast<uint32_t>(statusWord_);
     auto& recipes = catalogue_.recipes();
-    for (int c = 0; c < kChannelStateCount; ++c) {
+    bool aborted = false;
+    for (int c = 0; c < kChannelStateCount && !aborted; ++c) {
+        if (DetectionAbortRequested()) {
+            aborted = true;
+            break;
+        }
         const int32_t present = (word >> c) & 1;
         const int32_t ready = (word >> (16 + c)) & 1;
         if (present == lastPresence_[c] && ready == 1)
@@ -179,6 +184,10 @@ int32_t CNI2CSensor::DetectSensors(std::u16string& text)
 
         bool identified = false;
         for (SensorSearchRecipe& recipe : recipes) {
+            if (DetectionAbortRequested()) {
+                aborted = true;
+                break;
+            }
             if (IdentifyBySearchRecipe(recipe, c) != 1) {
                 state.accessIndex = -1;
                 continue;
@@ -211,9 +220,13 @@ int32_t CNI2CSensor::DetectSensors(std::u16string& text)
         } else {
             connected_[c] = 1;
         }
-        if (adcOffsetFlags_[c] == 1)
+        if (adcOffsetFlags_[c] == 1 && !aborted)
             MeasureAdcOffset(c);
     }
+    // An abandoned detection leaves the channel it was on unidentified (it stays present, so the
+    // next poll does not start over at once) and the channels after it as the last poll found them.
+    if (aborted)
+        return -1;
     UploadSearchTable();
     return result;
 }

@@ -210,3 +210,49 @@ TEST_F(DetectSensorsTest, UpdateChannelModes)
 }
 
 }  // namespace
+
+namespace {
+
+// Sensors no recipe knows make detection try every recipe on every channel: the slow case a
+// silent or strange logger gives.
+class DetectionAbortTest : public DetectSensorsTest {
+protected:
+    void SetUp() override
+    {
+        DetectSensorsTest::SetUp();
+        ASSERT_TRUE(api_.Plug(0, "temperature"));
+        ASSERT_TRUE(api_.Plug(2, "temperature"));
+        sensor_.PollSensorState();
+    }
+};
+
+TEST_F(DetectionAbortTest, AnAbortBetweenRecipesEndsDetectionAtOnce)
+{
+    int reads = 0;
+    api_.rule = [&](const MeasureSetupBlock&, int, bool write) {
+        if (!write && ++reads == 3)
+            sensor_.RequestDetectionAbort();
+        return Answer::Data;
+    };
+    api_.lastTable.fill(0xEE);
+    EXPECT_EQ(sensor_.DetectSensors(text_), -1);
+    // The recipe under way finishes; no further one starts.
+    EXPECT_LE(reads, 6);
+    EXPECT_EQ(api_.lastTable[0], 0xEE);  // no recognition table sent
+    // The channel it was on stays present and unidentified; the one after it is untouched.
+    EXPECT_EQ(sensor_.lastPresence(0), 1);
+    EXPECT_EQ(sensor_.connected(0), 0);
+    EXPECT_EQ(sensor_.lastPresence(2), 0);
+
+    // The request holds until cleared; afterwards the rest of the channels are examined.
+    reads = -1000000;
+    EXPECT_EQ(sensor_.DetectSensors(text_), -1);
+    EXPECT_EQ(reads, -1000000);
+    sensor_.ClearDetectionAbort();
+    EXPECT_EQ(sensor_.DetectSensors(text_), -1);
+    EXPECT_GT(reads, -1000000 + 40);
+    EXPECT_EQ(sensor_.lastPresence(2), 1);
+    EXPECT_NE(api_.lastTable[0], 0xEE);
+}
+
+}  // namespace

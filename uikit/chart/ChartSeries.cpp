@@ -55,4 +55,10 @@ int GetChartSeriesTable(ChartSeries* destination[kChartSeriesCount])
     return 1;
 }
 
+void ResetSharedChartSeries()
+{
+    for (ChartSeries& series : Table())
+        series = ChartSeries{};
+}
+
 }  // namespace uikit

@@ -72,5 +72,8 @@ void FreeSeriesBuffers(ChartSeries& series);
 ChartSeries* SharedChartSeries(int index);
 // Copies the 32 record pointers into a caller's table, the way the common services lend them.
 int GetChartSeriesTable(ChartSeries* destination[kChartSeriesCount]);
+// Frees every record's buffers and puts every field back as a new record has it (the common
+// services do so at start-up and shut-down, so a second program run in one process starts clean).
+void ResetSharedChartSeries();
 
 }  // namespace uikit

@@ -1,0 +1,99 @@
+#pragma once
+
+// What the toolkit suites share: the widget application in the data directory (where the
+// resource modules are found), the process's registry in memory, a sensor object on a scripted
+// fake logger, and waiting while the event loop runs.
+
+#include "RecordingDeviceApi.h"
+#include "tests/support/WidgetApp.h"
+
+#include "devicelink/sensor/CNI2CSensor.h"
+#include "platform/RegistryStore.h"
+#include "platform/Text.h"
+#include "uikit/common/CVRDCommonBase.h"
+#include "uikit/events/ScreenEvent.h"
+#include "uikit/msgbox/CMessageBoxDlg.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace toolkittest {
+
+// Runs the event loop until `done` holds or the time is up; false on time-out.
+inline bool SpinUntil(const std::function<bool()>& done, int timeoutMs = 3000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+inline void Spin(int ms)
+{
+    SpinUntil([] { return false; }, ms);
+}
+
+// A screen page that keeps the codes of the screen messages it receives.
+class RecordingPage : public QWidget {
+public:
+    using QWidget::QWidget;
+    bool event(QEvent* e) override
+    {
+        if (const uikit::ScreenEvent* m = uikit::AsScreenEvent(e)) {
+            codes.push_back(m->code());
+            return true;
+        }
+        return QWidget::event(e);
+    }
+    std::vector<int> codes;
+};
+
+// The common services started as the root window starts them, on a fake logger.
+class CommonServicesTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        EnsureWidgetApp();
+        QDir::setCurrent(QStringLiteral(CORVIK_DATA_DIR));
+    }
+    void SetUp() override
+    {
+        platform::SetProcessRegistry(&registry_);
+        uikit::CVRDCommonBase::SetSensorFactory(
+            [this] { return std::make_unique<devicelink::CNI2CSensor>(api_); });
+        ASSERT_EQ(uikit::CVRDCommonBase::InitGlobals(), 1);
+    }
+    void TearDown() override
+    {
+        uikit::CVRDCommonBase::Shutdown();
+        uikit::CVRDCommonBase::SetSensorFactory(nullptr);
+        uikit::CVRDCommonBase::SetMainMenuFactory(nullptr);
+        uikit::CMessageBoxDlg::SetDetection(nullptr);
+        uikit::CMessageBoxDlg::SetLateCancelDelay(uikit::CMessageBoxDlg::kLateCancelMs);
+        platform::SetProcessRegistry(nullptr);
+    }
+    devicelink::CNI2CSensor& Sensor() { return *uikit::CVRDCommonBase::GetSensor(); }
+    // Channel c as detection leaves an identified sensor.
+    void Connect(int c, const char16_t* name)
+    {
+        Sensor().connected(c) = 1;
+        Sensor().lastPresence(c) = 1;
+        platform::CopyToField(Sensor().channel(c).name, name);
+    }
+
+    platform::MemoryRegistryStore registry_;
+    sensortest::RecordingDeviceApi api_;
+};
+
+}  // namespace toolkittest

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+
+namespace devicelink {
+class CNI2CSensor;
+}
+
+// What each message-box type shows and does, apart from any widget.
+namespace uikit {
+
+enum class BoxButton { Hidden, Shown, Unchanged, ShownAtNotice };
+enum class BoxBody { LanguageText, ChannelList, DetectionText, CallerTexts, None };
+
+struct BoxTypeRule {
+    int picture;           // 0 information, 1 question, 2 sensor attached, 3 sensor removed
+    bool runsDetection;    // types 0 and 1: detection on a worker while the box is up
+    int autoCloseMs;       // 0: stays until a button ends it
+    BoxButton ok;
+    BoxButton cancel;
+    BoxBody body;
+    int textId;            // the language text of the body (or of the line under it), 0 none
+};
+
+inline constexpr int kBoxTypeCount = 9;
+
+// The rule of a type; types outside 0..8 are treated as type 8 (two buttons, no text).
+const BoxTypeRule& RuleOfBoxType(int type);
+
+// The type a detection report (0x1400, 0x1401, 0x1402, 0x1403) turns the box into, or -1.
+int BoxTypeOfReport(int code);
+
+// The screen message that reports a detection result: 1 found, 0 nothing, else other.
+int ReportOfDetection(int result);
+
+// The type-2 list: a line per channel A..D, "A - <name>" for a connected channel, the letter
+// alone otherwise, each line ended by a line feed. Letters only without a sensor object.
+std::u16string ChannelListText(devicelink::CNI2CSensor* sensor);
+
+}  // namespace uikit

@@ -172,6 +172,8 @@ void RunModel::InitRunSetup()
     }
     if (hooks_.planRates)
         hooks_.planRates(*record);
+    // The plan may have changed the period, and the stamps' unit follows the period.
+    ApplyTimeScales(*record);
 }
 
 void RunModel::CopyChannelSetup()
@@ -187,12 +189,19 @@ void RunModel::CopyChannelSetup()
         SetStateInt(copy, kStateClearedWord, 0);
         SetStateInt(copy, kStateTimeOffset, 0);
         SetStateFloat(copy, kStateValueScale, 1.0f);
+    }
+    ApplyTimeScales(*record);
+}
+
+void ApplyTimeScales(DataSetRecord& record)
+{
+    for (int c = 0; c < kChannelCount; ++c) {
         float timeScale = 1.0f;
-        if (record->mode == 0) {
-            const int32_t period = record->perChannelRates == 1 ? record->channelPeriod[c] : record->period;
+        if (record.mode == 0) {
+            const int32_t period = record.perChannelRates == 1 ? record.channelPeriod[c] : record.period;
             timeScale = period >= kMillisecondStampPeriod ? 0.001f : 0.000001f;
         }
-        SetStateFloat(copy, kStateTimeScale, timeScale);
+        SetStateFloat(record.channels[c], kStateTimeScale, timeScale);
     }
 }
 

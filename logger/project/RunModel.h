@@ -53,7 +53,9 @@ public:
     int NewRun();
     // Makes created set k current, bringing its samples back from the store.
     int SelectRun(int k);
+    // The default set-up of the current record, then the rate plan and the time scales.
     void InitRunSetup();
+    // Takes the live channel states into the current record for a measurement.
     void CopyChannelSetup();
 
 private:
@@ -67,5 +69,10 @@ private:
     RunModelHooks hooks_;
     std::u16string runTitleText_;
 };
+
+// The time scale of each channel copy (device stamps to seconds): the device stamps milliseconds
+// at periods from 10 ms on and microseconds below, and only timed runs stamp time at all. Run
+// after every rate plan, since the plan may change the period.
+void ApplyTimeScales(DataSetRecord& record);
 
 }  // namespace logger

@@ -209,6 +209,18 @@ TEST_F(RunModelTest, ChannelCopiesTakeTheLiveStatesWithTimeWords)
     EXPECT_EQ(run.channels[1].bytes[812 - 68], 0x5B);
 }
 
+// The plan may change the period after the copies were taken: their time scale follows it.
+TEST_F(RunModelTest, TimeScalesFollowThePlanOfANewSet)
+{
+    RunModel planned(*block, store, sensor,
+                     RunModelHooks{nullptr, [](DataSetRecord& record) { record.period = 20000; }}, u"Run");
+    ASSERT_EQ(planned.NewRun(), kRunDone);
+    const DataSetRecord& run = *planned.GetCurrentRun();
+    ASSERT_EQ(run.period, 20000);
+    for (int ch = 0; ch < kChannelCount; ++ch)
+        EXPECT_FLOAT_EQ(StateFloat(run.channels[ch], kStateTimeScale), 0.001f) << ch;
+}
+
 // The model over a real working copy: samples of a set that is not shown come back from it.
 TEST(RunModelWithProjectFile, SamplesOfEverySetComeBackFromTheWorkingCopy)
 {

@@ -1,0 +1,85 @@
+#include "logger/measure/core/ChannelInfo.h"
+
+#include <algorithm>
+
+#include "platform/Text.h"
+
+namespace measure {
+
+namespace {
+
+int32_t SamplingEntry(const devicelink::SensorAccessRecord& record, const devicelink::ChannelState& state)
+{
+    const int32_t last = std::clamp(record.samplingCount, 1, devicelink::kMaxSamplingEntries) - 1;
+    return std::clamp(state.samplingEntry, 0, last);
+}
+
+}  // namespace
+
+int32_t ValuesPerSample(const devicelink::SensorAccessRecord* record)
+{
+    return record ? std::clamp(record->registerCount, 1, devicelink::kMaxRegisterEntries) : 1;
+}
+
+int32_t SubValueCount(const devicelink::ChannelState& state, const devicelink::SensorAccessRecord* record)
+{
+    return std::clamp(record ? record->outputCount : state.outputCount, 1, kMaxSubValues);
+}
+
+bool IsEventKind(int32_t conversionKind)
+{
+    return conversionKind == kConversionGate || conversionKind == kConversionSharedChange ||
+           conversionKind == kConversionChannelChange;
+}
+
+bool IsRecordableKind(int32_t conversionKind)
+{
+    return conversionKind != kConversionGps && conversionKind != kConversionNotRecordable;
+}
+
+int32_t UnitEntryOf(const devicelink::SensorAccessRecord& record, const devicelink::ChannelState& state,
+                    int output)
+{
+    output = std::clamp(output, 0, devicelink::kMaxOutputs - 1);
+    const int32_t choice = std::clamp(state.unitChoice[output], 0, devicelink::kMaxUnitChoices - 1);
+    const int32_t number = record.outputUnits[output][choice];
+    return number >= 1 && number <= devicelink::kMaxUnits ? number - 1 : 0;
+}
+
+int32_t MaxRateOf(const devicelink::SensorAccessRecord& record, const devicelink::ChannelState& state)
+{
+    return record.sampling[SamplingEntry(record, state)].maxRate;
+}
+
+int32_t DefaultRateOf(const devicelink::SensorAccessRecord& record, const devicelink::ChannelState& state)
+{
+    return record.sampling[SamplingEntry(record, state)].defaultRate;
+}
+
+std::u16string_view UnitText(const devicelink::SensorAccessRecord& record, int32_t unitEntry)
+{
+    return platform::FieldView(record.units[std::clamp(unitEntry, 0, devicelink::kMaxUnits - 1)].unit.display);
+}
+
+std::u16string_view OutputName(const devicelink::SensorAccessRecord& record, int output)
+{
+    return platform::FieldView(record.outputNames[std::clamp(output, 0, devicelink::kMaxOutputs - 1)]);
+}
+
+std::u16string_view ChannelName(const devicelink::ChannelState& state)
+{
+    return platform::FieldView(state.name);
+}
+
+bool IsPhotogate(const devicelink::ChannelState& state)
+{
+    const std::u16string_view code = platform::FieldView(state.modelCode);
+    return platform::Contains(code, u"R7JE") || code == u"R7JF";
+}
+
+bool NeedsSetupBeforeRun(const devicelink::ChannelState& state)
+{
+    return platform::Contains(platform::FieldView(state.modelCode), u"N13E");
+}
+
+}  // namespace measure

@@ -1,0 +1,152 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "logger/measure/core/AcquisitionWorker.h"
+#include "logger/measure/core/MeasureScreenHost.h"
+#include "logger/measure/core/RatePlan.h"
+#include "logger/measure/core/RunChart.h"
+#include "logger/measure/core/RunSensor.h"
+#include "logger/measure/core/SampleIntake.h"
+#include "logger/measure/core/TriggerWatch.h"
+#include "logger/project/ExperimentRecords.h"
+#include "logger/project/RunModel.h"
+#include "logger/project/RunStore.h"
+
+// The measurement screen without its widget: the four data sets, the channel toggles, the run
+// (idle, waiting for its trigger, acquiring, or taking samples by hand), the sample intake, the
+// commit into the current data set and the chart's contents. The widget owns one, forwards its
+// clicks, keys, wake-ups and timer 1222 to it and paints the chart's picture.
+namespace measure {
+
+enum class RunState { Idle, TriggerWait, Acquiring, Manual };
+
+class MeasureController {
+public:
+    static constexpr int kTriggerTimer = 1222;
+
+    MeasureController(logger::ExperimentBlock& block, logger::SampleArrays& samples, logger::RunStore& store,
+                      RunSensor& sensor, RunChart& chart, MeasureScreenHost& host);
+    ~MeasureController();
+    MeasureController(const MeasureController&) = delete;
+    MeasureController& operator=(const MeasureController&) = delete;
+
+    // ---- Data sets (the run combo and the new / delete buttons).
+    logger::RunModel& Runs() { return runs_; }
+    logger::DataSetRecord* CurrentRun() { return runs_.GetCurrentRun(); }
+    // Each shows its own message when refused or when the working copy failed.
+    bool NewRun();
+    bool DeleteCurrentRun();
+    bool SelectRun(int index);
+
+    // ---- State of the controls.
+    RunState State() const { return state_; }
+    bool IsIdle() const { return state_ == RunState::Idle; }
+    bool ChannelOn(int c) const;
+    // Every control that changes the data set or its channels works only while idle.
+    bool ChannelToggleEnabled(int c) const;
+    bool RunControlsEnabled() const { return IsIdle(); }
+    bool StartEnabled() const;
+    bool StartButtonDown() const { return !IsIdle(); }
+    // A channel toggle clicked; false when refused.
+    bool SetChannel(int c, bool on);
+    // Toggles as the current data set recorded them.
+    void SyncControls();
+    // The shared key filter's channel reset (Left key): refused, with a message, while a run is
+    // not idle.
+    bool RequestChannelReset();
+
+    // ---- The run.
+    // The start/stop button's click (never its toggled state) and Escape.
+    void OnStartClicked();
+    void Start();
+    void Stop();
+    // The worker's wake-up (0x4500); wake-ups of an earlier run do nothing.
+    void OnWakeUp(uint32_t generation);
+    void OnTimer(int id);
+    // Right key in manual mode: one sample of every recorded channel.
+    void OnManualSampleKey();
+    // The screen is hidden or destroyed: a run stops, the trigger timer goes.
+    void Shutdown();
+    uint32_t Generation() const { return generation_; }
+    const SampleIntake& Intake() const { return intake_; }
+
+    // ---- Set-up.
+    void PlanRates();
+    // Button 1055: the plan before the dialog and, after OK, again with the chart and view.
+    bool BeforeSetupDialog();
+    void AfterSetupDialog(bool accepted);
+    // A sensor plugged, pulled or reset.
+    void OnDevicesChanged();
+
+    // ---- View.
+    // The chart's series for the current set: from the copies of recorded channels, or from
+    // the live states of every connected channel.
+    void SetupChart(bool fromLiveStates);
+    // The stored samples of the current set into the chart.
+    void RefreshRunView(bool rebuildChart);
+    void OnZoomKey(bool up);
+    // A click at chart x while idle: the value cursor and, per channel, the sample under it.
+    void OnChartClick(int x);
+    const std::u16string& ValueText(int c) const;
+    // The run clock "hh:mm:ss".
+    std::u16string ClockText() const;
+    void OnPainted() { repaintPending_ = false; }
+
+private:
+    class SetupSource : public logger::ChannelSetupSource {
+    public:
+        explicit SetupSource(RunSensor& sensor) : sensor_(sensor) {}
+        const logger::ChannelStateImage* ChannelState(int channel) const override;
+        bool IsChannelConnected(int channel) const override { return sensor_.IsConnected(channel); }
+        int32_t DefaultChannelRate(int channel) const override;
+
+    private:
+        RunSensor& sensor_;
+        mutable logger::ChannelStateImage image_[logger::kChannelCount];
+    };
+
+    enum class RunEnd { Stopped, Completed };
+
+    void PlanInto(logger::DataSetRecord& record);
+    PlanChannel PlanChannelOf(const logger::DataSetRecord& record, int c);
+    bool BeginAcquisition();
+    // Arms the trigger when a recorded channel carries one; false when the run needs none.
+    bool ArmTrigger(const logger::DataSetRecord& record);
+    void TakeAndMaybeFinish();
+    void Finish(RunEnd end);
+    void Commit(logger::DataSetRecord& record, RunEnd end);
+    // The record as it was before the start, the screen idle again, and `messageId` shown.
+    void Abandon(int messageId);
+    void RebuildView();
+    void RequestRepaint();
+    void ShowNotice(int textId, int secondTextId = 0);
+    void UpdateValueText(int c, const devicelink::ChannelState& state, const float* values);
+    // The newest sample of every channel the run has taken.
+    void RefreshValueTexts();
+    void ClearValueTexts();
+
+    logger::ExperimentBlock& block_;
+    logger::SampleArrays& samples_;
+    logger::RunStore& store_;
+    RunSensor& sensor_;
+    RunChart& chart_;
+    MeasureScreenHost& host_;
+    SetupSource setupSource_;
+    logger::RunModel runs_;
+    SampleIntake intake_;
+    AcquisitionWorker worker_;
+    TriggerWatch trigger_;
+    std::unique_ptr<logger::DataSetRecord> before_;   // the current record as the start found it
+
+    RunState state_ = RunState::Idle;
+    uint32_t generation_ = 0;
+    bool channelOn_[logger::kChannelCount] = {};
+    bool photogate_[logger::kChannelCount] = {};   // this run's photogate channels
+    bool repaintPending_ = false;
+    std::u16string valueText_[logger::kChannelCount];
+};
+
+}  // namespace measure

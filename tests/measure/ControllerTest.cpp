@@ -365,6 +365,15 @@ TEST_F(ControllerTest, EventKindsEndByTheirSamplesAndEmptyBatchesLeaveTheClock)
     EXPECT_TRUE(controller->IsIdle());
     EXPECT_EQ(Run().sampleCount[0], 10);
     EXPECT_EQ(chart.SeriesUsed(0), 1);
+
+    // The next run counts its events from the start again.
+    controller->Start();
+    h.values[0][0] = 8;
+    h.counts[0]->store(1);
+    WakeUp();
+    ASSERT_EQ(chart.SeriesUsed(0), 1);
+    EXPECT_FLOAT_EQ(chart.series[0].times[0], 0.0f);
+    controller->Stop();
 }
 
 TEST_F(ControllerTest, AnUnpluggedChannelKeepsWhatItRecorded)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "devicelink/protocol/Vocabulary.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -19,47 +21,6 @@ inline constexpr size_t kMaxPayloadBytes = 0x100000;
 inline constexpr size_t kMaxFrameBytes = kMaxPayloadBytes + kFrameOverheadBytes;
 // Bytes the receive side holds before it gives up on finding a frame and throws them all away.
 inline constexpr size_t kReceiveBufferBytes = 0x100000;
-
-// Command codes (host -> device) and reply codes (device -> host). Hello and stop travel both ways.
-namespace code {
-inline constexpr uint32_t kHello = 0x10000000u;
-inline constexpr uint32_t kHelloAck = 0x10000001u;
-inline constexpr uint32_t kReadSamples = 0x10000006u;
-inline constexpr uint32_t kReadReply = 0x10000007u;
-inline constexpr uint32_t kWriteSetup = 0x10000008u;
-inline constexpr uint32_t kWriteDone = 0x10000009u;
-inline constexpr uint32_t kStartMeasure = 0x1000000Au;
-inline constexpr uint32_t kStarted = 0x1000000Bu;
-inline constexpr uint32_t kMeasureBlock = 0x1000000Cu;
-inline constexpr uint32_t kStop = 0x1000000Eu;
-inline constexpr uint32_t kStopped = 0x1000000Fu;
-inline constexpr uint32_t kChannelBulk = 0x10000010u;
-inline constexpr uint32_t kQueryStatus = 0x10000011u;
-inline constexpr uint32_t kStatusReply = 0x10000012u;
-inline constexpr uint32_t kQueryValue = 0x10000013u;
-inline constexpr uint32_t kValueReply = 0x10000014u;
-inline constexpr uint32_t kStartStream = 0x10000015u;
-inline constexpr uint32_t kStreamStarted = 0x10000016u;
-inline constexpr uint32_t kStreamPacket = 0x10000017u;
-inline constexpr uint32_t kStopStream = 0x10000019u;
-inline constexpr uint32_t kStreamStopped = 0x1000001Au;
-inline constexpr uint32_t kFirmwareBegin = 0x1000001Bu;
-inline constexpr uint32_t kFirmwareBank = 0x1000001Cu;
-inline constexpr uint32_t kFirmwareCheck = 0x1000001Du;
-inline constexpr uint32_t kFirmwareCheckAck = 0x1000001Eu;
-inline constexpr uint32_t kFirmwareBlock = 0x1000001Fu;
-inline constexpr uint32_t kFirmwareBlockAck = 0x10000020u;
-inline constexpr uint32_t kAck22 = 0x10000022u;
-inline constexpr uint32_t kAck24 = 0x10000024u;
-inline constexpr uint32_t kAck26 = 0x10000026u;
-inline constexpr uint32_t kGetVersion = 0x10000027u;
-inline constexpr uint32_t kVersionReply = 0x10000028u;
-inline constexpr uint32_t kWriteDeviceBlock = 0x10000029u;
-inline constexpr uint32_t kDeviceBlockWritten = 0x1000002Au;
-inline constexpr uint32_t kWideReadReply = 0x12110001u;
-inline constexpr uint32_t kChannelBlock = 0x12220001u;
-inline constexpr uint32_t kSetBlocks = 0x12220002u;
-}  // namespace code
 
 // Payload sizes of the fixed-shape data replies, in words.
 inline constexpr size_t kReadReplyWords = 33;       // time stamp + 4 x 8 values

@@ -9,7 +9,7 @@ namespace devicelink::sensor_detail {
 
 inline bool ValidChannel(int c)
 {
-    return c >= 0 && c < kChannelStateCount;
+    return c >= 0 && c < kChannelCount;
 }
 
 // The read mask of a register `width` bytes wide; 4 bytes or any other width keep every bit.

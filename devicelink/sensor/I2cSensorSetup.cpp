@@ -93,7 +93,7 @@ int32_t ReadI2CRegisters(SensorDeviceApi& api, int32_t count, MeasureRequest& re
         return 0;
     count = std::clamp(count, 0, kRegisterEntries);
     const int32_t byteCount = width == 1 ? 1 : 2;
-    PrepareChannel(request, c, access::kReadAddressData, byteCount, count);
+    PrepareChannel(request, c, access::kSccReadAddressData, byteCount, count);
     request.block.clock[c] = kI2cClock245kHz;
     request.block.address[c] = address;
     for (int k = 0; k < count; ++k)
@@ -117,7 +117,7 @@ int32_t ConfigI2CSensor23(SensorDeviceApi& api, MeasureRequest& request, int c, 
         y = 0x63;
     }
     const uint32_t z = secondMode == 1 ? 19 : secondMode == 2 ? 22 : 16;
-    PrepareChannel(request, c, access::kWriteNoAddressData, 1, 5);
+    PrepareChannel(request, c, access::kSccWriteNoAddressData, 1, 5);
     WriteWords(api, request, c, {1, 7, x, y, z});
     return 1;
 }
@@ -127,7 +127,7 @@ int32_t ConfigI2CSensor4D(SensorDeviceApi& api, MeasureRequest& request, int c, 
     if (!Usable(request, c) || api.DeviceReady() != 1)
         return 0;
     const uint32_t value = mode == 1 ? 0 : mode == 2 ? 32 : mode == 3 ? 64 : 96;
-    PrepareChannel(request, c, access::kWriteAddressPlusData, 1, 1);
+    PrepareChannel(request, c, access::kSccWriteAddressPlusData, 1, 1);
     SetRegister(request, c, 0, 1);
     WriteWords(api, request, c, {value});
     return 1;
@@ -138,7 +138,7 @@ int32_t ConfigI2CSensor18(SensorDeviceApi& api, MeasureRequest& request, int c, 
     if (!Usable(request, c) || api.DeviceReady() != 1)
         return 0;
     const uint32_t value = (mode >= 1 && mode <= 3) ? static_cast<uint32_t>(mode - 1) : 3;
-    PrepareChannel(request, c, access::kWriteAddressPlusData, 1, 2);
+    PrepareChannel(request, c, access::kSccWriteAddressPlusData, 1, 2);
     SetRegister(request, c, 0, 8);
     SetRegister(request, c, 1, 5);
     WriteWords(api, request, c, {value, 0});
@@ -156,7 +156,7 @@ int32_t ConfigI2CSensor38(SensorDeviceApi& api, MeasureRequest& request, int c, 
     if (got < 1)
         return 1;
     const uint32_t value = (request.host.values[c][0] & 0xE0) | code;
-    PrepareChannel(request, c, access::kWriteAddressPlusData, 1, 1);
+    PrepareChannel(request, c, access::kSccWriteAddressPlusData, 1, 1);
     SetRegister(request, c, 0, 0x14);
     WriteWords(api, request, c, {value});
     return 1;
@@ -168,7 +168,7 @@ int32_t ConfigI2CSensor28(SensorDeviceApi& api, MeasureRequest& request, int c)
         return 0;
     static constexpr uint32_t kWrites[3][2] = {{0xF0, 0xF005}, {0xF6, 0xF60E}, {0xF7, 0xF755}};
     for (const auto& w : kWrites) {
-        PrepareChannel(request, c, access::kWriteNoAddressData, 2, 1);
+        PrepareChannel(request, c, access::kSccWriteNoAddressData, 2, 1);
         for (int k = 0; k < 4; ++k)
             request.block.readMask[kRegisterEntries * c + k] = -1;
         SetRegister(request, c, 0, static_cast<int32_t>(w[0]));
@@ -183,7 +183,7 @@ int32_t ConfigI2CSensor39(SensorDeviceApi& api, MeasureRequest& request, int c, 
         return 0;
     const uint32_t writes[3][2] = {{0x80, 3}, {0x87, 0}, {0x81, static_cast<uint32_t>(value)}};
     for (const auto& w : writes) {
-        PrepareChannel(request, c, access::kWriteAddressAndData, 1, 1);
+        PrepareChannel(request, c, access::kSccWriteAddressAndData, 1, 1);
         SetRegister(request, c, 0, static_cast<int32_t>(w[0]));
         WriteWords(api, request, c, {w[1]});
     }
@@ -198,7 +198,7 @@ int32_t ConfigI2CSensor70(SensorDeviceApi& api, MeasureRequest& request, int c, 
     const uint32_t modeByte = (mode >= 1 && mode <= 8) ? kModeBytes[mode] : 128;
     ResetSharedChangeState();
     for (uint32_t byte : {modeByte, 17u}) {
-        PrepareChannel(request, c, access::kWriteNoAddressData, 1, 1);
+        PrepareChannel(request, c, access::kSccWriteNoAddressData, 1, 1);
         WriteWords(api, request, c, {byte});
     }
     return 1;
@@ -242,7 +242,7 @@ int32_t ConfigI2CSensor(SensorDeviceApi& api, MeasureRequest& request, int c, in
     case 0x42:
         if (api.DeviceReady() != 1)
             return 0;
-        PrepareChannel(request, c, access::kWriteNoAddressData, 1, 1);
+        PrepareChannel(request, c, access::kSccWriteNoAddressData, 1, 1);
         WriteWords(api, request, c, {0xFF});
         return 1;
     case 0x4D:

@@ -15,7 +15,7 @@ inline devicelink::SensorAccessRecord& DescribePlainSensor(devicelink::CNI2CSens
                                                            int32_t family = devicelink::kRType)
 {
     auto& records = sensor.catalogue().accessRecords();
-    records.resize(std::max<size_t>(records.size(), devicelink::kChannelStateCount));
+    records.resize(std::max<size_t>(records.size(), devicelink::kChannelCount));
     devicelink::SensorAccessRecord& r = records[size_t(c)];
     r = devicelink::SensorAccessRecord{};
     const std::u16string id = platform::AsciiToUtf16(model + "_SENSOR");

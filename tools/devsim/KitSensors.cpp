@@ -319,7 +319,7 @@ namespace {
 // with slope 1.
 std::vector<uint8_t> MemoryImage(KitMemory memory, const LiveField& live)
 {
-    std::vector<uint8_t> image(kMemoryChipBytes, 0);
+    std::vector<uint8_t> image(memory_chip::kBytes, 0);
     if (memory == M::TwoSlopes) {
         // Calibration kind 5: one line on both sides of raw 0.
         platform::WriteLE32(image, 0, 5);

@@ -144,11 +144,11 @@ std::unique_ptr<VirtualSensor> MakeSensor(const SensorSpec& spec, std::string& e
             return nullptr;
     if (const auto it = spec.options.find("memory"); it != spec.options.end()) {
         std::vector<uint8_t> image;
-        if (!ParseHexBytes(it->second, image) || image.size() > size_t(kMemoryChipBytes)) {
+        if (!ParseHexBytes(it->second, image) || image.size() > size_t(memory_chip::kBytes)) {
             error = "memory must be at most 128 hex bytes";
             return nullptr;
         }
-        image.resize(kMemoryChipBytes, 0);
+        image.resize(memory_chip::kBytes, 0);
         sensor->AddChip(MakeMemoryChip(image));
     }
     return sensor;

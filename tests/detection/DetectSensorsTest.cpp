@@ -124,7 +124,7 @@ TEST_F(DetectSensorsTest, AdapterCalibrationFlows)
     const ChannelState& weather = sensor_.channel(1);
     EXPECT_EQ(weather.conversionKind, 23);
     EXPECT_EQ(weather.identificationWord, 529);
-    EXPECT_EQ(weather.calibration[3], 33685);
+    EXPECT_EQ(weather.calibration[3], 32741);  // the station's own AC4, not the default 33685
     EXPECT_EQ(records[size_t(weather.accessIndex)].byteCount, 4);
 
     const ChannelState& volts = sensor_.channel(2);

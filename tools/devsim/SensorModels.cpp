@@ -4,6 +4,8 @@
 #include "tools/devsim/KitSensors.h"
 #include "tools/devsim/TextWords.h"
 
+#include "platform/CLocale.h"
+
 namespace devsim {
 
 namespace {
@@ -76,6 +78,18 @@ bool AddressOption(const SensorSpec& spec, uint8_t& address, std::string& error)
         return false;
     }
     address = uint8_t(a);
+    return true;
+}
+
+bool NumberOption(const SensorSpec& spec, const std::string& key, double& value, std::string& error)
+{
+    const auto it = spec.options.find(key);
+    if (it == spec.options.end())
+        return true;
+    if (!platform::ParseDouble(it->second, value)) {
+        error = "bad " + key + " '" + it->second + "'";
+        return false;
+    }
     return true;
 }
 

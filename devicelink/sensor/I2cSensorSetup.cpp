@@ -1,6 +1,7 @@
 #include "devicelink/sensor/I2cSensorSetup.h"
 
 #include "devicelink/conversion/ConversionState.h"
+#include "devicelink/link/CallGuard.h"
 
 #include <algorithm>
 
@@ -260,60 +261,93 @@ int32_t ConfigI2CSensor(SensorDeviceApi& api, MeasureRequest& request, int c, in
 
 }  // namespace devicelink
 
-using devicelink::FlatDeviceApi;
+namespace {
+
+using devicelink::MeasureRequest;
+using devicelink::SensorDeviceApi;
+
+// A routine over the process's device API for a caller's request: 0 without a request, and no
+// exception leaves it.
+template <typename Routine>
+int OnFlatApi(MeasureRequest* request, Routine routine) noexcept
+{
+    if (!request)
+        return 0;
+    return devicelink::GuardedCall(0, [&] { return int(routine(devicelink::FlatDeviceApi(), *request)); });
+}
+
+}  // namespace
 
 extern "C" {
 
-int DevConfigI2CSensor(devicelink::MeasureRequest* request, int channel, int modeA, int modeB, int32_t* result)
+int DevConfigI2CSensor(MeasureRequest* request, int channel, int modeA, int modeB, int32_t* result)
 {
-    return request ? devicelink::ConfigI2CSensor(FlatDeviceApi(), *request, channel, modeA, modeB, result) : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ConfigI2CSensor(api, r, channel, modeA, modeB, result);
+    });
 }
 
-int DevReadI2CRegisters(int count, devicelink::MeasureRequest* request, int channel, int address, int width,
-                        int first)
+int DevReadI2CRegisters(int count, MeasureRequest* request, int channel, int address, int width, int first)
 {
-    return request ? devicelink::ReadI2CRegisters(FlatDeviceApi(), count, *request, channel, address, width, first)
-                   : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ReadI2CRegisters(api, count, r, channel, address, width, first);
+    });
 }
 
-int DevConfigI2CSensor18(devicelink::MeasureRequest* request, int channel, int mode)
+int DevConfigI2CSensor18(MeasureRequest* request, int channel, int mode)
 {
-    return request ? devicelink::ConfigI2CSensor18(FlatDeviceApi(), *request, channel, mode) : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ConfigI2CSensor18(api, r, channel, mode);
+    });
 }
 
-int DevConfigI2CSensor23(devicelink::MeasureRequest* request, int channel, int mode, int secondMode)
+int DevConfigI2CSensor23(MeasureRequest* request, int channel, int mode, int secondMode)
 {
-    return request ? devicelink::ConfigI2CSensor23(FlatDeviceApi(), *request, channel, mode, secondMode) : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ConfigI2CSensor23(api, r, channel, mode, secondMode);
+    });
 }
 
-int DevConfigI2CSensor28(devicelink::MeasureRequest* request, int channel)
+int DevConfigI2CSensor28(MeasureRequest* request, int channel)
 {
-    return request ? devicelink::ConfigI2CSensor28(FlatDeviceApi(), *request, channel) : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ConfigI2CSensor28(api, r, channel);
+    });
 }
 
-int DevConfigI2CSensor38(devicelink::MeasureRequest* request, int channel, int mode)
+int DevConfigI2CSensor38(MeasureRequest* request, int channel, int mode)
 {
-    return request ? devicelink::ConfigI2CSensor38(FlatDeviceApi(), *request, channel, mode) : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ConfigI2CSensor38(api, r, channel, mode);
+    });
 }
 
-int DevConfigI2CSensor39(devicelink::MeasureRequest* request, int channel, int value)
+int DevConfigI2CSensor39(MeasureRequest* request, int channel, int value)
 {
-    return request ? devicelink::ConfigI2CSensor39(FlatDeviceApi(), *request, channel, value) : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ConfigI2CSensor39(api, r, channel, value);
+    });
 }
 
-int DevConfigI2CSensor4D(devicelink::MeasureRequest* request, int channel, int mode)
+int DevConfigI2CSensor4D(MeasureRequest* request, int channel, int mode)
 {
-    return request ? devicelink::ConfigI2CSensor4D(FlatDeviceApi(), *request, channel, mode) : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ConfigI2CSensor4D(api, r, channel, mode);
+    });
 }
 
-int DevConfigI2CSensor70(devicelink::MeasureRequest* request, int channel, int mode)
+int DevConfigI2CSensor70(MeasureRequest* request, int channel, int mode)
 {
-    return request ? devicelink::ConfigI2CSensor70(FlatDeviceApi(), *request, channel, mode) : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ConfigI2CSensor70(api, r, channel, mode);
+    });
 }
 
-int DevReadPressureCalibration(devicelink::MeasureRequest* request, int channel, int32_t* result)
+int DevReadPressureCalibration(MeasureRequest* request, int channel, int32_t* result)
 {
-    return request ? devicelink::ReadPressureCalibration(FlatDeviceApi(), *request, channel, result) : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ReadPressureCalibration(api, r, channel, result);
+    });
 }
 
 }  // extern "C"

@@ -37,7 +37,8 @@ int32_t ReadPressureCalibration(SensorDeviceApi& api, MeasureRequest& request, i
 
 }  // namespace devicelink
 
-// The same routines over the process's device API.
+// The same routines over the process's device API: 0 for a null request, and, as with the device
+// API, no exception leaves them.
 extern "C" {
 int DevConfigI2CSensor(devicelink::MeasureRequest* request, int channel, int modeA, int modeB, int32_t* result);
 int DevReadI2CRegisters(int count, devicelink::MeasureRequest* request, int channel, int address, int width,

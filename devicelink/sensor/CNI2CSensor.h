@@ -102,11 +102,9 @@ public:
     void setRunning(int32_t running) { running_ = running; }
     uint32_t firmwareVersion() const { return firmwareVersion_; }
     int32_t xmlVersion() const { return catalogue_.xmlVersion(); }
-    MeasureRequest& oneShotRequest() { return oneShot_.request; }
     MeasureRequest& acquisitionRequest() { return acquisition_.request; }
     platform::Event& completionEvent() { return completionEvent_; }
     platform::Event& oneShotEvent() { return oneShotEvent_; }
-    StreamDescriptor& streamDescriptor() { return streamDescriptor_; }
     int32_t& generatorAmplitude() { return generatorAmplitude_; }
     float& generatorFrequency() { return generatorFrequency_; }
     int32_t& batterySuspendSeconds() { return batterySuspend_; }
@@ -136,7 +134,6 @@ private:
     ChannelState channels_[kChannelCount] = {};
     int32_t running_ = 0;
     int32_t statusWord_ = 0;
-    StreamDescriptor streamDescriptor_{};
     int32_t batterySuspend_ = 0;
     int32_t mainsSuspend_ = 0;
     uint32_t firmwareVersion_ = 0;

@@ -18,7 +18,8 @@ using sensor_detail::ValidChannel;
 using sensor_detail::MaskForWidth;
 namespace {
 
-constexpr uint32_t kSettleAfterNopMs = 15;
+// A sensor just plugged in is given this long to power up before it is read.
+constexpr uint32_t kSettleBeforeIdentifyMs = 15;
 // A silent device must not hang detection: every read gives up after this long.
 constexpr uint32_t kIdentifyWaitMs = 3000;
 constexpr int32_t kTransactionClock = 1;
@@ -172,8 +173,7 @@ int32_t CNI2CSensor::DetectSensors(std::u16string& text)
             continue;
         }
         lastPresence_[c] = 1;
-        api_.Nop();
-        platform::SleepMs(kSettleAfterNopMs);
+        platform::SleepMs(kSettleBeforeIdentifyMs);
 
         bool identified = false;
         for (SensorSearchRecipe& recipe : recipes) {

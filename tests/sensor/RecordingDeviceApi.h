@@ -89,7 +89,6 @@ public:
         return word;
     }
     uint32_t GetFirmwareVersion() override { return firmware; }
-    void Nop() override {}
     int WriteBlock(const void*) override { return 0; }
     int DeviceReady() override { return ready; }
 

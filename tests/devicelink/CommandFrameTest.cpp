@@ -1,6 +1,6 @@
 #include "devicelink/protocol/CommandFrame.h"
 
-#include "RequestFixture.h"
+#include "tests/support/LinkHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <vector>
 
 using namespace devicelink;
+using namespace corviktest;
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "DevsimFixture.h"
-#include "RequestHelpers.h"
+#include "tests/support/DevsimFixture.h"
+#include "tests/support/LinkHelpers.h"
 
 #include "devicelink/protocol/CommandFrame.h"
 #include "devicelink/link/DeviceApi.h"
@@ -12,6 +12,7 @@ namespace {
 
 using namespace devsim;
 using namespace devsim::testing;
+using namespace corviktest;
 namespace code = devicelink::code;
 
 class FaultsAgainstDevsim : public ::testing::Test {

@@ -2,7 +2,7 @@
 #include "devicelink/catalogue/XmlCatalogueParse.h"
 #include "devicelink/protocol/SensorSearchTable.h"
 
-#include "TestCatalogue.h"
+#include "tests/support/TestCatalogue.h"
 #include "platform/Text.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@ class ProjectCatalogueTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(catalogue_.LoadDocument(sensortest::ProjectCataloguePath()));
+        ASSERT_TRUE(catalogue_.LoadDocument(corviktest::ProjectCataloguePath()));
         ASSERT_TRUE(catalogue_.ReadXmlVersion());
         ASSERT_GT(catalogue_.LoadUnitList(), 48);
         ASSERT_GT(catalogue_.LoadSensorList(), 0);

@@ -10,7 +10,7 @@
 #include <functional>
 #include <vector>
 
-namespace sensortest {
+namespace corviktest {
 
 // One request as the logger would have received it.
 struct Submitted {
@@ -127,4 +127,4 @@ private:
     }
 };
 
-}  // namespace sensortest
+}  // namespace corviktest

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-namespace sensortest {
+namespace corviktest {
 
 // Describes a plain one-register sensor (register 2 at 0x48, raw value x 1 + 0) on channel c by
 // hand, in place of a loaded catalogue: record c of the access table and the channel's state.
@@ -47,4 +47,4 @@ inline devicelink::SensorAccessRecord& DescribePlainSensor(devicelink::CNI2CSens
     return r;
 }
 
-}  // namespace sensortest
+}  // namespace corviktest

@@ -17,9 +17,9 @@ namespace devicelink {
 
 using sensor_detail::ValidChannel;
 using sensor_detail::MaskForWidth;
+using sensor_detail::kTransactionClock;
 namespace {
 
-constexpr int32_t kTransactionClock = 1;
 constexpr int32_t kBlockClock = 6;
 constexpr uint32_t kRegisterWaitMs = 1000;
 constexpr int32_t kValueArrayBytes = kOneShotCapacity * 4;

@@ -16,13 +16,13 @@ namespace devicelink {
 
 using sensor_detail::ValidChannel;
 using sensor_detail::MaskForWidth;
+using sensor_detail::kTransactionClock;
 namespace {
 
 // A sensor just plugged in is given this long to power up before it is read.
 constexpr uint32_t kSettleBeforeIdentifyMs = 15;
 // A silent device must not hang detection: every read gives up after this long.
 constexpr uint32_t kIdentifyWaitMs = 3000;
-constexpr int32_t kTransactionClock = 1;
 
 // The register set-up needs nothing at these addresses.
 constexpr int32_t kNoSetupAddressWide = 0xAA5500;

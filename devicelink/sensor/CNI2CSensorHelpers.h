@@ -7,6 +7,9 @@
 // Small checks shared by the sensor object's member files; not part of its interface.
 namespace devicelink::sensor_detail {
 
+// The I2C clock code of single register transactions (50 kHz).
+inline constexpr int32_t kTransactionClock = 1;
+
 inline bool ValidChannel(int c)
 {
     return c >= 0 && c < kChannelCount;

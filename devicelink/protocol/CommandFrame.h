@@ -71,6 +71,14 @@ public:
 
 // Reassembles frames from a byte stream that arrives in arbitrary pieces. Reads go straight into
 // FreeSpace() and are announced with Commit(); the held bytes never exceed kReceiveBufferBytes.
+//
+// The walk is byte-wise, so that stray bytes (a short read, a noisy cable) cost only the frames
+// they touch: the head pattern starts a frame at any byte offset, and a tail closes it only at a
+// word boundary counted from that head. Heads are tracked per alignment: a later head replaces an
+// earlier one of its own alignment, as the word walk always did, while a head pattern at another
+// alignment (one inside a payload, say) waits beside it, and the first tail on either's word grid
+// closes that one's frame. Closing a frame drops every byte before its tail's end. With no head
+// held only the last three bytes are kept: they may begin one.
 class FrameReassembler {
 public:
     FrameReassembler();
@@ -87,13 +95,28 @@ public:
 
     size_t BytesHeld() const { return held_; }
     std::span<const uint8_t> Held() const;
-    void Clear() { held_ = 0; }
+    void Clear();
 
 private:
-    size_t ExtractFrames(FrameSink& sink);
+    // A head waiting for its tail; tails are looked for on its word grid from nextTail on.
+    struct PendingHead {
+        size_t at;
+        size_t nextTail;
+    };
+
+    uint8_t* Bytes() { return reinterpret_cast<uint8_t*>(words_.get()); }
+    void ExtractFrames(FrameSink& sink);
+    void TakeHead(size_t at);
+    void Dispatch(size_t head, size_t end, FrameSink& sink);
+    void DropFront(size_t n);
 
     std::unique_ptr<uint32_t[]> words_;
+    // A frame that does not start on a word of the buffer is copied here to be handed on as words.
+    std::unique_ptr<uint32_t[]> aligned_;
     size_t held_ = 0;
+    size_t scanned_ = 0;  // every head starting before this offset has been seen
+    PendingHead heads_[4] = {};
+    int headCount_ = 0;   // at most one per alignment
 };
 
 }  // namespace devicelink

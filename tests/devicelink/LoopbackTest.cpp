@@ -243,3 +243,25 @@ TEST(Loopback, PeerHangingUpMarksTheLinkDown)
     EXPECT_TRUE(WaitUntil([&] { return !drv.ReceiveThreadRunning(); }));
     EXPECT_EQ(drv.QuerySensorState(), 0);  // nothing goes out: a time-out within the grace
 }
+
+TEST(DeviceApi, StrayBytesBeforeAReplyLeaveEveryLaterCommandAnswered)
+{
+    for (const size_t stray : {1u, 2u, 3u, 5u}) {
+        SCOPED_TRACE(stray);
+        // The first status answer comes after a few bytes of noise; everything after it is clean.
+        std::atomic<bool> noisy{true};
+        LoopbackPeer peer([&](LoopbackPeer& p, uint32_t c, std::span<const uint32_t> f) {
+            if (c == code::kQueryStatus && noisy.exchange(false))
+                p.Send(std::vector<uint8_t>(stray, 0x5A));
+            AnswerLikeALogger(p, c, f);
+        });
+        peer.Export();
+        ASSERT_EQ(DevOpen(0), 1);
+        EXPECT_EQ(DevPollStatusWord(), 0x00030003);
+        for (int i = 0; i < 20; ++i) {
+            ASSERT_EQ(DevPollStatusWord(), 0x00030003) << "poll " << i;
+            ASSERT_EQ(DevGetFirmwareVersion(), 20240115) << "version " << i;
+        }
+        DevClose();
+    }
+}

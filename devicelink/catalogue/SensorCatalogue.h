@@ -25,8 +25,6 @@ inline constexpr int kMaxUnitChoices = 4;
 inline constexpr int kSpareAccessRecords = 4;
 inline constexpr int kMaxSearchSensors = 256;
 inline constexpr int kMaxRecipeEntries = 128;
-// The recognition table the logger receives holds this many recipes.
-inline constexpr int kMaxUploadedRecipes = 128;
 // Oldest catalogue this program understands.
 inline constexpr std::u16string_view kMinimumXmlVersion = u"20110410";
 

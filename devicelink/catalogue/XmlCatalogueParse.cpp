@@ -1,5 +1,7 @@
 #include "devicelink/catalogue/XmlCatalogueParse.h"
 
+#include "devicelink/catalogue/SensorCatalogue.h"
+#include "devicelink/protocol/Vocabulary.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -96,25 +98,25 @@ constexpr std::array<Keyword, 33 + 23> BuildKeywordTable()
         {u"IIC_DATA16", 2},
         {u"IIC_DATA24", 3},
         {u"IIC_DATA32", 4},
-        {u"READ_ADDRESS_DATA", 0},
-        {u"READ_NOADDRESS_DATA", 1},
-        {u"WRITE_ADDRESS_AND_DATA", 2},
-        {u"WRITE_ADDRESS_PLUS_DATA", 3},
-        {u"WRITE_NOADDRESS_DATA", 4},
-        {u"SCC_READ_ADDRESS_DATA", 128},
-        {u"SCC_READ_NOADDRESS_DATA", 129},
-        {u"SCC_WRITE_ADDRESS_AND_DATA", 130},
-        {u"SCC_WRITE_ADDRESS_PLUS_DATA", 131},
-        {u"SCC_WRITE_NOADDRESS_DATA", 132},
-        {u"READ_ADC_DATA", 160},
-        {u"SCC_FILTER_AVG", 241},
-        {u"NO_TYPE", 0},
-        {u"N_TYPE", 1},
-        {u"N_EEPROM_TYPE", 2},
-        {u"R_TYPE", 3},
-        {u"R_EEPROM_TYPE", 4},
-        {u"W_TYPE", 5},
-        {u"W_EEPROM_TYPE", 6},
+        {u"READ_ADDRESS_DATA", access::kReadAddressData},
+        {u"READ_NOADDRESS_DATA", access::kReadNoAddressData},
+        {u"WRITE_ADDRESS_AND_DATA", access::kWriteAddressAndData},
+        {u"WRITE_ADDRESS_PLUS_DATA", access::kWriteAddressPlusData},
+        {u"WRITE_NOADDRESS_DATA", access::kWriteNoAddressData},
+        {u"SCC_READ_ADDRESS_DATA", access::kSccReadAddressData},
+        {u"SCC_READ_NOADDRESS_DATA", access::kSccReadNoAddressData},
+        {u"SCC_WRITE_ADDRESS_AND_DATA", access::kSccWriteAddressAndData},
+        {u"SCC_WRITE_ADDRESS_PLUS_DATA", access::kSccWriteAddressPlusData},
+        {u"SCC_WRITE_NOADDRESS_DATA", access::kSccWriteNoAddressData},
+        {u"READ_ADC_DATA", access::kReadAdcData},
+        {u"SCC_FILTER_AVG", access::kSccFilterAvg},
+        {u"NO_TYPE", kNoType},
+        {u"N_TYPE", kNType},
+        {u"N_EEPROM_TYPE", kNEepromType},
+        {u"R_TYPE", kRType},
+        {u"R_EEPROM_TYPE", kREepromType},
+        {u"W_TYPE", kWType},
+        {u"W_EEPROM_TYPE", kWEepromType},
     };
     for (const Keyword& k : kOthers)
         table[n++] = k;

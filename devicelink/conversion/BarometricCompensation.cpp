@@ -49,7 +49,9 @@ bool BarometricPressure(const BarometricCalibration& cal, int64_t b5, int64_t up
 {
     oss = ClampOversampling(oss);
     const int64_t b6 = b5 - 4000;
-    const int64_t x3 = cal.ac2 * b6 / 2048 + cal.b2 * (b6 / 4096) * b6 / 2048;
+    // B2 x (B6 x B6 / 4096) / 2048, as the sensor's data sheet groups it (and as B1 is in B4):
+    // B6 / 4096 first would be 0 whenever |B6| < 4096 and drop the term near room temperature.
+    const int64_t x3 = cal.ac2 * b6 / 2048 + cal.b2 * (b6 * b6 / 4096) / 2048;
     const int64_t b3 = ((cal.ac1 * 4 + x3) * (int64_t(1) << oss) + 2) / 4;
     const int64_t b4 =
         cal.ac4 * ((cal.b1 * (b6 * b6 / 4096) / 65536 + cal.ac3 * b6 / 8192 + 2) / 4 + 32768) / 32768;

@@ -2,6 +2,8 @@
 
 #include "devicelink/conversion/SampleConversionRoutines.h"
 
+#include <array>
+
 namespace devicelink {
 namespace {
 
@@ -17,40 +19,66 @@ void CopyUnconverted(int32_t count, const int32_t* raw, const int32_t* rawTimes,
     }
 }
 
+using Routine = int32_t (*)(const Batch&);
+
+// The gate sensors in their untimed mode (mode 0) read as plain levels.
+int32_t ConvertGateEventsOrLevel(const Batch& b)
+{
+    return b.p.mode == 0 ? ConvertDefault(b) : ConvertGateEvents(b);
+}
+
+// The routine of each conversion kind; kinds without one take the default formula.
+constexpr std::array<Routine, kConversionKindCount> BuildRoutines()
+{
+    std::array<Routine, kConversionKindCount> r{};
+    r[kConvertOnePoint] = ConvertOnePoint;
+    r[kConvertTwoPoints] = ConvertTwoPoints;
+    r[kConvertThreePoints] = ConvertThreePoints;
+    r[kConvertCubicOfLine] = ConvertCubicOfLine;
+    r[kConvertTwoRangeTemperature] = ConvertTwoRangeTemperature;
+    r[kConvertThreeAxis] = ConvertThreeAxis;
+    r[kConvertPressure] = ConvertPressure;
+    r[kConvertSignedTemperature] = ConvertSignedTemperature;
+    r[kConvertTwelveBitTemperature] = ConvertTwelveBitTemperature;
+    r[kConvertColour] = ConvertNormalised;
+    r[kConvertHumidity] = ConvertHumidity;
+    r[kConvertGps] = ConvertGps;
+    r[kConvertSwappedThreePoints] = ConvertSwappedThreePoints;
+    r[kConvertClampedTwoPoints] = ConvertClampedTwoPoints;
+    r[kConvertOrderedClampedTwoPoints] = ConvertClampedTwoPoints;
+    r[kConvertGateEvents] = ConvertGateEventsOrLevel;
+    r[kConvertWeather] = ConvertWeather;
+    r[kConvertTenBit] = ConvertTenBit;
+    r[kConvertTwoSlopes] = ConvertTwoSlopes;
+    r[kConvertPolynomial] = ConvertPolynomial;
+    r[kConvertSevenPoints] = ConvertSevenPoints;
+    r[kConvertAngle] = ConvertAngle;
+    r[kConvertSharedChangeEvents] = ConvertSharedChangeEvents;
+    r[kConvertChannelChangeEvents] = ConvertChannelChangeEvents;
+    r[kConvertSignedOnly] = ConvertSignedOnly;
+    r[kConvertTaggedWords] = ConvertTaggedWords;
+    return r;
+}
+
+constexpr auto kRoutines = BuildRoutines();
+
+Routine RoutineOf(int32_t kind)
+{
+    return kind >= 0 && kind < kConversionKindCount ? kRoutines[size_t(kind)] : nullptr;
+}
+
 int32_t Dispatch(const Batch& b)
 {
-    switch (b.p.conversionKind) {
-    case 1: return ConvertOnePoint(b);
-    case 2: return ConvertTwoPoints(b);
-    case 3: return ConvertThreePoints(b);
-    case 4: return ConvertCubicOfLine(b);
-    case 10: return ConvertTwoRangeTemperature(b);
-    case 11: return ConvertThreeAxis(b);
-    case 12: return ConvertPressure(b);
-    case 13: return ConvertSignedTemperature(b);
-    case 14: return ConvertTwelveBitTemperature(b);
-    case 15: return ConvertNormalised(b);
-    case 17: return ConvertHumidity(b);
-    case 18: return ConvertGps(b);
-    case 19: return ConvertSwappedThreePoints(b);
-    case 20:
-    case 27: return ConvertClampedTwoPoints(b);
-    case 21: return b.p.mode == 0 ? ConvertDefault(b) : ConvertGateEvents(b);
-    case 23: return ConvertWeather(b);
-    case 25: return ConvertTenBit(b);
-    case 26: return ConvertTwoSlopes(b);
-    case 28: return ConvertPolynomial(b);
-    case 29: return ConvertSevenPoints(b);
-    case 30: return ConvertAngle(b);
-    case 31: return ConvertSharedChangeEvents(b);
-    case 32: return ConvertChannelChangeEvents(b);
-    case 33: return ConvertSignedOnly(b);
-    case 34: return ConvertTaggedWords(b);
-    default: return ConvertDefault(b);
-    }
+    const Routine routine = RoutineOf(b.p.conversionKind);
+    return routine ? routine(b) : ConvertDefault(b);
 }
 
 }  // namespace
+
+bool HasConversionRoutine(int32_t kind)
+{
+    return RoutineOf(kind) != nullptr;
+}
 
 int32_t ConvertSamples(int32_t channel, int32_t count, const int32_t* rawValues,
                        const int32_t* rawTimes, float* outValues, float* outTimes,

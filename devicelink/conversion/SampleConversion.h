@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devicelink/conversion/ConversionParams.h"
+#include "devicelink/protocol/Vocabulary.h"
 
 #include <cstdint>
 
@@ -24,5 +25,9 @@ namespace devicelink {
 int32_t ConvertSamples(int32_t channel, int32_t count, const int32_t* rawValues,
                        const int32_t* rawTimes, float* outValues, float* outTimes,
                        int32_t timeOffset, const ConversionParams* params, int32_t* outCount);
+
+// Whether a conversion kind has a routine of its own; every other kind (ConversionKind in
+// devicelink/protocol/Vocabulary.h) converts by the default formula.
+bool HasConversionRoutine(int32_t kind);
 
 }  // namespace devicelink

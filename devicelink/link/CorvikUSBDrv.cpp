@@ -253,9 +253,9 @@ void CorvikUSBDrv::HandleFrame(std::span<const uint32_t> frame)
     case code::kHelloAck:
     case code::kFirmwareCheckAck:
     case code::kFirmwareBlockAck:
-    case code::kAck22:
-    case code::kAck24:
-    case code::kAck26:
+    case code::kUnaskedAck1:
+    case code::kUnaskedAck2:
+    case code::kUnaskedAck3:
     case code::kDeviceBlockWritten:
         ack_.Offer(c);
         break;

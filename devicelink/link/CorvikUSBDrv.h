@@ -4,6 +4,7 @@
 #include "devicelink/link/ChannelRing.h"
 #include "devicelink/protocol/CommandFrame.h"
 #include "devicelink/protocol/MeasureSetupBlock.h"
+#include "devicelink/protocol/SensorSearchTable.h"
 #include "devicelink/link/ReplyGate.h"
 #include "devicelink/link/StreamDealer.h"
 #include "devicelink/link/StreamPacketQueue.h"
@@ -20,7 +21,7 @@
 
 namespace devicelink {
 
-inline constexpr int kDeviceBlockBytes = 524;
+inline constexpr int kDeviceBlockBytes = kSensorSearchTableBytes;
 
 // How one build of the driver differs from the others.
 struct DriverOptions {

@@ -1,5 +1,6 @@
 #include "devicelink/link/DeviceApi.h"
 
+#include "devicelink/link/CallGuard.h"
 #include "devicelink/link/CorvikUSBDrv.h"
 #include "devicelink/link/UpgradeApi.h"
 #include "devicelink/protocol/FirmwareImage.h"
@@ -50,17 +51,15 @@ void Signal(const MeasureRequest* request)
         request->host.event->Set();
 }
 
-// Runs body under the command mutex; an exception (only allocation can throw) gives fallback.
+// Runs body under the command mutex; an exception gives fallback (GuardedCall).
 template <typename Body>
 auto Serialised(Body body, decltype(body(State())) fallback) noexcept
 {
-    try {
+    return GuardedCall(fallback, [&] {
         ApiState& s = State();
         std::lock_guard lock(s.commandMutex);
         return body(s);
-    } catch (...) {
-        return fallback;
-    }
+    });
 }
 
 int BeginStreamLocked(ApiState& s, MeasureRequest* request)

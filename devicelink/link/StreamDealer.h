@@ -33,7 +33,6 @@ public:
     void DealRound();
 
     int StreamCount() const { return streamCount_; }
-    uint32_t LastSequence() const { return lastSequence_; }
     bool Ready() const { return ready_; }
     uint32_t GapIndex() const { return gapIndex_; }
 

@@ -108,11 +108,44 @@ bool FrameIsSound(std::span<const uint32_t> frame)
     return PayloadWordsRead(FrameCode(frame), payload) <= payload.size();
 }
 
-FrameReassembler::FrameReassembler() : words_(new uint32_t[kReceiveBufferBytes / 4]) {}
+namespace {
+
+constexpr uint8_t kHeadBytes[4] = {uint8_t(kFrameHead), uint8_t(kFrameHead >> 8), uint8_t(kFrameHead >> 16),
+                                   uint8_t(kFrameHead >> 24)};
+
+// The word at any byte offset, in the host order the frames are handed on in (little-endian).
+inline uint32_t WordAt(const uint8_t* p)
+{
+    uint32_t w;
+    std::memcpy(&w, p, 4);
+    return w;
+}
+
+// The first head pattern starting in [from, limit), or limit.
+size_t FindHead(const uint8_t* bytes, size_t from, size_t limit)
+{
+    while (from < limit) {
+        const void* hit = std::memchr(bytes + from, kHeadBytes[0], limit - from);
+        if (!hit)
+            return limit;
+        const size_t at = size_t(static_cast<const uint8_t*>(hit) - bytes);
+        if (bytes[at + 1] == kHeadBytes[1] && bytes[at + 2] == kHeadBytes[2] && bytes[at + 3] == kHeadBytes[3])
+            return at;
+        from = at + 1;
+    }
+    return limit;
+}
+
+}  // namespace
+
+FrameReassembler::FrameReassembler()
+    : words_(new uint32_t[kReceiveBufferBytes / 4]), aligned_(new uint32_t[kReceiveBufferBytes / 4])
+{
+}
 
 std::span<uint8_t> FrameReassembler::FreeSpace()
 {
-    return {reinterpret_cast<uint8_t*>(words_.get()) + held_, kReceiveBufferBytes - held_};
+    return {Bytes() + held_, kReceiveBufferBytes - held_};
 }
 
 std::span<const uint8_t> FrameReassembler::Held() const
@@ -120,14 +153,21 @@ std::span<const uint8_t> FrameReassembler::Held() const
     return {reinterpret_cast<const uint8_t*>(words_.get()), held_};
 }
 
+void FrameReassembler::Clear()
+{
+    held_ = 0;
+    scanned_ = 0;
+    headCount_ = 0;
+}
+
 void FrameReassembler::Commit(size_t n, FrameSink& sink)
 {
     held_ += n;
     if (held_ >= kReceiveBufferBytes) {
-        held_ = 0;
+        Clear();
         return;
     }
-    held_ = ExtractFrames(sink);
+    ExtractFrames(sink);
 }
 
 void FrameReassembler::Append(std::span<const uint8_t> bytes, FrameSink& sink)
@@ -141,34 +181,83 @@ void FrameReassembler::Append(std::span<const uint8_t> bytes, FrameSink& sink)
     }
 }
 
-// One pass with a moving start: each closed frame drops everything up to its tail, which is the
-// same as restarting the walk at word 0 of a compacted buffer, and the compaction is done once.
-size_t FrameReassembler::ExtractFrames(FrameSink& sink)
+void FrameReassembler::TakeHead(size_t at)
 {
-    if (held_ % 4 != 0)
-        return held_;
-    const size_t count = held_ / 4;
-    const uint32_t* w = words_.get();
-    size_t start = 0;
-    size_t head = 0;
-    bool haveHead = false;
-    for (size_t i = 0; i < count; ++i) {
-        const uint32_t word = w[i];
-        if (word == kFrameHead) {
-            head = i;
-            haveHead = true;
-        } else if (word == kFrameTail && haveHead) {
-            sink.OnFrame({w + head, i - head + 1});
-            start = i + 1;
-            haveHead = false;
+    for (int i = 0; i < headCount_; ++i) {
+        if ((at - heads_[i].at) % 4 == 0) {
+            heads_[i] = {at, at + 4};
+            return;
         }
     }
-    if (start == 0)
-        return held_;
-    const size_t left = count - start;
-    if (left > 0)
-        std::memmove(words_.get(), w + start, left * 4);
-    return left * 4;
+    heads_[headCount_++] = {at, at + 4};
+}
+
+void FrameReassembler::Dispatch(size_t head, size_t end, FrameSink& sink)
+{
+    const size_t words = (end - head) / 4;
+    if (head % 4 == 0) {
+        sink.OnFrame({words_.get() + head / 4, words});
+        return;
+    }
+    std::memcpy(aligned_.get(), Bytes() + head, end - head);
+    sink.OnFrame({aligned_.get(), words});
+}
+
+void FrameReassembler::DropFront(size_t n)
+{
+    if (n == 0)
+        return;
+    std::memmove(Bytes(), Bytes() + n, held_ - n);
+    held_ -= n;
+    scanned_ -= n;
+    for (int i = 0; i < headCount_; ++i) {
+        heads_[i].at -= n;
+        heads_[i].nextTail -= n;
+    }
+}
+
+// One pass over what has not been looked at yet, event by event in stream order: the next head
+// pattern, or a tail on the grid of a head already held, whichever comes first. Each closed frame
+// drops everything up to its tail, the same as restarting the walk on the bytes after it; the
+// bytes themselves move once, at the end.
+void FrameReassembler::ExtractFrames(FrameSink& sink)
+{
+    const uint8_t* b = Bytes();
+    // A word starting at or after `limit` is not complete yet.
+    const size_t limit = held_ >= 4 ? held_ - 3 : 0;
+    size_t start = 0;
+    size_t pos = scanned_;
+    for (;;) {
+        const size_t head = FindHead(b, pos, limit);
+        size_t tail = head;
+        int closing = -1;
+        for (int i = 0; i < headCount_; ++i) {
+            size_t t = heads_[i].nextTail;
+            while (t < tail && WordAt(b + t) != kFrameTail)
+                t += 4;
+            heads_[i].nextTail = t;
+            if (t < tail) {
+                tail = t;
+                closing = i;
+            }
+        }
+        if (closing >= 0) {
+            Dispatch(heads_[closing].at, tail + 4, sink);
+            start = pos = tail + 4;
+            headCount_ = 0;
+            continue;
+        }
+        if (head >= limit) {
+            pos = std::max(pos, limit);
+            break;
+        }
+        TakeHead(head);
+        pos = head + 1;
+    }
+    scanned_ = pos;
+    // Without a head nothing before the last three bytes can become part of a frame.
+    const size_t keepFrom = headCount_ == 0 ? std::max(start, held_ >= 3 ? held_ - 3 : 0) : start;
+    DropFront(keepFrom);
 }
 
 }  // namespace devicelink

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "devicelink/protocol/Vocabulary.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -19,47 +21,6 @@ inline constexpr size_t kMaxPayloadBytes = 0x100000;
 inline constexpr size_t kMaxFrameBytes = kMaxPayloadBytes + kFrameOverheadBytes;
 // Bytes the receive side holds before it gives up on finding a frame and throws them all away.
 inline constexpr size_t kReceiveBufferBytes = 0x100000;
-
-// Command codes (host -> device) and reply codes (device -> host). Hello and stop travel both ways.
-namespace code {
-inline constexpr uint32_t kHello = 0x10000000u;
-inline constexpr uint32_t kHelloAck = 0x10000001u;
-inline constexpr uint32_t kReadSamples = 0x10000006u;
-inline constexpr uint32_t kReadReply = 0x10000007u;
-inline constexpr uint32_t kWriteSetup = 0x10000008u;
-inline constexpr uint32_t kWriteDone = 0x10000009u;
-inline constexpr uint32_t kStartMeasure = 0x1000000Au;
-inline constexpr uint32_t kStarted = 0x1000000Bu;
-inline constexpr uint32_t kMeasureBlock = 0x1000000Cu;
-inline constexpr uint32_t kStop = 0x1000000Eu;
-inline constexpr uint32_t kStopped = 0x1000000Fu;
-inline constexpr uint32_t kChannelBulk = 0x10000010u;
-inline constexpr uint32_t kQueryStatus = 0x10000011u;
-inline constexpr uint32_t kStatusReply = 0x10000012u;
-inline constexpr uint32_t kQueryValue = 0x10000013u;
-inline constexpr uint32_t kValueReply = 0x10000014u;
-inline constexpr uint32_t kStartStream = 0x10000015u;
-inline constexpr uint32_t kStreamStarted = 0x10000016u;
-inline constexpr uint32_t kStreamPacket = 0x10000017u;
-inline constexpr uint32_t kStopStream = 0x10000019u;
-inline constexpr uint32_t kStreamStopped = 0x1000001Au;
-inline constexpr uint32_t kFirmwareBegin = 0x1000001Bu;
-inline constexpr uint32_t kFirmwareBank = 0x1000001Cu;
-inline constexpr uint32_t kFirmwareCheck = 0x1000001Du;
-inline constexpr uint32_t kFirmwareCheckAck = 0x1000001Eu;
-inline constexpr uint32_t kFirmwareBlock = 0x1000001Fu;
-inline constexpr uint32_t kFirmwareBlockAck = 0x10000020u;
-inline constexpr uint32_t kAck22 = 0x10000022u;
-inline constexpr uint32_t kAck24 = 0x10000024u;
-inline constexpr uint32_t kAck26 = 0x10000026u;
-inline constexpr uint32_t kGetVersion = 0x10000027u;
-inline constexpr uint32_t kVersionReply = 0x10000028u;
-inline constexpr uint32_t kWriteDeviceBlock = 0x10000029u;
-inline constexpr uint32_t kDeviceBlockWritten = 0x1000002Au;
-inline constexpr uint32_t kWideReadReply = 0x12110001u;
-inline constexpr uint32_t kChannelBlock = 0x12220001u;
-inline constexpr uint32_t kSetBlocks = 0x12220002u;
-}  // namespace code
 
 // Payload sizes of the fixed-shape data replies, in words.
 inline constexpr size_t kReadReplyWords = 33;       // time stamp + 4 x 8 values
@@ -110,6 +71,14 @@ public:
 
 // Reassembles frames from a byte stream that arrives in arbitrary pieces. Reads go straight into
 // FreeSpace() and are announced with Commit(); the held bytes never exceed kReceiveBufferBytes.
+//
+// The walk is byte-wise, so that stray bytes (a short read, a noisy cable) cost only the frames
+// they touch: the head pattern starts a frame at any byte offset, and a tail closes it only at a
+// word boundary counted from that head. Heads are tracked per alignment: a later head replaces an
+// earlier one of its own alignment, as the word walk always did, while a head pattern at another
+// alignment (one inside a payload, say) waits beside it, and the first tail on either's word grid
+// closes that one's frame. Closing a frame drops every byte before its tail's end. With no head
+// held only the last three bytes are kept: they may begin one.
 class FrameReassembler {
 public:
     FrameReassembler();
@@ -126,13 +95,28 @@ public:
 
     size_t BytesHeld() const { return held_; }
     std::span<const uint8_t> Held() const;
-    void Clear() { held_ = 0; }
+    void Clear();
 
 private:
-    size_t ExtractFrames(FrameSink& sink);
+    // A head waiting for its tail; tails are looked for on its word grid from nextTail on.
+    struct PendingHead {
+        size_t at;
+        size_t nextTail;
+    };
+
+    uint8_t* Bytes() { return reinterpret_cast<uint8_t*>(words_.get()); }
+    void ExtractFrames(FrameSink& sink);
+    void TakeHead(size_t at);
+    void Dispatch(size_t head, size_t end, FrameSink& sink);
+    void DropFront(size_t n);
 
     std::unique_ptr<uint32_t[]> words_;
+    // A frame that does not start on a word of the buffer is copied here to be handed on as words.
+    std::unique_ptr<uint32_t[]> aligned_;
     size_t held_ = 0;
+    size_t scanned_ = 0;  // every head starting before this offset has been seen
+    PendingHead heads_[4] = {};
+    int headCount_ = 0;   // at most one per alignment
 };
 
 }  // namespace devicelink

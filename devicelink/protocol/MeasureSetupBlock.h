@@ -1,5 +1,6 @@
 #pragma once
 
+#include "devicelink/protocol/Vocabulary.h"
 #include "platform/Event.h"
 
 #include <atomic>
@@ -11,19 +12,8 @@
 // the payload of the read, write and start commands, and the host-only stream descriptor.
 namespace devicelink {
 
-inline constexpr int kChannelCount = 4;
 inline constexpr int kRegisterEntries = 8;
 inline constexpr int kSetupEntries = kChannelCount * kRegisterEntries;  // [c][k] = 8 * c + k
-
-// Request kinds.
-namespace kind {
-inline constexpr int32_t kSingle = 0;        // one reading or a register transaction
-inline constexpr int32_t kTimed = 2;
-inline constexpr int32_t kStreamGap = 3;     // stream, a point on every jump or millisecond
-inline constexpr int32_t kStreamTrigger = 4; // as 3, recording starts at the first jump
-inline constexpr int32_t kTimedPerChannel = 17;
-inline constexpr int32_t kTriggered = 64;
-}  // namespace kind
 
 inline constexpr int32_t kSetupMark = 0x50000001;
 

@@ -10,7 +10,6 @@
 namespace devicelink {
 namespace {
 
-constexpr int32_t kReadAdcData = 160;
 constexpr int32_t kOneShotInterval = 100;
 
 bool BeginsWith(std::u16string_view text, std::u16string_view prefix)
@@ -23,7 +22,7 @@ bool BeginsWith(std::u16string_view text, std::u16string_view prefix)
 CNI2CSensor::BoundRequest::BoundRequest(int capacity_, platform::Event& event) : capacity(capacity_)
 {
     request.host.event = &event;
-    for (int c = 0; c < kChannelStateCount; ++c) {
+    for (int c = 0; c < kChannelCount; ++c) {
         values[c] = std::make_unique<uint32_t[]>(capacity);
         times[c] = std::make_unique<int32_t[]>(capacity);
         counts[c].store(0);
@@ -84,16 +83,14 @@ int32_t CNI2CSensor::PollSensorState()
 {
     if (api_.Open() == 1)
         statusWord_ = api_.PollStatusWord();
-    if (statusWord_ == -1)
+    if (statusWord_ == kStatusLinkLost)
         return kPollLinkLost;
-    const uint32_t word = static_cast<uint32_t>(statusWord_);
     int32_t result = kPollNoChange;
-    for (int c = 0; c < kChannelStateCount; ++c) {
-        const int32_t present = (word >> c) & 1;
-        const int32_t ready = (word >> (16 + c)) & 1;
-        if (present != lastPresence_[c])
-            result |= present ? kPollPlugged : kPollRemoved;
-        if (present && !ready)
+    for (int c = 0; c < kChannelCount; ++c) {
+        const ChannelStatus status = ChannelStatusOf(static_cast<uint32_t>(statusWord_), c);
+        if (int32_t(status.present) != lastPresence_[c])
+            result |= status.present ? kPollPlugged : kPollRemoved;
+        if (status.present && !status.ready)
             result = kPollNotReady;
     }
     return result;
@@ -112,7 +109,7 @@ int32_t CNI2CSensor::StopAcquisition()
     if (api_.Open() != 1)
         return 1;
     const MeasureSetupBlock& block = acquisition_.request.block;
-    for (int c = 0; c < kChannelStateCount; ++c) {
+    for (int c = 0; c < kChannelCount; ++c) {
         if (connected_[c] == 1 && block.enabled[c])
             channels_[c].rateWritten = 0;
     }
@@ -175,7 +172,7 @@ void CNI2CSensor::FillChannelFromRecord(MeasureSetupBlock& block, int c, const S
 
 int32_t CNI2CSensor::ReadCurrentValue(int c, float* values)
 {
-    if (c < 0 || c >= kChannelStateCount || !values)
+    if (c < 0 || c >= kChannelCount || !values)
         return 0;
     ChannelState& state = channels_[c];
     const SensorAccessRecord* record = FindSensorRecord(&state);
@@ -193,8 +190,8 @@ int32_t CNI2CSensor::ReadCurrentValue(int c, float* values)
     const bool adcPath = platform::FieldView(state.modelCode).substr(0, 1) == u"W" && state.adcFlag == 1 &&
                          state.adcMode == 1;
     if (adcPath)
-        block.readType[c] = kReadAdcData;
-    for (int ch = 0; ch < kChannelStateCount; ++ch) {
+        block.readType[c] = access::kReadAdcData;
+    for (int ch = 0; ch < kChannelCount; ++ch) {
         block.capacity[ch] = kOneShotCapacity;
         oneShot_.counts[ch].store(0);
     }

@@ -102,11 +102,9 @@ public:
     void setRunning(int32_t running) { running_ = running; }
     uint32_t firmwareVersion() const { return firmwareVersion_; }
     int32_t xmlVersion() const { return catalogue_.xmlVersion(); }
-    MeasureRequest& oneShotRequest() { return oneShot_.request; }
     MeasureRequest& acquisitionRequest() { return acquisition_.request; }
     platform::Event& completionEvent() { return completionEvent_; }
     platform::Event& oneShotEvent() { return oneShotEvent_; }
-    StreamDescriptor& streamDescriptor() { return streamDescriptor_; }
     int32_t& generatorAmplitude() { return generatorAmplitude_; }
     float& generatorFrequency() { return generatorFrequency_; }
     int32_t& batterySuspendSeconds() { return batterySuspend_; }
@@ -117,9 +115,9 @@ private:
     struct BoundRequest {
         explicit BoundRequest(int capacity, platform::Event& event);
         MeasureRequest request;
-        std::unique_ptr<uint32_t[]> values[kChannelStateCount];
-        std::unique_ptr<int32_t[]> times[kChannelStateCount];
-        std::atomic<int32_t> counts[kChannelStateCount];
+        std::unique_ptr<uint32_t[]> values[kChannelCount];
+        std::unique_ptr<int32_t[]> times[kChannelCount];
+        std::atomic<int32_t> counts[kChannelCount];
         int capacity;
     };
 
@@ -131,19 +129,18 @@ private:
     BoundRequest acquisition_;
     SensorCatalogue catalogue_;
     ChannelConverter converter_;
-    int32_t lastPresence_[kChannelStateCount] = {};
-    int32_t connected_[kChannelStateCount] = {};
-    ChannelState channels_[kChannelStateCount] = {};
+    int32_t lastPresence_[kChannelCount] = {};
+    int32_t connected_[kChannelCount] = {};
+    ChannelState channels_[kChannelCount] = {};
     int32_t running_ = 0;
     int32_t statusWord_ = 0;
-    StreamDescriptor streamDescriptor_{};
     int32_t batterySuspend_ = 0;
     int32_t mainsSuspend_ = 0;
     uint32_t firmwareVersion_ = 0;
-    float channelIntervals_[kChannelStateCount] = {};
+    float channelIntervals_[kChannelCount] = {};
     int32_t generatorAmplitude_ = 50;
     float generatorFrequency_ = 2.0f;
-    int32_t adcOffsetFlags_[kChannelStateCount] = {1, 1, 1, 1};
+    int32_t adcOffsetFlags_[kChannelCount] = {1, 1, 1, 1};
     // ---- Register transactions, readings, acquisitions, per-model set-up, calibration, zero,
     // ---- function generator and power time-outs (CNI2CSensorAcquisition.cpp,
     // ---- CNI2CSensorModelSetup.cpp, CNI2CSensorCalibration.cpp, PowerTimeouts.cpp).

@@ -17,17 +17,9 @@ namespace devicelink {
 
 using sensor_detail::ValidChannel;
 using sensor_detail::MaskForWidth;
+using sensor_detail::kTransactionClock;
 namespace {
 
-// Read types of the set-up block.
-constexpr int32_t kReadNoAddressData = 1;
-constexpr int32_t kWriteAddressAndData = 2;
-constexpr int32_t kWriteNoAddressData = 4;
-constexpr int32_t kSccReadAddressData = 128;
-constexpr int32_t kSccWriteNoAddressData = 132;
-constexpr int32_t kReadAdcData = 160;
-
-constexpr int32_t kTransactionClock = 1;
 constexpr int32_t kBlockClock = 6;
 constexpr uint32_t kRegisterWaitMs = 1000;
 constexpr int32_t kValueArrayBytes = kOneShotCapacity * 4;
@@ -68,7 +60,7 @@ MeasureSetupBlock& CNI2CSensor::BeginOneShot(int c)
     block.kind = kind::kSingle;
     block.count = 1;
     block.perEvent = 1;
-    for (int ch = 0; ch < kChannelStateCount; ++ch) {
+    for (int ch = 0; ch < kChannelCount; ++ch) {
         block.capacity[ch] = kOneShotCapacity;
         oneShot_.counts[ch].store(0);
     }
@@ -106,7 +98,7 @@ int32_t CNI2CSensor::ReadRegister(int c, int32_t address, uint32_t* value, int32
         return 0;
     api_.Stop();
     running_ = 0;
-    PrepareTransaction(c, address, kTransactionClock, kReadNoAddressData, width);
+    PrepareTransaction(c, address, kTransactionClock, access::kReadNoAddressData, width);
     MeasureSetupBlock& block = oneShot_.request.block;
     block.readRegister[kRegisterEntries * c] = 0;
     block.readMask[kRegisterEntries * c] = MaskForWidth(width);
@@ -135,7 +127,7 @@ int32_t CNI2CSensor::WriteRegisterBytes(int c, int32_t address, const void* data
         return 0;
     api_.Stop();
     running_ = 0;
-    PrepareTransaction(c, address, kTransactionClock, kWriteNoAddressData, width);
+    PrepareTransaction(c, address, kTransactionClock, access::kWriteNoAddressData, width);
     oneShot_.request.block.readMask[kRegisterEntries * c] = MaskForWidth(width);
     std::memset(oneShot_.values[c].get(), 0, kValueArrayBytes);
     std::memcpy(oneShot_.values[c].get(), data, static_cast<size_t>(width));
@@ -151,7 +143,7 @@ int32_t CNI2CSensor::WriteRegisterAt(int c, int32_t address, int32_t reg, uint32
     if (!ValidChannel(c) || width < 1 || width > 4 || api_.Open() != 1)
         return 0;
     api_.Stop();
-    PrepareTransaction(c, address, kTransactionClock, kWriteAddressAndData, width);
+    PrepareTransaction(c, address, kTransactionClock, access::kWriteAddressAndData, width);
     MeasureSetupBlock& block = oneShot_.request.block;
     block.readRegister[kRegisterEntries * c] = static_cast<uint8_t>(reg);
     block.readMask[kRegisterEntries * c] = MaskForWidth(width);
@@ -168,7 +160,7 @@ int32_t CNI2CSensor::ReadBlock(int c, int32_t address, int32_t reg, void* destin
     if (!ValidChannel(c) || !destination || length < 0 || length > kValueArrayBytes || api_.Open() != 1)
         return 0;
     api_.Stop();
-    PrepareTransaction(c, address, kBlockClock, kSccReadAddressData, length > 4 ? length : 8);
+    PrepareTransaction(c, address, kBlockClock, access::kSccReadAddressData, length > 4 ? length : 8);
     MeasureSetupBlock& block = oneShot_.request.block;
     block.readRegister[kRegisterEntries * c] = static_cast<uint8_t>(reg);
     std::fill_n(&block.readMask[kRegisterEntries * c], kRegisterEntries, -1);
@@ -186,7 +178,7 @@ int32_t CNI2CSensor::WriteBlock(int c, int32_t address, int32_t reg, const void*
         return 0;
     api_.Stop();
     const bool wide = width > 4;
-    PrepareTransaction(c, address, kBlockClock, kSccWriteNoAddressData, wide ? width + 1 : width);
+    PrepareTransaction(c, address, kBlockClock, access::kSccWriteNoAddressData, wide ? width + 1 : width);
     MeasureSetupBlock& block = oneShot_.request.block;
     block.readRegister[kRegisterEntries * c] = static_cast<uint8_t>(reg);
     uint8_t* bytes = reinterpret_cast<uint8_t*>(oneShot_.values[c].get());
@@ -208,9 +200,9 @@ int32_t CNI2CSensor::ReadSensorMemory(int c)
     if (!ValidChannel(c))
         return 0;
     uint8_t image[kSensorMemorySize];
-    for (int32_t offset = 0; offset < kSensorMemorySize; offset += memory::kChipBlock) {
-        const int32_t reg = memory::kChipFirstRegister + offset;
-        if (ReadBlock(c, memory::kChipAddress, reg, image + offset, memory::kChipBlock) != 1)
+    for (int32_t offset = 0; offset < kSensorMemorySize; offset += memory_chip::kBlock) {
+        const int32_t reg = memory_chip::kFirstRegister + offset;
+        if (ReadBlock(c, memory_chip::kAddress, reg, image + offset, memory_chip::kBlock) != 1)
             return 0;
     }
     std::memcpy(channels_[c].sensorMemory, image, sizeof image);
@@ -225,7 +217,7 @@ int32_t CNI2CSensor::ReadOneSample(int c, const SensorAccessRecord& record, bool
     block.interval = kSingleReadingInterval;
     FillChannelFromRecord(block, c, record);
     if (adcPath) {
-        block.readType[c] = kReadAdcData;
+        block.readType[c] = access::kReadAdcData;
         block.byteCount[c] = 2;
         block.entries[c] = 1;
     }
@@ -337,7 +329,7 @@ platform::Event& CNI2CSensor::StartMonitor()
     block.perEvent = kMonitorPerEvent;
     SetAdapterMode(1);
     ApplySamplingSetup(block);
-    for (int c = 0; c < kChannelStateCount; ++c) {
+    for (int c = 0; c < kChannelCount; ++c) {
         block.enabled[c] = 0;
         acquisition_.counts[c].store(0);
         const SensorAccessRecord* record = connected_[c] == 1 ? FindSensorRecord(&channels_[c]) : nullptr;
@@ -374,14 +366,14 @@ platform::Event& CNI2CSensor::StartAcquisition(const AcquisitionPlan& plan)
         block.kind = kind::kTimedPerChannel;
     } else if (!TriggeredByLevel(triggerWord)) {
         block.kind = kind::kTimed;
-        for (int c = 0; c < kChannelStateCount; ++c) {
+        for (int c = 0; c < kChannelCount; ++c) {
             if (connected_[c] == 1 && selection[c] == 1 && channelFlags[c] == 1)
                 ResetChannelConvState(c);
         }
     } else {
         block.kind = kind::kTriggered;
         uint32_t mask = 0;
-        for (int c = 0; c < kChannelStateCount; ++c)
+        for (int c = 0; c < kChannelCount; ++c)
             mask |= selection[c] == 1 ? (1u << c) : 0u;
         block.triggerWord = static_cast<int32_t>((static_cast<uint32_t>(triggerWord) & ~0xFFu) | mask);
     }
@@ -394,7 +386,7 @@ platform::Event& CNI2CSensor::StartAcquisition(const AcquisitionPlan& plan)
         std::fill(std::begin(channelIntervals_), std::end(channelIntervals_), static_cast<float>(interval));
     } else {
         int32_t smallest = kNoChannelInterval;
-        for (int c = 0; c < kChannelStateCount; ++c) {
+        for (int c = 0; c < kChannelCount; ++c) {
             if (!takesPart(c))
                 continue;
             channelIntervals_[c] = static_cast<float>(channelIntervals[c]);
@@ -407,7 +399,7 @@ platform::Event& CNI2CSensor::StartAcquisition(const AcquisitionPlan& plan)
     ApplySamplingSetup(block);
     block.perEvent = std::max(block.perEvent, 1);
 
-    for (int c = 0; c < kChannelStateCount; ++c) {
+    for (int c = 0; c < kChannelCount; ++c) {
         block.enabled[c] = 0;
         block.channelInterval[c] = KeptInterval(channelIntervals_[c]);
         acquisition_.counts[c].store(0);
@@ -421,7 +413,7 @@ platform::Event& CNI2CSensor::StartAcquisition(const AcquisitionPlan& plan)
         const bool fastPath = state.sensorFamily == kWEepromType ? state.adcFlag == 1
                                                                   : channelInterval < kFastPathBelowUs;
         if (fastPath)
-            block.readType[c] = kReadAdcData;
+            block.readType[c] = access::kReadAdcData;
         block.capacity[c] = kAcquisitionCapacity;
     }
     // A refused start is no run: nothing will arrive, and the screens must not wait as if it would.

@@ -21,8 +21,9 @@ constexpr uint32_t kWritePauseMs = 50;
 constexpr uint16_t kSlopeReferenceHigh = 8192;
 constexpr uint16_t kSlopeReferenceLow = 2048;
 // Adapter table registers: values, then raws; the first table when the table flag is 1.
-constexpr int32_t kValueRegister[2] = {68, 20};
-constexpr int32_t kRawRegister[2] = {84, 48};
+// The second table's raws follow its four points.
+constexpr int32_t kValueRegister[2] = {adapter::kSecondValues, adapter::kFirstValues};
+constexpr int32_t kRawRegister[2] = {adapter::kSecondValues + 4 * 4, adapter::kFirstRaws};
 // How many points each adapter table holds before its values run into its raws.
 constexpr int32_t kAdapterTablePoints[2] = {4, 7};
 constexpr int32_t kPlainPoints = 8;
@@ -51,10 +52,10 @@ int32_t CNI2CSensor::HasUserCalibration(int c, int32_t* flag)
     const bool ownMemory = state.calibrationMode == 1;
     const float firstValue = platform::ReadLEFloat(image, ownMemory ? memory::kSecondValues : memory::kPlainValues);
     switch (state.conversionKind) {
-    case 1:
-    case 2:
-    case 3:
-    case 20: {
+    case kConvertOnePoint:
+    case kConvertTwoPoints:
+    case kConvertThreePoints:
+    case kConvertClampedTwoPoints: {
         bool rawsPresent = false;
         for (int k = 0; k < (ownMemory ? memory::kPointTableSize : kPlainPoints); ++k) {
             const uint32_t raw = ownMemory ? platform::ReadLE16(image, memory::kSecondRaws + 2 * size_t(k))
@@ -64,8 +65,8 @@ int32_t CNI2CSensor::HasUserCalibration(int c, int32_t* flag)
         *flag = (rawsPresent || firstValue != 0.0f) ? 1 : 0;
         return 1;
     }
-    case 24:
-    case 26:
+    case kConvertMemoryLine:
+    case kConvertTwoSlopes:
         if (!ownMemory)
             return 0;
         *flag = firstValue != 0.0f ? 1 : 0;
@@ -78,10 +79,10 @@ int32_t CNI2CSensor::HasUserCalibration(int c, int32_t* flag)
 void CNI2CSensor::WriteSensorMemory(int c)
 {
     const uint8_t* image = channels_[c].sensorMemory;
-    for (int32_t offset = 0; offset < kSensorMemorySize; offset += memory::kChipBlock) {
+    for (int32_t offset = 0; offset < kSensorMemorySize; offset += memory_chip::kBlock) {
         // A device that stopped answering (pulled out) gets no more writes: each would wait in vain.
-        const int32_t reg = memory::kChipFirstRegister + offset;
-        if (WriteBlock(c, memory::kChipAddress, reg, image + offset, memory::kChipBlock) != 1)
+        const int32_t reg = memory_chip::kFirstRegister + offset;
+        if (WriteBlock(c, memory_chip::kAddress, reg, image + offset, memory_chip::kBlock) != 1)
             return;
         platform::SleepMs(kWritePauseMs);
     }
@@ -134,31 +135,21 @@ void CNI2CSensor::SetCalibration(int c, int32_t n, const float* values, const in
     const int table = tableFlag == 1 ? 1 : 0;
     if (n > kAdapterTablePoints[table])
         return;
-    for (int k = 0; k < n; ++k) {
-        const uint32_t bits = std::bit_cast<uint32_t>(values[k]);
-        const uint8_t frame[9] = {0x57,
-                                  0x5A,
-                                  0xA5,
-                                  static_cast<uint8_t>(kValueRegister[table] + 4 * k),
-                                  4,
-                                  static_cast<uint8_t>(bits),
-                                  static_cast<uint8_t>(bits >> 8),
-                                  static_cast<uint8_t>(bits >> 16),
-                                  static_cast<uint8_t>(bits >> 24)};
-        WriteRegisterBytes(c, adapter::kAddress, frame, sizeof frame);
+    // Each point is one adapter write: the prefix, the location, the byte count, the bytes lowest first.
+    const auto writePoint = [&](int32_t location, uint32_t bits, int32_t bytes) {
+        uint8_t frame[adapter::kWritePrefixBytes + 2 + 4] = {};
+        std::copy_n(adapter::kWritePrefix, adapter::kWritePrefixBytes, frame);
+        frame[adapter::kWritePrefixBytes] = static_cast<uint8_t>(location);
+        frame[adapter::kWritePrefixBytes + 1] = static_cast<uint8_t>(bytes);
+        for (int32_t i = 0; i < bytes; ++i)
+            frame[adapter::kWritePrefixBytes + 2 + i] = static_cast<uint8_t>(bits >> (8 * i));
+        WriteRegisterBytes(c, adapter::kAddress, frame, adapter::kWritePrefixBytes + 2 + bytes);
         platform::SleepMs(kWritePauseMs);
-    }
-    for (int k = 0; k < n; ++k) {
-        const uint8_t frame[7] = {0x57,
-                                  0x5A,
-                                  0xA5,
-                                  static_cast<uint8_t>(kRawRegister[table] + 2 * k),
-                                  2,
-                                  static_cast<uint8_t>(raws[k]),
-                                  static_cast<uint8_t>(raws[k] >> 8)};
-        WriteRegisterBytes(c, adapter::kAddress, frame, sizeof frame);
-        platform::SleepMs(kWritePauseMs);
-    }
+    };
+    for (int k = 0; k < n; ++k)
+        writePoint(kValueRegister[table] + 4 * k, std::bit_cast<uint32_t>(values[k]), 4);
+    for (int k = 0; k < n; ++k)
+        writePoint(kRawRegister[table] + 2 * k, static_cast<uint32_t>(raws[k]), 2);
 }
 
 int32_t CNI2CSensor::ClearCalibration(int c)
@@ -184,8 +175,10 @@ int32_t CNI2CSensor::ClearCalibration(int c)
             raws[k] = k < n ? 0 : platform::ReadLE16(image, memory::kSecondRaws + 2 * size_t(k));
         }
         if (state.sensorFamily == kWEepromType) {
-            const bool lowRange = platform::ReadLE16(image, 32) == 0xFF2 && platform::ReadLE16(image, 34) == 0x3A70;
-            state.conversionKind = n == 5 ? 26 : (n == 2 && lowRange) ? 24 : n;
+            const bool lowRange = memory::HoldsLowRangeMark(image);
+            state.conversionKind = n == memory::kTwoSlopeKind ? kConvertTwoSlopes
+                                   : (n == 2 && lowRange)      ? kConvertMemoryLine
+                                                               : n;
         }
         platform::WriteLEFloat(image, memory::kSecondValues, 0.0f);
         SetCalibration(c, n, values, raws, 0);

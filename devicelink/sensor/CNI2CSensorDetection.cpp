@@ -16,17 +16,14 @@ namespace devicelink {
 
 using sensor_detail::ValidChannel;
 using sensor_detail::MaskForWidth;
+using sensor_detail::kTransactionClock;
 namespace {
 
-constexpr uint32_t kSettleAfterNopMs = 15;
+// A sensor just plugged in is given this long to power up before it is read.
+constexpr uint32_t kSettleBeforeIdentifyMs = 15;
 // A silent device must not hang detection: every read gives up after this long.
 constexpr uint32_t kIdentifyWaitMs = 3000;
-constexpr int32_t kTransactionClock = 1;
-constexpr int32_t kReadAddressData = 128;
-constexpr int32_t kAdapterRecordReadType = 129;
 
-constexpr int32_t kAdcMarkerRegister = 4;
-constexpr uint32_t kFastPathMarker = 0x46;
 // The register set-up needs nothing at these addresses.
 constexpr int32_t kNoSetupAddressWide = 0xAA5500;
 constexpr int32_t kNoSetupAddress = 255;
@@ -63,7 +60,7 @@ bool CNI2CSensor::ReadAddressedRegister(int c, int32_t address, int32_t reg, int
     SensorSearchRecipe r;
     r.address = address;
     r.clockCode = kTransactionClock;
-    r.readType = kReadAddressData;
+    r.readType = access::kSccReadAddressData;
     r.byteCount = width;
     r.registerAddress = reg;
     r.bitMask = MaskForWidth(width);
@@ -77,8 +74,7 @@ bool CNI2CSensor::ReadAddressedRegister(int c, int32_t address, int32_t reg, int
 bool CNI2CSensor::ReadAdapterMemory(int c, int32_t location, int32_t bytes, uint32_t* value)
 {
     *value = 0;
-    const uint32_t select = adapter::kSelectBase + uint32_t(location & 0xFF) * 256 + uint32_t(bytes);
-    if (WriteRegister(c, adapter::kAddress, select, 3) != 1)
+    if (WriteRegister(c, adapter::kAddress, adapter::AdapterSelect(location, bytes), 3) != 1)
         return false;
     // The transaction leaves its answer in the value array: clear it, so that silence reads as
     // a failure rather than as the previous answer.
@@ -156,20 +152,18 @@ int32_t CNI2CSensor::DetectSensors(std::u16string& text)
 {
     text.clear();
     int32_t result = 0;
-    const uint32_t word = static_cast<uint32_t>(statusWord_);
     auto& recipes = catalogue_.recipes();
     bool aborted = false;
-    for (int c = 0; c < kChannelStateCount && !aborted; ++c) {
+    for (int c = 0; c < kChannelCount && !aborted; ++c) {
         if (DetectionAbortRequested()) {
             aborted = true;
             break;
         }
-        const int32_t present = (word >> c) & 1;
-        const int32_t ready = (word >> (16 + c)) & 1;
-        if (present == lastPresence_[c] && ready == 1)
+        const ChannelStatus status = ChannelStatusOf(static_cast<uint32_t>(statusWord_), c);
+        if (int32_t(status.present) == lastPresence_[c] && status.ready)
             continue;
         ChannelState& state = channels_[c];
-        if (present == 0) {
+        if (!status.present) {
             // A channel that stays empty has nothing to report, least of all an old name.
             if (lastPresence_[c] == 0)
                 continue;
@@ -179,8 +173,7 @@ int32_t CNI2CSensor::DetectSensors(std::u16string& text)
             continue;
         }
         lastPresence_[c] = 1;
-        api_.Nop();
-        platform::SleepMs(kSettleAfterNopMs);
+        platform::SleepMs(kSettleBeforeIdentifyMs);
 
         bool identified = false;
         for (SensorSearchRecipe& recipe : recipes) {
@@ -300,7 +293,7 @@ int32_t CNI2CSensor::LoadFileInfo(std::u16string_view id, int c)
     copy("WHOAMISTRING", state.modelCode);
     state.pictureIndex = entry.child("ICON_INDEX").text().as_int(0);
 
-    state.conversionKind = 0;
+    state.conversionKind = kConvertCatalogueLine;
     state.calibrationMode = CalibrationModeOfFamily(state.sensorFamily);
     int32_t loaded = 1;
     switch (state.sensorFamily) {
@@ -313,8 +306,8 @@ int32_t CNI2CSensor::LoadFileInfo(std::u16string_view id, int c)
         break;
     case kWEepromType: {
         uint32_t marker = 0;
-        const bool read = ReadAddressedRegister(c, memory::kChipAddress, kAdcMarkerRegister, 1, &marker);
-        state.adcMode = read && marker == kFastPathMarker ? 1 : 0;
+        const bool read = ReadAddressedRegister(c, memory_chip::kAddress, memory_chip::kMarkerRegister, 1, &marker);
+        state.adcMode = read && marker == memory_chip::kFastPathMarker ? 1 : 0;
         loaded = read ? ReadSensorMemory(c) : 0;
         break;
     }
@@ -339,7 +332,7 @@ int32_t CNI2CSensor::ReadAdapterDescription(std::u16string_view id, int c)
     platform::CopyToField(record.id, id);
     record.address = adapter::kAddress;
     record.clockCode = kTransactionClock;
-    record.readType = kAdapterRecordReadType;
+    record.readType = access::kSccReadNoAddressData;
     record.byteCount = 2;
     record.rawOffset = 0;
     // One register word, converted by the adapter's tables; without a unit the line is 1:1.
@@ -357,9 +350,9 @@ int32_t CNI2CSensor::ReadAdapterDescription(std::u16string_view id, int c)
     state.identificationWord = identificationWord;
     state.accessIndex = spare;
     bool ok = true;
-    const std::u16string code = ReadAdapterText(c, adapter::kModelCode, adapter::kModelCodeEnd, &ok);
-    const std::u16string info = ReadAdapterText(c, adapter::kInfoFile, adapter::kInfoFileEnd, &ok) + u".html";
-    const std::u16string name = ReadAdapterText(c, adapter::kName, adapter::kNameEnd, &ok);
+    const std::u16string code = ReadAdapterText(c, adapter::kModelCode, adapter::kModelCode + adapter::kModelCodeBytes, &ok);
+    const std::u16string info = ReadAdapterText(c, adapter::kInfoFile, adapter::kInfoFile + adapter::kInfoFileBytes, &ok) + u".html";
+    const std::u16string name = ReadAdapterText(c, adapter::kName, adapter::kName + adapter::kNameBytes, &ok);
     platform::CopyToField(state.modelCode, code);
     platform::CopyToField(state.infoFile, info);
     platform::CopyToField(state.name, name);
@@ -412,7 +405,7 @@ int32_t CNI2CSensor::ReadAdapterCalibration(std::u16string_view id, int c)
         std::fill(std::begin(state.calibration), std::end(state.calibration), 0);
         for (int k = 0; k < kCalibrationWords; ++k) {
             uint32_t answer = 0;
-            if (ReadAdapterMemory(c, adapter::kWeatherWords, 4, &answer))
+            if (ReadAdapterMemory(c, adapter::kWordStream, 4, &answer))
                 StoreWeatherWord(state, answer);
         }
         ApplyWeatherDefaultsIfEmpty(state);

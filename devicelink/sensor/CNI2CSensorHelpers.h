@@ -7,9 +7,12 @@
 // Small checks shared by the sensor object's member files; not part of its interface.
 namespace devicelink::sensor_detail {
 
+// The I2C clock code of single register transactions (50 kHz).
+inline constexpr int32_t kTransactionClock = 1;
+
 inline bool ValidChannel(int c)
 {
-    return c >= 0 && c < kChannelStateCount;
+    return c >= 0 && c < kChannelCount;
 }
 
 // The read mask of a register `width` bytes wide; 4 bytes or any other width keep every bit.

@@ -16,21 +16,11 @@ namespace devicelink {
 using sensor_detail::ValidChannel;
 namespace {
 
-constexpr int32_t kGeneratorAddress = 0x75;
-constexpr int32_t kGeneratorBankStride = 16;
-constexpr int32_t kGeneratorStart = 32;
-constexpr int32_t kGeneratorAmplitude = 34;
-constexpr int32_t kGeneratorFrequency = 36;
-constexpr int32_t kGeneratorSecond = 40;
-constexpr int32_t kGeneratorThird = 44;
-
 constexpr uint32_t kRateBase = 128;
 // The rate byte holds rates up to 127 per second above its base.
 constexpr int32_t kHighestRate = 127;
 constexpr uint32_t kSingleReadingRate = 5;
 constexpr uint32_t kTypeLatch = 17;
-constexpr int32_t kTypeReadType = 129;
-constexpr int32_t kFastTypeReadType = 160;
 constexpr int32_t kFastTypeCode = 5;
 
 constexpr int32_t kAdcPathAboveRate = 1000;
@@ -68,7 +58,7 @@ uint32_t RateByte(float interval)
 
 int32_t CNI2CSensor::ApplySamplingSetup(const MeasureSetupBlock& block)
 {
-    for (int c = 0; c < kChannelStateCount; ++c) {
+    for (int c = 0; c < kChannelCount; ++c) {
         if (connected_[c] != 1)
             continue;
         ChannelState& state = channels_[c];
@@ -99,7 +89,7 @@ int32_t CNI2CSensor::SetSensorType(int c, SensorAccessRecord& record, int32_t ty
 {
     if (!ValidChannel(c))
         return 0;
-    record.readType = typeCode == kFastTypeCode ? kFastTypeReadType : kTypeReadType;
+    record.readType = typeCode == kFastTypeCode ? access::kReadAdcData : access::kSccReadNoAddressData;
     WriteRegister(c, record.address, TypeByte(typeCode), 1);
     WriteRegister(c, record.address, kTypeLatch, 1);
     ResetChannelConvState(c);
@@ -110,7 +100,7 @@ int32_t CNI2CSensor::SetAdapterMode(int32_t startFlag)
 {
     if (api_.Open() != 1)
         return 0;
-    for (int c = 0; c < kChannelStateCount; ++c) {
+    for (int c = 0; c < kChannelCount; ++c) {
         const SensorAccessRecord* record = connected_[c] == 1 ? FindSensorRecord(&channels_[c]) : nullptr;
         if (!record || record->address != adapter::kAddress)
             continue;
@@ -119,7 +109,7 @@ int32_t CNI2CSensor::SetAdapterMode(int32_t startFlag)
             continue;
         }
         uint32_t bytes[3] = {};
-        const int32_t locations[3] = {0x12, 0x70, 0x71};
+        const int32_t locations[3] = {adapter::kModeByte, adapter::kModeLow, adapter::kModeHigh};
         bool read = true;
         for (int i = 0; i < 3 && read; ++i)
             read = ReadAdapterMemory(c, locations[i], 1, &bytes[i]);
@@ -224,19 +214,19 @@ int32_t CNI2CSensor::WriteAdapterTable(int c, int32_t bank, float frequency, flo
 {
     if (!ValidChannel(c) || api_.Open() != 1)
         return 0;
-    const int32_t base = bank != 0 ? kGeneratorBankStride : 0;
+    const int32_t base = bank != 0 ? generator::kBankStride : 0;
     const auto writeFloat = [&](int32_t reg, float value) {
         const uint32_t bits = std::bit_cast<uint32_t>(value);
-        WriteRegisterAt(c, kGeneratorAddress, base + reg, bits & 0xFFFF, 2);
-        WriteRegisterAt(c, kGeneratorAddress, base + reg + 2, bits >> 16, 2);
+        WriteRegisterAt(c, generator::kAddress, base + reg, bits & 0xFFFF, 2);
+        WriteRegisterAt(c, generator::kAddress, base + reg + 2, bits >> 16, 2);
     };
-    WriteRegisterAt(c, kGeneratorAddress, base + kGeneratorAmplitude, static_cast<uint32_t>(amplitudeCode) & 0xFFFF,
-                    2);
-    writeFloat(kGeneratorFrequency, frequency);
-    writeFloat(kGeneratorSecond, second);
-    writeFloat(kGeneratorThird, third);
+    WriteRegisterAt(c, generator::kAddress, base + generator::kAmplitude,
+                    static_cast<uint32_t>(amplitudeCode) & 0xFFFF, 2);
+    writeFloat(generator::kFrequency, frequency);
+    writeFloat(generator::kSecond, second);
+    writeFloat(generator::kThird, third);
     // Started last, once the whole table is in place.
-    WriteRegisterAt(c, kGeneratorAddress, base + kGeneratorStart, 1, 2);
+    WriteRegisterAt(c, generator::kAddress, base + generator::kRun, 1, 2);
     return 1;
 }
 
@@ -244,8 +234,8 @@ int32_t CNI2CSensor::ClearAdapterTable(int c, int32_t bank)
 {
     if (!ValidChannel(c) || api_.Open() != 1)
         return 0;
-    const int32_t base = bank != 0 ? kGeneratorBankStride : 0;
-    WriteRegisterAt(c, kGeneratorAddress, base + kGeneratorStart, 0, 2);
+    const int32_t base = bank != 0 ? generator::kBankStride : 0;
+    WriteRegisterAt(c, generator::kAddress, base + generator::kRun, 0, 2);
     return 1;
 }
 

@@ -11,8 +11,7 @@
 namespace devicelink {
 
 CVRDPCSync::CVRDPCSync(CNI2CSensor* sensor)
-    : receive_(std::make_unique<uint8_t[]>(kPCSyncBufferBytes)),
-      send_(std::make_unique<uint8_t[]>(kPCSyncBufferBytes)),
+    : send_(std::make_unique<uint8_t[]>(kPCSyncBufferBytes)),
       sensor_(sensor)
 {
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "devicelink/protocol/Vocabulary.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -9,14 +11,15 @@
 // little-endian, every offset fixed. Add fields only in the reserved areas.
 namespace devicelink {
 
-inline constexpr int kChannelStateCount = 4;
+// The older name of the channel count, kept for callers.
+inline constexpr int kChannelStateCount = kChannelCount;
 inline constexpr int kChannelTextLength = 64;
 inline constexpr int kChannelOutputNameLength = 16;
 // Three display forms of three outputs each (the vector sensor); every other kind uses the first
 // row only, up to four names.
 inline constexpr int kChannelOutputNames = 9;
 inline constexpr int kCalibrationWords = 11;
-inline constexpr int kSensorMemorySize = 128;
+inline constexpr int kSensorMemorySize = memory_chip::kBytes;
 inline constexpr int kCalibrationOriginPoints = 8;
 
 struct ChannelState {

@@ -1,6 +1,7 @@
 #include "devicelink/sensor/I2cSensorSetup.h"
 
 #include "devicelink/conversion/ConversionState.h"
+#include "devicelink/link/CallGuard.h"
 
 #include <algorithm>
 
@@ -93,7 +94,7 @@ int32_t ReadI2CRegisters(SensorDeviceApi& api, int32_t count, MeasureRequest& re
         return 0;
     count = std::clamp(count, 0, kRegisterEntries);
     const int32_t byteCount = width == 1 ? 1 : 2;
-    PrepareChannel(request, c, access::kReadAddressData, byteCount, count);
+    PrepareChannel(request, c, access::kSccReadAddressData, byteCount, count);
     request.block.clock[c] = kI2cClock245kHz;
     request.block.address[c] = address;
     for (int k = 0; k < count; ++k)
@@ -117,7 +118,7 @@ int32_t ConfigI2CSensor23(SensorDeviceApi& api, MeasureRequest& request, int c, 
         y = 0x63;
     }
     const uint32_t z = secondMode == 1 ? 19 : secondMode == 2 ? 22 : 16;
-    PrepareChannel(request, c, access::kWriteNoAddressData, 1, 5);
+    PrepareChannel(request, c, access::kSccWriteNoAddressData, 1, 5);
     WriteWords(api, request, c, {1, 7, x, y, z});
     return 1;
 }
@@ -127,7 +128,7 @@ int32_t ConfigI2CSensor4D(SensorDeviceApi& api, MeasureRequest& request, int c, 
     if (!Usable(request, c) || api.DeviceReady() != 1)
         return 0;
     const uint32_t value = mode == 1 ? 0 : mode == 2 ? 32 : mode == 3 ? 64 : 96;
-    PrepareChannel(request, c, access::kWriteAddressPlusData, 1, 1);
+    PrepareChannel(request, c, access::kSccWriteAddressPlusData, 1, 1);
     SetRegister(request, c, 0, 1);
     WriteWords(api, request, c, {value});
     return 1;
@@ -138,7 +139,7 @@ int32_t ConfigI2CSensor18(SensorDeviceApi& api, MeasureRequest& request, int c, 
     if (!Usable(request, c) || api.DeviceReady() != 1)
         return 0;
     const uint32_t value = (mode >= 1 && mode <= 3) ? static_cast<uint32_t>(mode - 1) : 3;
-    PrepareChannel(request, c, access::kWriteAddressPlusData, 1, 2);
+    PrepareChannel(request, c, access::kSccWriteAddressPlusData, 1, 2);
     SetRegister(request, c, 0, 8);
     SetRegister(request, c, 1, 5);
     WriteWords(api, request, c, {value, 0});
@@ -156,7 +157,7 @@ int32_t ConfigI2CSensor38(SensorDeviceApi& api, MeasureRequest& request, int c, 
     if (got < 1)
         return 1;
     const uint32_t value = (request.host.values[c][0] & 0xE0) | code;
-    PrepareChannel(request, c, access::kWriteAddressPlusData, 1, 1);
+    PrepareChannel(request, c, access::kSccWriteAddressPlusData, 1, 1);
     SetRegister(request, c, 0, 0x14);
     WriteWords(api, request, c, {value});
     return 1;
@@ -168,7 +169,7 @@ int32_t ConfigI2CSensor28(SensorDeviceApi& api, MeasureRequest& request, int c)
         return 0;
     static constexpr uint32_t kWrites[3][2] = {{0xF0, 0xF005}, {0xF6, 0xF60E}, {0xF7, 0xF755}};
     for (const auto& w : kWrites) {
-        PrepareChannel(request, c, access::kWriteNoAddressData, 2, 1);
+        PrepareChannel(request, c, access::kSccWriteNoAddressData, 2, 1);
         for (int k = 0; k < 4; ++k)
             request.block.readMask[kRegisterEntries * c + k] = -1;
         SetRegister(request, c, 0, static_cast<int32_t>(w[0]));
@@ -183,7 +184,7 @@ int32_t ConfigI2CSensor39(SensorDeviceApi& api, MeasureRequest& request, int c, 
         return 0;
     const uint32_t writes[3][2] = {{0x80, 3}, {0x87, 0}, {0x81, static_cast<uint32_t>(value)}};
     for (const auto& w : writes) {
-        PrepareChannel(request, c, access::kWriteAddressAndData, 1, 1);
+        PrepareChannel(request, c, access::kSccWriteAddressAndData, 1, 1);
         SetRegister(request, c, 0, static_cast<int32_t>(w[0]));
         WriteWords(api, request, c, {w[1]});
     }
@@ -198,7 +199,7 @@ int32_t ConfigI2CSensor70(SensorDeviceApi& api, MeasureRequest& request, int c, 
     const uint32_t modeByte = (mode >= 1 && mode <= 8) ? kModeBytes[mode] : 128;
     ResetSharedChangeState();
     for (uint32_t byte : {modeByte, 17u}) {
-        PrepareChannel(request, c, access::kWriteNoAddressData, 1, 1);
+        PrepareChannel(request, c, access::kSccWriteNoAddressData, 1, 1);
         WriteWords(api, request, c, {byte});
     }
     return 1;
@@ -242,7 +243,7 @@ int32_t ConfigI2CSensor(SensorDeviceApi& api, MeasureRequest& request, int c, in
     case 0x42:
         if (api.DeviceReady() != 1)
             return 0;
-        PrepareChannel(request, c, access::kWriteNoAddressData, 1, 1);
+        PrepareChannel(request, c, access::kSccWriteNoAddressData, 1, 1);
         WriteWords(api, request, c, {0xFF});
         return 1;
     case 0x4D:
@@ -260,60 +261,93 @@ int32_t ConfigI2CSensor(SensorDeviceApi& api, MeasureRequest& request, int c, in
 
 }  // namespace devicelink
 
-using devicelink::FlatDeviceApi;
+namespace {
+
+using devicelink::MeasureRequest;
+using devicelink::SensorDeviceApi;
+
+// A routine over the process's device API for a caller's request: 0 without a request, and no
+// exception leaves it.
+template <typename Routine>
+int OnFlatApi(MeasureRequest* request, Routine routine) noexcept
+{
+    if (!request)
+        return 0;
+    return devicelink::GuardedCall(0, [&] { return int(routine(devicelink::FlatDeviceApi(), *request)); });
+}
+
+}  // namespace
 
 extern "C" {
 
-int DevConfigI2CSensor(devicelink::MeasureRequest* request, int channel, int modeA, int modeB, int32_t* result)
+int DevConfigI2CSensor(MeasureRequest* request, int channel, int modeA, int modeB, int32_t* result)
 {
-    return request ? devicelink::ConfigI2CSensor(FlatDeviceApi(), *request, channel, modeA, modeB, result) : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ConfigI2CSensor(api, r, channel, modeA, modeB, result);
+    });
 }
 
-int DevReadI2CRegisters(int count, devicelink::MeasureRequest* request, int channel, int address, int width,
-                        int first)
+int DevReadI2CRegisters(int count, MeasureRequest* request, int channel, int address, int width, int first)
 {
-    return request ? devicelink::ReadI2CRegisters(FlatDeviceApi(), count, *request, channel, address, width, first)
-                   : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ReadI2CRegisters(api, count, r, channel, address, width, first);
+    });
 }
 
-int DevConfigI2CSensor18(devicelink::MeasureRequest* request, int channel, int mode)
+int DevConfigI2CSensor18(MeasureRequest* request, int channel, int mode)
 {
-    return request ? devicelink::ConfigI2CSensor18(FlatDeviceApi(), *request, channel, mode) : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ConfigI2CSensor18(api, r, channel, mode);
+    });
 }
 
-int DevConfigI2CSensor23(devicelink::MeasureRequest* request, int channel, int mode, int secondMode)
+int DevConfigI2CSensor23(MeasureRequest* request, int channel, int mode, int secondMode)
 {
-    return request ? devicelink::ConfigI2CSensor23(FlatDeviceApi(), *request, channel, mode, secondMode) : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ConfigI2CSensor23(api, r, channel, mode, secondMode);
+    });
 }
 
-int DevConfigI2CSensor28(devicelink::MeasureRequest* request, int channel)
+int DevConfigI2CSensor28(MeasureRequest* request, int channel)
 {
-    return request ? devicelink::ConfigI2CSensor28(FlatDeviceApi(), *request, channel) : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ConfigI2CSensor28(api, r, channel);
+    });
 }
 
-int DevConfigI2CSensor38(devicelink::MeasureRequest* request, int channel, int mode)
+int DevConfigI2CSensor38(MeasureRequest* request, int channel, int mode)
 {
-    return request ? devicelink::ConfigI2CSensor38(FlatDeviceApi(), *request, channel, mode) : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ConfigI2CSensor38(api, r, channel, mode);
+    });
 }
 
-int DevConfigI2CSensor39(devicelink::MeasureRequest* request, int channel, int value)
+int DevConfigI2CSensor39(MeasureRequest* request, int channel, int value)
 {
-    return request ? devicelink::ConfigI2CSensor39(FlatDeviceApi(), *request, channel, value) : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ConfigI2CSensor39(api, r, channel, value);
+    });
 }
 
-int DevConfigI2CSensor4D(devicelink::MeasureRequest* request, int channel, int mode)
+int DevConfigI2CSensor4D(MeasureRequest* request, int channel, int mode)
 {
-    return request ? devicelink::ConfigI2CSensor4D(FlatDeviceApi(), *request, channel, mode) : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ConfigI2CSensor4D(api, r, channel, mode);
+    });
 }
 
-int DevConfigI2CSensor70(devicelink::MeasureRequest* request, int channel, int mode)
+int DevConfigI2CSensor70(MeasureRequest* request, int channel, int mode)
 {
-    return request ? devicelink::ConfigI2CSensor70(FlatDeviceApi(), *request, channel, mode) : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ConfigI2CSensor70(api, r, channel, mode);
+    });
 }
 
-int DevReadPressureCalibration(devicelink::MeasureRequest* request, int channel, int32_t* result)
+int DevReadPressureCalibration(MeasureRequest* request, int channel, int32_t* result)
 {
-    return request ? devicelink::ReadPressureCalibration(FlatDeviceApi(), *request, channel, result) : 0;
+    return OnFlatApi(request, [&](SensorDeviceApi& api, MeasureRequest& r) {
+        return devicelink::ReadPressureCalibration(api, r, channel, result);
+    });
 }
 
 }  // extern "C"

@@ -15,14 +15,6 @@ inline constexpr int kI2cResultWords = 11;  // the pressure sensor's AC1..AC6, B
 inline constexpr uint32_t kI2cWaitMs = 1000;
 inline constexpr int32_t kI2cClock245kHz = 14;
 
-// Catalogue access types of the set-up transactions.
-namespace access {
-inline constexpr int32_t kReadAddressData = 128;
-inline constexpr int32_t kWriteAddressAndData = 130;
-inline constexpr int32_t kWriteAddressPlusData = 131;
-inline constexpr int32_t kWriteNoAddressData = 132;
-}  // namespace access
-
 // 1 when a routine ran; 0 for an address without one or when the device is not ready. `result`
 // (11 words, zeroed by the caller) is filled only for the pressure sensor at 0x77.
 int32_t ConfigI2CSensor(SensorDeviceApi& api, MeasureRequest& request, int channel, int32_t modeA, int32_t modeB,
@@ -45,7 +37,8 @@ int32_t ReadPressureCalibration(SensorDeviceApi& api, MeasureRequest& request, i
 
 }  // namespace devicelink
 
-// The same routines over the process's device API.
+// The same routines over the process's device API: 0 for a null request, and, as with the device
+// API, no exception leaves them.
 extern "C" {
 int DevConfigI2CSensor(devicelink::MeasureRequest* request, int channel, int modeA, int modeB, int32_t* result);
 int DevReadI2CRegisters(int count, devicelink::MeasureRequest* request, int channel, int address, int width,

@@ -14,7 +14,6 @@ public:
     int SubmitWrite(MeasureRequest& request) override { return DevSubmitWrite(&request); }
     int PollStatusWord() override { return DevPollStatusWord(); }
     uint32_t GetFirmwareVersion() override { return static_cast<uint32_t>(DevGetFirmwareVersion()); }
-    void Nop() override { DevNop(); }
     int WriteBlock(const void* table) override { return DevWriteBlock(table); }
     int DeviceReady() override { return DevDeviceReady(); }
 };

@@ -19,7 +19,6 @@ public:
     virtual int SubmitWrite(MeasureRequest& request) = 0;
     virtual int PollStatusWord() = 0;  // -1: link lost
     virtual uint32_t GetFirmwareVersion() = 0;
-    virtual void Nop() = 0;
     virtual int WriteBlock(const void* table) = 0;  // the 524-byte recognition table
     // 1 while the last open reached the logger; a fake logger that never fails to connect keeps
     // the default.

@@ -12,10 +12,6 @@ namespace devicelink {
 namespace {
 
 constexpr float kStandardPressure = 1013.25f;
-// A "W" sensor with calibration kind 2 whose image holds these words is a two-slope sensor.
-constexpr uint16_t kTwoSlopeMarkFirst = 0xFF2;
-constexpr uint16_t kTwoSlopeMarkSecond = 0x3A70;
-constexpr size_t kTwoSlopeMarkOffset = 32;
 
 // 1-based positions in the unit list of the adapters' own units.
 constexpr size_t kConductivityUnit = 48;
@@ -40,18 +36,17 @@ int32_t MemoryInt32(const ChannelState& state, size_t offset)
 int32_t KindOfMemoryCalibrated(const ChannelState& state)
 {
     if (state.calibrationMode != 1)
-        return 24;
+        return kConvertMemoryLine;
     const int32_t kind = MemoryInt32(state, memory::kKind);
     const int32_t second = MemoryInt32(state, memory::kSecondKind);
     if (kind == memory::kTwoSlopeKind)
-        return 26;
+        return kConvertTwoSlopes;
     if (second != 0)
         return second;
     if (kind == 0)
-        return 24;
-    if (kind == 2 && platform::ReadLE16(state.sensorMemory, kTwoSlopeMarkOffset) == kTwoSlopeMarkFirst &&
-        platform::ReadLE16(state.sensorMemory, kTwoSlopeMarkOffset + 2) == kTwoSlopeMarkSecond)
-        return 24;
+        return kConvertMemoryLine;
+    if (kind == 2 && memory::HoldsLowRangeMark(state.sensorMemory))
+        return kConvertMemoryLine;
     return kind;
 }
 
@@ -85,9 +80,9 @@ uint8_t SearchChannelKindOf(int32_t connected, std::u16string_view modelCode)
 }
 
 void FillSensorSearchTable(SensorSearchTable& table, std::span<const SensorSearchRecipe> recipes,
-                           const int32_t connected[kChannelStateCount], const ChannelState channels[kChannelStateCount])
+                           const int32_t connected[kChannelCount], const ChannelState channels[kChannelCount])
 {
-    const size_t count = std::min<size_t>(recipes.size(), kMaxUploadedRecipes);
+    const size_t count = std::min<size_t>(recipes.size(), kSearchTableRecipes);
     table.opened = 1;
     table.recipes = int32_t(count);
     for (size_t i = 0; i < count; ++i) {
@@ -96,7 +91,7 @@ void FillSensorSearchTable(SensorSearchTable& table, std::span<const SensorSearc
         table.readType[i] = uint8_t(recipes[i].readType);
         table.registerAddress[i] = uint8_t(recipes[i].registerAddress);
     }
-    for (int c = 0; c < kChannelStateCount; ++c)
+    for (int c = 0; c < kChannelCount; ++c)
         table.channelKind[c] = SearchChannelKindOf(connected[c], platform::FieldView(channels[c].modelCode));
 }
 
@@ -142,39 +137,39 @@ void ApplyModelConversion(ChannelState& state)
     const std::u16string_view code = Code(state);
     const auto has = [&](std::u16string_view text) { return platform::Contains(code, text); };
     if (has(u"N56")) {
-        state.conversionKind = 11;
+        state.conversionKind = kConvertThreeAxis;
     } else if (has(u"N2H")) {
-        state.conversionKind = 13;
+        state.conversionKind = kConvertSignedTemperature;
     } else if (has(u"N76")) {
-        state.conversionKind = 14;
+        state.conversionKind = kConvertTwelveBitTemperature;
     } else if (has(u"N50")) {
-        state.conversionKind = 15;
+        state.conversionKind = kConvertColour;
         ResetColourGains(state);
     } else if (has(u"R7JF")) {
-        state.conversionKind = 32;
+        state.conversionKind = kConvertChannelChangeEvents;
     } else if (has(u"N11")) {
-        state.conversionKind = 12;
+        state.conversionKind = kConvertPressure;
         platform::WriteLEFloat(state.sensorMemory, 0, kStandardPressure);
     } else if (has(u"N45")) {
-        state.conversionKind = state.sensorFamily == kNEepromType ? 28 : 16;
+        state.conversionKind = state.sensorFamily == kNEepromType ? kConvertPolynomial : kConvertForceLine;
     } else if (has(u"R93") || has(u"R97")) {
-        state.conversionKind = 17;
+        state.conversionKind = kConvertHumidity;
     } else if (has(u"N24")) {
-        state.conversionKind = 18;
+        state.conversionKind = kConvertGps;
     } else if (has(u"R99")) {
-        state.conversionKind = 23;
+        state.conversionKind = kConvertWeather;
     } else if (has(u"R98")) {
         // keeps the kind its adapter gave
     } else if (code == u"CABL") {
-        state.conversionKind = 35;
+        state.conversionKind = kConvertBareCable;
     } else if (has(u"N82")) {
-        state.conversionKind = 25;
+        state.conversionKind = kConvertTenBit;
     } else if (has(u"N46")) {
-        state.conversionKind = 30;
+        state.conversionKind = kConvertAngle;
     } else if (has(u"N23")) {
-        state.conversionKind = 33;
+        state.conversionKind = kConvertSignedOnly;
     } else if (has(u"N13E")) {
-        state.conversionKind = 31;
+        state.conversionKind = kConvertSharedChangeEvents;
     } else if (BeginsWith(code, u"W")) {
         state.conversionKind = KindOfMemoryCalibrated(state);
     }
@@ -183,19 +178,19 @@ void ApplyModelConversion(ChannelState& state)
 void ApplyOutputNames(ChannelState& state)
 {
     switch (state.conversionKind) {
-    case 11:
+    case kConvertThreeAxis:
         SetOutputNames(state, 3, {u"X", u"Y", u"Z", u"ρ", u"φ", u"Z", u"r", u"θ", u"φ"});
         break;
-    case 12:
+    case kConvertPressure:
         SetOutputNames(state, 3, {u"P", u"A", u"T"});
         break;
-    case 15:
+    case kConvertColour:
         SetOutputNames(state, 4, {u"G", u"R", u"B", u"C"});
         break;
-    case 17:
+    case kConvertHumidity:
         SetOutputNames(state, 3, {u"H", u"T", u"D"});
         break;
-    case 23:
+    case kConvertWeather:
         SetOutputNames(state, 4, {u"H", u"T", u"A", u"P"});
         break;
     default:
@@ -207,19 +202,19 @@ void ApplyOutputNames(ChannelState& state)
 int32_t ConversionKindOfAdapterByte(int32_t kindByte)
 {
     switch (kindByte) {
-    case 0: return 0;
-    case 1: return 1;
-    case 2: return 2;
+    case 0: return kConvertCatalogueLine;
+    case 1: return kConvertOnePoint;
+    case 2: return kConvertTwoPoints;
     case 3:
     case 131:
-    case 147: return 3;
-    case 8: return 29;
-    case 16: return 4;
-    case 32: return 5;
-    case 128: return 6;
-    case 129: return 7;
-    case 130: return 8;
-    default: return 35;
+    case 147: return kConvertThreePoints;
+    case 8: return kConvertSevenPoints;
+    case 16: return kConvertCubicOfLine;
+    case 32: return kConvertAdapterByte32;
+    case 128: return kConvertAdapterByte128;
+    case 129: return kConvertAdapterByte129;
+    case 130: return kConvertAdapterByte130;
+    default: return kConvertBareCable;
     }
 }
 
@@ -266,8 +261,8 @@ void StoreAdapterTables(ChannelState& state, const AdapterTables& t)
 
 void ApplyOtherAdapterDefaults(ChannelState& state, SensorAccessRecord& record)
 {
-    state.identificationWord = adapter::kDefaultIdentificationWord;
-    state.conversionKind = 10;
+    state.identificationWord = kAdapterIdentificationWord;
+    state.conversionKind = kConvertTwoRangeTemperature;
     record.byteCount = 4;
     record.readMask[0] = -1;
 }
@@ -280,15 +275,15 @@ bool ApplyAdapterModelRules(ChannelState& state, SensorAccessRecord& record, con
     } else if (code == u"R7JE") {
         record.scale[0] = 1.0f;
         record.sampling[0].maxRate = 10000;
-        state.conversionKind = 21;
+        state.conversionKind = kConvertGateEvents;
     } else if (code == u"R55V") {
-        state.conversionKind = 20;
+        state.conversionKind = kConvertClampedTwoPoints;
     } else if (code == u"R53E") {
-        state.conversionKind = 19;
+        state.conversionKind = kConvertSwappedThreePoints;
         ReplaceFirstUnit(record, units, kVoltageUnit);
         state.pictureIndex = 2;
     } else if (code == u"R97E") {
-        state.conversionKind = 17;
+        state.conversionKind = kConvertHumidity;
     } else if (platform::Contains(code, u"R99")) {
         return true;
     }

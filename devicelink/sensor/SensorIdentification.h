@@ -2,6 +2,7 @@
 
 #include "devicelink/sensor/ChannelState.h"
 #include "devicelink/catalogue/SensorCatalogue.h"
+#include "devicelink/protocol/SensorSearchTable.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,38 +18,12 @@
 // its device reads.
 namespace devicelink {
 
-// The recognition table sent with the block-write command: which recipes exist and what is
-// plugged in, so that the logger can recognise sensors itself. 524 bytes, little-endian.
-struct SensorSearchTable {
-    int32_t opened;                                      // 1: built while the device is open
-    int32_t recipes;                                     // recipe count, at most 128
-    uint8_t channelKind[kChannelStateCount];             // SearchChannelKind
-    uint8_t address[kMaxUploadedRecipes];                // low bytes of each recipe's fields
-    uint8_t byteCount[kMaxUploadedRecipes];
-    uint8_t readType[kMaxUploadedRecipes];
-    uint8_t registerAddress[kMaxUploadedRecipes];
-};
-static_assert(sizeof(SensorSearchTable) == 524);
-static_assert(offsetof(SensorSearchTable, opened) == 0);
-static_assert(offsetof(SensorSearchTable, recipes) == 4);
-static_assert(offsetof(SensorSearchTable, channelKind) == 8);
-static_assert(offsetof(SensorSearchTable, address) == 12);
-static_assert(offsetof(SensorSearchTable, byteCount) == 140);
-static_assert(offsetof(SensorSearchTable, readType) == 268);
-static_assert(offsetof(SensorSearchTable, registerAddress) == 396);
-
-enum SearchChannelKind : uint8_t {
-    kSearchNoSensor = 0,
-    kSearchBareCable = 1,  // the model code is exactly "CABL"
-    kSearchOtherSensor = 2,
-};
-
 uint8_t SearchChannelKindOf(int32_t connected, std::u16string_view modelCode);
 
-// Refreshes the table from the recipes (the first 128) and the channels. Entries beyond the
+// Refreshes the table from the recipes (the first kSearchTableRecipes) and the channels. Entries beyond the
 // recipe count keep what an earlier upload left there.
 void FillSensorSearchTable(SensorSearchTable& table, std::span<const SensorSearchRecipe> recipes,
-                           const int32_t connected[kChannelStateCount], const ChannelState channels[kChannelStateCount]);
+                           const int32_t connected[kChannelCount], const ChannelState channels[kChannelCount]);
 
 // The first window of the recipe that holds `value`, bounds included and compared as unsigned
 // 32-bit numbers; -1 when none does.
@@ -85,27 +60,9 @@ struct AdapterTables {
     float secondValues[7] = {};       // 0x44..0x5C
     uint16_t secondRaws[8] = {};      // 0x60..0x6E
 };
-namespace adapter {
-inline constexpr int32_t kAddress = 113;
-inline constexpr int kKindByte = 0x13;
-inline constexpr int kFirstValues = 0x14;
-inline constexpr int kFirstRaws = 0x30;
-inline constexpr int kSecondKindByte = 0x41;
-inline constexpr int kSecondValues = 0x44;
-inline constexpr int kSecondRaws = 0x60;
-inline constexpr int kThermocoupleWords = 0x54;  // four more 16-bit words of the thermocouple
-inline constexpr int kModelCode = 0x78;          // ..0x7F
-inline constexpr int kModelCodeEnd = 0x80;
-inline constexpr int kWeatherWords = 0x8C;
-inline constexpr int kInfoFile = 0x90;           // ..0xA7
-inline constexpr int kInfoFileEnd = 0xA8;
-inline constexpr int kName = 0xB0;               // ..0xBF
-inline constexpr int kNameEnd = 0xC0;
-inline constexpr uint32_t kSelectBase = 0x520000;
-inline constexpr uint32_t kUnlock = 0xAA5571;
-inline constexpr int32_t kGeneralCall = 0;
-inline constexpr int32_t kDefaultIdentificationWord = 529;
-}  // namespace adapter
+// Adapters other than the thermocouple are given this identification word (see
+// ApplyOtherAdapterDefaults).
+inline constexpr int32_t kAdapterIdentificationWord = 529;
 
 // Whether the tables hold a calibration the user set: any point of the second table.
 bool AdapterHasUserCalibration(const AdapterTables& tables);

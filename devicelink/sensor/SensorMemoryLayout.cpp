@@ -43,6 +43,12 @@ void ClearCalibrationArea(ConversionParams& p)
 
 }  // namespace
 
+bool HoldsLowRangeMark(std::span<const uint8_t> image)
+{
+    return platform::ReadLE16(image, kLowRangeMark) == kLowRangeMarkFirst &&
+           platform::ReadLE16(image, kLowRangeMark + 2) == kLowRangeMarkSecond;
+}
+
 void FillCalibrationArea(ConversionParams& p, const ChannelState& state)
 {
     ClearCalibrationArea(p);

@@ -5,17 +5,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 // Where calibration lives in a channel's 128-byte sensor memory image, shared by the conversion
 // record and the calibration code. Sensors that keep their calibration in their own memory
 // (calibration mode 1) hold two point sets: the first as shipped, the second as the user set it.
 // Sensors calibrated through their adapter (mode 0) keep plain point arrays at the image's start.
 namespace devicelink::memory {
-
-// The memory chip holding the image, read and written in blocks of eight from its register 128.
-inline constexpr int32_t kChipAddress = 0x57;
-inline constexpr int32_t kChipFirstRegister = 128;
-inline constexpr int32_t kChipBlock = 8;
 
 // Calibration mode 1.
 inline constexpr size_t kKind = 0;                 // int32: calibration kind 1..5, or a polynomial type
@@ -41,6 +37,13 @@ inline constexpr size_t kPlainValues = 0;          // 8 float32
 inline constexpr size_t kPlainRaws = 32;           // 8 int32
 inline constexpr size_t kPlainCoefficients = 64;   // T0, T1 and six further words
 inline constexpr size_t kPlainReferences = 96;     // 8 int32
+
+// A "W" sensor whose calibration kind is 2 and whose first raw words hold this mark is a
+// low-range sensor: it keeps the plain line of its memory (conversion kind 24).
+inline constexpr size_t kLowRangeMark = 32;
+inline constexpr uint16_t kLowRangeMarkFirst = 0xFF2;
+inline constexpr uint16_t kLowRangeMarkSecond = 0x3A70;
+bool HoldsLowRangeMark(std::span<const uint8_t> image);
 
 // Fills the calibration area of the record (points, raws, words, coefficients, references) from
 // the channel's image and calibration block; the area is cleared first, so nothing of the

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
 using charttest::ChartTest;
 using uikit::ChartNote;
@@ -120,6 +121,89 @@ TEST(ChartPaint, BezierPaddingMakesThreeNPlusOnePoints)
     EXPECT_EQ(uikit::PadForBezier(points, 9, 20), 13);
     EXPECT_EQ(uikit::PadForBezier(points, 11, 20), 13);
     EXPECT_EQ(uikit::PadForBezier(points, 18, 20), 18);  // no room: unchanged
+}
+
+// Whether a pixel within `reach` of (x, y) holds exactly `colour`.
+bool PaintedNear(const QImage& image, QPointF at, QRgb colour, int reach = 1)
+{
+    const int cx = int(std::lround(at.x())), cy = int(std::lround(at.y()));
+    for (int y = cy - reach; y <= cy + reach; ++y)
+        for (int x = cx - reach; x <= cx + reach; ++x)
+            if (image.rect().contains(x, y) && image.pixel(x, y) == colour)
+                return true;
+    return false;
+}
+
+TEST(ChartPaint, BeziersPassTheirAnchorsAndFollowTheirControlPoints)
+{
+    charttest::EnsureGuiApp();
+    // Seven cubic segments, so that the pieces they are drawn in join twice; every segment bends
+    // a different way, with control points that are not mirror images of each other.
+    QPoint points[22];
+    for (int c = 0; c <= 7; ++c)
+        points[3 * c] = QPoint(20 + 50 * c, 100 + (c % 2 ? 30 : -30));
+    for (int c = 0; c < 7; ++c) {
+        const QPoint a = points[3 * c], b = points[3 * c + 3];
+        points[3 * c + 1] = a + QPoint(10, c % 2 ? 60 : -60);
+        points[3 * c + 2] = b + QPoint(-25, c % 2 ? -20 : 20);
+    }
+    QImage image(400, 220, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setPen(QPen(Qt::black, 1));
+        uikit::DrawBeziersInPieces(painter, points, 22);
+    }
+    const QRgb ink = 0xFF000000;
+    const auto cubic = [&](int c, double t) {
+        const QPointF p0 = points[3 * c], p1 = points[3 * c + 1], p2 = points[3 * c + 2], p3 = points[3 * c + 3];
+        const double u = 1.0 - t;
+        return u * u * u * p0 + 3 * u * u * t * p1 + 3 * u * t * t * p2 + t * t * t * p3;
+    };
+    for (int c = 0; c < 7; ++c) {
+        for (const double t : {0.0, 0.25, 0.5, 0.75, 1.0})
+            EXPECT_TRUE(PaintedNear(image, cubic(c, t), ink)) << "segment " << c << " at t = " << t;
+        // The curve bends towards its control points, not through them.
+        EXPECT_FALSE(PaintedNear(image, points[3 * c + 1], ink, 2)) << "segment " << c;
+    }
+}
+
+TEST(ChartPaint, EachSeriesHasItsMarkerShape)
+{
+    charttest::EnsureGuiApp();
+    const QRgb ink = 0xFF000000, paper = 0xFFFFFFFF;
+    struct Case {
+        int series;
+        std::vector<QPoint> outline;  // offsets from the point that the shape's outline crosses
+        std::vector<QPoint> clear;    // offsets it leaves alone
+    };
+    const Case cases[] = {
+        {0, {{0, -5}, {5, 0}, {0, 5}, {-5, 0}}, {{0, 0}, {4, -4}, {-4, 4}, {6, 0}}},      // diamond
+        {1, {{0, -5}, {3, 4}, {-5, 4}, {0, 4}}, {{0, 0}, {0, 6}, {-5, -4}, {5, -4}}},     // triangle
+        {2, {{4, 0}, {-4, 0}, {0, 4}, {0, -4}}, {{0, 0}, {4, 4}, {-4, -4}, {6, 0}}},      // circle
+        {5, {{-4, -4}, {4, -4}, {4, 4}, {-4, 4}, {0, 4}}, {{0, 0}, {6, 0}, {0, -6}}},     // square
+    };
+    for (const Case& c : cases) {
+        QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            painter.setPen(QPen(Qt::black, 1));
+            uikit::DrawMarker(painter, c.series, QPoint(20, 20));
+        }
+        for (const QPoint d : c.outline)
+            EXPECT_TRUE(PaintedNear(image, QPoint(20, 20) + d, ink, 0)) << c.series << ": " << d.x() << "," << d.y();
+        for (const QPoint d : c.clear)
+            EXPECT_EQ(image.pixel(QPoint(20, 20) + d), paper) << c.series << ": " << d.x() << "," << d.y();
+        // Nothing beyond 5 pixels of the point.
+        for (int y = 0; y < 40; ++y) {
+            for (int x = 0; x < 40; ++x) {
+                if (std::abs(x - 20) > 5 || std::abs(y - 20) > 5) {
+                    ASSERT_EQ(image.pixel(x, y), paper) << c.series << " at " << x << "," << y;
+                }
+            }
+        }
+    }
 }
 
 TEST(ChartPaint, CursorLabelsThatWouldOverlapAreStacked)
@@ -359,12 +443,46 @@ TEST_F(ChartRender, NotesHitTestsCloseBoxAndMove)
 TEST_F(ChartRender, BezierModeLinkedModeAndMarkersDraw)
 {
     Create();
-    AddSeries(0, 500, 0x200080, [](int i) { return 5.0 + 3.0 * std::sin(i * 0.05); });
-    AddSeries(1, 500, 0x00FF00, [](int i) { return 5.0 + 3.0 * std::cos(i * 0.05); });
+    const auto wave = [](double i) { return 5.0 + 3.0 * std::sin(i * 0.05); };
+    AddSeries(0, 500, 0x200080, wave);
+    const QRgb colour = qRgb(0x80, 0, 0x20);
     chart.SetLineMode(2);
+    chart.Redraw();
+    const QImage plain = chart.GetMemoryDC()->copy();
+    const QRect plot = chart.PlotRect();
+
+    // The curve runs through its samples (the axes span x 0..499 and y 0..10 over the plot).
+    for (int i = 10; i < 490; i += 37) {
+        const QPointF at(plot.left() + i / 499.0 * plot.width(), plot.top() + (10.0 - wave(i)) / 10.0 * plot.height());
+        EXPECT_TRUE(PaintedNear(plain, at, colour, 2)) << "sample " << i;
+    }
+
+    // Markers every 20 pixels of travel: each adds a small shape beside the curve.
     chart.SetMarkerSpacing(20, 1);
     chart.Redraw();
-    EXPECT_GT(ColumnsWithColour(*chart.GetMemoryDC(), qRgb(0x80, 0, 0x20), 0, 400), 100);
+    const QImage marked = *chart.GetMemoryDC();
+    std::vector<int> changed;
+    for (int x = 0; x < marked.width(); ++x)
+        for (int y = 0; y < marked.height(); ++y)
+            if (marked.pixel(x, y) != plain.pixel(x, y)) {
+                changed.push_back(x);
+                break;
+            }
+    ASSERT_FALSE(changed.empty());
+    int groups = 1;
+    int groupStart = changed[0];
+    for (size_t k = 1; k < changed.size(); ++k) {
+        if (changed[k] > changed[k - 1] + 1) {
+            EXPECT_LE(changed[k - 1] - groupStart, 11) << "a marker is at most 11 pixels wide";
+            ++groups;
+            groupStart = changed[k];
+        }
+    }
+    const int expected = plot.width() / 20;
+    EXPECT_GE(groups, expected - 2);
+    EXPECT_LE(groups, expected + 1);
+
+    AddSeries(1, 500, 0x00FF00, [](int i) { return 5.0 + 3.0 * std::cos(i * 0.05); });
 
     // Series 1 drawn against series 0's values: an XY curve, x not ordered.
     chart.Series(1)->link = 0;

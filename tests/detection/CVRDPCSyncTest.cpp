@@ -2,7 +2,7 @@
 #include "devicelink/sensor/CVRDPCSync.h"
 #include "devicelink/protocol/CommandFrame.h"
 
-#include "RecordingDeviceApi.h"
+#include "tests/support/RecordingDeviceApi.h"
 #include "platform/Clock.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +44,7 @@ protected:
         return bytes;
     }
 
-    sensortest::RecordingDeviceApi api_;
+    corviktest::RecordingDeviceApi api_;
     int ours_ = -1;
     int peer_ = -1;
 };

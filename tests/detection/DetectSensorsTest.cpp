@@ -1,5 +1,5 @@
-#include "BusDeviceApi.h"
-#include "TestCatalogue.h"
+#include "tests/support/BusDeviceApi.h"
+#include "tests/support/TestCatalogue.h"
 
 #include "devicelink/sensor/CNI2CSensor.h"
 #include "platform/Text.h"
@@ -10,14 +10,14 @@
 #include <sstream>
 
 using namespace devicelink;
-using detectiontest::BusDeviceApi;
+using corviktest::BusDeviceApi;
 using Answer = BusDeviceApi::Answer;
 
 namespace {
 
 std::string KitCatalogueText()
 {
-    std::ifstream in(sensortest::ProjectCataloguePath());
+    std::ifstream in(corviktest::ProjectCataloguePath());
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
@@ -27,7 +27,7 @@ class DetectSensorsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(sensor_.LoadSensorXml(sensortest::ProjectCataloguePath()), 1);
+        ASSERT_EQ(sensor_.LoadSensorXml(corviktest::ProjectCataloguePath()), 1);
         ASSERT_EQ(sensor_.LoadCatalogue(), 1);
     }
     int32_t Detect()
@@ -124,7 +124,7 @@ TEST_F(DetectSensorsTest, AdapterCalibrationFlows)
     const ChannelState& weather = sensor_.channel(1);
     EXPECT_EQ(weather.conversionKind, 23);
     EXPECT_EQ(weather.identificationWord, 529);
-    EXPECT_EQ(weather.calibration[3], 33685);
+    EXPECT_EQ(weather.calibration[3], 32741);  // the station's own AC4, not the default 33685
     EXPECT_EQ(records[size_t(weather.accessIndex)].byteCount, 4);
 
     const ChannelState& volts = sensor_.channel(2);
@@ -154,7 +154,7 @@ TEST_F(DetectSensorsTest, AnAdapterTheCatalogueDoesNotListDescribesItself)
     const size_t at = text.find(from);
     ASSERT_NE(at, std::string::npos);
     text.replace(at, from.size(), "<SCC_REG_READ_UNIQUE_ID1>R75_OWN_ADAPTER</SCC_REG_READ_UNIQUE_ID1>");
-    sensortest::TempFile file(text);
+    corviktest::TempFile file(text);
     BusDeviceApi api;
     CNI2CSensor sensor(api);
     ASSERT_EQ(sensor.LoadSensorXml(file.path()), 1);

@@ -1,5 +1,5 @@
-#include "SensorDevsimFixture.h"
-#include "TestCatalogue.h"
+#include "tests/support/SensorDevsimFixture.h"
+#include "tests/support/TestCatalogue.h"
 
 #include "devicelink/sensor/CNI2CSensor.h"
 #include "platform/Text.h"
@@ -33,12 +33,12 @@ const Expected kExpected[] = {
     {"W84", 26, true},  {"W82", 24, true},
 };
 
-class DetectionAgainstDevsim : public sensortest::SensorDevsimFixture {
+class DetectionAgainstDevsim : public corviktest::SensorDevsimFixture {
 protected:
     void SetUp() override
     {
         SensorDevsimFixture::SetUp();
-        ASSERT_EQ(sensor_->LoadSensorXml(sensortest::ProjectCataloguePath()), 1);
+        ASSERT_EQ(sensor_->LoadSensorXml(corviktest::ProjectCataloguePath()), 1);
         ASSERT_EQ(sensor_->LoadCatalogue(), 1);
     }
     // The sensor's value for its default signal, through the whole chain.

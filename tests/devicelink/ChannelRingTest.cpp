@@ -1,6 +1,7 @@
 #include "devicelink/link/ChannelRing.h"
 
-#include "RequestFixture.h"
+#include "tests/support/LinkHelpers.h"
+#include "devicelink/protocol/CommandFrame.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <thread>
 
 using namespace devicelink;
+using namespace corviktest;
 
 namespace {
 
@@ -58,7 +60,7 @@ TEST_F(ChannelRingsTest, DataRepliesBeforeAnyStartAreIgnored)
     EXPECT_EQ(rings.Pending(0), 0);
     EXPECT_FALSE(rings.Active());
 
-    BoundRequest r;
+    BoundRequest r{64, kind::kTimed};
     r.Enable(0, 2);
     rings.Bind(r.request);
     rings.Deactivate();
@@ -69,7 +71,7 @@ TEST_F(ChannelRingsTest, DataRepliesBeforeAnyStartAreIgnored)
 
 TEST_F(ChannelRingsTest, MeasureBlocksMaskDeliverAndSignalPerEventCount)
 {
-    BoundRequest r;
+    BoundRequest r{64, kind::kTimed};
     r.Enable(1, 3);
     r.request.block.readMask[8 + 1] = 0xF;
     r.request.block.perEvent = 5;

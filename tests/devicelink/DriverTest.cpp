@@ -1,7 +1,8 @@
 #include "devicelink/link/CorvikUSBDrv.h"
 
 #include "FakeTransport.h"
-#include "RequestFixture.h"
+#include "tests/support/LinkHelpers.h"
+#include "devicelink/protocol/CommandFrame.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <thread>
 
 using namespace devicelink;
+using namespace corviktest;
 using namespace std::chrono_literals;
 
 namespace {
@@ -44,16 +46,16 @@ TEST(CorvikUSBDrv, ElevenReadFailuresMarkTheLinkDownTenDoNot)
         fake->ScriptReads(-1, 5);
         fake->ScriptReads(kReadTimedOut, 30);  // time-outs are not failures
         fake->ScriptReads(-1, 5);
-        EXPECT_TRUE(Eventually([&] { return fake->Reads() >= 52; }));
+        EXPECT_TRUE(WaitUntil([&] { return fake->Reads() >= 52; }));
         EXPECT_TRUE(drv.LinkUp());
         fake->ScriptReads(-1, 1);
-        EXPECT_TRUE(Eventually([&] { return !drv.LinkUp(); }));
-        EXPECT_TRUE(Eventually([&] { return !drv.ReceiveThreadRunning(); }));
+        EXPECT_TRUE(WaitUntil([&] { return !drv.LinkUp(); }));
+        EXPECT_TRUE(WaitUntil([&] { return !drv.ReceiveThreadRunning(); }));
     }
     {
         CorvikUSBDrv drv;
         EXPECT_EQ(ConnectAfterReads(drv, -1, 11), 0);
-        EXPECT_TRUE(Eventually([&] { return !drv.ReceiveThreadRunning(); }));
+        EXPECT_TRUE(WaitUntil([&] { return !drv.ReceiveThreadRunning(); }));
         EXPECT_FALSE(drv.LinkUp());
     }
     {
@@ -165,7 +167,7 @@ TEST(CorvikUSBDrv, BadChecksumShortFrameAndUnknownCodeChangeNothing)
 
 TEST(CorvikUSBDrv, SamplesFollowingTheStartAnswerAtOnceAreKept)
 {
-    BoundRequest r;  // outlives the driver, which may still be signalling its event
+    BoundRequest r{64, kind::kTimed};  // outlives the driver, which may still be signalling its event
     CorvikUSBDrv drv;
     Attach(drv, [](FakeTransport& t, uint32_t c, std::span<const uint32_t> f) {
         AnswerHello(t, c, f);
@@ -188,7 +190,7 @@ TEST(CorvikUSBDrv, UnansweredStartLeavesDeliveriesOff)
 {
     CorvikUSBDrv drv;
     FakeTransport* fake = Attach(drv);
-    BoundRequest r;
+    BoundRequest r{64, kind::kTimed};
     r.Enable(0, 2);
     EXPECT_EQ(drv.StartMeasure(r.request), 0);
     fake->Queue(code::kMeasureBlock, std::vector<uint32_t>(kReadReplyWords, 1));

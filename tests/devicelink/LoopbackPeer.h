@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devicelink/protocol/CommandFrame.h"
+#include "tests/support/LinkHelpers.h"
 
 #include "tests/support/LoopbackListener.h"
 
@@ -43,13 +44,7 @@ public:
 
     uint16_t Port() const { return port_; }
     // Points the driver's TCP fallback at this peer.
-    void Export() const { PointDriverAt(port_); }
-    static void PointDriverAt(uint16_t port)
-    {
-        setenv("CORVIK_TRANSPORT", "tcp", 1);
-        setenv("CORVIK_DEVICE_HOST", "127.0.0.1", 1);
-        setenv("CORVIK_DEVICE_PORT", std::to_string(port).c_str(), 1);
-    }
+    void Export() const { corviktest::PointDriverAt(port_); }
 
     void Send(const std::vector<uint8_t>& bytes)
     {

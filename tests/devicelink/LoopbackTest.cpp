@@ -3,7 +3,8 @@
 #include "devicelink/link/TcpTransport.h"
 
 #include "LoopbackPeer.h"
-#include "RequestFixture.h"
+#include "tests/support/LinkHelpers.h"
+#include "devicelink/protocol/CommandFrame.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <thread>
 
 using namespace devicelink;
+using namespace corviktest;
 using namespace std::chrono_literals;
 
 namespace {
@@ -34,7 +36,7 @@ uint16_t UnusedPort()
 
 TEST(DeviceApi, WithoutADriverEveryCallAnswersAtOnce)
 {
-    BoundRequest r;
+    BoundRequest r{64, kind::kTimed};
     EXPECT_EQ(DevStop(), 1);
     EXPECT_EQ(DevWriteBlock(nullptr), 0);
     EXPECT_EQ(DevGetFirmwareVersion(), 0);
@@ -51,7 +53,7 @@ TEST(DeviceApi, WithoutADriverEveryCallAnswersAtOnce)
 
 TEST(DeviceApi, FailedConnectKeepsTheDriverButNotTheReadyFlag)
 {
-    LoopbackPeer::PointDriverAt(UnusedPort());
+    PointDriverAt(UnusedPort());
     EXPECT_EQ(DevOpen(0), 0);
     EXPECT_EQ(DevDeviceReady(), 0);
     EXPECT_EQ(DevOpen(0), 1);
@@ -126,7 +128,7 @@ TEST(DeviceApi, LoopbackSessionOfCommandsAndEveryDataShape)
         run.event.Reset();
         peer.Send(frame);
         ASSERT_TRUE(run.event.Wait(2000));
-        EXPECT_TRUE(Eventually([&] { return run.Count(channel) == count; })) << run.Count(channel);
+        EXPECT_TRUE(WaitUntil([&] { return run.Count(channel) == count; })) << run.Count(channel);
     };
     expectDelivery(MakeFrame(code::kMeasureBlock, std::vector<uint32_t>(kReadReplyWords, 9)), 0, 2);
     std::vector<uint32_t> block(kChannelBlockWords, 4);
@@ -162,7 +164,7 @@ TEST(DeviceApi, GapStreamOverLoopbackRecordsPointsAndStops)
         peer.Send(MakeFrame(code::kStreamPacket, p));
     }
     EXPECT_TRUE(run.event.Wait(3000));
-    EXPECT_TRUE(Eventually([&] { return run.Count(0) > 0; }));
+    EXPECT_TRUE(WaitUntil([&] { return run.Count(0) > 0; }));
     EXPECT_EQ(DevStop(), 1);
     EXPECT_EQ(peer.CountOf(code::kStopStream), 1);
     DevClose();
@@ -197,7 +199,7 @@ TEST(Loopback, DeviceHelloAndStopAreAnsweredWithoutHarmingACommandInFlight)
     ASSERT_EQ(drv.ConnectWith(TcpTransport::Connect("127.0.0.1", peer.Port()), nullptr), 1);
     BoundRequest r(16, kind::kSingle);
     EXPECT_EQ(drv.ReadSamples(r.request), 1);
-    EXPECT_TRUE(Eventually([&] { return peer.CountOf(code::kHelloAck) == 1 && peer.CountOf(code::kStopped) == 1; }));
+    EXPECT_TRUE(WaitUntil([&] { return peer.CountOf(code::kHelloAck) == 1 && peer.CountOf(code::kStopped) == 1; }));
 
     // Device hellos keep coming while large commands go out: every frame arrives whole.
     std::thread spammer([&] {
@@ -207,7 +209,7 @@ TEST(Loopback, DeviceHelloAndStopAreAnsweredWithoutHarmingACommandInFlight)
     for (int i = 0; i < 100; ++i)
         ASSERT_EQ(drv.SendSetupBlock(r.request), 1);
     spammer.join();
-    EXPECT_TRUE(Eventually([&] { return peer.CountOf(code::kHelloAck) == 201; }));
+    EXPECT_TRUE(WaitUntil([&] { return peer.CountOf(code::kHelloAck) == 201; }));
     EXPECT_TRUE(peer.AllSound());
     EXPECT_EQ(peer.CountOf(code::kWriteSetup), 100);
 }
@@ -237,7 +239,29 @@ TEST(Loopback, PeerHangingUpMarksTheLinkDown)
     CorvikUSBDrv drv;
     ASSERT_EQ(drv.ConnectWith(TcpTransport::Connect("127.0.0.1", peer.Port()), nullptr), 1);
     peer.Hangup();
-    EXPECT_TRUE(Eventually([&] { return !drv.LinkUp(); }));
-    EXPECT_TRUE(Eventually([&] { return !drv.ReceiveThreadRunning(); }));
+    EXPECT_TRUE(WaitUntil([&] { return !drv.LinkUp(); }));
+    EXPECT_TRUE(WaitUntil([&] { return !drv.ReceiveThreadRunning(); }));
     EXPECT_EQ(drv.QuerySensorState(), 0);  // nothing goes out: a time-out within the grace
+}
+
+TEST(DeviceApi, StrayBytesBeforeAReplyLeaveEveryLaterCommandAnswered)
+{
+    for (const size_t stray : {1u, 2u, 3u, 5u}) {
+        SCOPED_TRACE(stray);
+        // The first status answer comes after a few bytes of noise; everything after it is clean.
+        std::atomic<bool> noisy{true};
+        LoopbackPeer peer([&](LoopbackPeer& p, uint32_t c, std::span<const uint32_t> f) {
+            if (c == code::kQueryStatus && noisy.exchange(false))
+                p.Send(std::vector<uint8_t>(stray, 0x5A));
+            AnswerLikeALogger(p, c, f);
+        });
+        peer.Export();
+        ASSERT_EQ(DevOpen(0), 1);
+        EXPECT_EQ(DevPollStatusWord(), 0x00030003);
+        for (int i = 0; i < 20; ++i) {
+            ASSERT_EQ(DevPollStatusWord(), 0x00030003) << "poll " << i;
+            ASSERT_EQ(DevGetFirmwareVersion(), 20240115) << "version " << i;
+        }
+        DevClose();
+    }
 }

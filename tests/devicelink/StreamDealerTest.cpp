@@ -1,10 +1,12 @@
 #include "devicelink/link/StreamDealer.h"
 
-#include "RequestFixture.h"
+#include "tests/support/LinkHelpers.h"
+#include "devicelink/protocol/CommandFrame.h"
 
 #include <gtest/gtest.h>
 
 using namespace devicelink;
+using namespace corviktest;
 
 namespace {
 
@@ -51,7 +53,7 @@ struct StreamFixture {
     }
 
     platform::Event event{platform::Event::Kind::ManualReset};
-    BoundRequest request;
+    BoundRequest request{64, kind::kTimed};
     StreamDescriptor descriptor{};
     std::vector<uint32_t> values[kChannelCount];
     std::vector<int32_t> times[kChannelCount];

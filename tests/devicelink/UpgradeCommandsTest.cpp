@@ -5,13 +5,14 @@
 
 #include "FakeTransport.h"
 #include "LoopbackPeer.h"
-#include "RequestFixture.h"
+#include "tests/support/LinkHelpers.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 
 using namespace devicelink;
+using namespace corviktest;
 
 namespace {
 
@@ -90,7 +91,7 @@ TEST(UpgradeDriver, SixtyByteStatusPacketOnlyWhenNoFrameIsUnderWay)
     CorvikUSBDrv drv(DriverOptions{.upgradeTool = true});
     FakeTransport* fake = ConnectFake(drv);
     fake->Queue(StatusPacket(0x00050005u));
-    EXPECT_TRUE(Eventually([&] { return drv.LastStatus() == 0x00050005; }));
+    EXPECT_TRUE(WaitUntil([&] { return drv.LastStatus() == 0x00050005; }));
 
     // A genuine 60-byte frame: its first payload word must not be read as a status.
     std::vector<uint32_t> ten(10, 0);
@@ -98,7 +99,7 @@ TEST(UpgradeDriver, SixtyByteStatusPacketOnlyWhenNoFrameIsUnderWay)
     const auto whole = MakeFrame(code::kVersionReply, ten);
     ASSERT_EQ(whole.size(), 60u);
     fake->Queue(whole);
-    EXPECT_TRUE(Eventually([&] { return drv.LastFirmwareVersion() == 20240101; }));
+    EXPECT_TRUE(WaitUntil([&] { return drv.LastFirmwareVersion() == 20240101; }));
     EXPECT_EQ(drv.LastStatus(), 0x00050005);
 
     // A frame of 80 bytes whose last 60 come in a read of their own.
@@ -107,9 +108,9 @@ TEST(UpgradeDriver, SixtyByteStatusPacketOnlyWhenNoFrameIsUnderWay)
     const auto split = MakeFrame(code::kVersionReply, fifteen);
     ASSERT_EQ(split.size(), 80u);
     fake->Queue({split.begin(), split.begin() + 20});
-    ASSERT_TRUE(Eventually([&] { return fake->Pending() == 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return fake->Pending() == 0; }));
     fake->Queue({split.begin() + 20, split.end()});
-    EXPECT_TRUE(Eventually([&] { return drv.LastFirmwareVersion() == 20250202; }));
+    EXPECT_TRUE(WaitUntil([&] { return drv.LastFirmwareVersion() == 20250202; }));
     EXPECT_EQ(drv.LastStatus(), 0x00050005);
 }
 
@@ -119,7 +120,7 @@ TEST(UpgradeDriver, TheProgramsDriverTakesNoStatusPackets)
     FakeTransport* fake = ConnectFake(drv);
     fake->Queue(StatusPacket(0x00050005u));
     fake->Queue(code::kVersionReply, {20240101u});
-    EXPECT_TRUE(Eventually([&] { return drv.LastFirmwareVersion() == 20240101; }));
+    EXPECT_TRUE(WaitUntil([&] { return drv.LastFirmwareVersion() == 20240101; }));
     EXPECT_EQ(drv.LastStatus(), 0);
 }
 
@@ -130,7 +131,7 @@ TEST(UpgradeDriver, ASocketErrorIsOneFailedReadOfEleven)
         CorvikUSBDrv drv(DriverOptions{.upgradeTool = true});
         FakeTransport* fake = ConnectFake(drv);
         fake->ScriptReads(kReadLinkError, errors);
-        ASSERT_TRUE(Eventually([&] { return fake->Reads() >= errors + 2 || !drv.LinkUp(); }));
+        ASSERT_TRUE(WaitUntil([&] { return fake->Reads() >= errors + 2 || !drv.LinkUp(); }));
         EXPECT_EQ(drv.LinkUp(), errors <= 10);
     }
 }

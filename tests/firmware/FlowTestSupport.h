@@ -2,7 +2,7 @@
 
 #include "firmware/UpgradeFlow.h"
 
-#include "DevsimFixture.h"
+#include "tests/support/DevsimFixture.h"
 
 #include "tests/support/WidgetApp.h"
 

@@ -1,5 +1,5 @@
-#include "DevsimFixture.h"
-#include "RequestHelpers.h"
+#include "tests/support/DevsimFixture.h"
+#include "tests/support/LinkHelpers.h"
 
 #include "tools/devsim/Chips.h"
 
@@ -18,6 +18,7 @@ namespace {
 
 using namespace devsim;
 using namespace devsim::testing;
+using namespace corviktest;
 namespace code = devicelink::code;
 
 class DriverAgainstDevsim : public ::testing::Test {

@@ -1,5 +1,5 @@
-#include "DevsimFixture.h"
-#include "RequestHelpers.h"
+#include "tests/support/DevsimFixture.h"
+#include "tests/support/LinkHelpers.h"
 
 #include "devicelink/protocol/CommandFrame.h"
 #include "devicelink/link/DeviceApi.h"
@@ -12,6 +12,7 @@ namespace {
 
 using namespace devsim;
 using namespace devsim::testing;
+using namespace corviktest;
 namespace code = devicelink::code;
 
 class FaultsAgainstDevsim : public ::testing::Test {
@@ -87,6 +88,22 @@ TEST_F(FaultsAgainstDevsim, SplitPrefixedAndCoalescedRepliesAreReassembled)
     ASSERT_EQ(DevSubmitRead(&r.request), 1);
     ASSERT_TRUE(WaitUntil([&] { return r.Count(0) >= 12; }, 5000)) << "got " << r.Count(0);
     EXPECT_EQ(r.values[0][11], 400u);
+}
+
+TEST_F(FaultsAgainstDevsim, StrayBytesBeforeAReplyLeaveEveryLaterCommandAnswered)
+{
+    // Three bytes shift every later frame off the word grid the reply came on.
+    ASSERT_TRUE(sim_.AddFault("0x10000027 garbage 3"));
+    EXPECT_EQ(DevGetFirmwareVersion(), 20130913);
+    for (int i = 0; i < 100; ++i) {
+        // An unanswered poll would wait its 300 ms and give back the previous word.
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_EQ(DevPollStatusWord(), 0x00010001) << "poll " << i;
+        ASSERT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250)) << "poll " << i;
+    }
+    uint32_t value = 0;
+    EXPECT_EQ(ReadTemperature(value), 1);
+    EXPECT_EQ(value, 400u);
 }
 
 TEST_F(FaultsAgainstDevsim, DisconnectEndsTheLinkAndTheNextHostIsServed)

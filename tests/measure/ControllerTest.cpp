@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "MeasureTestSupport.h"
-#include "PlainSensor.h"
-#include "RecordingDeviceApi.h"
+#include "tests/support/PlainSensor.h"
+#include "tests/support/RecordingDeviceApi.h"
 #include "logger/measure/core/ChannelStateCopy.h"
 #include "logger/measure/core/MeasureController.h"
 #include "logger/measure/core/MeasureTexts.h"
@@ -38,7 +38,7 @@ public:
     void SetUp() override
     {
         for (int c = 0; c < 2; ++c)
-            sensortest::DescribePlainSensor(sensor, c, "T");
+            corviktest::DescribePlainSensor(sensor, c, "T");
         controller = std::make_unique<MeasureController>(*block, *samples, store, adapter, chart, host);
         ASSERT_TRUE(controller->NewRun());
         Run().rate = 5;
@@ -81,12 +81,12 @@ public:
     }
     int StartsSubmitted() const
     {
-        return int(std::count_if(api.submitted.begin(), api.submitted.end(), [](const sensortest::Submitted& s) {
+        return int(std::count_if(api.submitted.begin(), api.submitted.end(), [](const corviktest::Submitted& s) {
             return !s.write && s.block.kind != devicelink::kind::kSingle;
         }));
     }
 
-    sensortest::RecordingDeviceApi api;
+    corviktest::RecordingDeviceApi api;
     devicelink::CNI2CSensor sensor{api};
     CountingAdapter adapter{&sensor};
     measuretest::RecordingChart chart;
@@ -499,7 +499,7 @@ TEST_F(ControllerTest, TriggerReadsOnlyItsChannelsAndFires)
     EXPECT_EQ(controller->State(), RunState::Acquiring);
     EXPECT_EQ(host.timers.count(MeasureController::kTriggerTimer), 0u);
     int reads[4] = {};
-    for (const sensortest::Submitted& s : api.submitted) {
+    for (const corviktest::Submitted& s : api.submitted) {
         if (!s.write && s.block.kind == devicelink::kind::kSingle && s.Channel() >= 0)
             ++reads[s.Channel()];
     }

@@ -14,9 +14,9 @@
 
 #include <gtest/gtest.h>
 
-#include "DevsimFixture.h"
+#include "tests/support/DevsimFixture.h"
 #include "MeasureTestSupport.h"
-#include "RequestHelpers.h"
+#include "tests/support/LinkHelpers.h"
 #include "devicelink/sensor/CNI2CSensor.h"
 #include "logger/measure/XYChartRunChart.h"
 #include "logger/measure/core/MeasureController.h"
@@ -26,7 +26,7 @@
 #include "uikit/chart/CNIXYChart.h"
 
 using namespace measure;
-using devsim::testing::WaitUntil;
+using corviktest::WaitUntil;
 using measuretest::BytesOf;
 using Clock = std::chrono::steady_clock;
 

@@ -154,6 +154,47 @@ TEST(LogarithmFits, PointsWithoutALogarithmAreLeftOut)
     EXPECT_NEAR(l.curve[0], l.result[1] + l.result[2] * std::log(1e-10), 1e-4);
 }
 
+// Sa and Sb of the common terms, worked out from the data and the curve the routine drew.
+struct StandardErrors {
+    double sa;
+    double sb;
+};
+
+StandardErrors ErrorsOfTheCurve(const SampledSeries& s)
+{
+    const int n = s.n();
+    double sse = 0, sumX = 0;
+    for (int i = 0; i < n; ++i) {
+        sse += (double(s.y[i]) - s.curve[i]) * (double(s.y[i]) - s.curve[i]);
+        sumX += s.x[i];
+    }
+    const double xbar = sumX / n;
+    double sxx = 0;
+    for (int i = 0; i < n; ++i)
+        sxx += (s.x[i] - xbar) * (s.x[i] - xbar);
+    const double sd = std::sqrt(sse / (n - 2));
+    return {sd * std::sqrt(1.0 / n + xbar * xbar / sxx), sd / std::sqrt(sxx)};
+}
+
+TEST(LogarithmFits, StandardErrorsComeInEachFitsOwnOrder)
+{
+    // Noisy data far from x = 0, so that Sa is many times Sb and an exchange cannot pass.
+    const auto wobble = [](double x) { return (static_cast<int>(std::lround(x * 4.0)) % 3 - 1) * 0.02; };
+    SampledSeries e(60, 5.0, 0.1, [&](double x) { return 2.0 * std::exp(0.3 * x) * (1.0 + wobble(x)); });
+    ASSERT_EQ(Apply(FitExponential, e, 0, 60), 6);
+    const StandardErrors ee = ErrorsOfTheCurve(e);
+    ASSERT_GT(ee.sa, 5.0 * ee.sb);
+    EXPECT_NEAR(e.result[3], ee.sb, 1e-4 * ee.sb) << "element 3 is Sb";
+    EXPECT_NEAR(e.result[4], ee.sa, 1e-4 * ee.sa) << "element 4 is Sa";
+
+    SampledSeries p(60, 5.0, 0.1, [&](double x) { return 3.0 * std::pow(x, 1.5) * (1.0 + wobble(x)); });
+    ASSERT_EQ(Apply(FitPower, p, 0, 60), 6);
+    const StandardErrors pe = ErrorsOfTheCurve(p);
+    ASSERT_GT(pe.sa, 5.0 * pe.sb);
+    EXPECT_NEAR(p.result[3], pe.sa, 1e-4 * pe.sa) << "element 3 is Sa";
+    EXPECT_NEAR(p.result[4], pe.sb, 1e-4 * pe.sb) << "element 4 is Sb";
+}
+
 TEST(PolynomialFit, OrderAndPointLimits)
 {
     SampledSeries s(40, 0.0, 1.0, [](double x) { return x; });

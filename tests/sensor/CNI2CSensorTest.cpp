@@ -1,8 +1,8 @@
 #include "devicelink/sensor/CNI2CSensor.h"
 #include "devicelink/catalogue/SensorValueFormat.h"
 
-#include "RecordingDeviceApi.h"
-#include "TestCatalogue.h"
+#include "tests/support/RecordingDeviceApi.h"
+#include "tests/support/TestCatalogue.h"
 #include "platform/Text.h"
 
 #include <gtest/gtest.h>
@@ -14,9 +14,9 @@
 namespace {
 
 using devicelink::CNI2CSensor;
-using sensortest::CatalogueXml;
-using sensortest::RecordingDeviceApi;
-using sensortest::TempFile;
+using corviktest::CatalogueXml;
+using corviktest::RecordingDeviceApi;
+using corviktest::TempFile;
 
 const char* const kTwoSensors = R"(
 <VRD_SENSORS>

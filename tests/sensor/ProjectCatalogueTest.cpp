@@ -1,7 +1,8 @@
 #include "devicelink/catalogue/SensorCatalogue.h"
 #include "devicelink/catalogue/XmlCatalogueParse.h"
+#include "devicelink/protocol/SensorSearchTable.h"
 
-#include "TestCatalogue.h"
+#include "tests/support/TestCatalogue.h"
 #include "platform/Text.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,7 @@ class ProjectCatalogueTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(catalogue_.LoadDocument(sensortest::ProjectCataloguePath()));
+        ASSERT_TRUE(catalogue_.LoadDocument(corviktest::ProjectCataloguePath()));
         ASSERT_TRUE(catalogue_.ReadXmlVersion());
         ASSERT_GT(catalogue_.LoadUnitList(), 48);
         ASSERT_GT(catalogue_.LoadSensorList(), 0);
@@ -39,7 +40,7 @@ TEST_F(ProjectCatalogueTest, EntriesAreCompleteAndWithinTheirFields)
 {
     const auto& ids = catalogue_.sensorIds();
     EXPECT_EQ(catalogue_.searchIndexes().size(), ids.size());
-    EXPECT_LE(catalogue_.recipes().size(), size_t(devicelink::kMaxUploadedRecipes));
+    EXPECT_LE(catalogue_.recipes().size(), size_t(devicelink::kSearchTableRecipes));
     for (size_t i = 0; i < ids.size(); ++i) {
         SCOPED_TRACE(platform::Utf16ToUtf8(ids[i]));
         EXPECT_LT(ids[i].size(), size_t(devicelink::kSensorIdLength));

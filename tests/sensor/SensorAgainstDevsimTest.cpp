@@ -1,6 +1,6 @@
-#include "PlainSensor.h"
-#include "SensorDevsimFixture.h"
-#include "TestCatalogue.h"
+#include "tests/support/PlainSensor.h"
+#include "tests/support/SensorDevsimFixture.h"
+#include "tests/support/TestCatalogue.h"
 
 #include "devicelink/conversion/ConversionState.h"
 #include "devicelink/link/DeviceApi.h"
@@ -9,10 +9,10 @@
 
 namespace {
 
-using devsim::testing::WaitUntil;
+using corviktest::WaitUntil;
 
 // The simulator's temperature probe on channel 0 (register 0 at 0x48, 1/16 degC a count).
-class SensorAgainstDevsim : public sensortest::SensorDevsimFixture {
+class SensorAgainstDevsim : public corviktest::SensorDevsimFixture {
 protected:
     void SetUp() override
     {
@@ -22,7 +22,7 @@ protected:
     // The probe described by hand in place of detection.
     void DescribeProbe()
     {
-        devicelink::SensorAccessRecord& r = sensortest::DescribePlainSensor(*sensor_, 0, "T");
+        devicelink::SensorAccessRecord& r = corviktest::DescribePlainSensor(*sensor_, 0, "T");
         r.clockCode = 14;
         r.readAddress[0] = 0;
         r.scale[0] = 1.0f / 16.0f;
@@ -42,7 +42,7 @@ protected:
 
 TEST_F(SensorAgainstDevsim, LoadsTheKitCatalogue)
 {
-    ASSERT_EQ(sensor_->LoadSensorXml(sensortest::ProjectCataloguePath()), 1);
+    ASSERT_EQ(sensor_->LoadSensorXml(corviktest::ProjectCataloguePath()), 1);
     EXPECT_EQ(sensor_->LoadCatalogue(), 1);
     EXPECT_EQ(sensor_->catalogue().sensorCount(), 44);
 }
@@ -112,7 +112,7 @@ TEST_F(SensorAgainstDevsim, TimedRunLandsItsCountAndStopEndsARun)
 // as the receiver's position.
 TEST_F(SensorAgainstDevsim, GpsReadingsGiveTheReceiversPosition)
 {
-    ASSERT_EQ(sensor_->LoadSensorXml(sensortest::ProjectCataloguePath()), 1);
+    ASSERT_EQ(sensor_->LoadSensorXml(corviktest::ProjectCataloguePath()), 1);
     ASSERT_EQ(sensor_->LoadCatalogue(), 1);
     sim_.Command("plug 0 N24");
     ASSERT_EQ(PollUntil(devicelink::kPollPlugged), devicelink::kPollPlugged);

@@ -1,6 +1,6 @@
 #include "devicelink/catalogue/SensorCatalogue.h"
 
-#include "TestCatalogue.h"
+#include "tests/support/TestCatalogue.h"
 #include "platform/Text.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +11,8 @@
 namespace {
 
 using devicelink::SensorCatalogue;
-using sensortest::CatalogueXml;
-using sensortest::TempFile;
+using corviktest::CatalogueXml;
+using corviktest::TempFile;
 
 const char* const kThermometer = R"(
 <VRD_SENSORS>

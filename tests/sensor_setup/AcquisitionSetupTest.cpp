@@ -10,8 +10,8 @@
 namespace {
 
 using devicelink::MeasureSetupBlock;
-using sensortest::SensorFixture;
-using sensortest::Submitted;
+using corviktest::SensorFixture;
+using corviktest::Submitted;
 
 class Acquisition : public SensorFixture {
 protected:
@@ -212,7 +212,7 @@ TEST_F(Transactions, OversizedTransfersAreRefused)
 }
 
 // A logger that takes every request and never answers.
-class SilentLogger : public sensortest::RecordingDeviceApi {
+class SilentLogger : public corviktest::RecordingDeviceApi {
 public:
     int SubmitWrite(devicelink::MeasureRequest&) override
     {

@@ -1,15 +1,15 @@
 #include "devicelink/conversion/ConversionState.h"
 #include "devicelink/sensor/I2cSensorSetup.h"
 
-#include "RecordingDeviceApi.h"
+#include "tests/support/RecordingDeviceApi.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using devicelink::MeasureRequest;
-using sensortest::RecordingDeviceApi;
-using sensortest::Submitted;
+using corviktest::RecordingDeviceApi;
+using corviktest::Submitted;
 
 // A single-channel request with 8-entry arrays, as the sensor object's one-shot request.
 struct SetupRequest {

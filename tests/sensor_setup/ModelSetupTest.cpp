@@ -12,8 +12,8 @@
 
 namespace {
 
-using sensortest::SensorFixture;
-using sensortest::Submitted;
+using corviktest::SensorFixture;
+using corviktest::Submitted;
 
 class ModelSetup : public SensorFixture {
 protected:
@@ -339,7 +339,7 @@ protected:
         store_.WriteDword(platform::RegistryRoot::LocalMachine, devicelink::kPowerTimeoutsKey, name, v);
     }
     platform::MemoryRegistryStore store_;
-    sensortest::RecordingDeviceApi api_;
+    corviktest::RecordingDeviceApi api_;
     devicelink::CNI2CSensor sensor_{api_};
 };
 

@@ -3,14 +3,14 @@
 #include "devicelink/sensor/CNI2CSensor.h"
 #include "platform/Clock.h"
 
-#include "PlainSensor.h"
-#include "RecordingDeviceApi.h"
+#include "tests/support/PlainSensor.h"
+#include "tests/support/RecordingDeviceApi.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace sensortest {
+namespace corviktest {
 
 // A sensor object on the recording logger, with hand-made access records in place of a loaded
 // catalogue (record c describes the sensor on channel c) and sleeps that take no time.
@@ -29,4 +29,4 @@ protected:
     devicelink::CNI2CSensor sensor_{api_};
 };
 
-}  // namespace sensortest
+}  // namespace corviktest

@@ -1,8 +1,8 @@
 // The device-change box on the real device layer, against the simulated logger.
 #include "ToolkitTestSupport.h"
 
-#include "DevsimFixture.h"
-#include "RequestHelpers.h"
+#include "tests/support/DevsimFixture.h"
+#include "tests/support/LinkHelpers.h"
 
 #include <QTimer>
 
@@ -46,7 +46,7 @@ TEST_F(ToolkitAgainstDevsim, APluggedSensorIsDetectedWhileTheBoxIsUp)
 
     sim_.Command("plug 1 N11");
     int32_t poll = -1;
-    devsim::testing::WaitUntil([&] { return (poll = sensor->PollSensorState()) == devicelink::kPollPlugged; }, 2000);
+    corviktest::WaitUntil([&] { return (poll = sensor->PollSensorState()) == devicelink::kPollPlugged; }, 2000);
     ASSERT_EQ(poll, devicelink::kPollPlugged);
 
     QString list;

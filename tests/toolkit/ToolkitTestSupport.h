@@ -4,7 +4,7 @@
 // resource modules are found), the process's registry in memory, a sensor object on a scripted
 // fake logger, and waiting while the event loop runs.
 
-#include "RecordingDeviceApi.h"
+#include "tests/support/RecordingDeviceApi.h"
 #include "tests/support/WidgetApp.h"
 
 #include "devicelink/sensor/CNI2CSensor.h"
@@ -93,7 +93,7 @@ protected:
     }
 
     platform::MemoryRegistryStore registry_;
-    sensortest::RecordingDeviceApi api_;
+    corviktest::RecordingDeviceApi api_;
 };
 
 }  // namespace toolkittest

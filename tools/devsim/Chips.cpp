@@ -26,7 +26,7 @@ void SignalChip::Sample(double t)
 std::unique_ptr<I2cChip> MakeMemoryChip(std::span<const uint8_t> image)
 {
     auto chip = std::make_unique<I2cChip>(kMemoryChipAddress);
-    chip->LoadRegs(kMemoryChipFirstRegister, image.first(std::min<size_t>(image.size(), kMemoryChipBytes)));
+    chip->LoadRegs(memory_chip::kFirstRegister, image.first(std::min<size_t>(image.size(), memory_chip::kBytes)));
     return chip;
 }
 
@@ -40,7 +40,7 @@ public:
     void Write(uint8_t address, int reg, std::span<const uint8_t> data) override
     {
         const int first = reg != kNoRegister ? reg : (data.empty() ? 0 : data[0]);
-        if (first >= kMemoryChipFirstRegister)
+        if (first >= memory_chip::kFirstRegister)
             I2cChip::Write(address, reg, data);
     }
 };
@@ -50,9 +50,9 @@ public:
 std::unique_ptr<I2cChip> MakeMemoryChip(std::span<const uint8_t> image, uint32_t codeWord, uint8_t marker)
 {
     auto chip = std::make_unique<IdentifiedMemoryChip>();
-    chip->LoadRegs(kMemoryChipFirstRegister, image.first(std::min<size_t>(image.size(), kMemoryChipBytes)));
-    chip->SetRegsLE(kMemoryChipCodeRegister, codeWord, 4);
-    chip->SetReg(kMemoryChipMarkerRegister, marker);
+    chip->LoadRegs(memory_chip::kFirstRegister, image.first(std::min<size_t>(image.size(), memory_chip::kBytes)));
+    chip->SetRegsLE(memory_chip::kCodeRegister, codeWord, 4);
+    chip->SetReg(memory_chip::kMarkerRegister, marker);
     return chip;
 }
 
@@ -117,11 +117,13 @@ void AdapterChip::Write(uint8_t, int reg, std::span<const uint8_t> data)
         selected_ = int((value >> 8) & 0xFF);
         if (selected_ == adapter::kWordStream && nextWord_ >= adapter::kWordCount)
             nextWord_ = 0;
-    } else if (data.size() >= 5 && data[0] == 0x57 && data[1] == 0x5A && data[2] == 0xA5) {
+    } else if (data.size() >= adapter::kWritePrefixBytes + 2 &&
+               std::equal(data.begin(), data.begin() + adapter::kWritePrefixBytes, adapter::kWritePrefix)) {
         // A calibration point: location, length, then the bytes, lowest first.
-        const size_t length = std::min<size_t>(data[4], data.size() - 5);
+        const size_t head = adapter::kWritePrefixBytes + 2;
+        const size_t length = std::min<size_t>(data[head - 1], data.size() - head);
         for (size_t i = 0; i < length; ++i)
-            memory_[size_t(data[3] + i) & 0xFF] = data[5 + i];
+            memory_[size_t(data[head - 2] + i) & 0xFF] = data[head + i];
     } else if (data.size() == 1) {
         lastCommand_ = data[0];
     }
@@ -162,7 +164,8 @@ void GpsChip::Read(uint8_t address, int reg, std::span<uint8_t> out)
 
 float FunctionGeneratorChip::Frequency(int bank) const
 {
-    const uint32_t bits = RegsLE(36 + 16 * bank, 2) | RegsLE(38 + 16 * bank, 2) << 16;
+    const int at = generator::kFrequency + generator::kBankStride * bank;
+    const uint32_t bits = RegsLE(at, 2) | RegsLE(at + 2, 2) << 16;
     return std::bit_cast<float>(bits);
 }
 

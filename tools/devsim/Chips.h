@@ -3,6 +3,8 @@
 #include "tools/devsim/I2cChip.h"
 #include "tools/devsim/Signal.h"
 
+#include "devicelink/protocol/Vocabulary.h"
+
 #include <deque>
 #include <functional>
 #include <memory>
@@ -10,12 +12,14 @@
 // The chip kinds that virtual sensors are built from.
 namespace devsim {
 
-inline constexpr uint8_t kAdapterAddress = 113;
-inline constexpr uint8_t kMemoryChipAddress = 0x57;
-inline constexpr uint8_t kFunctionGeneratorAddress = 0x75;
+namespace adapter = devicelink::adapter;
+namespace memory_chip = devicelink::memory_chip;
+namespace generator = devicelink::generator;
+
+inline constexpr uint8_t kAdapterAddress = adapter::kAddress;
+inline constexpr uint8_t kMemoryChipAddress = memory_chip::kAddress;
+inline constexpr uint8_t kFunctionGeneratorAddress = generator::kAddress;
 inline constexpr uint8_t kGpsAddress = 0x42;
-inline constexpr int kMemoryChipFirstRegister = 128;
-inline constexpr int kMemoryChipBytes = 128;
 
 // A sensor chip whose live registers follow the sensor's signal.
 class SignalChip : public I2cChip {
@@ -34,27 +38,8 @@ private:
 // as the 32-bit word a 4-byte read delivers (first character most significant), and the ADC-path
 // marker at register 4; that identification area ignores writes.
 std::unique_ptr<I2cChip> MakeMemoryChip(std::span<const uint8_t> image);
-inline constexpr int kMemoryChipCodeRegister = 0;
-inline constexpr int kMemoryChipMarkerRegister = 4;
-inline constexpr uint8_t kFastPathMarker = 0x46;
+inline constexpr uint8_t kFastPathMarker = memory_chip::kFastPathMarker;
 std::unique_ptr<I2cChip> MakeMemoryChip(std::span<const uint8_t> image, uint32_t codeWord, uint8_t marker);
-
-// Where an adapter keeps its description and calibration.
-namespace adapter {
-inline constexpr int kKindByte = 0x13;
-inline constexpr int kFirstTable = 0x14;
-inline constexpr int kLastTable = 0x6E;
-inline constexpr int kModelCode = 0x78;       // 8 bytes
-inline constexpr int kModelCodeBytes = 8;
-inline constexpr int kWordStream = 0x8C;
-inline constexpr int kInfoFile = 0x90;        // 24 bytes
-inline constexpr int kInfoFileBytes = 24;
-inline constexpr int kName = 0xB0;            // 16 bytes
-inline constexpr int kNameBytes = 16;
-inline constexpr int kWordCount = 11;
-inline constexpr uint32_t kSelectBase = 0x520000;
-inline constexpr uint32_t kUnlock = 0xAA5571;
-}  // namespace adapter
 
 // An analogue sensor behind an adapter at address 113. The adapter answers a plain 2-byte read
 // with the live reading; writing 0x520000 + m * 256 + n selects n bytes at memory location m for
@@ -114,8 +99,11 @@ private:
 class FunctionGeneratorChip : public I2cChip {
 public:
     FunctionGeneratorChip() : I2cChip(kFunctionGeneratorAddress) {}
-    bool Running(int bank) const { return RegsLE(32 + 16 * bank, 2) == 1; }
-    int AmplitudeCode(int bank) const { return int(RegsLE(34 + 16 * bank, 2)); }
+    bool Running(int bank) const { return RegsLE(generator::kRun + generator::kBankStride * bank, 2) == 1; }
+    int AmplitudeCode(int bank) const
+    {
+        return int(RegsLE(generator::kAmplitude + generator::kBankStride * bank, 2));
+    }
     float Frequency(int bank) const;
 };
 

@@ -11,11 +11,6 @@ namespace {
 
 constexpr int kEntries = devicelink::kRegisterEntries;
 
-int BaseType(int type)
-{
-    return type == access::kAnalogue ? access::kReadCurrent : (type & 0x7F);
-}
-
 int Entries(const devicelink::MeasureSetupBlock& b, int c)
 {
     return std::min<int>(b.entries[c], kEntries);
@@ -61,12 +56,6 @@ void WriteBytes(VirtualSensor* sensor, int c, uint8_t address, int reg, std::vec
 
 }  // namespace
 
-bool access::IsWrite(int type)
-{
-    const int base = BaseType(type);
-    return base == kWriteAddressed || base == kWriteAddressPlus || base == kWriteCurrent;
-}
-
 std::string WriteRecord::ToText() const
 {
     char head[64];
@@ -87,9 +76,9 @@ std::vector<uint32_t> ReadChannel(VirtualSensor* sensor, const devicelink::Measu
 {
     std::vector<uint32_t> words;
     const uint8_t address = uint8_t(b.address[c] & 0x7F);
-    const int type = BaseType(b.readType[c]);
+    const int type = access::BaseType(b.readType[c]);
     const int byteCount = std::max(0, b.byteCount[c]);
-    const bool addressed = type == access::kReadAddressed;
+    const bool addressed = type == access::kReadAddressData;
     if (byteCount > 4) {
         std::vector<uint8_t> bytes(std::min<size_t>(size_t(byteCount), maxWords * 4));
         ReadBytes(sensor, address, addressed ? b.readRegister[8 * c] : kNoRegister, bytes, t);
@@ -117,7 +106,7 @@ void RunSetupWrites(VirtualSensor* sensor, const devicelink::MeasureSetupBlock& 
         const size_t length = b.writeLength[i];
         // Lengths beyond one word run on into the channel's following write-data words.
         std::vector<uint8_t> data = WordBytes(&b.writeData[i], size_t(kEntries - k), length);
-        const bool addressed = BaseType(b.writeType[i]) != access::kWriteCurrent;
+        const bool addressed = access::BaseType(b.writeType[i]) != access::kWriteNoAddressData;
         WriteBytes(sensor, c, address, addressed ? b.writeRegister[i] : kNoRegister, std::move(data), observer);
     }
 }
@@ -126,7 +115,7 @@ void WriteChannel(VirtualSensor* sensor, const devicelink::MeasureSetupBlock& b,
                   const WriteObserver& observer)
 {
     const uint8_t address = uint8_t(b.address[c] & 0x7F);
-    const bool addressed = BaseType(b.readType[c]) != access::kWriteCurrent;
+    const bool addressed = access::BaseType(b.readType[c]) != access::kWriteNoAddressData;
     const int byteCount = std::max(0, b.byteCount[c]);
     const int32_t* data = &b.writeData[8 * c];
     if (byteCount > 4) {

@@ -8,22 +8,14 @@
 #include <vector>
 
 // How the logger runs the I2C part of a set-up block on one channel. Access types are the
-// catalogue's codes; the high bit (128) only selects the logger's own bus timing and 160 the
-// analogue path, so 0/128 read a register, 1/129 read without a register, 2/3/130/131 write to a
-// register and 4/132 write without one.
+// catalogue's codes (devicelink::access): the logger's timing bit only changes the bus timing and
+// READ_ADC_DATA reads the analogue path, so each type comes down to reading a register, reading
+// without one, writing to a register or writing without one.
 namespace devsim {
 
 class VirtualSensor;
 
-namespace access {
-inline constexpr int kReadAddressed = 0;
-inline constexpr int kReadCurrent = 1;
-inline constexpr int kWriteAddressed = 2;
-inline constexpr int kWriteAddressPlus = 3;
-inline constexpr int kWriteCurrent = 4;
-inline constexpr int kAnalogue = 160;
-bool IsWrite(int type);
-}  // namespace access
+namespace access = devicelink::access;
 
 // One write the bus carried out, as a test or the verbose log sees it.
 struct WriteRecord {

@@ -1,10 +1,10 @@
 #include "tools/devsim/KitSensors.h"
 
 #include "tools/devsim/Chips.h"
+#include "tools/devsim/PressureChipModel.h"
 #include "tools/devsim/SensorModels.h"
 #include "tools/devsim/TextWords.h"
 
-#include "devicelink/conversion/BarometricCompensation.h"
 #include "platform/LittleEndian.h"
 
 #include <algorithm>
@@ -136,19 +136,6 @@ constexpr KitModel kKit[] = {
 };
 // clang-format on
 
-// The pressure chip's calibration words AC1..MD, in register order from 0xAA.
-constexpr int16_t kBarometerCalibration[11] = {408, -72, -14383, int16_t(32741 - 65536), int16_t(32757 - 65536),
-                                               23153, 6190, 4, -32768, -8711, 2868};
-// The weather station's calibration words, handed out one per read at location 0x8C.
-constexpr int32_t kWeatherWords[11] = {9251, -1304, -14339, 33685, 25075, 27554, 5498, 72, -32768, -11075, 2432};
-
-devicelink::BarometricCalibration BarometerCalibration()
-{
-    const auto w = [](int i) { return int64_t(kBarometerCalibration[i]); };
-    const auto u = [](int i) { return int64_t(uint16_t(kBarometerCalibration[i])); };
-    return {w(0), w(1), w(2), u(3), u(4), u(5), w(6), w(7), w(8), w(9), w(10)};
-}
-
 // The smallest 16-bit raw word whose compensated result reaches `target`; both results grow
 // with their raw word.
 template <typename Result>
@@ -167,26 +154,27 @@ uint32_t InvertRising(double target, Result result)
 
 // The pressure chip: register 0xF6 answers the temperature word and the pressure word in turn
 // (a write to the control register 0xF4 starts over with the temperature), 0xF8 the extra bits.
+// Its raw words come from the published compensation, run backwards: the temperature it is
+// given, the signal as the pressure in hectopascals.
 class BarometerChip : public I2cChip {
 public:
-    explicit BarometerChip(const Signal* signal) : I2cChip(0x77), signal_(signal)
+    BarometerChip(const Signal* signal, double celsius) : I2cChip(0x77), signal_(signal)
     {
+        uint16_t registers[11];
+        PressureChipRegisterWords(kDataSheetWords, registers);
         for (int i = 0; i < 11; ++i)
-            SetRegsLE(0xAA + 2 * i, uint16_t(kBarometerCalibration[i]), 2);
-        const auto cal = BarometerCalibration();
-        ut_ = InvertRising(kit::kRoomTemperature, [&](uint32_t ut) {
-            int64_t b5 = 0;
-            return devicelink::BarometricB5(cal, ut, b5) ? devicelink::BarometricTemperature(b5) : -1e9;
+            SetRegsLE(0xAA + 2 * i, registers[i], 2);
+        ut_ = InvertRising(celsius * 10.0, [&](uint32_t ut) {
+            PressureReading r{};
+            return CompensatePressure(kDataSheetWords, int32_t(ut), 0, 0, r) ? double(r.tenthsCelsius) : -1e9;
         });
-        devicelink::BarometricB5(cal, ut_, b5_);
     }
     void Sample(double t) override
     {
         const double pascals = signal_->Value(t) * 100.0;
-        const auto cal = BarometerCalibration();
         up_ = InvertRising(pascals, [&](uint32_t up) {
-            int64_t p = 0;
-            return devicelink::BarometricPressure(cal, b5_, up, 0, p) ? double(p) : -1e18;
+            PressureReading r{};
+            return CompensatePressure(kDataSheetWords, int32_t(ut_), int32_t(up), 0, r) ? double(r.pascals) : -1e18;
         });
     }
     void Read(uint8_t address, int reg, std::span<uint8_t> out) override
@@ -211,7 +199,6 @@ private:
     const Signal* signal_;
     uint32_t ut_ = 0;
     uint32_t up_ = 0;
-    int64_t b5_ = 0;
     bool temperatureNext_ = true;
 };
 
@@ -302,11 +289,15 @@ void DescribeKitAdapter(AdapterChip& chip, const KitModel& m)
             return tenths(v) << 16 | tenths(kit::kRoomTemperature);
         });
         break;
-    case E::Weather:
+    case E::Weather: {
+        // The station carries the same pressure chip, and hands out its words one per read.
+        uint16_t words[adapter::kWordCount];
+        PressureChipRegisterWords(kDataSheetWords, words);
         for (int i = 0; i < adapter::kWordCount; ++i)
-            chip.SetWord(i, int16_t(kWeatherWords[i]));
+            chip.SetWord(i, int16_t(words[i]));
         chip.SetLiveEncoder([](double v) { return uint32_t(std::clamp(std::lround(v * 10.0), 0L, 0xFFFFL)); });
         break;
+    }
     case E::None:
         break;
     }
@@ -319,7 +310,7 @@ namespace {
 // with slope 1.
 std::vector<uint8_t> MemoryImage(KitMemory memory, const LiveField& live)
 {
-    std::vector<uint8_t> image(kMemoryChipBytes, 0);
+    std::vector<uint8_t> image(memory_chip::kBytes, 0);
     if (memory == M::TwoSlopes) {
         // Calibration kind 5: one line on both sides of raw 0.
         platform::WriteLE32(image, 0, 5);
@@ -380,9 +371,13 @@ std::unique_ptr<VirtualSensor> MakeKitSensor(const KitModel& m, const SensorSpec
     case S::CurrentRegister:
         main = &sensor->AddChip(std::make_unique<CurrentRegisterChip>(address, sensor->SignalPointer(), live));
         break;
-    case S::Barometer:
-        main = &sensor->AddChip(std::make_unique<BarometerChip>(sensor->SignalPointer()));
+    case S::Barometer: {
+        double celsius = kit::kRoomTemperature;
+        if (!NumberOption(spec, "temperature", celsius, error))
+            return nullptr;
+        main = &sensor->AddChip(std::make_unique<BarometerChip>(sensor->SignalPointer(), celsius));
         break;
+    }
     case S::Gps:
         main = &sensor->AddChip(std::make_unique<GpsChip>(sensor->SignalPointer()));
         break;

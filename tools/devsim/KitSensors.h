@@ -58,7 +58,8 @@ const KitModel* FindKitModel(std::string_view code);
 // The adapter's description and tables, and the word its plain read answers.
 void DescribeKitAdapter(AdapterChip& chip, const KitModel& model);
 
-// A kit sensor with its chips; options address=N and regs="RR:HEX,..." as for every model.
+// A kit sensor with its chips; options address=N and regs="RR:HEX,..." as for every model, and
+// for the barometer temperature=DEGC (the air it measures, 22 by default).
 std::unique_ptr<VirtualSensor> MakeKitSensor(const KitModel& model, const SensorSpec& spec, std::string& error);
 
 // The 32-bit word a four-byte big-endian read of the text's first four characters gives.

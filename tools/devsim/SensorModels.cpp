@@ -4,6 +4,8 @@
 #include "tools/devsim/KitSensors.h"
 #include "tools/devsim/TextWords.h"
 
+#include "platform/CLocale.h"
+
 namespace devsim {
 
 namespace {
@@ -79,6 +81,18 @@ bool AddressOption(const SensorSpec& spec, uint8_t& address, std::string& error)
     return true;
 }
 
+bool NumberOption(const SensorSpec& spec, const std::string& key, double& value, std::string& error)
+{
+    const auto it = spec.options.find(key);
+    if (it == spec.options.end())
+        return true;
+    if (!platform::ParseDouble(it->second, value)) {
+        error = "bad " + key + " '" + it->second + "'";
+        return false;
+    }
+    return true;
+}
+
 std::span<const SensorModel> SensorModels()
 {
     return kModels;
@@ -144,11 +158,11 @@ std::unique_ptr<VirtualSensor> MakeSensor(const SensorSpec& spec, std::string& e
             return nullptr;
     if (const auto it = spec.options.find("memory"); it != spec.options.end()) {
         std::vector<uint8_t> image;
-        if (!ParseHexBytes(it->second, image) || image.size() > size_t(kMemoryChipBytes)) {
+        if (!ParseHexBytes(it->second, image) || image.size() > size_t(memory_chip::kBytes)) {
             error = "memory must be at most 128 hex bytes";
             return nullptr;
         }
-        image.resize(kMemoryChipBytes, 0);
+        image.resize(memory_chip::kBytes, 0);
         sensor->AddChip(MakeMemoryChip(image));
     }
     return sensor;

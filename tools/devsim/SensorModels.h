@@ -37,6 +37,8 @@ std::span<const SensorModel> SensorModels();
 // The address=N option of a sensor description into `address` (left alone without one); false with a message on
 // a bad value.
 bool AddressOption(const SensorSpec& spec, uint8_t& address, std::string& error);
+// A numeric key=value option into `value` (left alone without one); false with a message on a bad value.
+bool NumberOption(const SensorSpec& spec, const std::string& key, double& value, std::string& error);
 
 // Loads "RR:HEX RR:HEX ..." (commas allowed) into a chip's registers.
 bool LoadRegisterText(I2cChip& chip, std::string_view text, std::string& error);

@@ -351,8 +351,7 @@ uint32_t SimDevice::StatusWordLocked() const
     // A plugged sensor is present (bit c) and ready (bit 16 + c) at once.
     uint32_t s = 0;
     for (int c = 0; c < kChannelCount; ++c)
-        if (sensors_[c])
-            s |= (1u << c) | (1u << (16 + c));
+        s |= devicelink::StatusBitsOf(c, {sensors_[c] != nullptr, sensors_[c] != nullptr});
     return s;
 }
 

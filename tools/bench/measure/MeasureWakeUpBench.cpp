@@ -35,7 +35,6 @@ public:
     int SubmitWrite(devicelink::MeasureRequest& request) override { return Answer(request); }
     int PollStatusWord() override { return 0x000F000F; }
     uint32_t GetFirmwareVersion() override { return 20130913; }
-    void Nop() override {}
     int WriteBlock(const void*) override { return 1; }
 
 private:

@@ -1,4 +1,4 @@
-#include "DevsimFixture.h"
+#include "tests/support/DevsimFixture.h"
 
 #include "tools/devsim/FaultPlan.h"
 #include "tools/devsim/SensorModels.h"
@@ -16,13 +16,6 @@
 #include <thread>
 
 namespace devsim::testing {
-
-void PointDriverAt(uint16_t port)
-{
-    ::setenv("CORVIK_TRANSPORT", "tcp", 1);
-    ::setenv("CORVIK_DEVICE_HOST", "127.0.0.1", 1);
-    ::setenv("CORVIK_DEVICE_PORT", std::to_string(port).c_str(), 1);
-}
 
 InProcessDevsim::InProcessDevsim(DeviceOptions options)
     : device_(std::make_unique<SimDevice>(std::move(options)))

@@ -10,7 +10,7 @@
 #include <functional>
 #include <vector>
 
-namespace sensortest {
+namespace corviktest {
 
 // One request as the logger would have received it.
 struct Submitted {
@@ -89,7 +89,6 @@ public:
         return word;
     }
     uint32_t GetFirmwareVersion() override { return firmware; }
-    void Nop() override {}
     int WriteBlock(const void*) override { return 0; }
     int DeviceReady() override { return ready; }
 
@@ -128,4 +127,4 @@ private:
     }
 };
 
-}  // namespace sensortest
+}  // namespace corviktest

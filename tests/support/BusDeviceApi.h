@@ -1,6 +1,7 @@
 #pragma once
 
-#include "RecordingDeviceApi.h"
+#include "tests/support/RecordingDeviceApi.h"
+#include "devicelink/protocol/SensorSearchTable.h"
 #include "tools/devsim/I2cBus.h"
 #include "tools/devsim/SensorModels.h"
 
@@ -11,12 +12,12 @@
 #include <functional>
 #include <memory>
 
-namespace detectiontest {
+namespace corviktest {
 
 // The device layer as the simulated logger's bus answers it, in the test's own thread: every
 // request runs at once against the plugged virtual sensors and signals its event, so detection
 // can be driven step by step, and a test can make chosen transactions fail.
-class BusDeviceApi : public sensortest::RecordingDeviceApi {
+class BusDeviceApi : public RecordingDeviceApi {
 public:
     // What a request comes back with: answered with data, answered without a sample, or refused.
     enum class Answer { Data, NoSample, Refused };
@@ -37,11 +38,10 @@ public:
     int SubmitWrite(devicelink::MeasureRequest& r) override { return Run(r, true); }
     int PollStatusWord() override
     {
-        int word = 0;
-        for (int c = 0; c < 4; ++c)
-            if (sensors[size_t(c)])
-                word |= (1 << c) | (1 << (16 + c));
-        return word;
+        uint32_t word = 0;
+        for (int c = 0; c < devicelink::kChannelCount; ++c)
+            word |= devicelink::StatusBitsOf(c, {sensors[size_t(c)] != nullptr, sensors[size_t(c)] != nullptr});
+        return int(word);
     }
     int WriteBlock(const void* table) override
     {
@@ -49,9 +49,9 @@ public:
         return 1;
     }
 
-    std::array<std::unique_ptr<devsim::VirtualSensor>, 4> sensors;
+    std::array<std::unique_ptr<devsim::VirtualSensor>, devicelink::kChannelCount> sensors;
     Rule rule;
-    std::array<uint8_t, 524> lastTable{};
+    std::array<uint8_t, devicelink::kSensorSearchTableBytes> lastTable{};
     bool silent = false;  // takes requests and never answers
     int transactions = 0;
 
@@ -63,7 +63,7 @@ private:
             return 1;
         devicelink::MeasureSetupBlock& b = r.block;
         int result = 1;
-        for (int c = 0; c < 4; ++c) {
+        for (int c = 0; c < devicelink::kChannelCount; ++c) {
             if (!b.enabled[c])
                 continue;
             const Answer answer = rule ? rule(b, c, write) : Answer::Data;
@@ -94,4 +94,4 @@ private:
     }
 };
 
-}  // namespace detectiontest
+}  // namespace corviktest

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DevsimFixture.h"
-#include "RequestHelpers.h"
+#include "tests/support/DevsimFixture.h"
+#include "tests/support/LinkHelpers.h"
 
 #include "devicelink/sensor/CNI2CSensor.h"
 
@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-namespace sensortest {
+namespace corviktest {
 
 // The sensor object on the real device layer, against the simulated logger run in-process.
 class SensorDevsimFixture : public ::testing::Test {
@@ -31,7 +31,7 @@ protected:
     int32_t PollUntil(int32_t expected)
     {
         int32_t result = -1;
-        devsim::testing::WaitUntil([&] { return (result = sensor_->PollSensorState()) == expected; }, 2000);
+        WaitUntil([&] { return (result = sensor_->PollSensorState()) == expected; }, 2000);
         return result;
     }
 
@@ -39,4 +39,4 @@ protected:
     std::unique_ptr<devicelink::CNI2CSensor> sensor_;
 };
 
-}  // namespace sensortest
+}  // namespace corviktest

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-namespace sensortest {
+namespace corviktest {
 
 // Describes a plain one-register sensor (register 2 at 0x48, raw value x 1 + 0) on channel c by
 // hand, in place of a loaded catalogue: record c of the access table and the channel's state.
@@ -15,7 +15,7 @@ inline devicelink::SensorAccessRecord& DescribePlainSensor(devicelink::CNI2CSens
                                                            int32_t family = devicelink::kRType)
 {
     auto& records = sensor.catalogue().accessRecords();
-    records.resize(std::max<size_t>(records.size(), devicelink::kChannelStateCount));
+    records.resize(std::max<size_t>(records.size(), devicelink::kChannelCount));
     devicelink::SensorAccessRecord& r = records[size_t(c)];
     r = devicelink::SensorAccessRecord{};
     const std::u16string id = platform::AsciiToUtf16(model + "_SENSOR");
@@ -47,4 +47,4 @@ inline devicelink::SensorAccessRecord& DescribePlainSensor(devicelink::CNI2CSens
     return r;
 }
 
-}  // namespace sensortest
+}  // namespace corviktest

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 // Small catalogues written to temporary files for the loader tests.
-namespace sensortest {
+namespace corviktest {
 
 inline std::string CatalogueXml(const std::string& version, const std::string& body)
 {
@@ -51,4 +51,4 @@ inline std::string ProjectCataloguePath()
     return std::string(CORVIK_TEST_SOURCE_DIR) + "/resources/sensor_korean.xml";
 }
 
-}  // namespace sensortest
+}  // namespace corviktest

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/support/LinkHelpers.h"
 #include "tools/devsim/SimDevice.h"
 #include "tools/devsim/SimServer.h"
 
@@ -16,8 +17,7 @@
 // listens on an ephemeral port of 127.0.0.1, and PointDriverHere() sends the driver there.
 namespace devsim::testing {
 
-// Sets CORVIK_TRANSPORT=tcp, CORVIK_DEVICE_HOST=127.0.0.1 and CORVIK_DEVICE_PORT=port.
-void PointDriverAt(uint16_t port);
+using corviktest::PointDriverAt;
 
 class InProcessDevsim {
 public:

@@ -67,7 +67,7 @@ protected:
 TEST_F(ManifestTest, EveryStringIdFitsItsUse)
 {
     const QVector<StringRule> rules = ReadStringManifest();
-    ASSERT_EQ(rules.size(), 173);
+    ASSERT_EQ(rules.size(), 186);
     uikit::ResourceModule language(DataPath(QString::fromLatin1(uikit::kLanguageModuleName)));
     ASSERT_TRUE(language.Load());
     for (const StringRule& r : rules) {

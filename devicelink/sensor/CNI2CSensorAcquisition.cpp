@@ -5,6 +5,7 @@
 
 #include "devicelink/conversion/ConversionState.h"
 #include "devicelink/conversion/SampleConversion.h"
+#include "devicelink/sensor/OutputUnit.h"
 #include "devicelink/sensor/SensorMemoryLayout.h"
 #include "platform/Clock.h"
 #include "platform/Text.h"
@@ -434,10 +435,7 @@ int32_t CNI2CSensor::ConvertChannelData(int c, int32_t /*mode*/, int32_t count, 
         return 0;
     ConversionParams& p = conversionParams_;
     // The selected output and its unit choice may come from a project file.
-    const int32_t output = std::clamp(state->selectedOutput, 0, kMaxOutputs - 1);
-    const int32_t choice = std::clamp(state->unitChoice[output], 0, kMaxUnitChoices - 1);
-    const int32_t unitNumber = record->outputUnits[output][choice];
-    const int32_t u = (unitNumber >= 1 && unitNumber <= kMaxUnits) ? unitNumber - 1 : 0;
+    const int32_t u = OutputUnitIndex(*record, *state, state->selectedOutput);
 
     p.byteCount = record->byteCount;
     p.entriesPerSample = record->registerCount;

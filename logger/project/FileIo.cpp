@@ -192,43 +192,122 @@ bool FileExists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0;
 }
 
+ReplacingFile::~ReplacingFile()
+{
+    Discard();
+}
+
+ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept
+    : file_(std::move(other.file_)),
+      target_(std::move(other.target_)),
+      temp_(std::exchange(other.temp_, {})),
+      written_(other.written_),
+      failed_(other.failed_),
+      finished_(other.finished_)
+{
+}
+
+ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept
+{
+    if (this != &other) {
+        Discard();
+        file_ = std::move(other.file_);
+        target_ = std::move(other.target_);
+        temp_ = std::exchange(other.temp_, {});
+        written_ = other.written_;
+        failed_ = other.failed_;
+        finished_ = other.finished_;
+    }
+    return *this;
+}
+
+bool ReplacingFile::Begin(const std::string& target)
+{
+    Discard();
+    target_ = target;
+    written_ = 0;
+    finished_ = false;
+    failed_ = !file_.CreateTempBeside(target);
+    if (!failed_)
+        temp_ = file_.Path();
+    return !failed_;
+}
+
+bool ReplacingFile::Write(const void* data, size_t size)
+{
+    if (failed_ || finished_ || !file_.IsOpen() || !file_.WriteAt(written_, data, size)) {
+        failed_ = true;
+        return false;
+    }
+    written_ += int64_t(size);
+    return true;
+}
+
+bool ReplacingFile::Close()
+{
+    if (!file_.Close())
+        failed_ = true;
+    return !failed_;
+}
+
+bool ReplacingFile::Finish()
+{
+    if (finished_)
+        return !failed_;
+    if (failed_ || temp_.empty())
+        return false;
+    // Another writer may have filled it by its path: it must still be there.
+    if (!file_.IsOpen() && !file_.OpenReadWrite(temp_))
+        failed_ = true;
+    failed_ = failed_ || file_.Length() < written_ || !file_.SetMode(ModeForReplacing(target_)) || !file_.Sync();
+    failed_ = !file_.Close() || failed_;
+    finished_ = true;
+    return !failed_;
+}
+
+bool ReplacingFile::Commit()
+{
+    if (!Finish())
+        return false;
+    if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
+        failed_ = true;
+        return false;
+    }
+    temp_.clear();
+    SyncFolderOf(target_);
+    return true;
+}
+
+void ReplacingFile::Discard()
+{
+    file_.Close();
+    if (!temp_.empty()) {
+        ::unlink(temp_.c_str());
+        temp_.clear();
+    }
+}
+
 bool CopyFileReplacing(const std::string& source, const std::string& target)
 {
     File in;
     if (!in.OpenRead(source))
         return false;
-    File out;
-    if (!out.CreateTempBeside(target))
+    ReplacingFile out;
+    if (!out.Begin(target))
         return false;
-    const std::string tempPath = out.Path();
-
-    bool ok = true;
     std::vector<uint8_t> buffer(kCopyChunk);
     int64_t offset = 0;
     for (;;) {
         const int64_t n = in.ReadAt(offset, buffer.data(), buffer.size());
-        if (n < 0) {
-            ok = false;
-            break;
-        }
+        if (n < 0)
+            return false;
         if (n == 0)
             break;
-        if (!out.WriteAt(offset, buffer.data(), size_t(n))) {
-            ok = false;
-            break;
-        }
+        if (!out.Write(buffer.data(), size_t(n)))
+            return false;
         offset += n;
     }
-    ok = ok && out.SetMode(ModeForReplacing(target)) && out.Sync();
-    ok = out.Close() && ok;
-    if (ok && std::rename(tempPath.c_str(), target.c_str()) != 0)
-        ok = false;
-    if (!ok) {
-        ::unlink(tempPath.c_str());
-        return false;
-    }
-    SyncFolderOf(target);
-    return true;
+    return out.Commit();
 }
 
 }  // namespace logger::fileio

@@ -48,6 +48,45 @@ private:
 
 bool FileExists(const std::string& path);
 
+// A file that replaces `target` whole or not at all: it is written as a temporary file in the
+// target's folder, synced and renamed over the target only by Commit. Until then the target is
+// untouched; a replacement not committed is removed when the object goes.
+class ReplacingFile {
+public:
+    ReplacingFile() = default;
+    ~ReplacingFile();
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+    ReplacingFile(ReplacingFile&& other) noexcept;
+    ReplacingFile& operator=(ReplacingFile&& other) noexcept;
+
+    // Creates the temporary file beside `target`, open for writing.
+    bool Begin(const std::string& target);
+    // Appends; false once any write has failed.
+    bool Write(const void* data, size_t size);
+    // Closes the temporary file, so that another writer can fill it by its path (TempPath).
+    bool Close();
+    // The temporary file is complete: its permissions as the target's, synced, closed. Reopens
+    // it when another writer filled it; false when it is missing or empty of what was written.
+    bool Finish();
+    // Finish (when not done yet), then the rename over the target.
+    bool Commit();
+    // Removes the temporary file; the target stays as it was.
+    void Discard();
+
+    const std::string& Target() const { return target_; }
+    const std::string& TempPath() const { return temp_; }
+    bool Failed() const { return failed_; }
+
+private:
+    File file_;
+    std::string target_;
+    std::string temp_;
+    int64_t written_ = 0;
+    bool failed_ = false;
+    bool finished_ = false;
+};
+
 // Copies `source` to `target` through a temporary file in the target's folder that is synced and
 // then renamed over the target, so the target is either the old file or a complete copy. The new
 // file is readable and writable by its owner.

@@ -9,7 +9,7 @@
 #include <QImage>
 #include <QObject>
 
-#include "AnalysisTestSupport.h"
+#include "tests/support/AnalysisTestSupport.h"
 #include "logger/analysis/ChartSeriesTable.h"
 #include "logger/analysis/GraphChartBinding.h"
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "AnalysisTestSupport.h"
+#include "tests/support/AnalysisTestSupport.h"
 #include "logger/analysis/core/AnalysisText.h"
 #include "logger/analysis/numeric/CurveFits.h"
 #include "devicelink/sensor/ChannelState.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "AnalysisTestSupport.h"
+#include "tests/support/AnalysisTestSupport.h"
 
 using namespace analysis;
 using namespace analysistest;

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ProjectTestSupport.h"
+#include "tests/support/ProjectTestSupport.h"
 #include "logger/project/ProjectFile.h"
 
 using namespace logger;

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ProjectTestSupport.h"
+#include "tests/support/ProjectTestSupport.h"
 #include "logger/project/ProjectFile.h"
 #include "logger/project/RunModel.h"
 

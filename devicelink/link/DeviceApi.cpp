@@ -234,6 +234,11 @@ int DevDeviceReady(void)
     return Serialised([](ApiState& s) { return s.ready ? 1 : 0; }, 0);
 }
 
+int DevGetDriverState(void)
+{
+    return Serialised([](ApiState& s) { return !s.driver || s.driver->LinkUp() ? 1 : 0; }, 1);
+}
+
 }  // extern "C"
 
 // The firmware tool's commands over the same driver and mutex.

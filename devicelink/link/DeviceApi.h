@@ -27,5 +27,8 @@ int DevWriteBlock(const void* table);
 int DevBeginStream(devicelink::MeasureRequest* request);
 // 1 after a DevOpen whose connect succeeded, until DevClose.
 int DevDeviceReady(void);
+// The driver's link status: 1 while its link to the logger is up, 0 once it is down; 1 when there
+// is no driver.
+int DevGetDriverState(void);
 
 }  // extern "C"

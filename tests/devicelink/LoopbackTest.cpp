@@ -48,6 +48,7 @@ TEST(DeviceApi, WithoutADriverEveryCallAnswersAtOnce)
     EXPECT_EQ(DevSubmitWrite(&r.request), 0);
     EXPECT_TRUE(r.event.IsSet());
     EXPECT_EQ(DevDeviceReady(), 0);
+    EXPECT_EQ(DevGetDriverState(), 1);
     DevNop();
 }
 
@@ -56,10 +57,12 @@ TEST(DeviceApi, FailedConnectKeepsTheDriverButNotTheReadyFlag)
     PointDriverAt(UnusedPort());
     EXPECT_EQ(DevOpen(0), 0);
     EXPECT_EQ(DevDeviceReady(), 0);
+    EXPECT_EQ(DevGetDriverState(), 0);  // a driver without a link
     EXPECT_EQ(DevOpen(0), 1);
     EXPECT_EQ(DevDeviceReady(), 0);
     DevClose();
     EXPECT_EQ(DevDeviceReady(), 0);
+    EXPECT_EQ(DevGetDriverState(), 1);
 }
 
 TEST(DeviceApi, LoopbackSessionOfCommandsAndEveryDataShape)

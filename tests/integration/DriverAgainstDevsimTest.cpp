@@ -45,6 +45,7 @@ TEST_F(DriverAgainstDevsim, HelloOnceAndStatusFollowsPlugAndPull)
     ASSERT_EQ(DevOpen(0), 1);  // the driver exists: no second hello
     EXPECT_EQ(sim_.Device().CommandCount(code::kHello), 1u);
     EXPECT_EQ(DevDeviceReady(), 1);
+    EXPECT_EQ(DevGetDriverState(), 1);
 
     EXPECT_EQ(DevPollStatusWord(), 0x00010001);
     sim_.Command("plug 2 photogate");

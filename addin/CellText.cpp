@@ -1,10 +1,12 @@
 #include "addin/CellText.h"
 
+#include "platform/CLocale.h"
 #include "platform/Text.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <limits>
 
 namespace addin {
 
@@ -17,23 +19,24 @@ std::u16string Ascii(const char* text)
 
 }  // namespace
 
+std::string TruncatedDecimal(float value, int places)
+{
+    // Clamped where the thousandths of the integer part still fit 64 bits; a NaN shows as zero.
+    constexpr float kLimit = 9.2e15f;
+    float magnitude = std::isnan(value) ? 0.0f : std::min(std::fabs(value), kLimit);
+    char digits[64];
+    const auto end = std::to_chars(digits, digits + sizeof digits, magnitude, std::chars_format::fixed).ptr;
+    const std::string text(digits, end);
+    const size_t point = text.find('.');
+    std::string whole = text.substr(0, point);
+    std::string fraction = point == std::string::npos ? std::string() : text.substr(point + 1);
+    fraction.resize(size_t(places), '0');
+    return (value < 0.0f ? "-" : "") + whole + (places > 0 ? "." + fraction : std::string());
+}
+
 std::u16string ThousandthsText(float value)
 {
-    const float scaled = value * 1000.0f;
-    // Clamped where an int64 ends; a NaN shows as zero.
-    constexpr float kLimit = 9.2e18f;
-    int64_t m = 0;
-    if (scaled >= kLimit)
-        m = int64_t(kLimit);
-    else if (scaled <= -kLimit)
-        m = -int64_t(kLimit);
-    else if (!std::isnan(scaled))
-        m = int64_t(scaled);
-    const uint64_t magnitude = m < 0 ? uint64_t(-m) : uint64_t(m);
-    char text[48];
-    std::snprintf(text, sizeof text, "%s%llu.%03llu", value < 0.0f ? "-" : "",
-                  static_cast<unsigned long long>(magnitude / 1000), static_cast<unsigned long long>(magnitude % 1000));
-    return Ascii(text);
+    return Ascii(TruncatedDecimal(value, 3).c_str());
 }
 
 std::u16string SnapshotText(int32_t& lineCounter, int channel, const float* values, int quantities,
@@ -67,8 +70,9 @@ double RoundToDecimals(float value, int decimals)
     default:
         break;
     }
-    const float scale = std::pow(10.0f, float(places));
-    return double(std::trunc(value * scale)) / double(scale);
+    double result = 0.0;
+    platform::ParseDouble(TruncatedDecimal(value, places), result);
+    return std::isinf(value) ? double(value) : result;
 }
 
 std::u16string HeaderText(const SensorTableEntry& entry, int quantity)

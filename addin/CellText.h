@@ -8,8 +8,12 @@
 // Texts and numbers the workbook functions put into cells.
 namespace addin {
 
-// A value to thousandths, truncated toward zero: "1.050", "-0.500". The product is taken in
-// single precision, as the value was measured; values beyond what 64 bits hold are clamped.
+// The value's shortest decimal form (the digits that tell this float from its neighbours, as
+// every display shows it) cut after `places` digits, a minus sign once for a negative value:
+// 1.05f to 3 places is "1.050", not the "1.049" of its exact binary value. Magnitudes past
+// 9.2e15 are clamped.
+std::string TruncatedDecimal(float value, int places);
+// A value to thousandths, truncated toward zero: "1.050", "-0.500".
 std::u16string ThousandthsText(float value);
 
 // The snapshot cell of one channel: per quantity a line "s=<line>,<channel>  <value> <unit>"
@@ -18,7 +22,8 @@ std::u16string ThousandthsText(float value);
 std::u16string SnapshotText(int32_t& lineCounter, int channel, const float* values, int quantities,
                             const SensorTableEntry& entry);
 
-// The value truncated toward zero to 0, 1, 2, 4 or 5 places, any other count 3 places.
+// The value truncated toward zero to 0, 1, 2, 4 or 5 places, any other count 3 places, as a
+// double read back from that decimal text.
 double RoundToDecimals(float value, int decimals);
 
 // A column heading: "name(unit)", or "name-quantity(unit)" for a sensor of several quantities.

@@ -5,31 +5,22 @@
 #include "addin/RegistrationTables.h"
 #include "addin/WorkbookSession.h"
 #include "addin/host/HostCall.h"
-#include "addin/host/HostThread.h"
 
 #include "platform/Clock.h"
-#include "platform/Event.h"
 #include "platform/Text.h"
-#include "platform/WorkerThread.h"
 
 #include <QCursor>
 #include <QGuiApplication>
 #include <QThread>
 
-#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstdio>
-#include <mutex>
 
 using namespace addin;
 
 namespace {
 
-constexpr int32_t kCounterRow = 5;
-constexpr int32_t kCounterColumn = 7;
-constexpr int32_t kCounterBase = 22;
-constexpr uint32_t kCounterRoundMs = 3000;
 constexpr int32_t kSumRow = 1;
 constexpr int32_t kSumColumn = 1;
 constexpr double kSum = 145.0;
@@ -55,39 +46,6 @@ HostOperand NumberOperand(double value)
     op.type = HOST_TYPE_NUMBER;
     op.value.number = value;
     return op;
-}
-
-// Func1's thread: a round at most every three seconds, each writing the next count into the
-// counter cell. The write is left to the host thread, which alone may call the host.
-struct CounterThread {
-    std::mutex mutex;
-    platform::WorkerThread thread;
-    platform::Event wake{platform::Event::Kind::AutoReset};
-    int32_t calls = 0;
-    int32_t rounds = 0;
-};
-
-CounterThread& Counter()
-{
-    static CounterThread counter;
-    return counter;
-}
-
-void StartCounterThread(CounterThread& k)
-{
-    if (k.thread.Running())
-        return;
-    k.thread.Join();
-    k.wake.Reset();
-    k.thread.Start([&k](const std::atomic<bool>& stop) {
-        while (!stop.load(std::memory_order_acquire)) {
-            k.wake.Wait(kCounterRoundMs);
-            if (stop.load(std::memory_order_acquire))
-                break;
-            const int32_t value = ++k.rounds + kCounterBase;
-            host::HostQueue().Post([value] { host::SetCellInteger(kCounterRow, kCounterColumn, value); });
-        }
-    });
 }
 
 // The sample dialog-box table: 16 items of 7 columns (item, x, y, width, height, text, initial
@@ -155,19 +113,6 @@ void ClearAbort()
 }
 
 }  // namespace
-
-namespace addin {
-
-void StopCounterThread()
-{
-    CounterThread& k = Counter();
-    std::lock_guard lock(k.mutex);
-    k.thread.RequestStop();
-    k.wake.Set();
-    k.thread.Join();
-}
-
-}  // namespace addin
 
 ADDIN_EXPORT int fShowDialog(void)
 {
@@ -288,14 +233,7 @@ ADDIN_EXPORT HostOperand* Func1(HostOperand* /*argument*/)
     result.type = HOST_TYPE_STRING;
     result.value.text = text;
     return Guarded(&result, [] {
-        CounterThread& k = Counter();
-        int32_t calls = 0;
-        {
-            std::lock_guard lock(k.mutex);
-            calls = ++k.calls;
-            StartCounterThread(k);
-        }
-        host::SetCellInteger(kCounterRow, kCounterColumn, calls + kCounterBase);
+        host::SetCellInteger(kCounterRow, kCounterColumn, CountCounterCall() + kCounterBase);
         return &result;
     });
 }

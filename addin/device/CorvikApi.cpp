@@ -58,6 +58,16 @@ bool ValidChannel(int c)
     return c >= 0 && c < kTableChannels;
 }
 
+// The driver has lost the logger: every request would only wait out its time-out, so none is
+// made.
+bool LinkLost(ApiLayer& a)
+{
+    if (DevGetDriverState() != 0)
+        return false;
+    a.lastError = kApiNotConnected;
+    return true;
+}
+
 void StopLocked(ApiLayer& a)
 {
     a.stopRequested = true;
@@ -182,6 +192,8 @@ int CorvikApiIsLinked()
         a.lastError = kApiNotOpened;
         return 0;
     }
+    if (LinkLost(a))
+        return 0;
     const int32_t state = a.sensor->PollSensorState();
     if (state == devicelink::kPollLinkLost) {
         a.lastError = kApiNotConnected;
@@ -199,7 +211,7 @@ int CorvikApiReadSnapshot(int channel, float* values, int quantities)
         return 0;
     }
     // A one-shot reading takes the logger away from a run: the workbook's samples would stop.
-    if (!ValidChannel(channel) || !values || quantities < 1 || a.sampling)
+    if (!ValidChannel(channel) || !values || quantities < 1 || a.sampling || LinkLost(a))
         return 0;
     if (!a.adapterPrepared) {
         a.sensor->SetAdapterMode(1);
@@ -223,7 +235,7 @@ int CorvikApiDetectSensors(SensorTableEntry* table)
         a.lastError = kApiNotOpened;
         return 0;
     }
-    if (!table)
+    if (!table || LinkLost(a))
         return 0;
     if (a.sampling)
         StopLocked(a);
@@ -279,6 +291,8 @@ int CorvikApiStartSampling(int32_t mask, int64_t periodUs, int64_t durationMs, i
         a.lastError = kApiBadPeriod;
         return 0;
     }
+    if (LinkLost(a))
+        return 0;
     CNI2CSensor& sensor = *a.sensor;
     sensor.StopAcquisition();
     platform::SleepMs(kStartSettleMs);

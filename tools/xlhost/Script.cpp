@@ -99,7 +99,8 @@ std::string Describe(const HostOperand* op)
     }
 }
 
-// The add-in's code-page text (CP949) as UTF-8, for printing.
+}  // namespace
+
 std::string FromCodePage(const char* text)
 {
     std::string in(text);
@@ -116,8 +117,6 @@ std::string FromCodePage(const char* text)
     out.resize(out.size() - outLeft);
     return out;
 }
-
-}  // namespace
 
 std::vector<std::string> SplitWords(const std::string& line)
 {

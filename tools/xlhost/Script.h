@@ -57,6 +57,9 @@ private:
     bool open_ = false;
 };
 
+// Text the add-in hands over in its code page (CP949), as UTF-8.
+std::string FromCodePage(const char* text);
+
 // Splits a line into words; a "quoted text" is one word (kept with its quotes).
 std::vector<std::string> SplitWords(const std::string& line);
 

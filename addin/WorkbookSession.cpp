@@ -209,7 +209,9 @@ int WorkbookSession::Snapshot(int32_t channel, int32_t row, int32_t column)
     const int quantities = std::clamp(entry.quantityCount, 1, kMaxQuantities);
     if (entry.state != kEntryPresent || CorvikApiReadSnapshot(channel, values, quantities) != 1)
         return 1;
-    host::SetCellText(row, column, SnapshotText(lineCounter_, channel, values, entry.quantityCount, entry));
+    const std::u16string text = SnapshotText(lineCounter_, channel, values, entry.quantityCount, entry);
+    if (!text.empty())
+        host::SetCellText(row, column, text);
     return 1;
 }
 

@@ -6,8 +6,8 @@
 #include "devicelink/link/DeviceApi.h"
 #include "devicelink/sensor/CNI2CSensor.h"
 #include "platform/Clock.h"
-#include "platform/RegistryStore.h"
 #include "platform/Text.h"
+#include "uikit/registry/RegistryValues.h"
 
 #include <climits>
 #include <cstring>
@@ -113,11 +113,12 @@ CNI2CSensor* CorvikApiSensor()
 
 std::string DataFolder()
 {
-    std::u16string folder;
-    if (!platform::ProcessRegistry().ReadString(platform::RegistryRoot::CurrentUser, kRegistryKey, kDataFolderValue,
-                                                folder, PATH_MAX))
+    // A value that is missing, empty or longer than a path leaves the folder empty.
+    std::vector<char16_t> folder(PATH_MAX + 1, u'\0');
+    if (uikit::RegReadValue(platform::RegistryRoot::CurrentUser, kRegistryKey, kDataFolderValue, folder.data(),
+                            folder.size() * sizeof(char16_t)) != 1)
         return {};
-    return platform::Utf16ToUtf8(folder);
+    return platform::Utf16ToUtf8(std::u16string_view(folder.data(), platform::FieldLength(folder.data(), folder.size())));
 }
 
 std::string DataFile(const char* name)

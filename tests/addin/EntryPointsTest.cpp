@@ -2,7 +2,11 @@
 // library.
 #include "AddInHostFixture.h"
 
+#include "platform/NamedEvent.h"
+
 #include <QCoreApplication>
+
+#include <unistd.h>
 
 #include <bit>
 #include <chrono>
@@ -284,6 +288,18 @@ TEST_F(EntryPoints, OnlyTheEntryPointsLeaveTheLibrary)
     // Its own device link, flat layer and host calls stay inside.
     for (const char* inside : {"DevOpen", "DevClose", "DevGetDriverState", "MdCallBack12"})
         EXPECT_EQ(host_->AddIn()->Symbol(inside), nullptr) << inside;
+}
+
+TEST_F(EntryPoints, FireEventSignalsTheNamedEvent)
+{
+    const std::string name = "CorvikAddInTest/FireEvent" + std::to_string(getpid());
+    platform::NamedEvent::Unlink(name);
+    EXPECT_EQ(host_->AddIn()->CallText("FireEvent", platform::Utf8ToUtf16(name)), 1);
+    platform::NamedEvent event(name);
+    EXPECT_TRUE(event.Wait(0));
+    EXPECT_FALSE(event.Wait(0));  // one signal, as an auto-reset event gives
+    platform::NamedEvent::Unlink(name);
+    EXPECT_EQ(host_->AddIn()->CallText("FireEvent", u""), 0);
 }
 
 // The counter thread hands its writes to the host thread, and close stops it.

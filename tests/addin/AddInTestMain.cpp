@@ -1,6 +1,6 @@
 // The host program of the add-in's suites is a Qt program, as the stand-in host is: its main
 // thread is the host thread and runs the event loop that work from other threads comes by.
-#include <QApplication>
+#include "tests/support/WidgetApp.h"
 
 #include <gtest/gtest.h>
 
@@ -8,21 +8,7 @@ namespace {
 
 class QtHostEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "addin_tests";
-        static char* argv[] = {name, nullptr};
-        app_ = new QApplication(argc, argv);
-    }
-    void TearDown() override
-    {
-        delete app_;
-        app_ = nullptr;
-    }
-
-private:
-    QApplication* app_ = nullptr;
+    void SetUp() override { EnsureWidgetApp(); }
 };
 
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new QtHostEnvironment);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "AddInTestSupport.h"
-#include "DevsimFixture.h"
-#include "RequestHelpers.h"
+#include "tests/support/DevsimFixture.h"
+#include "tests/support/LinkHelpers.h"
 
 #include "addin/AddInDialogs.h"
 #include "addin/AddInLifetime.h"

@@ -11,7 +11,7 @@ namespace {
 
 using namespace addin;
 using namespace addintest;
-using devsim::testing::WaitUntil;
+using corviktest::WaitUntil;
 
 class DeviceLayer : public CoreDeviceTest {
 protected:

@@ -10,7 +10,7 @@
 namespace {
 
 using namespace addintest;
-using devsim::testing::WaitUntil;
+using corviktest::WaitUntil;
 
 constexpr char kConnected[] = "연결되었습니다.";
 constexpr char kNotConnected[] = "장치가 연결되지않았습니다 . \n장치 연결후  다시 시작하세요!";

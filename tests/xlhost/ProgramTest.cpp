@@ -1,5 +1,5 @@
 // The xlhost program as a person runs it: the example script against the simulated logger.
-#include "DevsimFixture.h"
+#include "tests/support/DevsimFixture.h"
 
 #include <gtest/gtest.h>
 

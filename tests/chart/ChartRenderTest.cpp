@@ -386,6 +386,47 @@ TEST_F(ChartRender, NoCurrentSeriesDrawsWithoutOne)
     EXPECT_EQ(series, -1);
 }
 
+// A note placed through PixelToValue stands at that pixel, also on a series whose Y axis scales
+// itself to its data (and so away from the axis settings).
+TEST_F(ChartRender, ANoteStandsWherePixelToValuePlacedIt)
+{
+    Create(400, 200);
+    AddSeries(0, 100, 0xFF, [](int i) { return 20.0 + 0.05 * i; }, -40.0f, 125.0f);
+    for (const int autoY : {1, 0}) {
+        chart.SetAutoScale(0, autoY, 0);
+        chart.Redraw();
+        const QRect plot = chart.PlotRect();
+        const QPoint at(plot.left() + 30, plot.top() + 20);
+        ChartNote notes[1];
+        ASSERT_EQ(chart.PixelToValue(0, at.x(), at.y(), notes[0].x, notes[0].y), 1);
+        notes[0] = MakeNote(notes[0].x, notes[0].y, 0, u"y=2x+1");
+        chart.SetNotes(1, notes, nullptr);
+        chart.Redraw();
+        EXPECT_EQ(chart.HitTestNote(at.x() + 3, at.y() + 3), 1) << autoY;
+        EXPECT_EQ(chart.HitTestNote(at.x() - 3, at.y() - 3), 0) << autoY;
+    }
+}
+
+// The selected series' range labels in the right margin keep to the margin, with fewer digits
+// where six do not fit.
+TEST_F(ChartRender, SelectedRangeLabelsFitTheRightMargin)
+{
+    Create(400, 200);
+    AddSeries(0, 100, 0xFF, [](int i) { return i % 10; });
+    AddSeries(16, 100, 0x00FF00, [](int i) { return -0.0028705 + 0.0300027 * i; });
+    chart.SetAutoScale(16, 1, 0);
+    chart.SetSelectedSeries(16, 1, u"dx");
+    chart.Redraw();
+    const QImage& picture = *chart.GetMemoryDC();
+    // Nothing reaches the drawing's last columns (the 1-pixel border aside).
+    for (int y = 1; y < picture.height() - 1; ++y) {
+        for (int x = picture.width() - 3; x < picture.width() - 1; ++x)
+            EXPECT_EQ(picture.pixel(x, y), kBackground) << x << "," << y;
+    }
+    EXPECT_EQ(uikit::FormatShortGeneral(-0.0028705, 2), "-0.0029");
+    EXPECT_EQ(uikit::FormatShortGeneral(3.00027), "3.00027");
+}
+
 TEST_F(ChartRender, NotesHitTestsCloseBoxAndMove)
 {
     Create(400, 200);

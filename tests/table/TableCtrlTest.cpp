@@ -147,6 +147,8 @@ TEST_F(TableTest, ColumnWidthsAndHorizontalScrolling)
     table.SetTableInfo(info);
     const int average = QFontMetrics(font).averageCharWidth();
     EXPECT_GE(table.Info().columnWidths[0], 40);
+    // The row numbers' column shows its header whole.
+    EXPECT_GE(table.Info().columnWidths[0], QFontMetrics(font).horizontalAdvance(QStringLiteral("Sample")));
     EXPECT_EQ(table.Info().columnWidths[1], 80);
     EXPECT_EQ(table.Info().columnWidths[2], 2 * average);
     EXPECT_EQ(table.GetTotalColumnWidth(), table.Info().totalWidth);

@@ -28,6 +28,8 @@ constexpr uint32_t kZoomOutlineColour = 0x188282;
 constexpr uint32_t kSelectedLabelColour = 0x0000FF;
 constexpr uint32_t kStretchColour = 0x0000FF;
 constexpr int kColumnWidth = 15;
+// Kept free on either side of a label in the right margin.
+constexpr int kLabelPadding = 3;
 
 // Y title columns go channel by channel, then sub-value, then the analysis results.
 constexpr int kColumnOrder[kChartSeriesCount] = {0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15,
@@ -71,6 +73,19 @@ bool ScanFinite(const float* data, int count, double& lo, double& hi)
     lo = fl;
     hi = fh;
     return true;
+}
+
+// "%g" of the value with as many of its six significant digits as the margin has room for, so
+// that a label is never cut at the drawing's edge.
+QString FittingGeneral(double value, const QFontMetrics& metrics, int width)
+{
+    QString text;
+    for (int precision = 6; precision >= 1; --precision) {
+        text = FromLatin(FormatShortGeneral(value, precision));
+        if (metrics.horizontalAdvance(text) <= width)
+            break;
+    }
+    return text;
 }
 
 float UsableScale(float scale) { return std::isfinite(scale) && scale != 0.0f ? scale : 1.0f; }
@@ -328,10 +343,11 @@ void CNIXYChart::DrawFrame(QPainter& painter)
         painter.setFont(smallFont_);
         painter.setPen(ColorFromRef(s.colour));
         const Range& r = yRange_[selectedIndex_];
-        painter.drawText(QRect(right, 0, rightMargin_, 15), Qt::AlignCenter,
-                         FromLatin(FormatShortGeneral(r.hi)));
+        const QFontMetrics metrics(smallFont_);
+        const int room = rightMargin_ - 2 * kLabelPadding;
+        painter.drawText(QRect(right, 0, rightMargin_, 15), Qt::AlignCenter, FittingGeneral(r.hi, metrics, room));
         painter.drawText(QRect(right, h - 49, rightMargin_, 28), Qt::AlignCenter,
-                         FromLatin(FormatShortGeneral(r.lo)));
+                         FittingGeneral(r.lo, metrics, room));
     }
 
     painter.setFont(titleFont_);
@@ -641,7 +657,10 @@ void CNIXYChart::DrawNotes(QPainter& painter)
             continue;
         // Stored notes were placed with this anchor (without the X minimum); keep it so they stay put.
         const double ax = (double(s.xAxis.maximum) - s.xAxis.minimum) * note.x;
-        const double ay = s.yAxis.maximum - (double(s.yAxis.maximum) - s.yAxis.minimum) * note.y;
+        // Down from the top of the range the series is drawn on, as PixelToValue and MoveNote
+        // measure it: for an auto-scaled series the axis settings are not where it is drawn.
+        const Range& yr = yRange_[index];
+        const double ay = yr.hi - (yr.hi - yr.lo) * note.y;
         const QPoint anchor(ToDevice(mapX.Map(ax)), ToDevice(mapY.Map(ay)));
 
         const int length = int(platform::FieldLength(note.text, size_t(std::min(note.textLength, kChartNoteTextLength))));

@@ -13,14 +13,15 @@
 
 namespace uikit {
 
-std::string FormatShortGeneral(double value)
+std::string FormatShortGeneral(double value, int precision)
 {
     if (std::isnan(value))
         return "nan";
     if (std::isinf(value))
         return value < 0 ? "-inf" : "inf";
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general,
+                                       std::clamp(precision, 1, 17));
     if (result.ec != std::errc())
         return "0";
     return std::string(buffer, result.ptr);

@@ -13,8 +13,9 @@ class QPainter;
 // Small drawing pieces the chart is built from, kept apart so they can be checked on their own.
 namespace uikit {
 
-// printf("%g") in the C locale: six significant digits, trailing zeros dropped.
-std::string FormatShortGeneral(double value);
+// printf("%g") in the C locale: six significant digits (or `precision`, 1..17), trailing zeros
+// dropped.
+std::string FormatShortGeneral(double value, int precision = 6);
 
 // A value label: value x factor with `decimals` (0 an integer, 1..6 that many decimals, anything
 // else 6). The integer form converts the value (clamped to the int range); it never reinterprets

@@ -86,9 +86,10 @@ void CMyTableCtrl::SetTableInfo(const TableInfo& info)
     for (int i = 0; i < info_.columnCount; ++i) {
         int width = int(platform::FieldLength(info_.columnHeaders[i], kTableHeaderLength)) * averageCharWidth_ * 2;
         if (i == 0) {
-            // Wide enough for the largest row number.
+            // Wide enough for the largest row number and for its own header.
             const QString widest = QString::number(std::max(info_.totalRows, 1));
-            width = std::max(kRowNumberColumnWidth, metrics.horizontalAdvance(widest) + averageCharWidth_);
+            width = std::max({kRowNumberColumnWidth, metrics.horizontalAdvance(widest) + averageCharWidth_,
+                              metrics.horizontalAdvance(HeaderText(info_, 0)) + averageCharWidth_});
         } else if (width <= 0) {
             width = kEmptyHeaderWidth;
         }

@@ -315,3 +315,20 @@ TEST_F(ScreenModelTest, GarbageFromAFileStaysInsideTheRecord)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CurveFitChoiceTest, EveryModelAndFormGivesItsType)
+{
+    const struct {
+        int model, variant, type;
+    } cases[] = {
+        {0, 0, kTypePolynomial}, {0, 2, kTypePolynomial}, {1, 0, kTypeLogarithmic}, {2, 0, kTypeExponential},
+        {2, 1, kTypeExponentialOffset}, {2, 2, kTypeExponentialShift}, {2, 3, kTypeNone}, {2, -1, kTypeNone},
+        {3, 0, kTypePower}, {4, 0, kTypeNone}, {-1, 0, kTypeNone},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CurveFitAnalysisType(c.model, c.variant), c.type) << c.model << "," << c.variant;
+}
+
+}  // namespace

@@ -43,6 +43,23 @@ bool IsRateOrDerivative(int type) { return type == kTypeIntegral || type == kTyp
 
 }  // namespace
 
+int CurveFitAnalysisType(int curveModel, int expVariant)
+{
+    switch (curveModel) {
+    case 0: return kTypePolynomial;
+    case 1: return kTypeLogarithmic;
+    case 2:
+        switch (expVariant) {
+        case 0: return kTypeExponential;
+        case 1: return kTypeExponentialOffset;
+        case 2: return kTypeExponentialShift;
+        default: return kTypeNone;
+        }
+    case 3: return kTypePower;
+    default: return kTypeNone;
+    }
+}
+
 AnalysisScreenModel::AnalysisScreenModel(AnalysisEngine& engine, SeriesTable& series, const TextSource& texts,
                                          const ChannelUnitSource& units)
     : engine_(engine), series_(series), texts_(texts), units_(units)

@@ -40,6 +40,14 @@ enum class EntryResult { NoData, Kept, Reset };
 enum class AddSetResult { Added, NoData, Full, NoChannel };
 enum class DeleteSetResult { Refilled, Removed, NoneLeft, NoData };
 
+// The analysis type a curve-fit choice stands for: 0 polynomial, 1 logarithmic, 2 the exponential
+// form (0 A*exp(B*x), 1 with + C, 2 with the shift C and + D), 3 power. kTypeNone for a choice
+// that names none (a stored value from a damaged file).
+int CurveFitAnalysisType(int curveModel, int expVariant);
+// The polynomial orders the curve-fit choice offers.
+constexpr int kMinPolynomialOrder = 3;
+constexpr int kMaxPolynomialOrder = 11;
+
 struct SetChoice {
     std::u16string name;
     int set = 0;
@@ -93,6 +101,7 @@ public:
     void Bind(logger::DataSetRecord* record);
     bool HasRecord() const { return record_ != nullptr; }
     logger::DataSetRecord* Record() { return record_; }
+    const logger::DataSetRecord* Record() const { return record_; }
     int CurrentGraph() const;
     int CurrentSet() const;
     logger::AnalysisSettings* CurrentSettings();

@@ -1,0 +1,242 @@
+// The analysis screen's view: the graphs' places, handing each graph to its chart, the data grid,
+// painting, and the report's picture.
+#include "logger/analysis/CAnalyzeDlg.h"
+
+#include <algorithm>
+
+#include <QPainter>
+#include <QPaintEvent>
+#include <QResizeEvent>
+#include <QScrollBar>
+
+#include "logger/analysis/DataGrid.h"
+#include "logger/analysis/GraphChartBinding.h"
+#include "logger/analysis/WaitCursor.h"
+#include "uikit/paint/SkinPaint.h"
+#include "uikit/table/CMyTableCtrl.h"
+
+namespace analysis {
+
+namespace {
+
+constexpr int kCornerWidth = 126;
+constexpr int kGridMargin = 30;
+constexpr int kEmptyTitleId = 2850;
+constexpr int kEmptyHintId = 2851;
+constexpr uint32_t kEmptyTitleColour = 0x5A3C1E;
+constexpr uint32_t kEmptyHintColour = 0x707070;
+// A result note without a selection to stand at sits this far inside the plot's corner.
+constexpr int kNoteInset = 12;
+
+QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+}  // namespace
+
+Rect CAnalyzeDlg::CurrentChartRect() const
+{
+    const logger::DataSetRecord* record = model_.Record();
+    if (!record)
+        return {0, kButtonBandHeight, kChartWidth, kHeight};
+    return ChartRect(*record, Client(), gridWidth_, stack_.scrollBarShown);
+}
+
+Rect CAnalyzeDlg::CurrentPlotRect() const
+{
+    const logger::DataSetRecord* record = model_.Record();
+    const bool secondAxis = record && record->graphs[CurrentGraph()].secondAxis == 1;
+    return PlotRect(CurrentChartRect(), secondAxis);
+}
+
+void CAnalyzeDlg::SetScrollPosition(int position)
+{
+    scrollBar_->setValue(std::clamp(position, 0, stack_.scrollRange));
+    scroll_ = scrollBar_->value();
+    update();
+}
+
+void CAnalyzeDlg::LayoutGraphs(bool keepFraction)
+{
+    stack_ = model_.Layout(Client(), keepFraction);
+    scroll_ = 0;
+    const QSignalBlocker quiet(scrollBar_);
+    if (stack_.scrollBarShown) {
+        scrollBar_->setGeometry(ToQRect(stack_.scrollBar));
+        scrollBar_->setRange(0, stack_.scrollRange);
+        scrollBar_->setPageStep(std::max(1, GraphHeight()));
+        scrollBar_->setValue(0);
+        scrollBar_->show();
+    } else {
+        scrollBar_->hide();
+    }
+}
+
+void CAnalyzeDlg::ApplyGraphToChart(int graph)
+{
+    logger::DataSetRecord* record = Record();
+    if (!record || graph < 0 || graph >= logger::kGraphCount)
+        return;
+    const Rect rect = CurrentChartRect();
+    uikit::CNIXYChart& chart = Chart(graph);
+    const QImage* picture = chart.GetMemoryDC();
+    if (!picture || picture->width() != rect.Width() || picture->height() != rect.Height())
+        chart.Attach(this, rect.Width(), rect.Height());
+    logger::AnalysisGraphRecord& g = record->graphs[graph];
+    g.chartRect[0] = rect.left;
+    g.chartRect[1] = rect.top;
+    g.chartRect[2] = rect.right;
+    g.chartRect[3] = rect.bottom;
+    ApplyGraphPresentation(model_.Presentation(graph), chart, g.notes, &closeBox_);
+    // With several graphs the one the tools act on is marked.
+    chart.SetHighlight(graph == CurrentGraph() && logger::GraphCountOf(*record) > 1 ? 1 : 0);
+}
+
+void CAnalyzeDlg::RedrawAllGraphs()
+{
+    const logger::DataSetRecord* record = Record();
+    if (!record || !HasData())
+        return;
+    for (int g = 0; g < logger::GraphCountOf(*record); ++g) {
+        ApplyGraphToChart(g);
+        Chart(g).Redraw();
+    }
+}
+
+void CAnalyzeDlg::RunAnalysis(bool placeNote, ErrorReport report)
+{
+    if (!HasData())
+        return;
+    logger::AnalysisSettings* settings = model_.CurrentSettings();
+    logger::AnalysisGraphRecord* graph = model_.CurrentGraphRecord();
+    if (!settings || settings->inUse != 1 || !logger::IsSeriesIndex(settings->resultSeries) ||
+        graph->seriesShown[settings->resultSeries] != 1) {
+        RefreshResult();
+        return;
+    }
+    {
+        WaitCursor wait;
+        model_.Run(report);
+        ApplyGraphToChart(CurrentGraph());
+        if (placeNote && settings->resultShown == 1) {
+            uikit::CNIXYChart& chart = CurrentChart();
+            // The legend stands at the selection's top-left corner, or inside the plot's corner
+            // while nothing was selected. The plot is the one of the last drawing.
+            if (chart.PlotRect().width() <= 0)
+                chart.Redraw();
+            const int* selection = settings->selectionRect;
+            QPoint at(selection[0], selection[1]);
+            if (selection[2] <= selection[0] || selection[3] <= selection[1])
+                at = chart.PlotRect().topLeft() + QPoint(kNoteInset, kNoteInset);
+            float x = 0.0f, y = 0.0f;
+            if (chart.PixelToValue(settings->ySeries, at.x(), at.y(), x, y) == 1) {
+                model_.PlaceResultNote(x, y);
+                ApplyGraphToChart(CurrentGraph());
+            }
+        }
+    }
+    RefreshResult();
+}
+
+void CAnalyzeDlg::RefreshResult()
+{
+    if (HasData())
+        CurrentChart().Redraw();
+    update();
+}
+
+void CAnalyzeDlg::RefreshGrid()
+{
+    UpdateGrid();
+    RedrawAllGraphs();
+    update();
+}
+
+// The grid of the current graph while the data set shows it; the charts start right of it.
+void CAnalyzeDlg::UpdateGrid()
+{
+    logger::DataSetRecord* record = Record();
+    if (!HasData() || !record || record->gridShown != 1) {
+        grid_->SetTableInfo(uikit::TableInfo{});
+        grid_->hide();
+        gridWidth_ = 0;
+        return;
+    }
+    WaitCursor wait;
+    const GraphPresentation graph = model_.Presentation(CurrentGraph());
+    grid_->SetTableInfo(BuildDataGrid(*record, graph, CurrentChart(), texts_, units_));
+    const int width = std::min(grid_->GetTotalColumnWidth() + kGridMargin, kMaxGridWidth);
+    grid_->setGeometry(0, kButtonBandHeight, width, height() - kButtonBandHeight);
+    grid_->RecalcLayout();
+    grid_->show();
+    gridWidth_ = width;
+}
+
+void CAnalyzeDlg::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    HideMainMenu();
+    GetClientSize(this);
+    if (!HasData())
+        return;
+    LayoutGraphs(false);
+    RefreshGrid();
+}
+
+void CAnalyzeDlg::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    if (!band_.isNull()) {
+        for (int x = 0; x < width(); x += band_.width())
+            DrawBitmap(painter, band_, x, 0, x + band_.width(), band_.height());
+    }
+    const int cornerLeft = width() <= kWidth ? kWidth - kCornerWidth : width() - kCornerWidth;
+    DrawBitmapNatural(painter, corner_, cornerLeft, 0, cornerLeft + corner_.width(), corner_.height());
+
+    const logger::DataSetRecord* record = model_.Record();
+    if (HasData() && record) {
+        // Graphs scroll under the button band, never over it.
+        painter.save();
+        painter.setClipRect(QRect(0, kButtonBandHeight, width(), height() - kButtonBandHeight));
+        const Rect chart = CurrentChartRect();
+        for (int g = 0; g < logger::GraphCountOf(*record); ++g) {
+            if (const QImage* picture = charts_[size_t(g)].GetMemoryDC())
+                painter.drawImage(chart.left, chart.top + g * chart.Height() - scroll_, *picture);
+        }
+        painter.restore();
+        interaction_->PaintOverlay(*this, painter);
+    } else {
+        const int middle = kButtonBandHeight + (height() - kButtonBandHeight) / 2;
+        DrawTextInRect(painter, LoadText(kEmptyTitleId, 256), 20, middle - 40, width() - 20, middle, &font_,
+                       kEmptyTitleColour, uikit::kFormatCentredLine);
+        DrawTextInRect(painter, LoadText(kEmptyHintId, 256), 20, middle, width() - 20, middle + 40, &font_,
+                       kEmptyHintColour, uikit::kFormatCentredLine);
+    }
+    DrawClock(painter);
+}
+
+int CAnalyzeDlg::SaveChartImage(const QString& path)
+{
+    // The report may ask for any data set: bind it as entering the screen would.
+    logger::DataSetRecord* record = CurrentRun();
+    if (!record)
+        return 0;
+    model_.Bind(record);
+    model_.SelectData(true);
+    const logger::AnalysisSettings* settings = model_.CurrentSettings();
+    if (!settings || settings->inUse != 1)
+        return 0;
+    const bool wasEmpty = empty_;
+    empty_ = false;
+    const int graph = CurrentGraph();
+    ApplyGraphToChart(graph);
+    model_.Run(ErrorReport::Quiet);
+    ApplyGraphToChart(graph);
+    uikit::CNIXYChart& chart = Chart(graph);
+    chart.Redraw();
+    empty_ = wasEmpty;
+    update();
+    const Rect rect = CurrentChartRect();
+    return chart.SaveBitmapFile(path, chart.GetMemoryDC(), rect.Width(), rect.Height(), nullptr);
+}
+
+}  // namespace analysis

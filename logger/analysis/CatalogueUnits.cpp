@@ -1,0 +1,44 @@
+#include "logger/analysis/CatalogueUnits.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "devicelink/catalogue/SensorCatalogue.h"
+#include "devicelink/sensor/CNI2CSensor.h"
+#include "devicelink/sensor/ChannelState.h"
+#include "platform/Text.h"
+
+namespace analysis {
+
+ChannelUnit CatalogueUnits::Unit(const logger::DataSetRecord& record, int channel, int output) const
+{
+    ChannelUnit unit;
+    if (!logger::IsChannelIndex(channel))
+        return unit;
+    // The copy may come from a project file; it is read into a record of its own, never cast.
+    devicelink::ChannelState state;
+    std::memcpy(&state, record.channels[channel].bytes, sizeof state);
+    output = std::clamp(output, 0, devicelink::kMaxOutputs - 1);
+    unit.sensorName = std::u16string(platform::FieldView(state.name));
+    unit.valueCount = std::clamp(state.outputCount, 1, devicelink::kMaxOutputs);
+
+    devicelink::CNI2CSensor* sensor = lookup_ ? lookup_() : nullptr;
+    const devicelink::SensorAccessRecord* access = sensor ? sensor->FindSensorRecord(&state) : nullptr;
+    if (!access)
+        return unit;
+    unit.valueCount = std::clamp(access->outputCount, 1, devicelink::kMaxOutputs);
+    const int choice = std::clamp(state.unitChoice[output], 0, devicelink::kMaxUnitChoices - 1);
+    const int number = access->outputUnits[output][choice];
+    const int entry = number >= 1 && number <= devicelink::kMaxUnits ? number - 1 : 0;
+    const devicelink::SensorUnitEntry& u = access->units[entry];
+    unit.decimals = u.significantDigits;
+    if (u.rangeMax > u.rangeMin) {
+        unit.minimum = u.rangeMin;
+        unit.maximum = u.rangeMax;
+    }
+    unit.unit = std::u16string(platform::FieldView(u.unit.display));
+    unit.valueName = std::u16string(platform::FieldView(access->outputNames[output]));
+    return unit;
+}
+
+}  // namespace analysis

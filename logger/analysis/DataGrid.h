@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string_view>
+
+#include "logger/analysis/core/AnalysisScreenModel.h"
+#include "uikit/table/TableInfo.h"
+
+namespace uikit {
+class CNIXYChart;
+}
+
+// The data grid beside the analysis graphs: the sample number, the time of the data set's
+// selected channel (or, when channels sample at their own rates, each channel's own time before
+// its first series) and every recorded series the current graph's chart shows. The columns point
+// into the chart's series records, which stay put while the screen shows them.
+namespace analysis {
+
+constexpr int kGridCountFormat = 0;
+
+// The decimals a channel's times are listed with: as many as its sampling period needs, so that
+// a column reads 0.90, 0.92, ... (none for sample numbers, the shortest form when the period is
+// not known).
+int TimeColumnFormat(const logger::DataSetRecord& record, int channel);
+
+// `graph` says which series the chart shows; `chart` holds the series records. Time columns are
+// headed by the graph's time label.
+uikit::TableInfo BuildDataGrid(const logger::DataSetRecord& record, const GraphPresentation& graph,
+                               const uikit::CNIXYChart& chart, const TextSource& texts,
+                               const ChannelUnitSource& units);
+
+}  // namespace analysis

@@ -1,0 +1,71 @@
+// Pictures of the analysis screen drawn by the real widgets, for review (pictures/ in the build
+// tree; the reviewed copy lives in docs/images): two graphs of the recorded run, a linear fit of
+// the temperature and the integral of the voltage, beside the data grid; and the screen without
+// a data set.
+#include "ScreenTestSupport.h"
+
+#include <QImage>
+
+#include "uikit/button/CButtonST.h"
+#include "uikit/table/CMyTableCtrl.h"
+
+namespace {
+
+using analysis::CAnalyzeDlg;
+
+class AnalysisScreenPicture : public screentest::AnalysisScreenTest {
+protected:
+    void Save(const QString& name)
+    {
+        ASSERT_TRUE(QDir().mkpath(QStringLiteral(CORVIK_PICTURE_DIR)));
+        const QImage picture = screen->grab().toImage();
+        EXPECT_EQ(picture.size(), QSize(CAnalyzeDlg::kWidth, CAnalyzeDlg::kHeight));
+        EXPECT_TRUE(picture.save(QStringLiteral(CORVIK_PICTURE_DIR "/") + name));
+    }
+};
+
+TEST_F(AnalysisScreenPicture, TwoGraphsAFitAnIntegralAndTheGrid)
+{
+    Enter();
+    // Graph 1: the temperature's line, its equation and r^2 in the graph.
+    Current().showEquation = 1;
+    Current().showR2 = 1;
+    SetRange(25, 175);
+    screen->Command(CAnalyzeDlg::kLinear);
+    ASSERT_EQ(Current().resultShown, 1);
+
+    // Graph 2: the voltage of channel B, chosen in the set-up, and its integral.
+    SetGraphCount(2);
+    screen->SelectGraph(1);
+    dialogs->setup = [](logger::DataSetRecord& record) {
+        // The Y page: the graph lists channel B only, and the set analyses it.
+        record.graphs[1].seriesShown[0] = 0;
+        record.graphs[1].seriesShown[1] = 1;
+        logger::SettingsAt(record, 1, 0)->ySlot = 1;
+        return true;
+    };
+    screen->Command(CAnalyzeDlg::kSetup);
+    ASSERT_EQ(Current().ySeries, 1);
+    // The running integral, which reads a sample before its range and two after it.
+    SetRange(1, screentest::kSamples - 2);
+    Current().integralMethod = 0;
+    screen->Command(CAnalyzeDlg::kIntegral);
+    ASSERT_EQ(Current().resultShown, 1);
+
+    screen->SelectGraph(0);
+    screen->Button(CAnalyzeDlg::kGrid)->click();
+    ASSERT_GT(screen->GridWidth(), 0);
+    screen->Grid().SelectRow(50);
+    screentest::Spin(5);
+    Save(QStringLiteral("analysis_screen.png"));
+}
+
+TEST_F(AnalysisScreenPicture, WithoutADataSet)
+{
+    measurement->block->currentIndex = -1;
+    Reenter();
+    ASSERT_FALSE(screen->HasData());
+    Save(QStringLiteral("analysis_screen_empty.png"));
+}
+
+}  // namespace

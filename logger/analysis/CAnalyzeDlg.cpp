@@ -450,9 +450,12 @@ void CAnalyzeDlg::SelectGraph(int graph)
 {
     if (!HasData() || graph == CurrentGraph() || graph < 0 || graph >= logger::GraphCountOf(*Record()))
         return;
-    uikit::CNIXYChart& previous = CurrentChart();
-    previous.SetHighlight(0);
-    previous.Redraw();
+    const int previous = CurrentGraph();
+    Chart(previous).SetHighlight(0);
+    if (GraphInView(previous))
+        DrawGraph(previous);
+    else
+        stale_[size_t(previous)] = true;
     if (!model_.SelectGraph(graph))
         return;
     AfterSetChange();

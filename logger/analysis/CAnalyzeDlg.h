@@ -136,8 +136,12 @@ public:
     // The current graph drawn again and shown.
     void RefreshResult();
     void ApplyGraphToChart(int graph);
-    // Every shown graph applied and drawn, the current one marked.
+    // Every shown graph applied, the current one marked; those in view are drawn now, the
+    // others when they are scrolled into view (EnsureDrawn).
     void RedrawAllGraphs();
+    bool GraphInView(int graph) const;
+    // Graph g's chart picture up to date with what was last applied to it.
+    void EnsureDrawn(int graph);
     void LayoutGraphs(bool keepFraction);
     // The grid filled (or hidden) by the data set's grid state, and everything laid out again.
     void RefreshGrid();
@@ -168,6 +172,7 @@ private:
     void UpdateGrid();
     void AfterSetChange();
     ClientSize Client() const { return {width(), height()}; }
+    void DrawGraph(int graph);
 
     // Commands.
     void RunCommand(int type);
@@ -202,6 +207,8 @@ private:
     QImage closeBox_;
     QFont font_;
 
+    // Applied to its chart since it was last drawn.
+    std::array<bool, logger::kGraphCount> stale_{};
     GraphStack stack_;
     int scroll_ = 0;
     int gridWidth_ = 0;

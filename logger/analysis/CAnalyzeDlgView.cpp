@@ -88,8 +88,30 @@ void CAnalyzeDlg::ApplyGraphToChart(int graph)
     ApplyGraphPresentation(model_.Presentation(graph), chart, g.notes, &closeBox_);
     // With several graphs the one the tools act on is marked.
     chart.SetHighlight(graph == CurrentGraph() && logger::GraphCountOf(*record) > 1 ? 1 : 0);
+    stale_[size_t(graph)] = true;
 }
 
+void CAnalyzeDlg::DrawGraph(int graph)
+{
+    Chart(graph).Redraw();
+    stale_[size_t(std::clamp(graph, 0, logger::kGraphCount - 1))] = false;
+}
+
+void CAnalyzeDlg::EnsureDrawn(int graph)
+{
+    if (graph >= 0 && graph < logger::kGraphCount && stale_[size_t(graph)])
+        DrawGraph(graph);
+}
+
+bool CAnalyzeDlg::GraphInView(int graph) const
+{
+    const Rect chart = CurrentChartRect();
+    const int top = chart.top + graph * chart.Height() - scroll_;
+    return top < height() && top + chart.Height() > kButtonBandHeight;
+}
+
+// Drawing a chart of a million points takes some milliseconds: of four stacked graphs only the
+// two in view are drawn on entry.
 void CAnalyzeDlg::RedrawAllGraphs()
 {
     const logger::DataSetRecord* record = Record();
@@ -97,7 +119,8 @@ void CAnalyzeDlg::RedrawAllGraphs()
         return;
     for (int g = 0; g < logger::GraphCountOf(*record); ++g) {
         ApplyGraphToChart(g);
-        Chart(g).Redraw();
+        if (GraphInView(g))
+            DrawGraph(g);
     }
 }
 
@@ -121,7 +144,7 @@ void CAnalyzeDlg::RunAnalysis(bool placeNote, ErrorReport report)
             // The legend stands at the selection's top-left corner, or inside the plot's corner
             // while nothing was selected. The plot is the one of the last drawing.
             if (chart.PlotRect().width() <= 0)
-                chart.Redraw();
+                DrawGraph(CurrentGraph());
             const int* selection = settings->selectionRect;
             QPoint at(selection[0], selection[1]);
             if (selection[2] <= selection[0] || selection[3] <= selection[1])
@@ -139,7 +162,7 @@ void CAnalyzeDlg::RunAnalysis(bool placeNote, ErrorReport report)
 void CAnalyzeDlg::RefreshResult()
 {
     if (HasData())
-        CurrentChart().Redraw();
+        DrawGraph(CurrentGraph());
     update();
 }
 
@@ -199,6 +222,9 @@ void CAnalyzeDlg::paintEvent(QPaintEvent*)
         painter.setClipRect(QRect(0, kButtonBandHeight, width(), height() - kButtonBandHeight));
         const Rect chart = CurrentChartRect();
         for (int g = 0; g < logger::GraphCountOf(*record); ++g) {
+            if (!GraphInView(g))
+                continue;
+            EnsureDrawn(g);
             if (const QImage* picture = charts_[size_t(g)].GetMemoryDC())
                 painter.drawImage(chart.left, chart.top + g * chart.Height() - scroll_, *picture);
         }
@@ -231,8 +257,8 @@ int CAnalyzeDlg::SaveChartImage(const QString& path)
     ApplyGraphToChart(graph);
     model_.Run(ErrorReport::Quiet);
     ApplyGraphToChart(graph);
+    DrawGraph(graph);
     uikit::CNIXYChart& chart = Chart(graph);
-    chart.Redraw();
     empty_ = wasEmpty;
     update();
     const Rect rect = CurrentChartRect();

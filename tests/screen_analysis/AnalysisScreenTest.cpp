@@ -134,8 +134,25 @@ TEST_F(AnalysisScreen, FourGraphsIn600PixelsAre246EachWithTheScrollBar)
         EXPECT_EQ(screen->Chart(g).GetMemoryDC()->size(), QSize(784, 246)) << g;
         EXPECT_EQ(record.graphs[g].chartRect[3] - record.graphs[g].chartRect[1], 246) << g;
     }
+    // Graphs out of view are drawn once they are scrolled into it.
+    auto drawn = [this](int graph) {
+        const QImage& picture = *screen->Chart(graph).GetMemoryDC();
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                if (picture.pixel(x, y) != 0xFFF0F0F0)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(screen->GraphInView(1));
+    EXPECT_FALSE(screen->GraphInView(2));
+    EXPECT_TRUE(drawn(0));
+    EXPECT_FALSE(drawn(3));
     screen->SetScrollPosition(1000);
     EXPECT_EQ(screen->ScrollPosition(), 492);
+    EXPECT_TRUE(screen->GraphInView(3));
+    EXPECT_FALSE(screen->GraphInView(1));
+    screen->grab();
+    EXPECT_TRUE(drawn(3));
 }
 
 TEST_F(AnalysisScreen, SaveChartImageWritesTheChartBesideTheGrid)

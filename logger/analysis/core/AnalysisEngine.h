@@ -102,6 +102,7 @@ private:
     bool GatherInputs(logger::DataSetRecord& record, int graph, int set, int type, Inputs& in) const;
     bool FindComparisonSeries(const logger::DataSetRecord& record, Inputs& in) const;
     static int RunRoutine(const Run& run, float* result);
+    static double RunCost(const Run& run);
     void WriteLines(const logger::AnalysisSettings& settings, int type, const Inputs& in, int start, int end,
                     const float* r);
     std::u16string Legend(const logger::AnalysisSettings& settings, int type, const Inputs& in, int start,

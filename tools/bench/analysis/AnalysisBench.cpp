@@ -1,5 +1,6 @@
 // Entering the analysis screen with four graphs of four sets each over full-length series (every
-// set recomputed, every chart drawn), and painting one page of a million-row data grid.
+// set recomputed, the charts drawn), through the screen's core and charts and through the screen
+// widget itself, and painting one page of a million-row data grid.
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -9,14 +10,18 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QImage>
 #include <QObject>
 #include <QPainter>
 
+#include "logger/analysis/CAnalyzeDlg.h"
 #include "logger/analysis/ChartSeriesTable.h"
 #include "logger/analysis/GraphChartBinding.h"
 #include "logger/analysis/core/AnalysisScreenModel.h"
+#include "platform/RegistryStore.h"
 #include "platform/Text.h"
+#include "uikit/common/ExperimentSource.h"
 #include "uikit/table/CMyTableCtrl.h"
 
 namespace {
@@ -44,7 +49,33 @@ constexpr int kTypes[4][4] = {
     {3, 6, 2, 1},
 };
 
-void BM_EnterFourGraphsOfFourSets(benchmark::State& state)
+// Four sets in each of the four graphs, each on its own channel and type, over nearly all points.
+void ConfigureFourSetsEach(analysis::AnalysisScreenModel& model, logger::DataSetRecord& record)
+{
+    for (int g = 0; g < 4; ++g) {
+        model.SelectGraph(g);
+        while (model.AddSet() == analysis::AddSetResult::Added) {
+        }
+        for (int s = 0; s < 4; ++s) {
+            logger::AnalysisSettings& set = *logger::SettingsAt(record, g, s);
+            set.ySlot = (g + s) % 4;
+            set.analysisType = kTypes[g][s];
+            set.polynomialOrder = 5;
+            set.integralMethod = 0;
+            set.derivativeMethod = 1;
+            set.rangeStart = 1000;
+            set.rangeEnd = kPoints - 1000;
+            set.showEquation = 1;
+            model.SelectSet(s);
+        }
+    }
+    model.SelectGraph(0);
+}
+
+// Entering the screen: every graph handed to its chart, every set recomputed, every chart drawn.
+// `freshResults`: the result series have no buffers yet, as on the first entry after a recording
+// (the measurement screen's chart set-up frees every series).
+void EnterFourGraphsOfFourSets(benchmark::State& state, bool freshResults)
 {
     QObject owner;
     uikit::CNIXYChart charts[4];
@@ -81,28 +112,11 @@ void BM_EnterFourGraphsOfFourSets(benchmark::State& state)
     model.Activate();
     record->graphCount = 4;
     model.AfterSetup(1, false);
-    for (int g = 0; g < 4; ++g) {
-        model.SelectGraph(g);
-        while (model.AddSet() == analysis::AddSetResult::Added) {
-        }
-        for (int s = 0; s < 4; ++s) {
-            logger::AnalysisSettings& set = *logger::SettingsAt(*record, g, s);
-            set.ySlot = (g + s) % 4;
-            set.analysisType = kTypes[g][s];
-            set.polynomialOrder = 5;
-            set.integralMethod = 0;
-            set.derivativeMethod = 1;
-            set.rangeStart = 1000;
-            set.rangeEnd = kPoints - 1000;
-            set.showEquation = 1;
-            model.SelectSet(s);
-        }
-    }
-    model.SelectGraph(0);
+    ConfigureFourSetsEach(model, *record);
 
     double computeSeconds = 0.0;
     double drawSeconds = 0.0;
-    for (auto _ : state) {
+    auto enter = [&](bool timed) {
         const auto begin = std::chrono::steady_clock::now();
         model.Activate();
         for (int g = 0; g < 4; ++g)
@@ -113,9 +127,21 @@ void BM_EnterFourGraphsOfFourSets(benchmark::State& state)
             analysis::ApplyGraphPresentation(model.Presentation(g), charts[g], record->graphs[g].notes, nullptr);
             charts[g].Redraw();
         }
-        computeSeconds += std::chrono::duration<double>(computed - begin).count();
-        drawSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - computed).count();
+        if (timed) {
+            computeSeconds += std::chrono::duration<double>(computed - begin).count();
+            drawSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - computed).count();
+        }
         benchmark::DoNotOptimize(lines);
+    };
+    enter(false);
+    for (auto _ : state) {
+        if (freshResults) {
+            state.PauseTiming();
+            for (int s = 16; s < 32; ++s)
+                uikit::FreeSeriesBuffers(*charts[0].Series(s));
+            state.ResumeTiming();
+        }
+        enter(true);
     }
     state.counters["compute_ms"] = benchmark::Counter(computeSeconds * 1e3, benchmark::Counter::kAvgIterations);
     state.counters["draw_ms"] = benchmark::Counter(drawSeconds * 1e3, benchmark::Counter::kAvgIterations);
@@ -126,7 +152,75 @@ void BM_EnterFourGraphsOfFourSets(benchmark::State& state)
     state.counters["results"] = shown;
     charts[0].FreeAllSeries();
 }
+void BM_EnterFourGraphsOfFourSets(benchmark::State& state) { EnterFourGraphsOfFourSets(state, false); }
+void BM_FirstEntryAfterARecording(benchmark::State& state) { EnterFourGraphsOfFourSets(state, true); }
 BENCHMARK(BM_EnterFourGraphsOfFourSets)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_FirstEntryAfterARecording)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The measurement screen as the analysis screen reaches it: the block in screen slot 3.
+class Recording : public QWidget, public uikit::ExperimentSource {
+public:
+    explicit Recording(QWidget* parent) : QWidget(parent)
+    {
+        std::memset(block.get(), 0, sizeof *block);
+        uikit::CVRDCommonBase::SetScreen(uikit::kSlotMeasurement, this);
+    }
+    logger::ExperimentBlock* ExperimentData() override { return block.get(); }
+    logger::SampleArrays* SampleData() override { return nullptr; }
+    std::unique_ptr<logger::ExperimentBlock> block = std::make_unique<logger::ExperimentBlock>();
+};
+
+// The same entry through the screen itself, as the root window enters it: ActivateAnalysis and
+// the paint that shows it (two of the four graphs are in view).
+void BM_EnterTheAnalysisScreen(benchmark::State& state)
+{
+    platform::MemoryRegistryStore registry;
+    platform::SetProcessRegistry(&registry);
+    uikit::CVRDCommonBase::InitGlobals();
+    {
+        QWidget root;
+        root.resize(800, 600);
+        auto* recording = new Recording(&root);
+        auto* screen = new analysis::CAnalyzeDlg(&root);
+        root.show();
+
+        uikit::CNIXYChart loader;
+        uikit::GetChartSeriesTable(loader.SeriesTable());
+        std::vector<float> x(kPoints), y(kPoints);
+        logger::DataSetRecord& record = recording->block->records[0];
+        record.inUse = 1;
+        record.dataSetSerial = 0x12300001;
+        record.length = 1048;
+        for (int c = 0; c < 4; ++c) {
+            for (int k = 0; k < kPoints; ++k) {
+                x[k] = 0.001f * float(k + 1);
+                y[k] = 3.0f + float(c) + std::sin(0.0005f * float(k)) + 0.01f * float(k % 17);
+            }
+            loader.AllocSeries(c, kPoints, 0x000000);
+            loader.SetSeriesData(c, kPoints, y.data(), x.data(), 0, -1, c, -1);
+            record.channelRecorded[c] = 1;
+            record.targetCount[c] = kPoints;
+        }
+        screen->ActivateAnalysis();
+        analysis::AnalysisScreenModel& model = screen->Model();
+        record.graphCount = 4;
+        model.AfterSetup(1, false);
+        ConfigureFourSetsEach(model, record);
+        screen->ActivateAnalysis();
+        for (auto _ : state) {
+            screen->ActivateAnalysis();
+            screen->repaint();
+        }
+        int shown = 0;
+        for (int g = 0; g < 4; ++g)
+            for (int s = 0; s < 4; ++s)
+                shown += logger::SettingsAt(record, g, s)->resultShown;
+        state.counters["results"] = shown;
+    }
+    uikit::CVRDCommonBase::Shutdown();
+    platform::SetProcessRegistry(nullptr);
+}
+BENCHMARK(BM_EnterTheAnalysisScreen)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_PaintTablePage(benchmark::State& state)
 {
@@ -168,6 +262,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The programs' data folder, where the screen finds its language and bitmap modules.
+    QDir::setCurrent(QStringLiteral(CORVIK_DATA_DIR));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -9,7 +9,7 @@
 #include <QGuiApplication>
 #include <QObject>
 
-#include "AnalysisTestSupport.h"
+#include "tests/support/AnalysisTestSupport.h"
 #include "logger/analysis/DataGrid.h"
 #include "uikit/chart/CNIXYChart.h"
 #include "platform/Text.h"

@@ -44,9 +44,9 @@ TEST_F(AnalysisScreen, TheRecordingIsTheSimulatedLoggersRun)
         EXPECT_FLOAT_EQ(s.times.front(), 0.0f);
         EXPECT_NEAR(s.times.back(), float(kSamples - 1) / screentest::kRate, 1e-3);
     }
-    // The temperature ramps up at 1.5 degrees a second from 20.
+    // The temperature ramps up at 3 degrees a second from 20.
     EXPECT_NEAR(run.series[0].values.front(), 20.0f, 0.5f);
-    EXPECT_NEAR(run.series[0].values.back() - run.series[0].values.front(), 1.5f * 3.98f, 0.3f);
+    EXPECT_NEAR(run.series[0].values.back() - run.series[0].values.front(), 3.0f * 1.99f, 0.3f);
 }
 
 // The serial rule: an analysis belongs to one recording of a data set.
@@ -193,7 +193,7 @@ TEST_F(AnalysisScreen, TheGridListsTheShownSeries)
     EXPECT_EQ(QString::fromStdU16String(std::u16string(platform::FieldView(info.columnHeaders[1]))), Text(2104));
     EXPECT_EQ(info.columnRowCounts[2], kSamples);
     EXPECT_EQ(screen->Grid().CellText(199, 0), QStringLiteral("200"));
-    EXPECT_EQ(screen->Grid().CellText(50, 1), QStringLiteral("1.00"));
+    EXPECT_EQ(screen->Grid().CellText(100, 1), QStringLiteral("1.00"));
 
     screen->Button(CAnalyzeDlg::kGrid)->click();
     EXPECT_EQ(record.gridShown, 0);

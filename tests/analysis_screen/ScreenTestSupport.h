@@ -1,14 +1,14 @@
 #pragma once
 
 // What the analysis screen's suites share: a run recorded once from the simulated logger (a
-// temperature ramp on channel A, a voltage sine on channel B, 50 samples a second), a stand-in
+// temperature ramp on channel A, a voltage sine on channel B, 100 samples a second for 2 s), a stand-in
 // for the measurement screen that holds it in screen slot 3 and loads its series as the
 // measurement screen does, and the screen itself on the common services, with a message box and
 // dialogs that answer for the user.
 
-#include "DevsimFixture.h"
-#include "RequestHelpers.h"
-#include "ToolkitTestSupport.h"
+#include "tests/support/DevsimFixture.h"
+#include "tests/support/LinkHelpers.h"
+#include "tests/toolkit/ToolkitTestSupport.h"
 
 #include "devicelink/conversion/ConversionState.h"
 #include "devicelink/sensor/CNI2CSensor.h"
@@ -34,8 +34,8 @@ namespace screentest {
 using analysis::CAnalyzeDlg;
 using uikit::CVRDCommonBase;
 
-constexpr int kRate = 50;
-constexpr int kSeconds = 4;
+constexpr int kRate = 100;
+constexpr int kSeconds = 2;
 constexpr int kSamples = kRate * kSeconds;
 
 inline std::string CataloguePath() { return CORVIK_DATA_DIR "/sensor_korean.xml"; }
@@ -63,7 +63,7 @@ inline RecordedRun RecordFromSimulatedLogger()
 {
     RecordedRun run;
     devsim::testing::InProcessDevsim sim;
-    if (!sim.Plug(0, "N2H ramp start=20 slope=1.5") || !sim.Plug(1, "R75 sine offset=0 amplitude=4.5 period=2")) {
+    if (!sim.Plug(0, "N2H ramp start=20 slope=3") || !sim.Plug(1, "R75 sine offset=0 amplitude=4.5 period=1")) {
         run.error = "plug";
         return run;
     }
@@ -76,7 +76,7 @@ inline RecordedRun RecordFromSimulatedLogger()
         return run;
     }
     int32_t poll = -1;
-    devsim::testing::WaitUntil([&] { return (poll = sensor->PollSensorState()) == devicelink::kPollPlugged; }, 2000);
+    corviktest::WaitUntil([&] { return (poll = sensor->PollSensorState()) == devicelink::kPollPlugged; }, 2000);
     std::u16string text;
     if (poll != devicelink::kPollPlugged || sensor->DetectSensors(text) != 1) {
         run.error = "detection";
@@ -92,7 +92,7 @@ inline RecordedRun RecordFromSimulatedLogger()
     sensor->StartAcquisition(plan);
     const auto& host = sensor->acquisitionRequest().host;
     auto count = [&host](int c) { return host.counts[c]->load(std::memory_order_acquire); };
-    const bool done = devsim::testing::WaitUntil([&] { return count(0) >= kSamples && count(1) >= kSamples; }, 15000);
+    const bool done = corviktest::WaitUntil([&] { return count(0) >= kSamples && count(1) >= kSamples; }, 15000);
     sensor->StopAcquisition();
     if (!done) {
         run.error = "run did not finish";

@@ -2,16 +2,14 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
-#include <deque>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "WakeUpQueue.h"
 #include "logger/measure/core/MeasureController.h"
 #include "logger/measure/core/RunChart.h"
 #include "logger/project/RunStore.h"
@@ -40,27 +38,13 @@ public:
         timers.erase(id);
         ++kills[id];
     }
-    void PostWakeUp(uint32_t generation) override
-    {
-        std::lock_guard lock(mutex_);
-        posted_.push_back(generation);
-        ++postCount_;
-        cv_.notify_all();
-    }
+    void PostWakeUp(uint32_t generation) override { wakeUps_.Post(generation); }
     void Invalidate() override { ++invalidations; }
     void ControlsChanged() override { ++controlChanges; }
     void GoToSensorScreen() override { ++backToSensors; }
 
     // Waits up to `ms` for one posted wake-up.
-    bool NextWakeUp(uint32_t& generation, int ms)
-    {
-        std::unique_lock lock(mutex_);
-        if (!cv_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return !posted_.empty(); }))
-            return false;
-        generation = posted_.front();
-        posted_.pop_front();
-        return true;
-    }
+    bool NextWakeUp(uint32_t& generation, int ms) { return wakeUps_.Next(generation, ms); }
     // Hands wake-ups to the controller until `done` or `timeoutMs` passed; true when done.
     bool PumpUntil(measure::MeasureController& controller, const std::function<bool()>& done, int timeoutMs)
     {
@@ -74,11 +58,7 @@ public:
         }
         return true;
     }
-    int PostCount()
-    {
-        std::lock_guard lock(mutex_);
-        return postCount_;
-    }
+    int PostCount() { return wakeUps_.PostCount(); }
 
     struct Message {
         int type, text, second;
@@ -92,10 +72,7 @@ public:
     int backToSensors = 0;
 
 private:
-    std::mutex mutex_;
-    std::condition_variable cv_;
-    std::deque<uint32_t> posted_;
-    int postCount_ = 0;
+    WakeUpQueue wakeUps_;
 };
 
 // A chart that keeps what it is given, point for point.

@@ -25,7 +25,7 @@ void AcquisitionWorker::Stop()
     if (!thread_.Joinable())
         return;
     thread_.RequestStop();
-    if (event_)
+    if (event_ && wake_ == StopWake::ThroughEvent)
         event_->Set();
     thread_.Join();
     event_ = nullptr;

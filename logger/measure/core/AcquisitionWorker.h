@@ -18,8 +18,14 @@ public:
     static constexpr uint32_t kWaitMs = 100;
     // Called on the worker's thread: post the wake-up of this run generation to the screen.
     using Poster = std::function<void(uint32_t generation)>;
+    // How Stop wakes the thread: by setting the completion event, or by letting its wait run out
+    // (at most kWaitMs), for an owner that must leave the event to the driver alone.
+    enum class StopWake { ThroughEvent, ByTimeOut };
 
-    explicit AcquisitionWorker(Poster poster) : poster_(std::move(poster)) {}
+    explicit AcquisitionWorker(Poster poster, StopWake wake = StopWake::ThroughEvent)
+        : poster_(std::move(poster)), wake_(wake)
+    {
+    }
     ~AcquisitionWorker() { Stop(); }
     AcquisitionWorker(const AcquisitionWorker&) = delete;
     AcquisitionWorker& operator=(const AcquisitionWorker&) = delete;
@@ -27,7 +33,7 @@ public:
     // Starts waiting on `event` for run `generation`; false when a worker already runs or the
     // thread cannot be made.
     bool Start(platform::Event& event, uint32_t generation);
-    // Asks the thread to stop, wakes it through the event and joins it.
+    // Asks the thread to stop, wakes it as the owner chose and joins it.
     void Stop();
     bool Running() const { return thread_.Joinable(); }
 
@@ -37,6 +43,7 @@ public:
 
 private:
     Poster poster_;
+    StopWake wake_;
     platform::WorkerThread thread_;
     platform::Event* event_ = nullptr;
     std::atomic<bool> pending_{false};

@@ -44,7 +44,7 @@ inline void Spin(int ms)
     SpinUntil([] { return false; }, ms);
 }
 
-// A screen page that keeps the codes of the screen messages it receives.
+// A screen page that keeps the codes and texts of the screen messages it receives.
 class RecordingPage : public QWidget {
 public:
     using QWidget::QWidget;
@@ -52,11 +52,13 @@ public:
     {
         if (const uikit::ScreenEvent* m = uikit::AsScreenEvent(e)) {
             codes.push_back(m->code());
+            texts.push_back(m->text());
             return true;
         }
         return QWidget::event(e);
     }
     std::vector<int> codes;
+    std::vector<QString> texts;
 };
 
 // The common services started as the root window starts them, on a fake logger.

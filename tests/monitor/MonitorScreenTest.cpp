@@ -45,20 +45,26 @@ public:
     QRegion painted;
 };
 
-// Counts the pixels of the strip's colour in the strip.
-int StripPixels(const QImage& image)
+// Counts the pixels near a colour (0x00BBGGRR) in a rectangle of the picture.
+int PixelsOf(const QImage& image, uint32_t colour, const QRect& area)
 {
-    const QColor strip = uikit::ColorFromRef(0x1482E6);
+    const QColor wanted = uikit::ColorFromRef(colour);
     int count = 0;
-    for (int y = 450; y < 510; ++y) {
-        for (int x = 0; x < 800; ++x) {
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
             const QColor c = image.pixelColor(x, y);
-            if (std::abs(c.red() - strip.red()) < 40 && std::abs(c.green() - strip.green()) < 40 &&
-                std::abs(c.blue() - strip.blue()) < 40)
+            if (std::abs(c.red() - wanted.red()) < 40 && std::abs(c.green() - wanted.green()) < 40 &&
+                std::abs(c.blue() - wanted.blue()) < 40)
                 ++count;
         }
     }
     return count;
+}
+
+// The pixels of the no-sensor notice in its strip.
+int StripPixels(const QImage& image)
+{
+    return PixelsOf(image, 0x1482E6, QRect(0, 450, 800, 60));
 }
 
 class MonitorScreen : public ::testing::Test {
@@ -278,6 +284,39 @@ TEST_F(MonitorScreen, InServiceModeAPassRepaintsEveryPanel)
         EXPECT_TRUE(watch.painted.contains(uikit::RectFromEdges(r.left, r.top, r.right, r.bottom)))
             << r.left << "," << r.top;
     }
+    CVRDCommonBase::SetByteSetting(0);
+}
+
+TEST_F(MonitorScreen, EscapeFromTheKeyFilterPausesAndResumes)
+{
+    Begin("classroom.ini");
+    Show();
+    ASSERT_TRUE(WaitForPasses(1));
+    uikit::PostScreenMessage(monitor, uikit::WM_KEY_ESCAPE);
+    ASSERT_TRUE(SpinUntil([&] { return monitor->Monitor().Paused(); }, 1000));
+    EXPECT_EQ(sensor->IsRunning(), 0);
+    EXPECT_FALSE(monitor->SetupButton().isEnabled());
+    uikit::PostScreenMessage(monitor, uikit::WM_KEY_ESCAPE);
+    ASSERT_TRUE(SpinUntil([&] { return monitor->Monitor().State() == MonitorState::Running; }, 1000));
+    EXPECT_EQ(sensor->IsRunning(), 1);
+    EXPECT_TRUE(monitor->SetupButton().isEnabled());
+}
+
+TEST_F(MonitorScreen, TheSavingIndicatorIsDrawnInServiceModeOnly)
+{
+    Begin("");
+    Show();
+    const QRect indicator(200, 35, 110, 20);
+    const uint32_t colour = 0xDE3431;
+    QTest::keyClick(monitor, Qt::Key_Up);
+    EXPECT_FALSE(monitor->FileSavingShown());
+    CVRDCommonBase::SetByteSetting(1);
+    QTest::keyClick(monitor, Qt::Key_Up);
+    EXPECT_TRUE(monitor->FileSavingShown());
+    EXPECT_GT(PixelsOf(monitor->grab().toImage(), colour, indicator), 20);
+    QTest::keyClick(monitor, Qt::Key_Up);
+    EXPECT_FALSE(monitor->FileSavingShown());
+    EXPECT_EQ(PixelsOf(monitor->grab().toImage(), colour, indicator), 0);
     CVRDCommonBase::SetByteSetting(0);
 }
 

@@ -1,3 +1,5 @@
+#include "FakeClockSetter.h"
+
 #include "logger/shell/core/ProgramOptions.h"
 
 #include "platform/NamedEvent.h"
@@ -17,16 +19,7 @@ namespace {
 using platform::RegistryRoot;
 using shell::LocalDateTime;
 
-class FakeClockSetter : public shell::ClockSetter {
-public:
-    int SetLocalTime(const LocalDateTime& time) override
-    {
-        calls.push_back(time);
-        return result;
-    }
-    std::vector<LocalDateTime> calls;
-    int result = 0;
-};
+using helptest::FakeClockSetter;
 
 // An event of this test's own, so that no other suite running beside it sees the signal.
 std::string EventName(const char* what)

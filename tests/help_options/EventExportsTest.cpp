@@ -26,6 +26,7 @@ TEST(EventExports, BothExportsWakeAWaiterOnTheirNameAndRefuseNone)
         EXPECT_TRUE(waiter.Wait(500));
         EXPECT_FALSE(waiter.Wait(20));
         EXPECT_EQ(fire(nullptr), 0);
+        EXPECT_EQ(fire(std::u16string(platform::kMaxEventNameUnits + 1, u'n').c_str()), 0);
         platform::NamedEvent::Unlink(name);
     }
 }

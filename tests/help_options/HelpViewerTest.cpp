@@ -9,13 +9,16 @@
 #include "uikit/button/CButtonST.h"
 #include "uikit/events/ScreenMessages.h"
 
+#include <QApplication>
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <memory>
 
@@ -159,6 +162,30 @@ TEST_F(HelpViewerTest, AppCommandsRunWhateverTheirCaseAndThePageStays)
     EXPECT_EQ(Browser().Address(), Page("N11.html"));
     EXPECT_EQ(Browser().documentTitle(), QStringLiteral("Barometer"));
     EXPECT_EQ(viewer_->History().Count(), 1);
+}
+
+TEST_F(HelpViewerTest, WithoutHooksMinimiseTakesTheRootWindowAndOtherAsksAQuestion)
+{
+    CHtmlCtrl::SetHooks({});
+    Show(Page("N11.html"));
+    Browser().setSource(QUrl(QStringLiteral("app:Minimise")));
+    EXPECT_TRUE(SpinUntil([&] { return root_.isMinimized(); })) << "the whole program, not the page";
+
+    QString title, text;
+    bool question = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        text = box->text();
+        question = box->icon() == QMessageBox::Question;
+        box->accept();
+    });
+    Browser().setSource(QUrl(QStringLiteral("app:Other")));
+    EXPECT_EQ(title, QStringLiteral("Unexpected Command"));
+    EXPECT_EQ(text, QStringLiteral("Other"));
+    EXPECT_TRUE(question);
+    EXPECT_EQ(Browser().Address(), Page("N11.html"));
 }
 
 TEST_F(HelpViewerTest, OutsideAddressesGoToTheDesktopAndNothingRemoteLoads)

@@ -17,6 +17,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
+#include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTimer>
 
@@ -161,6 +162,28 @@ TEST_F(HelpViewerTest, AppCommandsRunWhateverTheirCaseAndThePageStays)
     EXPECT_EQ(Browser().LoadSerial(), loads) << "no command loads a page";
     EXPECT_EQ(Browser().Address(), Page("N11.html"));
     EXPECT_EQ(Browser().documentTitle(), QStringLiteral("Barometer"));
+    EXPECT_EQ(viewer_->History().Count(), 1);
+}
+
+TEST_F(HelpViewerTest, ClickedCommandAndOutsideLinksLeaveThePage)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString page = dir.filePath(QStringLiteral("links.html"));
+    QFile file(page);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<html><head><title>Links</title></head><body><p><a href=\"app:Beep\">Beep</a></p>"
+               "<p><a href=\"https://example.org/kit\">Outside</a></p></body></html>");
+    file.close();
+    Show(page);
+    ClickLink(QStringLiteral("app:Beep"));
+    EXPECT_EQ(beeps_, 1);
+    ClickLink(QStringLiteral("https://example.org/kit"));
+    ASSERT_EQ(outside_.size(), 1u);
+    EXPECT_EQ(outside_[0], QUrl(QStringLiteral("https://example.org/kit")));
+    helptest::Spin(20);
+    EXPECT_EQ(Browser().Address(), page);
+    EXPECT_EQ(Browser().documentTitle(), QStringLiteral("Links"));
     EXPECT_EQ(viewer_->History().Count(), 1);
 }
 

@@ -173,15 +173,15 @@ ADDIN_EXPORT HostOperand* xlAddInManagerInfo12(HostOperand* action)
 
 ADDIN_EXPORT int FireEvent(const uint16_t* name)
 {
-    try {
-        if (!name)
-            return 0;
-        std::u16string wide;
-        for (const uint16_t* p = name; *p; ++p)
-            wide += char16_t(*p);
-        platform::NamedEvent event(platform::Utf16ToUtf8(wide));
-        return event.IsOpen() && event.Signal() ? 1 : 0;
-    } catch (...) {
+    if (!name)
         return 0;
+    // The measurement program's FireEvent has the same body; a name longer than it takes is
+    // read no further than one unit past the limit.
+    char16_t wide[platform::kMaxEventNameUnits + 1];
+    size_t length = 0;
+    while (length <= platform::kMaxEventNameUnits && name[length] != 0) {
+        wide[length] = char16_t(name[length]);
+        ++length;
     }
+    return platform::FireNamedEvent(std::u16string_view(wide, length));
 }

@@ -1,11 +1,13 @@
 #include "platform/NamedEvent.h"
 
 #include "platform/Event.h"
+#include "platform/Text.h"
 
 #include <fcntl.h>
 
 #include <cerrno>
 #include <ctime>
+#include <new>
 
 namespace platform {
 
@@ -68,6 +70,31 @@ bool NamedEvent::Wait(uint32_t timeoutMs)
 void NamedEvent::Unlink(std::string_view name)
 {
     sem_unlink(SystemName(name).c_str());
+}
+
+int FireNamedEvent(const char16_t* name) noexcept
+{
+    if (!name)
+        return 0;
+    size_t length = 0;
+    while (length <= kMaxEventNameUnits && name[length] != u'\0')
+        ++length;
+    return FireNamedEvent(std::u16string_view(name, length));
+}
+
+int FireNamedEvent(std::u16string_view name) noexcept
+{
+    if (name.empty() || name.size() > kMaxEventNameUnits)
+        return 0;
+    try {
+        const std::string utf8 = Utf16ToUtf8(name);
+        if (utf8.size() > kMaxEventSystemNameBytes)
+            return 0;
+        NamedEvent event(utf8);
+        return event.IsOpen() && event.Signal() ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -29,5 +30,18 @@ public:
 private:
     sem_t* sem_ = SEM_FAILED;
 };
+
+// The longest event name FireNamedEvent takes, in UTF-16 units (a Win32 path's length), and in
+// bytes of its system name without the leading '/' (what sem_open leaves for it).
+inline constexpr size_t kMaxEventNameUnits = 260;
+inline constexpr size_t kMaxEventSystemNameBytes = 250;
+
+// Opens or creates the named auto-reset event, signals it and lets it go: what another process
+// is asked to act on. 1 when the event was signalled, 0 when the name is null, empty, longer
+// than the limits above, or the event cannot be opened or signalled. Reads at most
+// kMaxEventNameUnits + 1 units of `name`, so an unterminated name ends in 0, never a read past it.
+// Throws nothing: the program's and the add-in's C exports stand on it.
+int FireNamedEvent(const char16_t* name) noexcept;
+int FireNamedEvent(std::u16string_view name) noexcept;
 
 }  // namespace platform

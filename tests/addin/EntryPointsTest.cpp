@@ -300,6 +300,7 @@ TEST_F(EntryPoints, FireEventSignalsTheNamedEvent)
     EXPECT_FALSE(event.Wait(0));  // one signal, as an auto-reset event gives
     platform::NamedEvent::Unlink(name);
     EXPECT_EQ(host_->AddIn()->CallText("FireEvent", u""), 0);
+    EXPECT_EQ(host_->AddIn()->CallText("FireEvent", std::u16string(platform::kMaxEventNameUnits + 1, u'a')), 0);
 }
 
 // The counter thread hands its writes to the host thread, and close stops it.

@@ -3,8 +3,10 @@
 // Widgets need a QApplication; the widget suites share one, on the offscreen platform.
 
 #include <QApplication>
+#include <QElapsedTimer>
 
 #include <cstdlib>
+#include <functional>
 
 inline void EnsureWidgetApp()
 {
@@ -24,4 +26,22 @@ inline QPixmap SolidPixmap(int width, int height, QColor colour)
     QPixmap pixmap(width, height);
     pixmap.fill(colour);
     return pixmap;
+}
+
+// Runs the event loop until `done` holds or the time is up; false on time-out.
+inline bool SpinUntil(const std::function<bool()>& done, int timeoutMs = 3000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+inline void Spin(int ms)
+{
+    SpinUntil([] { return false; }, ms);
 }

@@ -5,6 +5,7 @@
 // fake logger, and waiting while the event loop runs.
 
 #include "tests/support/RecordingDeviceApi.h"
+#include "tests/support/RecordingPage.h"
 #include "tests/support/WidgetApp.h"
 
 #include "devicelink/sensor/CNI2CSensor.h"
@@ -16,7 +17,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
@@ -26,40 +26,9 @@
 
 namespace toolkittest {
 
-// Runs the event loop until `done` holds or the time is up; false on time-out.
-inline bool SpinUntil(const std::function<bool()>& done, int timeoutMs = 3000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-inline void Spin(int ms)
-{
-    SpinUntil([] { return false; }, ms);
-}
-
-// A screen page that keeps the codes and texts of the screen messages it receives.
-class RecordingPage : public QWidget {
-public:
-    using QWidget::QWidget;
-    bool event(QEvent* e) override
-    {
-        if (const uikit::ScreenEvent* m = uikit::AsScreenEvent(e)) {
-            codes.push_back(m->code());
-            texts.push_back(m->text());
-            return true;
-        }
-        return QWidget::event(e);
-    }
-    std::vector<int> codes;
-    std::vector<QString> texts;
-};
+using ::RecordingPage;
+using ::Spin;
+using ::SpinUntil;
 
 // The common services started as the root window starts them, on a fake logger.
 class CommonServicesTest : public ::testing::Test {

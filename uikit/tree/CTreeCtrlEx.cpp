@@ -1,5 +1,7 @@
 #include "uikit/tree/CTreeCtrlEx.h"
 
+#include <algorithm>
+
 #include <QEvent>
 #include <QIcon>
 #include <QKeyEvent>
@@ -27,6 +29,14 @@ public:
             tree_.EditorMade(line);
         }
         return editor;
+    }
+
+    // Rows tall enough to be tapped on the touch screen.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(std::max(size.height(), CTreeCtrlEx::kRowHeight));
+        return size;
     }
 
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override

@@ -24,6 +24,7 @@ class CTreeCtrlEx : public QTreeWidget {
 public:
     static constexpr int kLabelLimit = 64;
     static constexpr int kKeyRole = Qt::UserRole;
+    static constexpr int kRowHeight = 32;
 
     explicit CTreeCtrlEx(QWidget* parent = nullptr);
     ~CTreeCtrlEx() override;

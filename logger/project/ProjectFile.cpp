@@ -17,7 +17,7 @@ namespace {
 
 using fileio::File;
 
-constexpr int64_t kMoveChunk = 1 << 20;
+constexpr size_t kCopyChunk = 4 << 20;
 constexpr int64_t kMaxFileLength = std::numeric_limits<int32_t>::max();
 
 constexpr ProjectFileHeader kHeader{kProjectMagic, 0, kProjectVersion, 0};
@@ -33,19 +33,108 @@ bool IsValidSpan(int64_t offset, int64_t size, int64_t fileLength)
     return offset >= kDataAreaOffset && offset <= fileLength && size >= 0 && size <= fileLength - offset;
 }
 
-// Moves the `count` bytes at `from` down to `to` (to < from), in chunks.
-bool MoveDown(File& file, int64_t from, int64_t to, int64_t count)
+// Where one data set's samples lie in the data area.
+struct Span {
+    int64_t offset = kDataAreaOffset;
+    int64_t size = 0;
+    int64_t End() const { return offset + size; }
+};
+
+// Data set j's samples as a file's head describes them, cut at the end of the file (as the loader
+// reads them); none unless they start inside the data area.
+Span StoredSpan(const ProjectRecord& head, int j, int64_t fileLength)
 {
-    std::vector<uint8_t> buffer(size_t(std::min(count, kMoveChunk)));
-    int64_t moved = 0;
-    while (moved < count) {
-        const size_t want = size_t(std::min(count - moved, kMoveChunk));
-        const int64_t got = file.ReadAt(from + moved, buffer.data(), want);
-        if (got <= 0)
+    const int64_t offset = head.dataOffset[j];
+    const int64_t size = std::min<int64_t>(head.dataSize[j], fileLength - offset);
+    if (size <= 0 || !IsValidSpan(offset, size, fileLength))
+        return {};
+    return {offset, size};
+}
+
+// Bytes of a data set's samples in the data area: each channel's value and time entries.
+int64_t SampleBytesOf(const DataSetRecord& record)
+{
+    if (record.inUse == 0)
+        return 0;
+    int64_t bytes = 0;
+    for (int c = 0; c < kChannelCount; ++c)
+        bytes += int64_t(StoredEntryCount(record, c)) * 8;
+    return bytes;
+}
+
+// A data set's samples change only when a measurement stops into it, which raises its serial, or
+// when its counts change; a rename, a note or an analysis leaves them as they are.
+bool SameSamples(const DataSetRecord& stored, const DataSetRecord& live)
+{
+    if (stored.inUse == 0 || live.inUse == 0 || stored.dataSetSerial != live.dataSetSerial)
+        return false;
+    for (int c = 0; c < kChannelCount; ++c) {
+        if (StoredEntryCount(stored, c) != StoredEntryCount(live, c))
             return false;
-        if (!file.WriteAt(to + moved, buffer.data(), size_t(got)))
+    }
+    return true;
+}
+
+int64_t DataEnd(const std::vector<Span>& spans)
+{
+    int64_t end = kDataAreaOffset;
+    for (const Span& span : spans) {
+        if (span.size > 0)
+            end = std::max(end, span.End());
+    }
+    return end;
+}
+
+// Where data set k's `bytes` of samples go, never over another set's: back where they were when
+// they still fit there (moved to the front of the room they stand in), else into the first room
+// large enough between the other sets, else behind the last of them.
+int64_t PlaceSamples(const std::vector<Span>& spans, int k, int64_t bytes)
+{
+    std::vector<Span> others;
+    for (int j = 0; j < int(spans.size()); ++j) {
+        if (j != k && spans[j].size > 0)
+            others.push_back(spans[j]);
+    }
+    std::sort(others.begin(), others.end(), [](const Span& a, const Span& b) { return a.offset < b.offset; });
+
+    struct Room {
+        int64_t start;
+        int64_t end;   // exclusive; the room behind the last set has no end
+    };
+    std::vector<Room> rooms;
+    int64_t cursor = kDataAreaOffset;
+    for (const Span& span : others) {
+        if (span.offset > cursor)
+            rooms.push_back({cursor, span.offset});
+        cursor = std::max(cursor, span.End());
+    }
+    rooms.push_back({cursor, std::numeric_limits<int64_t>::max()});
+
+    const Span& old = spans[size_t(k)];
+    if (old.size > 0) {
+        for (const Room& room : rooms) {
+            if (old.offset >= room.start && old.offset < room.end && room.end - room.start >= bytes)
+                return room.start;
+        }
+    }
+    for (const Room& room : rooms) {
+        if (room.end - room.start >= bytes)
+            return room.start;
+    }
+    return cursor;
+}
+
+// The current set's samples at `position`: per channel with entries, its values, then its times.
+bool WriteSamples(File& file, int64_t position, const DataSetRecord& record, const SampleArrays& samples)
+{
+    for (int c = 0; c < kChannelCount; ++c) {
+        const int64_t bytes = int64_t(StoredEntryCount(record, c)) * 4;
+        if (bytes == 0)
+            continue;
+        if (!file.WriteAt(position, samples.rawValues[c], size_t(bytes)) ||
+            !file.WriteAt(position + bytes, samples.rawTimes[c], size_t(bytes)))
             return false;
-        moved += got;
+        position += 2 * bytes;
     }
     return true;
 }
@@ -133,75 +222,76 @@ ProjectResult ProjectFile::SaveProjectFile(const std::string& path, int mode)
             return ProjectResult::OpenFailed;
         created = true;
     }
-    int64_t length = file.Length();
+    const int64_t length = file.Length();
     if (length < 0)
         return ProjectResult::IoError;
-    if (!file.WriteAt(0, &kHeader, sizeof kHeader))
-        return ProjectResult::IoError;
 
-    ProjectRecord& record = *record_;
-    const bool headOnDisk = !created && length >= kDataAreaOffset;
-    if (mode == kSaveKeepRecord && headOnDisk) {
-        auto onDisk = std::make_unique<ProjectRecord>();
-        if (!file.ReadExactAt(kProjectRecordOffset, onDisk.get(), sizeof *onDisk))
+    // What the file holds now. Where samples lie is always the file's own business: its head's
+    // sizes and offsets describe its data area, whatever the memory says.
+    auto onDisk = std::make_unique<ProjectRecord>();
+    ProjectFileHeader header{};
+    bool headOnDisk = false;
+    if (!created && length >= kDataAreaOffset) {
+        if (!file.ReadExactAt(0, &header, sizeof header))
             return ProjectResult::IoError;
-        record = *onDisk;
-    } else if (!headOnDisk) {
-        // The data area starts behind a complete head.
-        record.block = block_;
-        if (!file.WriteAt(kProjectRecordOffset, &record, sizeof record))
-            return ProjectResult::IoError;
-        length = file.Length();
-        if (length < 0)
+        headOnDisk = IsAcceptedHeader(header);
+        if (headOnDisk && !file.ReadExactAt(kProjectRecordOffset, onDisk.get(), sizeof *onDisk))
             return ProjectResult::IoError;
     }
-    // A head already on disk is rewritten only once the samples are in place: until then it
-    // still describes the data stored before, whatever fails on the way.
 
+    auto next = std::make_unique<ProjectRecord>(mode == kSaveKeepRecord && headOnDisk ? *onDisk : *record_);
+    next->block = block_;
+    std::vector<Span> spans(kRunCount);
+    for (int j = 0; j < kRunCount; ++j) {
+        spans[j] = headOnDisk ? StoredSpan(*onDisk, j, length) : Span{};
+        // A set no longer in use gives its room back.
+        if (block_.records[j].inUse == 0)
+            spans[j] = Span{};
+    }
+
+    bool samplesWritten = false;
     const int k = block_.currentIndex;
     if (const DataSetRecord* current = RecordAt(block_, k)) {
-        // The current set's samples go to the end first, behind everything stored; a full disk
-        // then fails the save before any stored data has moved.
-        const int64_t end = length;
-        if (end > kMaxFileLength)
-            return ProjectResult::TooLarge;
-        int64_t written = 0;
-        if (current->inUse != 0) {
-            for (int c = 0; c < kChannelCount; ++c) {
-                const int64_t bytes = int64_t(StoredEntryCount(*current, c)) * 4;
-                if (bytes == 0)
-                    continue;
-                if (end + written + 2 * bytes > kMaxFileLength)
+        const int64_t bytes = SampleBytesOf(*current);
+        const bool unchanged = headOnDisk && spans[k].size == bytes &&
+                               (bytes == 0 || SameSamples(onDisk->block.records[k], *current));
+        if (!unchanged) {
+            int64_t position = kDataAreaOffset;
+            if (bytes > 0) {
+                position = PlaceSamples(spans, k, bytes);
+                if (position + bytes > kMaxFileLength)
                     return ProjectResult::TooLarge;
-                if (!file.WriteAt(end + written, samples_.rawValues[c], size_t(bytes)) ||
-                    !file.WriteAt(end + written + bytes, samples_.rawTimes[c], size_t(bytes)))
+                // Another set's samples are never written over: a failure here costs at most the
+                // stored copy of this set, which the samples in memory replace.
+                if (!WriteSamples(file, position, *current, samples_))
                     return ProjectResult::IoError;
-                written += 2 * bytes;
+                samplesWritten = true;
             }
+            spans[k] = Span{position, bytes};
         }
-
-        // Then the sets behind its old data move down over it; the file keeps its length.
-        int64_t size = record.dataSize[k];
-        const int64_t offset = record.dataOffset[k];
-        if (!IsValidSpan(offset, size, length))
-            size = 0;
-        const int64_t tail = size > 0 ? length - offset - size : 0;
-        if (tail > 0) {
-            if (!MoveDown(file, offset + size, offset, tail))
-                return ProjectResult::IoError;
-            for (int j = 0; j < kRunCount; ++j) {
-                if (j != k && record.dataOffset[j] > offset && record.dataOffset[j] <= length)
-                    record.dataOffset[j] -= int32_t(size);
-            }
-        }
-        record.dataSize[k] = int32_t(written);
-        record.dataOffset[k] = int32_t(end);
+    }
+    for (int j = 0; j < kRunCount; ++j) {
+        next->dataSize[j] = int32_t(spans[j].size);
+        next->dataOffset[j] = int32_t(spans[j].size > 0 ? spans[j].offset : kDataAreaOffset);
     }
 
-    record.block = block_;
-    if (!file.WriteAt(kProjectRecordOffset, &record, sizeof record))
+    // The head goes last, once the samples it describes are in place. Nothing is written when
+    // neither the samples nor the head changed.
+    const bool headChanged = !headOnDisk || std::memcmp(&header, &kHeader, sizeof header) != 0 ||
+                             std::memcmp(next.get(), onDisk.get(), sizeof *next) != 0;
+    if (headChanged || samplesWritten) {
+        if (!file.WriteAt(0, &kHeader, sizeof kHeader) || !file.WriteAt(kProjectRecordOffset, next.get(), sizeof *next))
+            return ProjectResult::IoError;
+    }
+    // Nothing lies behind the last set's samples; a file left longer is still whole, so a
+    // failure to shorten it is not one of the save.
+    const int64_t end = DataEnd(spans);
+    if (end < length)
+        file.Truncate(end);
+    if (!file.Close())
         return ProjectResult::IoError;
-    return file.Close() ? ProjectResult::Ok : ProjectResult::IoError;
+    *record_ = *next;
+    return ProjectResult::Ok;
 }
 
 ProjectResult ProjectFile::LoadProjectFile(const std::string& path)
@@ -288,7 +378,42 @@ ProjectResult ProjectFile::SaveProjectAs(const std::string& chosenPath)
 {
     if (!AnyRunInUse(record_->block))
         return ProjectResult::NothingToSave;
-    return fileio::CopyFileReplacing(workingPath_, chosenPath) ? ProjectResult::Ok : ProjectResult::IoError;
+    File in;
+    if (!in.OpenRead(workingPath_))
+        return ProjectResult::OpenFailed;
+    const int64_t length = in.Length();
+    ProjectFileHeader header{};
+    auto head = std::make_unique<ProjectRecord>();
+    if (length < kDataAreaOffset || !in.ReadExactAt(0, &header, sizeof header) || !IsAcceptedHeader(header) ||
+        !in.ReadExactAt(kProjectRecordOffset, head.get(), sizeof *head))
+        return ProjectResult::NotAProject;
+
+    // The saved project holds what its sets in use need, one after another in set order, and
+    // nothing the working copy has left between them.
+    std::vector<Span> from(kRunCount);
+    int64_t cursor = kDataAreaOffset;
+    for (int j = 0; j < kRunCount; ++j) {
+        if (head->block.records[j].inUse != 0)
+            from[j] = StoredSpan(*head, j, length);
+        head->dataSize[j] = int32_t(from[j].size);
+        head->dataOffset[j] = int32_t(from[j].size > 0 ? cursor : kDataAreaOffset);
+        cursor += from[j].size;
+    }
+
+    fileio::ReplacingFile out;
+    if (!out.Begin(chosenPath) || !out.Write(&kHeader, sizeof kHeader) || !out.Write(head.get(), sizeof *head))
+        return ProjectResult::IoError;
+    std::vector<uint8_t> buffer(kCopyChunk);
+    for (const Span& span : from) {
+        for (int64_t done = 0; done < span.size;) {
+            const size_t want = size_t(std::min<int64_t>(span.size - done, int64_t(buffer.size())));
+            const int64_t got = in.ReadAt(span.offset + done, buffer.data(), want);
+            if (got <= 0 || !out.Write(buffer.data(), size_t(got)))
+                return ProjectResult::IoError;
+            done += got;
+        }
+    }
+    return out.Commit() ? ProjectResult::Ok : ProjectResult::IoError;
 }
 
 }  // namespace logger

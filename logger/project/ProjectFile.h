@@ -47,7 +47,11 @@ public:
     // A new head with `title` (at most 64 units) and an empty block, written to a truncated
     // working copy.
     ProjectResult NewProject(std::u16string_view title, const ProjectTime& time);
-    // Writes the head, the block and the current data set's samples into `path`.
+    // Writes the head and the block into `path`, and the current data set's samples when they
+    // are not stored there yet (its serial or counts changed): back where they were when they fit
+    // there, else in the first room between the other sets, else behind them; another set's
+    // samples are never moved or written over. The file ends with the last set's samples, and
+    // nothing is written at all when neither the head nor the samples changed.
     ProjectResult SaveProjectFile(const std::string& path, int mode);
     // Reads `path` into the head, the block and the current data set's samples; the current
     // index stays what it was. A refused file changes nothing.
@@ -60,8 +64,9 @@ public:
     // Opening a chosen file: it is checked first and only then copied over the working copy
     // and loaded, so a bad file leaves the working copy alone.
     ProjectResult OpenProject(const std::string& chosenPath);
-    // Saving as: the working copy replaces `chosenPath` whole (through a temporary file in the
-    // same folder), or nothing is written. Refused while no data set is in use.
+    // Saving as: the working copy, its sets' samples packed one after another in set order,
+    // replaces `chosenPath` whole (through a temporary file in the same folder), or nothing is
+    // written. Refused while no data set is in use.
     ProjectResult SaveProjectAs(const std::string& chosenPath);
 
     // Magic, version and length of a file, without loading it.

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <memory>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -42,10 +43,11 @@ TEST_F(ProjectFileTest, NewProjectIsHeaderAndRecordOnly)
     EXPECT_EQ(WordAt<int32_t>(bytes, 16 + 996), 0);
 }
 
-TEST_F(ProjectFileTest, OnlyANewProjectShortensTheWorkingCopy)
+TEST_F(ProjectFileTest, TheWorkingCopyIsAsLongAsItsData)
 {
     RecordAndSave(0, {5000, 5000});
     const size_t longer = Working().size();
+    EXPECT_EQ(longer, 525512u + 80000u);
     block->currentIndex = -1;
     ASSERT_EQ(project.SaveProjectFile(project.WorkingPath(), kSaveNew), ProjectResult::Ok);
     EXPECT_EQ(Working().size(), longer);
@@ -53,7 +55,7 @@ TEST_F(ProjectFileTest, OnlyANewProjectShortensTheWorkingCopy)
     EXPECT_EQ(Working().size(), 525512u);
 }
 
-TEST_F(ProjectFileTest, SavingAppendsTheCurrentSet)
+TEST_F(ProjectFileTest, SamplesAreWrittenOnceAndRewrittenInPlace)
 {
     RecordAndSave(0, {100, 100});
     auto bytes = Working();
@@ -64,12 +66,26 @@ TEST_F(ProjectFileTest, SavingAppendsTheCurrentSet)
     EXPECT_EQ(WordAt<int32_t>(bytes, kStart + 400), TimeEntry(0, 0, 0));
     EXPECT_EQ(WordAt<uint32_t>(bytes, kStart + 800), ValueEntry(0, 1, 0));
 
-    // Saved again as the last data: the first copy stays, the record points to the second.
+    // Saved again with nothing changed: not a byte is written, however often.
+    for (int i = 0; i < 20; ++i)
+        ASSERT_EQ(project.SaveProject(), ProjectResult::Ok);
+    EXPECT_EQ(Working(), bytes);
+
+    // A rename is a head change only; a new run into the set replaces its samples where they are.
+    platform::CopyToFullField(block->records[0].title, u"Renamed");
+    ASSERT_EQ(project.SaveProject(), ProjectResult::Ok);
+    auto renamed = Working();
+    EXPECT_EQ(renamed.size(), bytes.size());
+    EXPECT_EQ(std::memcmp(renamed.data() + kStart, bytes.data() + kStart, 1600), 0);
+    EXPECT_EQ(RunTitle(RecordOf(renamed)->block.records[0]), u"Renamed");
+
+    StopInto(*block, *samples, 0, {100, 100});
+    samples->rawValues[0][0] = 0xABCDEF01;
     ASSERT_EQ(project.SaveProject(), ProjectResult::Ok);
     bytes = Working();
-    EXPECT_EQ(bytes.size(), 525512u + 3200u);
-    EXPECT_EQ(RecordOf(bytes)->dataOffset[0], 525512 + 1600);
-    EXPECT_EQ(RecordOf(bytes)->dataSize[0], 1600);
+    EXPECT_EQ(bytes.size(), 525512u + 1600u);
+    EXPECT_EQ(RecordOf(bytes)->dataOffset[0], 525512);
+    EXPECT_EQ(WordAt<uint32_t>(bytes, kStart), 0xABCDEF01u);
 }
 
 TEST_F(ProjectFileTest, NothingIsWrittenForASetNotInUseOrWithoutCurrentIndex)
@@ -86,55 +102,111 @@ TEST_F(ProjectFileTest, NothingIsWrittenForASetNotInUseOrWithoutCurrentIndex)
     EXPECT_EQ(Working().size(), 525512u + 80u);
 }
 
-// Set 0 saved again while set 1's data (and perhaps stray bytes) follow it: the tail moves down by
-// set 0's old size, whatever its length against the 1 MiB chunks.
-class TailMoveTest : public ProjectFileTest, public ::testing::WithParamInterface<int64_t> {};
+// Set 0 recorded again while set 1's data follow it: set 1 never moves, and set 0 goes back where
+// it was when it still fits there, else behind set 1. Stray bytes behind the data are cut off.
+class RerecordTest : public ProjectFileTest, public ::testing::WithParamInterface<int32_t> {};
 
-TEST_P(TailMoveTest, FollowingSetMovesDownByTheOldSize)
+TEST_P(RerecordTest, OtherSetsStayWhereTheyAre)
 {
-    const int64_t tail = GetParam();
-    const int32_t set1Entries = int32_t(tail / 8);
-    const int64_t stray = tail % 8;
-
+    const int32_t newCount = GetParam();
     RecordAndSave(0, {300, 0, 50});
-    const int32_t oldSize = RecordOf(Working())->dataSize[0];
-    ASSERT_EQ(oldSize, 2800);
-    RecordAndSave(1, {set1Entries});
+    ASSERT_EQ(RecordOf(Working())->dataSize[0], 2800);
+    RecordAndSave(1, {1000});
     auto bytes = Working();
-    for (int64_t i = 0; i < stray; ++i)
-        bytes.push_back(uint8_t(0xC0 + i));
+    bytes.insert(bytes.end(), {0xC0, 0xC1, 0xC2});
     WriteBytes(project.WorkingPath(), bytes);
-    const int64_t lengthBefore = int64_t(bytes.size());
-    const int32_t set1Offset = RecordOf(bytes)->dataOffset[1];
+    const auto before = RecordOf(bytes);
+    const std::vector<uint8_t> set1(bytes.begin() + before->dataOffset[1], bytes.begin() + before->dataOffset[1] + 8000);
 
     block->currentIndex = 0;
-    StopInto(*block, *samples, 0, {300, 0, 50});
+    StopInto(*block, *samples, 0, {newCount, 0, 50});
     ASSERT_EQ(project.SaveProject(), ProjectResult::Ok);
 
     bytes = Working();
     const auto record = RecordOf(bytes);
-    EXPECT_EQ(record->dataOffset[1], set1Offset - oldSize);
-    EXPECT_EQ(record->dataSize[1], set1Entries * 8);
-    EXPECT_EQ(int64_t(bytes.size()), lengthBefore + oldSize);   // not shortened; set 0 appended
-    EXPECT_EQ(record->dataOffset[0], lengthBefore);
-    const size_t values = size_t(record->dataOffset[1]);
-    EXPECT_EQ(WordAt<uint32_t>(bytes, values), ValueEntry(1, 0, 0));
-    EXPECT_EQ(WordAt<uint32_t>(bytes, values + 4 * (set1Entries - 1)), ValueEntry(1, 0, set1Entries - 1));
-    EXPECT_EQ(WordAt<int32_t>(bytes, values + 4 * set1Entries), TimeEntry(1, 0, 0));
-    EXPECT_EQ(WordAt<int32_t>(bytes, values + 8 * set1Entries - 4), TimeEntry(1, 0, set1Entries - 1));
-    for (int64_t i = 0; i < stray; ++i)
-        EXPECT_EQ(bytes[values + 8 * set1Entries + i], 0xC0 + i);
+    EXPECT_EQ(record->dataOffset[1], before->dataOffset[1]);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + record->dataOffset[1], bytes.begin() + record->dataOffset[1] + 8000),
+              set1);
+    const int32_t size0 = 8 * (newCount + 50);
+    EXPECT_EQ(record->dataSize[0], size0);
+    if (size0 <= 2800) {
+        EXPECT_EQ(record->dataOffset[0], kStart);
+        EXPECT_EQ(int64_t(bytes.size()), kStart + 2800 + 8000);
+    } else {
+        EXPECT_EQ(record->dataOffset[0], kStart + 2800 + 8000);
+        EXPECT_EQ(int64_t(bytes.size()), kStart + 2800 + 8000 + size0);
+    }
 
-    // Both sets load back whole.
     block->currentIndex = 1;
     ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
-    ExpectSamples(*samples, 1, {set1Entries});
+    ExpectSamples(*samples, 1, {1000});
     block->currentIndex = 0;
     ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
-    ExpectSamples(*samples, 0, {300, 0, 50});
+    ExpectSamples(*samples, 0, {newCount, 0, 50});
 }
 
-INSTANTIATE_TEST_SUITE_P(Tails, TailMoveTest, ::testing::Values(800, 1 << 20, (1 << 20) + 1, (3 << 20) + 5));
+INSTANTIATE_TEST_SUITE_P(Sizes, RerecordTest, ::testing::Values(300, 120, 301, 5000));
+
+// Any order of recordings, deletions and switches: every set reads back what was recorded into it
+// last, and the working copy never holds more than its data and three sets' worth of room.
+TEST_F(ProjectFileTest, ManySavesKeepTheWorkingCopyBoundedByItsData)
+{
+    std::mt19937 random(7);
+    const int32_t sizes[] = {10, 400, 2000, 9000, 30000};
+    std::vector<std::vector<int32_t>> recorded(kRunCount);
+    auto expectEverySet = [&] {
+        for (int k = 0; k < kRunCount; ++k) {
+            if (recorded[k].empty())
+                continue;
+            block->currentIndex = k;
+            ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
+            ExpectSamples(*samples, k, recorded[k]);
+        }
+    };
+    int32_t largest = 0;
+    for (int round = 0; round < 300; ++round) {
+        const int k = int(random() % kRunCount);
+        block->currentIndex = k;
+        if (!recorded[k].empty()) {
+            ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
+        }
+        if (random() % 5 == 0 && !recorded[k].empty()) {
+            std::memset(&block->records[k], 0, sizeof block->records[k]);
+            recorded[k].clear();
+            ASSERT_EQ(project.SaveProjectKeepRecord(), ProjectResult::Ok);
+            continue;
+        }
+        std::vector<int32_t> counts = {sizes[random() % 5], sizes[random() % 5]};
+        largest = std::max(largest, 8 * (counts[0] + counts[1]));
+        StopInto(*block, *samples, k, counts);
+        recorded[k] = counts;
+        ASSERT_EQ(project.SaveProject(), ProjectResult::Ok);
+
+        int64_t data = 0;
+        for (const auto& counts : recorded)
+            data += counts.empty() ? 0 : 8 * (counts[0] + counts[1]);
+        ASSERT_LE(int64_t(Working().size()), kStart + data + 3 * int64_t(largest)) << round;
+    }
+    expectEverySet();
+
+    // Saved as, the project holds its data packed in set order and nothing else.
+    const std::string copy = folder.File("packed.vrd");
+    ASSERT_EQ(project.SaveProjectAs(copy), ProjectResult::Ok);
+    const auto packed = ReadBytes(copy);
+    const auto head = RecordOf(packed);
+    int64_t cursor = kStart;
+    for (int k = 0; k < kRunCount; ++k) {
+        if (recorded[k].empty()) {
+            EXPECT_EQ(head->dataSize[k], 0);
+            continue;
+        }
+        EXPECT_EQ(head->dataOffset[k], cursor);
+        cursor += head->dataSize[k];
+    }
+    EXPECT_EQ(int64_t(packed.size()), cursor);
+    ASSERT_EQ(project.OpenProject(copy), ProjectResult::Ok);
+    expectEverySet();
+}
 
 TEST_F(ProjectFileTest, CountsBeyondTheStoredDataReadAsZeros)
 {
@@ -190,8 +262,10 @@ TEST_F(ProjectFileTest, OffsetsOutsideTheDataAreaAreNotFollowed)
         const auto after = Working();
         const auto record = RecordOf(after);
         EXPECT_EQ(record->dataOffset[1], good->dataOffset[1]) << badOffset;
+        // Set 0's samples, no longer described, go back into the room in front of set 1.
+        ASSERT_EQ(after.size(), bytes.size()) << badOffset;
         EXPECT_EQ(std::memcmp(after.data() + kStart, bytes.data() + kStart, bytes.size() - kStart), 0);
-        EXPECT_EQ(record->dataOffset[0], int32_t(bytes.size()));
+        EXPECT_EQ(record->dataOffset[0], kStart);
         block->currentIndex = 1;
         ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
         ExpectSamples(*samples, 1, {60});
@@ -330,8 +404,9 @@ TEST_F(ProjectFileTest, AFullDiskIsReportedAndLosesNothingStored)
     // The failed save leaves the working copy as it was: set 0's stored copy is not moved over
     // before its new one is in place.
     const auto before = Working();
+    // Set 0 recorded again, longer: it no longer fits in front of set 1 and goes behind it.
     block->currentIndex = 0;
-    FillSamples(*samples, 0, {100});
+    StopInto(*block, *samples, 0, {200});
     for (size_t room : {size_t(0), size_t(500)}) {
         FileSizeLimit full(before.size() + room);
         EXPECT_EQ(project.SaveProject(), ProjectResult::IoError);

@@ -3,6 +3,7 @@
 namespace logger {
 struct ExperimentBlock;
 struct SampleArrays;
+class ProjectFile;
 }  // namespace logger
 
 namespace uikit {
@@ -15,6 +16,9 @@ public:
     virtual ~ExperimentSource() = default;
     virtual logger::ExperimentBlock* ExperimentData() = 0;
     virtual logger::SampleArrays* SampleData() = 0;
+    // The working copy of the project over that block and those samples, which the project
+    // manager saves, opens and reports through; null when the screen keeps none.
+    virtual logger::ProjectFile* WorkingProject() { return nullptr; }
 };
 
 }  // namespace uikit

@@ -1,0 +1,174 @@
+#include "logger/project/WorkingCopySession.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include "logger/project/FileIo.h"
+
+namespace logger {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+enum class LockOutcome { Locked, Busy, Unusable };
+
+int OpenLockFile(const std::string& path)
+{
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// A folder holds the working copy when it can be written (the working copy is made, replaced by
+// a rename when a project is opened, and put aside by one) and the lock file can be had in it.
+LockOutcome LockFolder(const std::string& folder, int& fd)
+{
+    fd = -1;
+    if (folder.empty() || ::access(folder.c_str(), W_OK | X_OK) != 0)
+        return LockOutcome::Unusable;
+    const std::string working = (fs::path(folder) / ProjectFile::kWorkingName).string();
+    if (fileio::FileExists(working) && ::access(working.c_str(), R_OK | W_OK) != 0)
+        return LockOutcome::Unusable;
+    const int lock = OpenLockFile((fs::path(folder) / WorkingCopySession::kLockName).string());
+    if (lock < 0)
+        return LockOutcome::Unusable;
+    int result;
+    do {
+        result = ::flock(lock, LOCK_EX | LOCK_NB);
+    } while (result != 0 && errno == EINTR);
+    if (result != 0) {
+        const int error = errno;
+        ::close(lock);
+        return error == EWOULDBLOCK ? LockOutcome::Busy : LockOutcome::Unusable;
+    }
+    fd = lock;
+    return LockOutcome::Locked;
+}
+
+std::string TwoDigits(int value)
+{
+    return std::string(1, char('0' + value / 10 % 10)) + char('0' + value % 10);
+}
+
+// "temp_project-20261209-054000.vrd" beside the working copy; "-2", "-3" ... when that is taken.
+std::string FreeBackupPath(const std::string& folder, const ProjectTime& now)
+{
+    std::string stem = "temp_project-";
+    if (now.year > 0 && now.month > 0 && now.day > 0 && now.hour < 24 && now.minute < 60 && now.second < 60) {
+        stem += std::to_string(now.year) + TwoDigits(now.month) + TwoDigits(now.day) + "-" + TwoDigits(now.hour) +
+                TwoDigits(now.minute) + TwoDigits(now.second);
+    } else {
+        stem += "backup";
+    }
+    for (int n = 1; n < 1000; ++n) {
+        const std::string name = stem + (n == 1 ? "" : "-" + std::to_string(n)) + ".vrd";
+        const std::string path = (fs::path(folder) / name).string();
+        std::error_code error;
+        if (!fs::exists(fs::symlink_status(path, error)))
+            return path;
+    }
+    return {};
+}
+
+}  // namespace
+
+WorkingCopySession::~WorkingCopySession()
+{
+    End();
+}
+
+void WorkingCopySession::End()
+{
+    if (lockFd_ >= 0)
+        ::close(lockFd_);
+    lockFd_ = -1;
+    folder_.clear();
+}
+
+WorkingCopyStart WorkingCopySession::Begin(const std::string& dataFolder, const std::string& userFolder,
+                                           const ProjectTime& now)
+{
+    End();
+    WorkingCopyStart start;
+    int fd = -1;
+    LockOutcome outcome = LockFolder(dataFolder, fd);
+    start.folder = dataFolder;
+    if (outcome == LockOutcome::Unusable && !userFolder.empty()) {
+        std::error_code ignored;
+        fs::create_directories(userFolder, ignored);
+        outcome = LockFolder(userFolder, fd);
+        start.folder = userFolder;
+        start.inUserFolder = true;
+    }
+    if (outcome != LockOutcome::Locked) {
+        start.status = outcome == LockOutcome::Busy ? WorkingCopyStatus::InUse : WorkingCopyStatus::NoFolder;
+        return start;
+    }
+    start.workingPath = (fs::path(start.folder) / ProjectFile::kWorkingName).string();
+
+    // Only now, with the lock held, is the working copy this program's to replace.
+    if (WorkingCopyHoldsData(start.workingPath)) {
+        const std::string backup = FreeBackupPath(start.folder, now);
+        if (backup.empty() || std::rename(start.workingPath.c_str(), backup.c_str()) != 0) {
+            ::close(fd);
+            start.status = WorkingCopyStatus::BackupFailed;
+            return start;
+        }
+        start.backupPath = backup;
+    }
+    lockFd_ = fd;
+    folder_ = start.folder;
+    start.status = WorkingCopyStatus::Ready;
+    return start;
+}
+
+std::string UserDataFolder()
+{
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/')
+        return (fs::path(xdg) / "corvik").string();
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0')
+        return (fs::path(home) / ".local" / "share" / "corvik").string();
+    return {};
+}
+
+bool WorkingCopyHoldsData(const std::string& path)
+{
+    fileio::File file;
+    if (!file.OpenRead(path))
+        return fileio::FileExists(path);
+    const int64_t length = file.Length();
+    if (length == 0)
+        return false;
+    ProjectFileHeader header{};
+    auto head = std::make_unique<ProjectRecord>();
+    if (length < kDataAreaOffset || !file.ReadExactAt(0, &header, sizeof header) ||
+        header.magic != kProjectMagic || header.version <= kOldestRefusedVersion ||
+        !file.ReadExactAt(kProjectRecordOffset, head.get(), sizeof *head))
+        return true;
+    return AnyRunInUse(head->block) || !NoteText(head->note).empty();
+}
+
+WorkingCopySession& ProcessWorkingCopy()
+{
+    static WorkingCopySession session;
+    return session;
+}
+
+std::string WorkingCopyFolder(const std::string& fallback)
+{
+    const WorkingCopySession& session = ProcessWorkingCopy();
+    return session.Active() ? session.Folder() : fallback;
+}
+
+}  // namespace logger

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <memory>
+
+#include "logger/analysis/ChartSeriesTable.h"
+#include "logger/analysis/LanguageTexts.h"
+#include "logger/analysis/core/AnalysisEngine.h"
+#include "logger/analysis/core/AnalysisScreenModel.h"
+#include "logger/project/ChartReportPictures.h"
+#include "logger/project/ChartRunSeries.h"
+#include "uikit/chart/CNIXYChart.h"
+
+class QObject;
+
+namespace devicelink {
+class CNI2CSensor;
+}
+
+// What CSV export and the report read of the measurement and analysis screens: the measurement
+// chart's series of the loaded data set, the chart pictures, and an analysis model that runs each
+// analysis set afresh. The program may hand in the screens' own (CProjectMgrDlg::SetExportScreens);
+// whatever it leaves out the project manager makes here, over the process's shared chart series,
+// which the measurement screen fills whenever a data set is loaded.
+namespace projectmgr {
+
+struct ExportScreens {
+    const logger::RunSeriesSource* series = nullptr;
+    logger::ReportPictures* pictures = nullptr;
+    analysis::AnalysisScreenModel* analysis = nullptr;
+};
+
+class ExportKit {
+public:
+    // `sensor` gives the catalogue's units; null leaves the defaults.
+    ExportKit(QObject* owner, devicelink::CNI2CSensor* sensor);
+    ~ExportKit();
+
+    ExportScreens Screens() { return {&series_, pictures_.get(), &model_}; }
+    const analysis::ChannelUnitSource& Units() const { return *units_; }
+    const analysis::TextSource& Texts() const { return texts_; }
+
+private:
+    class QuietMessages : public analysis::MessageSink {
+    public:
+        void ShowMessage(int, std::u16string_view, std::u16string_view) override {}
+    };
+
+    uikit::CNIXYChart measurementChart_;
+    uikit::CNIXYChart analysisChart_;
+    analysis::LanguageTexts texts_;
+    std::unique_ptr<analysis::ChannelUnitSource> units_;
+    analysis::ChartSeriesTable table_{analysisChart_};
+    QuietMessages messages_;
+    analysis::AnalysisEngine engine_{table_, texts_, messages_};
+    analysis::AnalysisScreenModel model_{engine_, table_, texts_, *units_};
+    logger::ChartRunSeries series_{measurementChart_};
+    std::unique_ptr<logger::ChartReportPictures> pictures_;
+};
+
+}  // namespace projectmgr

@@ -279,6 +279,28 @@ TEST_F(ScreenModelTest, DeletingAResultNoteSwitchesItsLegendOff)
     EXPECT_FALSE(model.DeleteNote(0));
 }
 
+TEST_F(ScreenModelTest, ADeletedNoteNamesItsSetByItsLinkAndLeavesNoCopyBehind)
+{
+    model.Activate();
+    model.AddSet();
+    Settings(0, 1).showEquation = 1;
+    Settings(0, 1).showR2 = 1;
+    model.PlaceResultNote(0.1f, 0.1f);
+    model.AddFreeNote(0.5f, 0.5f, 1);
+    ASSERT_EQ(record->graphs[0].noteCount, 2);
+    // A damaged set number must not pick the set, nor index outside the graph's four.
+    record->graphs[0].notes[0].set = 99;
+    ASSERT_TRUE(model.DeleteNote(0));
+    EXPECT_EQ(Settings(0, 1).showEquation, 0);
+    EXPECT_EQ(Settings(0, 1).showR2, 0);
+    ASSERT_EQ(record->graphs[0].noteCount, 1);
+    EXPECT_EQ(record->graphs[0].notes[0].resultLink, 0);
+    EXPECT_FLOAT_EQ(record->graphs[0].notes[0].x, 0.5f);
+    const uint8_t* vacated = reinterpret_cast<const uint8_t*>(&record->graphs[0].notes[1]);
+    for (size_t i = 0; i < sizeof(logger::GraphNote); ++i)
+        ASSERT_EQ(vacated[i], 0) << i;
+}
+
 TEST_F(ScreenModelTest, WithoutADataSetNothingHappens)
 {
     model.Bind(nullptr);

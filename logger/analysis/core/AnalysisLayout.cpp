@@ -67,6 +67,16 @@ Rect PlotRect(const Rect& chart, bool secondAxis)
     return {chart.left + 48, 113, chart.right - (secondAxis ? 48 : 8), chart.bottom - 35};
 }
 
+float ResizedHeightFraction(int y, int clientHeight)
+{
+    constexpr float kSmallestFraction = 0.05f;
+    const int available = clientHeight - kButtonBandHeight;
+    if (available <= 0)
+        return 1.0f;
+    const float fraction = float(y - kButtonBandHeight) / float(available);
+    return std::clamp(fraction, kSmallestFraction, 1.0f);
+}
+
 int GraphUnderPointer(int y, int scroll, int graphHeight)
 {
     if (graphHeight <= 0)

@@ -41,6 +41,11 @@ GraphStack LayoutGraphs(logger::DataSetRecord& record, ClientSize client, bool k
 Rect ChartRect(const logger::DataSetRecord& record, ClientSize client, int gridWidth, bool scrollBarShown);
 Rect PlotRect(const Rect& chart, bool secondAxis);
 
+// The height fraction a drag of the resize grip to graph-relative row y gives in a client of
+// `clientHeight` pixels: (y - 108) / (clientHeight - 108), kept finite inside (0, 1] so that a far
+// drag, or a client no taller than the button band, never gives a graph of no or huge height.
+float ResizedHeightFraction(int y, int clientHeight);
+
 // The graph under a pointer at window row y.
 int GraphUnderPointer(int y, int scroll, int graphHeight);
 

@@ -479,12 +479,15 @@ bool AnalysisScreenModel::DeleteNote(int index)
     if (!graph || index < 0 || index >= logger::NoteCountOf(*graph))
         return false;
     const GraphNote& note = graph->notes[index];
-    if (note.resultLink > 0) {
-        // The legend would come back with the next run.
-        if (AnalysisSettings* settings = logger::SettingsAt(*record_, CurrentGraph(), note.set)) {
-            settings->showEquation = 0;
-            settings->showR2 = 0;
-        }
+    // The legend would come back with the next run. Its set is the one the link names: the
+    // stored set number may be anything in a damaged file.
+    const int link = note.resultLink;
+    if (link >= logger::kSeriesCount / 2 && link < logger::kSeriesCount) {
+        const int first = link - logger::kSeriesCount / 2;
+        AnalysisSettings& settings = *logger::SettingsAt(*record_, first / logger::kSetsPerGraph,
+                                                         first % logger::kSetsPerGraph);
+        settings.showEquation = 0;
+        settings.showR2 = 0;
     }
     RemoveNote(*graph, index);
     return true;

@@ -2,28 +2,30 @@
 
 #include <algorithm>
 
+#include "logger/analysis/core/AnalysisChoices.h"
 #include "logger/analysis/core/AnalysisScreenModel.h"
 
 namespace analysis {
 
-// A new set stores order 0, which no choice offers: it is taken as the lowest order offered.
+// A new set stores order 0, which no choice offers: it is taken as the lowest order offered. A
+// stored model, form or method no choice offers (a damaged file) is taken as the first.
 bool AnalysisDialogs::ChooseCurveFit(CAnalyzeDlg&, const logger::AnalysisSettings& current, CurveFitChoice& choice)
 {
-    choice.curveModel = current.curveModel;
+    choice.curveModel = ComboSelection(current.curveModel, kCurveModelCount);
     choice.polynomialOrder = std::clamp(current.polynomialOrder, kMinPolynomialOrder, kMaxPolynomialOrder);
-    choice.expVariant = current.expVariant;
+    choice.expVariant = ComboSelection(current.expVariant, kExpFormCount);
     return true;
 }
 
 bool AnalysisDialogs::ChooseIntegral(CAnalyzeDlg&, const logger::AnalysisSettings& current, int& method)
 {
-    method = current.integralMethod;
+    method = ComboSelection(current.integralMethod, kIntegralMethodCount);
     return true;
 }
 
 bool AnalysisDialogs::ChooseDerivative(CAnalyzeDlg&, const logger::AnalysisSettings& current, int& method)
 {
-    method = current.derivativeMethod;
+    method = ComboSelection(current.derivativeMethod, kDerivativeMethodCount);
     return true;
 }
 

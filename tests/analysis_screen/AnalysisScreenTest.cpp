@@ -400,6 +400,15 @@ TEST_F(AnalysisScreen, StatisticsOpenTheDetailsAndTheChoicesUseTheStoredSettings
     screen->Command(CAnalyzeDlg::kCurveFit);
     EXPECT_EQ(Current().analysisType, 4);
     EXPECT_EQ(Current().polynomialOrder, 3);
+    // A damaged stored model or method is taken as the first, never handed on as it stands.
+    Current().curveModel = 9;
+    Current().analysisType = 0;
+    screen->Command(CAnalyzeDlg::kCurveFit);
+    EXPECT_EQ(Current().curveModel, 0);
+    EXPECT_EQ(Current().analysisType, 4);
+    Current().derivativeMethod = 7;
+    screen->Command(CAnalyzeDlg::kDerivative);
+    EXPECT_EQ(Current().derivativeMethod, 0);
     // The integral reads a sample before its range and two after it.
     SetRange(1, kSamples - 2);
     Current().integralMethod = 3;

@@ -192,9 +192,11 @@ public:
     // Zero.
     int32_t CanSetZero(int channel) const;
     int32_t SetZero(int channel, int32_t output, int32_t setFlag);
-    // Calibration kept in the sensor's memory or its adapter.
+    // Calibration kept in the sensor's memory or its adapter. SetCalibration returns 1 when every
+    // write was acknowledged, 0 when one was not (the writes stop there) or nothing could be
+    // stored; ClearCalibration returns 0 also when the cleared points could not be stored.
     int32_t HasUserCalibration(int channel, int32_t* flag);
-    void SetCalibration(int channel, int32_t n, const float* values, const int32_t* raws, int32_t tableFlag);
+    int32_t SetCalibration(int channel, int32_t n, const float* values, const int32_t* raws, int32_t tableFlag);
     int32_t ClearCalibration(int channel);
     void ResetCalibrationDefaults(int channel);
     // The fast ADC path.
@@ -218,7 +220,11 @@ private:
     int32_t CollectOneShotReading(int channel, int32_t entries, int32_t* index);
     int32_t ConvertOneSample(int channel, const SensorAccessRecord& record, int32_t index, int32_t adcFlag,
                              float* values);
-    void WriteSensorMemory(int channel);
+    // The channel's memory image back into its memory chip; 1 when every block was acknowledged.
+    int32_t WriteSensorMemory(int channel);
+    // WriteRegisterBytes that tells what became of the write: -1 not sent (arguments, device),
+    // 0 sent but not acknowledged, 1 acknowledged.
+    int32_t SendRegisterBytes(int channel, int32_t address, const void* data, int32_t width);
 
     ConversionParams conversionParams_{};
     bool powerTimeoutsSaved_ = false;

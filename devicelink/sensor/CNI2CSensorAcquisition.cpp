@@ -123,9 +123,15 @@ int32_t CNI2CSensor::WriteRegister(int c, int32_t address, uint32_t value, int32
 
 int32_t CNI2CSensor::WriteRegisterBytes(int c, int32_t address, const void* data, int32_t width)
 {
+    // A sent write counts as done here; the calibration, which must know, asks SendRegisterBytes.
+    return SendRegisterBytes(c, address, data, width) >= 0 ? 1 : 0;
+}
+
+int32_t CNI2CSensor::SendRegisterBytes(int c, int32_t address, const void* data, int32_t width)
+{
     // The data travels in the channel's 8-word value array.
     if (!ValidChannel(c) || !data || width < 1 || width > kValueArrayBytes || api_.Open() != 1)
-        return 0;
+        return -1;
     api_.Stop();
     running_ = 0;
     PrepareTransaction(c, address, kTransactionClock, access::kWriteNoAddressData, width);
@@ -133,10 +139,10 @@ int32_t CNI2CSensor::WriteRegisterBytes(int c, int32_t address, const void* data
     std::memset(oneShot_.values[c].get(), 0, kValueArrayBytes);
     std::memcpy(oneShot_.values[c].get(), data, static_cast<size_t>(width));
     running_ = 1;
-    SubmitOneShot(true, kRegisterWaitMs);
+    const int32_t answered = SubmitOneShot(true, kRegisterWaitMs);
     api_.Stop();
     running_ = 0;
-    return 1;
+    return answered;
 }
 
 int32_t CNI2CSensor::WriteRegisterAt(int c, int32_t address, int32_t reg, uint32_t value, int32_t width)

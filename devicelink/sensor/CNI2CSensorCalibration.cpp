@@ -76,24 +76,25 @@ int32_t CNI2CSensor::HasUserCalibration(int c, int32_t* flag)
     }
 }
 
-void CNI2CSensor::WriteSensorMemory(int c)
+int32_t CNI2CSensor::WriteSensorMemory(int c)
 {
     const uint8_t* image = channels_[c].sensorMemory;
     for (int32_t offset = 0; offset < kSensorMemorySize; offset += memory_chip::kBlock) {
         // A device that stopped answering (pulled out) gets no more writes: each would wait in vain.
         const int32_t reg = memory_chip::kFirstRegister + offset;
         if (WriteBlock(c, memory_chip::kAddress, reg, image + offset, memory_chip::kBlock) != 1)
-            return;
+            return 0;
         platform::SleepMs(kWritePauseMs);
     }
+    return 1;
 }
 
-void CNI2CSensor::SetCalibration(int c, int32_t n, const float* values, const int32_t* raws, int32_t tableFlag)
+int32_t CNI2CSensor::SetCalibration(int c, int32_t n, const float* values, const int32_t* raws, int32_t tableFlag)
 {
     // Without a sensor identified on the channel the image may be an earlier sensor's: writing it
     // back would overwrite the calibration of the one plugged in now.
     if (!ValidChannel(c) || !values || !raws || n < 1 || connected_[c] != 1)
-        return;
+        return 0;
     ChannelState& state = channels_[c];
     const std::span<uint8_t> image(state.sensorMemory);
 
@@ -117,25 +118,24 @@ void CNI2CSensor::SetCalibration(int c, int32_t n, const float* values, const in
                 platform::WriteLEFloat(image, at + 4, lines[j].offset);
             }
         }
-        WriteSensorMemory(c);
-        return;
+        return WriteSensorMemory(c);
     }
     if (state.calibrationMode == 1) {
         // n values and n more go into a seven-entry table.
         if (2 * n > memory::kPointTableSize)
-            return;
+            return 0;
         for (int k = 0; k < 2 * n; ++k) {
             platform::WriteLEFloat(image, memory::kSecondValues + 4 * size_t(k), values[k]);
             platform::WriteLE16(image, memory::kSecondRaws + 2 * size_t(k), static_cast<uint16_t>(raws[k]));
         }
-        WriteSensorMemory(c);
-        return;
+        return WriteSensorMemory(c);
     }
 
     const int table = tableFlag == 1 ? 1 : 0;
     if (n > kAdapterTablePoints[table])
-        return;
-    // Each point is one adapter write: the prefix, the location, the byte count, the bytes lowest first.
+        return 0;
+    // Each point is one adapter write: the prefix, the location, the byte count, the bytes lowest
+    // first. Once one goes unanswered the rest would only wait in vain.
     const auto writePoint = [&](int32_t location, uint32_t bits, int32_t bytes) {
         uint8_t frame[adapter::kWritePrefixBytes + 2 + 4] = {};
         std::copy_n(adapter::kWritePrefix, adapter::kWritePrefixBytes, frame);
@@ -143,13 +143,20 @@ void CNI2CSensor::SetCalibration(int c, int32_t n, const float* values, const in
         frame[adapter::kWritePrefixBytes + 1] = static_cast<uint8_t>(bytes);
         for (int32_t i = 0; i < bytes; ++i)
             frame[adapter::kWritePrefixBytes + 2 + i] = static_cast<uint8_t>(bits >> (8 * i));
-        WriteRegisterBytes(c, adapter::kAddress, frame, adapter::kWritePrefixBytes + 2 + bytes);
+        const bool acknowledged =
+            SendRegisterBytes(c, adapter::kAddress, frame, adapter::kWritePrefixBytes + 2 + bytes) == 1;
         platform::SleepMs(kWritePauseMs);
+        return acknowledged;
     };
-    for (int k = 0; k < n; ++k)
-        writePoint(kValueRegister[table] + 4 * k, std::bit_cast<uint32_t>(values[k]), 4);
-    for (int k = 0; k < n; ++k)
-        writePoint(kRawRegister[table] + 2 * k, static_cast<uint32_t>(raws[k]), 2);
+    for (int k = 0; k < n; ++k) {
+        if (!writePoint(kValueRegister[table] + 4 * k, std::bit_cast<uint32_t>(values[k]), 4))
+            return 0;
+    }
+    for (int k = 0; k < n; ++k) {
+        if (!writePoint(kRawRegister[table] + 2 * k, static_cast<uint32_t>(raws[k]), 2))
+            return 0;
+    }
+    return 1;
 }
 
 int32_t CNI2CSensor::ClearCalibration(int c)
@@ -181,8 +188,7 @@ int32_t CNI2CSensor::ClearCalibration(int c)
                                                                : n;
         }
         platform::WriteLEFloat(image, memory::kSecondValues, 0.0f);
-        SetCalibration(c, n, values, raws, 0);
-        return 1;
+        return SetCalibration(c, n, values, raws, 0);
     }
     if (present == 1) {
         const int32_t n = state.conversionKind;
@@ -194,7 +200,7 @@ int32_t CNI2CSensor::ClearCalibration(int c)
             platform::WriteLEFloat(image, memory::kPlainValues + 4 * size_t(k), 0.0f);
             platform::WriteLE32(image, memory::kPlainRaws + 4 * size_t(k), 0);
         }
-        SetCalibration(c, n, values, raws, 0);
+        return SetCalibration(c, n, values, raws, 0);
     }
     return 1;
 }

@@ -10,6 +10,7 @@
 #include <QTimerEvent>
 
 #include "devicelink/sensor/CNI2CSensor.h"
+#include "logger/measure/SetupDialogs.h"
 #include "platform/Text.h"
 #include "uikit/button/CButtonST.h"
 #include "uikit/events/ScreenEvent.h"
@@ -106,6 +107,7 @@ CSensorDlg::CSensorDlg(QWidget* rootWindow)
     LoadSkin();
     CreateButtons();
     monitor_->SetNoFixText(LoadText(text::kNoPositionFix).toStdU16String());
+    monitor_->SetSetupDialogRunner([this](const SetupRequest& request) { return RunSetupDialog(this, request); });
 }
 
 CSensorDlg::~CSensorDlg()

@@ -41,7 +41,7 @@ public:
     // The root window calls this before every navigation, every device-change box, at quit and
     // when the logger is lost.
     void StopMonitor();
-    // The set-up dialogs plug in here (see SetupDialogRunner).
+    // How the set-up dialogs open: the program's own (SetupDialogs.h) unless replaced here.
     void SetSetupDialogRunner(SetupDialogRunner runner);
 
     SensorMonitor& Monitor() { return *monitor_; }

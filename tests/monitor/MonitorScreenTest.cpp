@@ -7,12 +7,13 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
-#include <QPaintEvent>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/CommonServicesOnDevsim.h"
 #include "tests/support/DevsimFixture.h"
+#include "tests/support/PaintWatch.h"
 #include "tests/support/LinkHelpers.h"
 #include "tests/toolkit/ToolkitTestSupport.h"
 #include "devicelink/sensor/CNI2CSensor.h"
@@ -32,18 +33,6 @@ using toolkittest::SpinUntil;
 using uikit::CVRDCommonBase;
 
 namespace {
-
-// Keeps the region of every paint the page gets.
-class PaintWatch : public QObject {
-public:
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        if (e->type() == QEvent::Paint)
-            painted += static_cast<QPaintEvent*>(e)->region();
-        return false;
-    }
-    QRegion painted;
-};
 
 // Counts the pixels near a colour (0x00BBGGRR) in a rectangle of the picture.
 int PixelsOf(const QImage& image, uint32_t colour, const QRect& area)
@@ -96,12 +85,8 @@ protected:
         ASSERT_TRUE(sim->Start(error)) << error;
         sim->PointDriverHere();
         platform::SetProcessRegistry(&registry);
-        ASSERT_EQ(CVRDCommonBase::InitGlobals(), 1);
-        sensor = CVRDCommonBase::GetSensor();
+        sensor = corviktest::StartServicesWithCatalogue();
         ASSERT_NE(sensor, nullptr);
-        const QString catalogue = CVRDCommonBase::GetDataDirectory() + QStringLiteral("/sensor_korean.xml");
-        ASSERT_EQ(sensor->LoadSensorXml(catalogue.toStdString()), 1);
-        ASSERT_EQ(sensor->LoadCatalogue(), 1);
         uint32_t plugged = 0;
         for (int c = 0; c < 4; ++c)
             plugged |= s.channels[c] ? 1u << c : 0u;
@@ -125,16 +110,7 @@ protected:
     }
 
     // Waits until the channels of `wanted` are present and ready, and identifies them.
-    void Detect(uint32_t wanted)
-    {
-        ASSERT_TRUE(corviktest::WaitUntil([&] {
-            sensor->PollSensorState();
-            const uint32_t word = uint32_t(sensor->statusWord());
-            return (word & wanted) == wanted && ((word >> 16) & wanted) == wanted;
-        }, 3000));
-        std::u16string text;
-        sensor->DetectSensors(text);
-    }
+    void Detect(uint32_t wanted) { ASSERT_TRUE(corviktest::DetectPlugged(*sensor, wanted)); }
     // As the root window shows a screen.
     void Show()
     {

@@ -32,7 +32,7 @@ struct Submitted {
 
 // A logger that records every request and answers from the test's script. Reads of kind 0
 // deliver the next scripted reply (words of the enabled channel) and signal, unless `onRead`
-// takes over; writes signal. Timed starts are recorded and not answered.
+// takes over; writes signal, unless `onWrite` takes over. Timed starts are recorded and not answered.
 class RecordingDeviceApi : public devicelink::SensorDeviceApi {
 public:
     int Open() override
@@ -76,6 +76,8 @@ public:
     int SubmitWrite(devicelink::MeasureRequest& request) override
     {
         Record(request, true);
+        if (onWrite)
+            return onWrite(request);
         if (request.host.event)
             request.host.event->Set();
         return request.block.kind == devicelink::kind::kSingle ? 1 : 0;
@@ -108,6 +110,7 @@ public:
     std::deque<std::vector<uint32_t>> replies;
     std::deque<int> statusWords;
     std::function<int(devicelink::MeasureRequest&)> onRead;
+    std::function<int(devicelink::MeasureRequest&)> onWrite;
     std::vector<Submitted> submitted;
     int opens = 0, closes = 0, stops = 0;
     bool eventWasSetAtSubmit = false;

@@ -397,8 +397,15 @@ std::unique_ptr<VirtualSensor> MakeKitSensor(const KitModel& m, const SensorSpec
     if (const auto it = spec.options.find("regs"); it != spec.options.end())
         if (!LoadRegisterText(*main, it->second, error))
             return nullptr;
+    // A memory=HEX option stands for what the sensor's memory holds now (a user's calibration).
+    std::optional<std::vector<uint8_t>> image;
+    if (!MemoryOption(spec, image, error))
+        return nullptr;
     if (m.memoryCode)
-        sensor->AddChip(MakeMemoryChip(MemoryImage(m.memory, m.live[0]), CodeWord(m.memoryCode), kFastPathMarker));
+        sensor->AddChip(MakeMemoryChip(image ? *image : MemoryImage(m.memory, m.live[0]), CodeWord(m.memoryCode),
+                                       kFastPathMarker));
+    else if (image)
+        sensor->AddChip(MakeMemoryChip(*image));
     return sensor;
 }
 

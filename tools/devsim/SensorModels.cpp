@@ -93,6 +93,21 @@ bool NumberOption(const SensorSpec& spec, const std::string& key, double& value,
     return true;
 }
 
+bool MemoryOption(const SensorSpec& spec, std::optional<std::vector<uint8_t>>& image, std::string& error)
+{
+    const auto it = spec.options.find("memory");
+    if (it == spec.options.end())
+        return true;
+    std::vector<uint8_t> bytes;
+    if (!ParseHexBytes(it->second, bytes) || bytes.size() > size_t(memory_chip::kBytes)) {
+        error = "memory must be at most 128 hex bytes";
+        return false;
+    }
+    bytes.resize(memory_chip::kBytes, 0);
+    image = std::move(bytes);
+    return true;
+}
+
 std::span<const SensorModel> SensorModels()
 {
     return kModels;
@@ -156,15 +171,11 @@ std::unique_ptr<VirtualSensor> MakeSensor(const SensorSpec& spec, std::string& e
     if (const auto it = spec.options.find("regs"); it != spec.options.end())
         if (!LoadRegisterText(*main, it->second, error))
             return nullptr;
-    if (const auto it = spec.options.find("memory"); it != spec.options.end()) {
-        std::vector<uint8_t> image;
-        if (!ParseHexBytes(it->second, image) || image.size() > size_t(memory_chip::kBytes)) {
-            error = "memory must be at most 128 hex bytes";
-            return nullptr;
-        }
-        image.resize(memory_chip::kBytes, 0);
-        sensor->AddChip(MakeMemoryChip(image));
-    }
+    std::optional<std::vector<uint8_t>> image;
+    if (!MemoryOption(spec, image, error))
+        return nullptr;
+    if (image)
+        sensor->AddChip(MakeMemoryChip(*image));
     return sensor;
 }
 

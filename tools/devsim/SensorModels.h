@@ -6,7 +6,9 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 // The table of virtual sensor models. A new model is one more row: which chip it puts on the bus,
 // at which address, where its live value goes and how it is scaled, its fixed registers (chip id,
@@ -39,6 +41,9 @@ std::span<const SensorModel> SensorModels();
 bool AddressOption(const SensorSpec& spec, uint8_t& address, std::string& error);
 // A numeric key=value option into `value` (left alone without one); false with a message on a bad value.
 bool NumberOption(const SensorSpec& spec, const std::string& key, double& value, std::string& error);
+// The memory=HEX option: the memory chip's 128-byte image (zero-filled past what is given) into
+// `image` (left empty without one); false with a message on a bad value.
+bool MemoryOption(const SensorSpec& spec, std::optional<std::vector<uint8_t>>& image, std::string& error);
 
 // Loads "RR:HEX RR:HEX ..." (commas allowed) into a chip's registers.
 bool LoadRegisterText(I2cChip& chip, std::string_view text, std::string& error);
@@ -46,8 +51,8 @@ const SensorModel* FindSensorModel(std::string_view name);
 
 // Builds a sensor from its spec: one of the models above or a kit sensor named by its model code
 // (KitSensors.h). Options understood by every model: address=N (main chip),
-// regs="RR:HEX,..." (preset main-chip registers), memory=HEX (adds the 128-byte memory chip at
-// 0x57), code=, name=, info=, id= (adapter description). Null with a message on an unknown model
+// regs="RR:HEX,..." (preset main-chip registers), memory=HEX (the 128-byte memory chip at 0x57,
+// added, or for a kit sensor that carries one its image), code=, name=, info=, id= (adapter description). Null with a message on an unknown model
 // or a bad option.
 std::unique_ptr<VirtualSensor> MakeSensor(const SensorSpec& spec, std::string& error);
 

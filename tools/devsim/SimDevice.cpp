@@ -301,6 +301,7 @@ bool SimDevice::Plug(int channel, const SensorSpec& spec, std::string& error)
         return false;
     std::lock_guard lock(mutex_);
     sensors_[channel] = std::move(sensor);
+    pulled_[channel].reset();
     Log("plugged " + spec.model + " into channel " + std::to_string(channel));
     return true;
 }
@@ -310,8 +311,21 @@ bool SimDevice::Pull(int channel)
     if (!ValidChannel(channel))
         return false;
     std::lock_guard lock(mutex_);
-    sensors_[channel].reset();
+    if (sensors_[channel])
+        pulled_[channel] = std::move(sensors_[channel]);
     Log("pulled channel " + std::to_string(channel));
+    return true;
+}
+
+bool SimDevice::Replug(int channel)
+{
+    if (!ValidChannel(channel))
+        return false;
+    std::lock_guard lock(mutex_);
+    if (!pulled_[channel])
+        return false;
+    sensors_[channel] = std::move(pulled_[channel]);
+    Log("plugged channel " + std::to_string(channel) + " again");
     return true;
 }
 

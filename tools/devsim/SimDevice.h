@@ -59,7 +59,10 @@ public:
     void ResetLink();
 
     bool Plug(int channel, const SensorSpec& spec, std::string& error);
+    // The sensor pulled out is kept aside, memory and all, until Replug puts it back (false when
+    // none was pulled) or another sensor is plugged.
     bool Pull(int channel);
+    bool Replug(int channel);
     // Device-initiated frames.
     void SendHello(std::vector<OutFrame>& out);
     void RequestStop(std::vector<OutFrame>& out);
@@ -98,6 +101,7 @@ private:
     DeviceOptions options_;
     std::function<void(const std::string&)> log_;
     std::unique_ptr<VirtualSensor> sensors_[devicelink::kChannelCount];
+    std::unique_ptr<VirtualSensor> pulled_[devicelink::kChannelCount];
     std::optional<Measurement> measurement_;
     devicelink::MeasureSetupBlock measureBlock_{};
     double measureStart_ = 0.0;

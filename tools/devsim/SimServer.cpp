@@ -61,6 +61,7 @@ const char* SimServer::ControlHelp()
 {
     return "  plug <channel 0-3> <model> [option=value ...] [<signal> [parameter=value ...]]\n"
            "  pull <channel 0-3>\n"
+           "  replug <channel 0-3>       plug the sensor last pulled from it in again\n"
            "  hello                      send a device hello\n"
            "  stop                       stop what runs and ask the host to stop\n"
            "  fault <code> <action> [argument] [times N|always]\n"
@@ -365,6 +366,9 @@ void SimServer::Execute(const std::string& command)
     } else if (verb == "pull" && w.size() == 2 && ParseUnsigned(w[1], channel)) {
         if (!device_.Pull(int(channel)))
             Log("pull: channel must be 0..3");
+    } else if (verb == "replug" && w.size() == 2 && ParseUnsigned(w[1], channel)) {
+        if (!device_.Replug(int(channel)))
+            Log("replug: no sensor was pulled from that channel");
     } else if (verb == "hello" && w.size() == 1) {
         device_.SendHello(out);
     } else if (verb == "stop" && w.size() == 1) {

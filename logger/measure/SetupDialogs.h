@@ -1,0 +1,18 @@
+#pragma once
+
+#include "logger/measure/core/MonitorSetup.h"
+
+class QWidget;
+
+// How the screens open the set-up dialogs: modal over `owner`, kDialogOk or kDialogCancel.
+// Without a sensor object nothing opens (kDialogCancel).
+namespace measure {
+
+// The sensor monitor's requests: channel set-up, calibration with its points, or the function
+// generator's own dialog.
+int RunSetupDialog(QWidget* owner, const SetupRequest& request);
+
+// The channel set-up dialog (the measurement screen's set-up button opens it too).
+int RunChannelSetupDialog(QWidget* owner);
+
+}  // namespace measure

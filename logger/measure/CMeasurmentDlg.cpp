@@ -255,8 +255,11 @@ void CMeasurmentDlg::Click(int id)
 {
     if (id >= kChannelA && id < kChannelA + logger::kChannelCount) {
         const int c = id - kChannelA;
-        if (!controller_->SetChannel(c, !controller_->ChannelOn(c)))
+        const bool on = !controller_->ChannelOn(c);
+        if (!controller_->SetChannel(c, on))
             RebuildControls();
+        else if (on)
+            start_->setFocus();   // the next press starts the run
         return;
     }
     switch (id) {

@@ -599,6 +599,22 @@ TEST_F(ControllerTest, FourSetsThenAFifthRefused)
     EXPECT_TRUE(Told(text::kNewRunRefused));
 }
 
+// A run that goes on until stopped ends by itself when the channel's store is full.
+TEST_F(ControllerTest, AContinuousRunEndsWhenItsStoreIsFull)
+{
+    Run().stopCount = 0;
+    SwitchOn({0});
+    controller->Start();
+    Deliver(0, logger::kMaxSampleEntries - 5);
+    WakeUp();
+    EXPECT_EQ(controller->State(), RunState::Acquiring);
+    Deliver(0, 5);
+    WakeUp();
+    ASSERT_TRUE(controller->IsIdle());
+    EXPECT_EQ(Run().sampleCount[0], logger::kMaxSampleEntries);
+    EXPECT_EQ(Run().inUse, 1);
+}
+
 TEST_F(ControllerTest, ARunThatCannotBeSavedIsKeptAndReported)
 {
     SwitchOn({0});

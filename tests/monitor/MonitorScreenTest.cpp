@@ -110,7 +110,7 @@ protected:
     }
 
     // Waits until the channels of `wanted` are present and ready, and identifies them.
-    void Detect(uint32_t wanted) { ASSERT_TRUE(corviktest::DetectPlugged(*sensor, wanted)); }
+    void Detect(uint32_t wanted) { ASSERT_TRUE(corviktest::DetectPluggedSensors(*sensor, wanted)); }
     // As the root window shows a screen.
     void Show()
     {

@@ -109,7 +109,7 @@ protected:
     }
     void Detect(uint32_t wanted)
     {
-        ASSERT_TRUE(corviktest::DetectPlugged(*sensor, wanted));
+        ASSERT_TRUE(corviktest::DetectPluggedSensors(*sensor, wanted));
         for (int c = 0; c < 4; ++c) {
             if (wanted & (1u << c)) {
                 ASSERT_EQ(sensor->connected(c), 1) << c;

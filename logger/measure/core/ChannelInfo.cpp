@@ -1,12 +1,18 @@
 #include "logger/measure/core/ChannelInfo.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/Text.h"
 
 namespace measure {
 
 namespace {
+
+constexpr uint32_t kSeriesColours[kSeriesPerSubValue * kMaxSubValues] = {
+    0xDE3431, 0xA801FF, 0x0092EF, 0x2A910A, 0xF7AA6B, 0xFF84F5, 0x00D8FF, 0x3CCF0F,
+    0xF9CC2F, 0xB80B99, 0x0A64D2, 0x78FF78, 0x780000, 0xCE92C3, 0x09B1C5, 0x004400,
+};
 
 int32_t SamplingEntry(const devicelink::SensorAccessRecord& record, const devicelink::ChannelState& state)
 {
@@ -15,6 +21,11 @@ int32_t SamplingEntry(const devicelink::SensorAccessRecord& record, const device
 }
 
 }  // namespace
+
+uint32_t SeriesColour(int series)
+{
+    return kSeriesColours[std::clamp(series, 0, int(std::size(kSeriesColours)) - 1)];
+}
 
 int32_t ValuesPerSample(const devicelink::SensorAccessRecord* record)
 {

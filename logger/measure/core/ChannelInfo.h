@@ -19,6 +19,9 @@ inline constexpr int32_t kConversionSharedChange = 31;
 inline constexpr int32_t kConversionChannelChange = 32;
 inline constexpr int32_t kConversionNotRecordable = 35;
 
+// The colour (0x00BBGGRR) of a recorded series 0..15, channel + 4 x sub-value; channel c's own
+// colour is that of series c.
+uint32_t SeriesColour(int series);
 // Raw entries a sample: the record's register count within 1..8.
 int32_t ValuesPerSample(const devicelink::SensorAccessRecord* record);
 // The sensor's sub-values (outputs) within 1..4.

@@ -181,6 +181,34 @@ bool MeasureController::RequestChannelReset()
     return false;
 }
 
+// ---- The screen.
+
+void MeasureController::OnShow()
+{
+    if (!IsIdle())
+        return;
+    if (logger::CountCreatedRuns(block_) == 0 && NewRun())
+        return;
+    OnProjectLoaded();
+}
+
+void MeasureController::OnProjectLoaded()
+{
+    if (!IsIdle())
+        return;
+    SyncControls();
+    RefreshRunView(true);
+    host_.ControlsChanged();
+}
+
+void MeasureController::OnEscape()
+{
+    if (!IsIdle())
+        Stop();
+    else if (StartEnabled())
+        Start();
+}
+
 // ---- Set-up.
 
 PlanChannel MeasureController::PlanChannelOf(const logger::DataSetRecord& record, int c)
@@ -233,6 +261,27 @@ void MeasureController::AfterSetupDialog(bool accepted)
         return;
     PlanRates();
     RefreshRunView(true);
+}
+
+void MeasureController::AfterSensorSetup(bool accepted)
+{
+    if (!accepted || !IsIdle())
+        return;
+    for (int c = 0; c < logger::kChannelCount; ++c) {
+        if (sensor_.IsConnected(c))
+            sensor_.Reconfigure(c);
+    }
+    PlanRates();
+    RefreshRunView(true);
+    host_.ControlsChanged();
+}
+
+int32_t MeasureController::ChannelMaxRate(int c)
+{
+    const logger::DataSetRecord* record = CurrentRun();
+    if (!record || c < 0 || c >= logger::kChannelCount || !sensor_.IsConnected(c))
+        return 0;
+    return ChannelMaximum(PlanChannelOf(*record, c));
 }
 
 void MeasureController::OnDevicesChanged()

@@ -73,11 +73,25 @@ public:
     uint32_t Generation() const { return generation_; }
     const SampleIntake& Intake() const { return intake_; }
 
+    // ---- The screen.
+    // Shown: the first data set is made when none exists; the toggles and the view follow the
+    // current set.
+    void OnShow();
+    // The working copy was read back (another set, or an opened project): the same.
+    void OnProjectLoaded();
+    // Escape: starts when the start button could be pressed, stops a run.
+    void OnEscape();
+
     // ---- Set-up.
     void PlanRates();
     // Button 1055: the plan before the dialog and, after OK, again with the chart and view.
     bool BeforeSetupDialog();
     void AfterSetupDialog(bool accepted);
+    // The sensor set-up dialog ended: after OK every connected channel's set-up is repeated and
+    // the plan and the chart follow the sensors' new settings.
+    void AfterSensorSetup(bool accepted);
+    // The largest rate the set-up dialog offers for a channel; 0 when no sensor is on it.
+    int32_t ChannelMaxRate(int c);
     // A sensor plugged, pulled or reset.
     void OnDevicesChanged();
 
@@ -91,6 +105,11 @@ public:
     // A click at chart x while idle: the value cursor and, per channel, the sample under it.
     void OnChartClick(int x);
     const std::u16string& ValueText(int c) const;
+    // A channel toggle's caption: the letter, and for a recordable sensor the number of the
+    // value its set shows ("A", "B2").
+    std::u16string ChannelCaption(int c) const;
+    // Every channel the current set recorded that is still connected has its panel.
+    bool PanelShown(int c) const;
     // The run clock "hh:mm:ss".
     std::u16string ClockText() const;
     void OnPainted() { repaintPending_ = false; }

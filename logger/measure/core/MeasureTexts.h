@@ -35,6 +35,8 @@ inline constexpr int kChannelRateOutOfRange = 2831;
 inline constexpr int kLengthOutOfRange = 2832;
 inline constexpr int kRepeatOutOfRange = 2833;
 inline constexpr int kMarkerOutOfRange = 2834;
+// The set-up dialog's per-channel switch.
+inline constexpr int kPerChannelRates = 3140;
 
 // Message box types: a notice with OK, a question with OK and Cancel.
 inline constexpr int kNoticeBox = 6;

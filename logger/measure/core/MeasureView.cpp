@@ -15,11 +15,6 @@ namespace measure {
 namespace {
 
 constexpr int kDataSeries = logger::kChannelCount * kMaxSubValues;
-// Series colours (0x00BBGGRR) of the recorded data, by series number.
-constexpr uint32_t kSeriesColours[kDataSeries] = {
-    0xDE3431, 0xA801FF, 0x0092EF, 0x2A910A, 0xF7AA6B, 0xFF84F5, 0x00D8FF, 0x3CCF0F,
-    0xF9CC2F, 0xB80B99, 0x0A64D2, 0x78FF78, 0x780000, 0xCE92C3, 0x09B1C5, 0x004400,
-};
 constexpr float kMaxZoomPad = 3.0f;
 constexpr float kZoomStep = 0.05f;
 constexpr float kDataMargin = 8.0f;
@@ -71,7 +66,7 @@ void MeasureController::SetupChart(bool fromLiveStates)
         const devicelink::ChannelState state = fromCopy ? ToDeviceState(record->channels[c]) : sensor_.LiveState(c);
         const devicelink::SensorAccessRecord* access = sensor_.FindRecord(state);
         if (!access) {
-            if (chart_.AllocSeries(c, logger::kMaxSampleEntries, kSeriesColours[c])) {
+            if (chart_.AllocSeries(c, logger::kMaxSampleEntries, SeriesColour(c))) {
                 chart_.SetYAxis(c, -1.0f, 1.0f, u"");
                 chart_.SetXAxis(c, 0.0f, kUnknownSensorSpan, u"");
                 chart_.SetSeriesName(c, xTitle, ChannelName(state));
@@ -83,7 +78,7 @@ void MeasureController::SetupChart(bool fromLiveStates)
         const bool gate = record->channelSpecial[c] == 1;
         for (int k = 0; k < subValues; ++k) {
             const int s = c + kSeriesPerSubValue * k;
-            if (!chart_.AllocSeries(s, capacity, kSeriesColours[s]))
+            if (!chart_.AllocSeries(s, capacity, SeriesColour(s)))
                 continue;
             const int32_t unitEntry = UnitEntryOf(*access, state, k);
             const devicelink::SensorUnitEntry& unit = access->units[unitEntry];
@@ -231,6 +226,26 @@ void MeasureController::ClearValueTexts()
 {
     for (std::u16string& text : valueText_)
         text.clear();
+}
+
+std::u16string MeasureController::ChannelCaption(int c) const
+{
+    if (c < 0 || c >= logger::kChannelCount)
+        return {};
+    std::u16string caption(1, char16_t(u'A' + c));
+    const logger::DataSetRecord* record = logger::RecordAt(block_, block_.currentIndex);
+    if (record && sensor_.IsConnected(c) && IsRecordableKind(sensor_.LiveState(c).conversionKind)) {
+        const int32_t output = std::clamp(ToDeviceState(record->channels[c]).selectedOutput, 0, kMaxSubValues - 1);
+        caption += char16_t(u'1' + output);
+    }
+    return caption;
+}
+
+bool MeasureController::PanelShown(int c) const
+{
+    const logger::DataSetRecord* record = logger::RecordAt(block_, block_.currentIndex);
+    return record && c >= 0 && c < logger::kChannelCount && record->channelRecorded[c] == 1 &&
+           sensor_.IsConnected(c);
 }
 
 const std::u16string& MeasureController::ValueText(int c) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "logger/measure/core/RunSensor.h"
 
 namespace devicelink {
@@ -11,10 +13,13 @@ namespace measure {
 // The program's sensor object behind the measurement screen's sensor interface.
 class SensorObjectAdapter : public RunSensor {
 public:
+    using Source = std::function<devicelink::CNI2CSensor*()>;
     // `sensor` may be null: then nothing is available.
-    explicit SensorObjectAdapter(devicelink::CNI2CSensor* sensor) : sensor_(sensor) {}
+    explicit SensorObjectAdapter(devicelink::CNI2CSensor* sensor) : source_([sensor] { return sensor; }) {}
+    // The object is fetched again at every use, so the screen follows the common services' one.
+    explicit SensorObjectAdapter(Source source) : source_(std::move(source)) {}
 
-    bool Available() const override { return sensor_ != nullptr; }
+    bool Available() const override { return Sensor() != nullptr; }
     bool IsConnected(int channel) const override;
     devicelink::ChannelState LiveState(int channel) const override;
     void SetPhotogateSetup(int channel, int32_t word) override;
@@ -32,7 +37,9 @@ public:
     bool ReadNewest(int channel, NewestSample& sample) override;
 
 private:
-    devicelink::CNI2CSensor* sensor_;
+    devicelink::CNI2CSensor* Sensor() const { return source_ ? source_() : nullptr; }
+
+    Source source_;
 };
 
 }  // namespace measure

@@ -44,7 +44,8 @@ MeasurementPlaceholder::MeasurementPlaceholder(QWidget* rootWindow)
     }
     auto* menu = new uikit::CButtonST(this);
     menu->setObjectName(QString::number(kMenuButtonId));
-    SetUpSkinButton(*menu, {2103, 2105, 2104, 2104}, QRect(4, 4, 60, 44));
+    // Beside the clock: the header's left holds the screen's name.
+    SetUpSkinButton(*menu, {2103, 2105, 2104, 2104}, QRect(kLayoutWidth - 126 - 64, 4, 60, 44));
     menu->setFocusPolicy(Qt::NoFocus);
     connect(menu, &QAbstractButton::clicked, this, [] { ShowMainMenu(); });
     SetScreen(uikit::kSlotMeasurement, this);
@@ -74,7 +75,6 @@ void MeasurementPlaceholder::paintEvent(QPaintEvent*)
             DrawBitmap(painter, band_, x, 0, std::min(x + band_.width(), cornerLeft), band_.height());
     }
     DrawBitmapNatural(painter, corner_, cornerLeft, 0, width(), corner_.height());
-    DrawTextInRect(painter, windowTitle(), 80, 4, 400, 48, nullptr, 0x643700, 36);
     DrawClock(painter);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devicelink/link/TcpTransport.h"
+#include "platform/Event.h"
 #include "platform/WorkerThread.h"
 
 #include <cstddef>
@@ -35,6 +36,9 @@ public:
     // peer is a failed send, never a signal.
     void SendAll(const void* data, size_t length);
 
+    // The link's own event (manual reset, not signalled at first): the root window signals it when
+    // it has entered its PC-link mode, for the session that asked for the mode.
+    platform::Event& event() { return event_; }
     // The slot a session's sensor work runs in.
     platform::WorkerThread& sensorWorker() { return sensorWorker_; }
     // Takes ownership of a connected socket (closed when replaced or at destruction).
@@ -49,6 +53,7 @@ private:
     CNI2CSensor* sensor_ = nullptr;
     platform::WorkerThread workers_[2];
     int socket_ = kNoSocket;
+    platform::Event event_{platform::Event::Kind::ManualReset};
 };
 
 }  // namespace devicelink

@@ -68,20 +68,9 @@ protected:
     void Begin(const std::string& scenario)
     {
         devsim::Scenario s;
-        if (!scenario.empty()) {
-            std::string error;
-            ASSERT_TRUE(devsim::LoadScenario(std::string(CORVIK_SOURCE_DIR) + "/resources/devsim/" + scenario, s,
-                                             error))
-                << error;
-        }
-        sim = std::make_unique<devsim::testing::InProcessDevsim>(s.device);
-        for (int c = 0; c < 4; ++c) {
-            std::string error;
-            if (s.channels[c]) {
-                ASSERT_TRUE(sim->Device().Plug(c, *s.channels[c], error)) << error;
-            }
-        }
         std::string error;
+        sim = devsim::testing::ScenarioDevsim(scenario, error, &s);
+        ASSERT_TRUE(sim) << error;
         ASSERT_TRUE(sim->Start(error)) << error;
         sim->PointDriverHere();
         platform::SetProcessRegistry(&registry);

@@ -55,6 +55,22 @@ bool InProcessDevsim::Plug(int channel, const std::string& spec)
     return ParseSensorSpec(spec, parsed, error) && device_->Plug(channel, parsed, error);
 }
 
+std::unique_ptr<InProcessDevsim> ScenarioDevsim(const std::string& scenario, std::string& error, Scenario* loaded)
+{
+    Scenario s;
+    if (!scenario.empty() &&
+        !LoadScenario(std::string(CORVIK_TEST_SOURCE_DIR) + "/resources/devsim/" + scenario, s, error))
+        return nullptr;
+    auto sim = std::make_unique<InProcessDevsim>(s.device);
+    for (int c = 0; c < devicelink::kChannelCount; ++c) {
+        if (s.channels[c] && !sim->Device().Plug(c, *s.channels[c], error))
+            return nullptr;
+    }
+    if (loaded)
+        *loaded = std::move(s);
+    return sim;
+}
+
 bool InProcessDevsim::AddFault(const std::string& text)
 {
     Fault fault;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/support/LinkHelpers.h"
+#include "tools/devsim/Scenario.h"
 #include "tools/devsim/SimDevice.h"
 #include "tools/devsim/SimServer.h"
 
@@ -45,6 +46,12 @@ private:
     std::unique_ptr<SimServer> server_;
     platform::WorkerThread thread_;
 };
+
+// A simulated logger with the device options and sensors of `scenario`, a file of resources/devsim
+// (empty: a logger without sensors), not started yet; null with the reason when the file or one
+// of its sensors is refused. `loaded` receives the scenario.
+std::unique_ptr<InProcessDevsim> ScenarioDevsim(const std::string& scenario, std::string& error,
+                                                Scenario* loaded = nullptr);
 
 class DevsimProcess {
 public:

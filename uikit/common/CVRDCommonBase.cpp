@@ -254,6 +254,11 @@ bool CVRDCommonBase::IsSensorHeld()
     return State().sensorWorkers > 0 || State().recordings > 0;
 }
 
+bool CVRDCommonBase::IsSensorWorkerActive()
+{
+    return State().sensorWorkers > 0;
+}
+
 int CVRDCommonBase::ResetChannelStates()
 {
     if (IsSensorHeld())

@@ -92,6 +92,8 @@ public:
     static void BeginSensorUse(SensorUse use);
     static void EndSensorUse(SensorUse use);
     static bool IsSensorHeld();
+    // A worker thread (not a recorded run) uses the sensor object now.
+    static bool IsSensorWorkerActive();
     // The Left key's reset: every channel forgotten and back to its neutral settings, so that the
     // next poll detects again. Refused (0) while a run or a worker holds the sensor object.
     static int ResetChannelStates();

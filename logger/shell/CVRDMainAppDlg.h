@@ -1,0 +1,188 @@
+#pragma once
+
+#include "logger/shell/ProgramScreens.h"
+#include "logger/shell/core/DevicePollRule.h"
+#include "logger/shell/core/ShellNavigation.h"
+#include "logger/shell/core/StartupSequence.h"
+#include "platform/Event.h"
+#include "platform/WorkerThread.h"
+#include "uikit/common/CVRDCommonBase.h"
+#include "uikit/events/TimerIds.h"
+#include "uikit/window/CVRDWindowBase.h"
+
+#include <QFont>
+#include <QPixmap>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace devicelink {
+class CNI2CSensor;
+class CVRDPCSync;
+}  // namespace devicelink
+
+namespace uikit {
+class ScreenEvent;
+}
+
+// The program's root window (screen slot 0): one 800 x 600 window whose child pages are the five
+// screens. It paces start-up (the start-up animation, the catalogue, the screens, the sensor
+// monitor), moves between the screens on the navigation codes they post, polls the logger once a
+// second for sensors plugged or pulled, shows the PC-link mode when asked, and takes everything
+// down in order when the program ends.
+//
+// The program ends through Quit (the main menu's quit, a close request, a lost logger, a failed
+// start): the start-up thread is joined, the front activity stopped, the screens deleted (project
+// manager, analysis, measurement, sensor monitor, help viewer), the PC link stopped, the power
+// time-outs restored and the common services shut down; then `finished` gives the exit code. A
+// quit or a navigation that arrives while a modal loop runs (a box, a set-up dialog, a question)
+// waits until the loop has ended.
+namespace shell {
+
+class CVRDMainAppDlg : public QWidget, public uikit::CVRDCommonBase, public uikit::CVRDWindowBase {
+    Q_OBJECT
+
+public:
+    static constexpr int kExitOk = 0;
+    static constexpr int kExitStartFailed = 1;
+    static constexpr int kExitLoggerLost = 2;
+
+    static constexpr int kPollTimer = 100;
+    static constexpr int kStartupTimer = 200;
+    static constexpr int kPcSyncTimer = 220;
+    static constexpr int kRedrawTimer = 300;
+    static constexpr int kDeferredTimer = 150;  // retries what waited for a modal loop to end
+    static constexpr int kPollMs = 1000;
+    static constexpr int kPcSyncLeaveMs = 1000;
+
+    // How the root window tells the user something and runs the device-change boxes (types 0
+    // and 1, which run detection): the program's message box unless replaced (tests answer for
+    // the user); null restores it.
+    using MessagePresenter = std::function<int(QWidget* owner, int type, const QString& first, const QString& second)>;
+    static void SetMessagePresenter(MessagePresenter presenter);
+    // The device poll's period (kPollMs unless changed; for tests).
+    static void SetPollPeriod(int ms);
+
+    explicit CVRDMainAppDlg(QWidget* parent = nullptr);
+    ~CVRDMainAppDlg() override;
+
+    // Starts the program: the common services, the skin, the start-up animation and its thread.
+    // A failure here ends the program at once (finished is emitted).
+    void Start();
+    // Ends the program in order, or as soon as the modal loop now running has ended.
+    void Quit(int exitCode = kExitOk);
+
+    bool IsFinished() const { return finished_; }
+    int ExitCode() const { return exitCode_; }
+    StartupState StartupStateNow() const { return startup_.State(); }
+    bool StartupThreadRunning() const { return startupThread_.Joinable(); }
+    const ProgramScreens& Screens() const { return screens_; }
+    bool InPcSyncMode() const { return pcSyncMode_; }
+    const QString& PcSyncText() const { return pcSyncText_; }
+    bool TimerRunning(int id) const { return timers_.IsActive(id); }
+    devicelink::CVRDPCSync& PcSync() { return *pcSync_; }
+    int StartupFrame() const { return startupFrame_; }
+    int PcSyncFrame() const { return pcSyncFrame_; }
+
+signals:
+    // The program has ended and everything is taken down.
+    void finished(int exitCode);
+
+protected:
+    bool event(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Start-up.
+    void StartStartupThread();
+    void JoinStartupThread();
+    void OnStartupStep(int code);
+    void StartCatalogueLoad();
+    void TakeCatalogue();
+    void CreateScreens();
+    void ShowFirstScreen();
+    // Chooses and locks the working copy's folder; false when start-up failed on it.
+    bool BeginWorkingCopy();
+    void FailStart(int textId, const QString& detail);
+
+    // Navigation.
+    Screen ScreenOf(const QWidget* widget) const;
+    QWidget* WidgetOf(Screen screen) const;
+    void Navigate(const uikit::ScreenEvent& request);
+    void StopFrontActivity();
+    void ShowScreen(QWidget* screen);
+    bool ModalLoopOpen() const;
+    void Defer(const uikit::ScreenEvent& request);
+    void RunDeferred();
+    void HandleMessage(const uikit::ScreenEvent& message);
+
+    // Device poll and PC link.
+    void PollDevice();
+    void RunDeviceBox(int type, uint32_t redetect);
+    void LoggerLost();
+    void EnterPcSync();
+    void PcSyncDone();
+    void LeavePcSync();
+    void FinishLeavingPcSync();
+
+    int Present(int type, const QString& first, const QString& second = {});
+    void TearDown();
+
+    uikit::TimerIds timers_{this};
+    StartupSequence startup_;
+    platform::WorkerThread startupThread_;
+    platform::Event startupWake_{platform::Event::Kind::ManualReset};
+
+    // The catalogue read on its worker; its result is read after the worker is joined.
+    platform::WorkerThread catalogueThread_;
+    std::atomic<bool> catalogueDone_{false};
+    int xmlLoaded_ = 0;
+    int32_t catalogueResult_ = 0;
+    std::string cataloguePath_;
+
+    devicelink::CNI2CSensor* sensor_ = nullptr;
+    std::unique_ptr<devicelink::CVRDPCSync> pcSync_;
+    ProgramScreens screens_;
+    Screen returnScreen_ = Screen::None;
+    DevicePollRule pollRule_;
+    int lastPoll_ = 0;
+    bool inDeviceBox_ = false;
+    std::vector<std::unique_ptr<uikit::ScreenEvent>> deferred_;
+    int pendingQuit_ = -1;
+    bool quitting_ = false;
+    bool finished_ = false;
+    int exitCode_ = kExitOk;
+    bool started_ = false;
+    // What to tell the user once the sensor monitor is up: a text and its detail.
+    using Notice = std::pair<QString, QString>;
+    std::vector<Notice> notices_;
+
+    // PC-link mode.
+    bool pcSyncMode_ = false;
+    bool pcSyncDone_ = false;
+    QString pcSyncText_;
+    QTimer pcSyncLeave_;
+
+    // Skin.
+    QPixmap background_;
+    QPixmap pcSyncBackground_;
+    std::array<QPixmap, kStartupFrameCount> startupFrames_;
+    std::array<QPixmap, kPcSyncFrameCount> pcSyncFrames_;
+    QFont font_;
+    int startupFrame_ = 0;
+    int pcSyncFrame_ = 0;
+};
+
+}  // namespace shell

@@ -1,0 +1,68 @@
+#include "logger/shell/ProgramScreens.h"
+
+#include "logger/analysis/CAnalyzeDlg.h"
+#include "logger/measure/CMeasurmentDlg.h"
+#include "logger/measure/CSensorDlg.h"
+#include "logger/measure/SetupDialogs.h"
+#include "logger/projectmgr/CProjectMgrDlg.h"
+#include "logger/shell/CHtmlViewDlg.h"
+#include "logger/shell/CProgramOptDlg.h"
+#include "logger/shell/CNoteDlg.h"
+#include "logger/shell/core/ShellTexts.h"
+#include "uikit/common/CVRDCommonBase.h"
+
+namespace shell {
+
+namespace {
+
+template <typename Screen>
+Screen* Page(Screen* screen, int windowTextId)
+{
+    if (windowTextId != 0)
+        screen->setWindowTitle(uikit::CVRDCommonBase::LoadText(windowTextId, kWindowTextChars));
+    screen->hide();
+    return screen;
+}
+
+}  // namespace
+
+ProgramScreens CreateProgramScreens(QWidget* rootWindow)
+{
+    projectmgr::CProjectMgrDlg::SetOptionsDialog([](QWidget* owner) { RunProgramOptions(owner); });
+    projectmgr::CProjectMgrDlg::SetNoteEditor(EditNoteRecord);
+
+    ProgramScreens screens;
+    screens.help = Page(new CHtmlViewDlg(rootWindow), 0);
+    QPointer<measure::CSensorDlg> sensors = Page(new measure::CSensorDlg(rootWindow), kTextSensors);
+    QPointer<measure::CMeasurmentDlg> measurement = Page(new measure::CMeasurmentDlg(rootWindow), kTextMeasure);
+    // The measurement screen's sensor button opens the same set-up dialog as the monitor's.
+    measurement->SetSetupDialogRunner([page = measurement](const measure::SetupRequest& request) {
+        return page ? measure::RunSetupDialog(page, request) : measure::kDialogCancel;
+    });
+    QPointer<analysis::CAnalyzeDlg> analysis = Page(new analysis::CAnalyzeDlg(rootWindow), kTextAnalyse);
+    QPointer<projectmgr::CProjectMgrDlg> projects = Page(new projectmgr::CProjectMgrDlg(rootWindow), kTextProjects);
+
+    screens.sensors = sensors.data();
+    screens.measurement = measurement.data();
+    screens.analysis = analysis.data();
+    screens.projects = projects.data();
+    screens.stopMonitor = [sensors] {
+        if (sensors)
+            sensors->StopMonitor();
+    };
+    screens.stopMeasure = [measurement] {
+        if (measurement)
+            measurement->StopMeasure();
+    };
+    screens.activateAnalysis = [analysis] {
+        if (analysis)
+            analysis->ActivateAnalysis();
+    };
+    screens.saveWorkingCopy = [projects] {
+        if (projects)
+            projects->SaveProject();
+    };
+    return screens;
+}
+
+}  // namespace shell

@@ -228,6 +228,12 @@ void GraphInteraction::StoreSelection(CAnalyzeDlg& screen, const Rect& chart)
                                last_.y() - chart.top);
     uikit::CNIXYChart& c = screen.CurrentChart();
     c.SetZoomRect(1, r.left, r.top, r.right, r.bottom);
+    // A rectangle the chart finds too thin to zoom into selects nothing: it counts as a click,
+    // and the range the series remembers from an earlier selection is not taken for it.
+    if (c.IsZoomOn() != 1) {
+        Click(screen, last_.x() - chart.left);
+        return;
+    }
     screen.RefreshResult();
     int first = 0;
     int last = 0;

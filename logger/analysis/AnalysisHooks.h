@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPoint>
+
 #include "logger/analysis/core/AnalysisEngine.h"
 #include "logger/project/ExperimentRecords.h"
 
@@ -11,8 +13,9 @@ class QPainter;
 // What the analysis screen leaves to the parts built beside it: the pointer, keys and view
 // commands (which graph a press lands on, drag ranges, panning, the resize grip, notes, zoom and
 // auto-scale), and the dialogs its commands open (curve-fit, integral and derivative choices, the
-// graph set-up, the set's memo, the details window). The screen owns one of each and calls them
-// from its handlers; until the real ones are installed the defaults below stand in.
+// graph set-up, the set's memo and notes, the details window). The screen owns one of each and
+// calls them from its handlers. The screen installs the real ones (GraphInteraction,
+// ScreenDialogs); the bases below do nothing, or take the set's stored choices without asking.
 namespace analysis {
 
 class CAnalyzeDlg;
@@ -21,6 +24,8 @@ class AnalysisInteraction {
 public:
     virtual ~AnalysisInteraction() = default;
 
+    // The screen has made its controls and hands itself over.
+    virtual void Attach(CAnalyzeDlg&) {}
     // Each gets the screen's event first; true when it handled it.
     virtual bool MousePress(CAnalyzeDlg&, QMouseEvent&) { return false; }
     virtual bool MouseMove(CAnalyzeDlg&, QMouseEvent&) { return false; }
@@ -62,6 +67,9 @@ public:
     virtual bool GraphSetup(CAnalyzeDlg&, logger::DataSetRecord&, bool& /*dataChanged*/) { return false; }
     // The current set's memo, edited in place.
     virtual bool EditMemo(CAnalyzeDlg&, logger::NoteRecord&) { return false; }
+    // A note the user puts on the current graph: its text, size and weight, edited in place.
+    // `at` is where it will stand in the screen.
+    virtual bool EditNote(CAnalyzeDlg&, logger::GraphNote&, QPoint /*at*/) { return false; }
     // The result lines of the last run (only called with at least one line).
     virtual void ShowDetails(CAnalyzeDlg&, const ResultLines&) {}
 };

@@ -12,6 +12,8 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 
+#include "logger/analysis/GraphInteraction.h"
+#include "logger/analysis/ScreenDialogs.h"
 #include "logger/analysis/WaitCursor.h"
 #include "platform/Text.h"
 #include "uikit/button/CButtonST.h"
@@ -97,9 +99,7 @@ void ScreenMessageSink::ShowMessage(int kind, std::u16string_view first, std::u1
 void CAnalyzeDlg::SetMessagePresenter(MessagePresenter presenter) { Presenter() = std::move(presenter); }
 
 CAnalyzeDlg::CAnalyzeDlg(QWidget* rootWindow)
-    : QWidget(rootWindow),
-      interaction_(std::make_unique<AnalysisInteraction>()),
-      dialogs_(std::make_unique<AnalysisDialogs>())
+    : QWidget(rootWindow), dialogs_(std::make_unique<ScreenDialogs>())
 {
     setWindowTitle(LoadText(2030, 32));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -122,6 +122,7 @@ CAnalyzeDlg::CAnalyzeDlg(QWidget* rootWindow)
     closeBox_ = bitmaps.Bitmap(kNoteCloseBitmap).toImage();
     CreateFont(&font_, kScreenFontHeight, QStringLiteral("tahoma"), 0, kFontQuality);
     CreateControls();
+    SetInteraction(nullptr);
     ShowEmpty();
 }
 
@@ -183,12 +184,13 @@ uikit::CNIXYChart& CAnalyzeDlg::Chart(int graph)
 
 void CAnalyzeDlg::SetInteraction(std::unique_ptr<AnalysisInteraction> interaction)
 {
-    interaction_ = interaction ? std::move(interaction) : std::make_unique<AnalysisInteraction>();
+    interaction_ = interaction ? std::move(interaction) : std::make_unique<GraphInteraction>();
+    interaction_->Attach(*this);
 }
 
 void CAnalyzeDlg::SetDialogs(std::unique_ptr<AnalysisDialogs> dialogs)
 {
-    dialogs_ = dialogs ? std::move(dialogs) : std::make_unique<AnalysisDialogs>();
+    dialogs_ = dialogs ? std::move(dialogs) : std::make_unique<ScreenDialogs>();
 }
 
 int CAnalyzeDlg::Present(int type, const QString& first, const QString& second)

@@ -16,6 +16,7 @@
 #include "logger/analysis/ChartSeriesTable.h"
 #include "logger/analysis/LanguageTexts.h"
 #include "logger/analysis/core/AnalysisScreenModel.h"
+#include "logger/analysis/core/GateEvents.h"
 #include "uikit/chart/CNIXYChart.h"
 #include "uikit/common/CVRDCommonBase.h"
 #include "uikit/events/TimerIds.h"
@@ -35,8 +36,8 @@ class CMyTableCtrl;
 //
 // The decisions are the screen model's (logger/analysis/core), the numbers the engine's; the
 // screen owns the charts, buttons, combo, grid and scroll bar and wires them to the model. Pointer,
-// keys and view commands go to an AnalysisInteraction, the commands' dialogs to AnalysisDialogs
-// (AnalysisHooks.h), both replaceable.
+// keys and view commands go to an AnalysisInteraction (GraphInteraction), the commands' dialogs to
+// AnalysisDialogs (ScreenDialogs); both are replaceable (AnalysisHooks.h).
 namespace analysis {
 
 class CAnalyzeDlg;
@@ -128,6 +129,10 @@ public:
     QComboBox& SetCombo() const { return *combo_; }
     uikit::CMyTableCtrl& Grid() const { return *grid_; }
     QScrollBar& ScrollBar() const { return *scrollBar_; }
+    AnalysisDialogs& Dialogs() const { return *dialogs_; }
+    const ChannelUnitSource& Units() const { return units_; }
+    const TextSource& Texts() const { return texts_; }
+    const SeriesAxisSource& Axes() const { return series_; }
 
     // Steps the interaction builds on.
     // A press on another graph: it becomes current with its first set, which runs (quietly).
@@ -146,6 +151,8 @@ public:
     // The grid filled (or hidden) by the data set's grid state, and everything laid out again.
     void RefreshGrid();
 
+    // Replace the pointer handling and the dialogs (tests answer for the user); null puts the
+    // screen's own back.
     void SetInteraction(std::unique_ptr<AnalysisInteraction> interaction);
     void SetDialogs(std::unique_ptr<AnalysisDialogs> dialogs);
 
@@ -207,6 +214,8 @@ private:
     QImage closeBox_;
     QFont font_;
 
+    // A photogate's events, which the event grid shows.
+    std::array<GateEvents, logger::kChannelCount> gateEvents_;
     // Applied to its chart since it was last drawn.
     std::array<bool, logger::kGraphCount> stale_{};
     GraphStack stack_;

@@ -185,7 +185,11 @@ void CAnalyzeDlg::UpdateGrid()
     }
     WaitCursor wait;
     const GraphPresentation graph = model_.Presentation(CurrentGraph());
-    grid_->SetTableInfo(BuildDataGrid(*record, graph, CurrentChart(), texts_, units_));
+    const logger::AnalysisSettings* settings = model_.CurrentSettings();
+    if (settings && IsGateChannel(*record, settings->ySlot))
+        grid_->SetTableInfo(BuildEventGrid(*record, graph, CurrentChart(), texts_, units_, gateEvents_));
+    else
+        grid_->SetTableInfo(BuildDataGrid(*record, graph, CurrentChart(), texts_, units_));
     const int width = std::min(grid_->GetTotalColumnWidth() + kGridMargin, kMaxGridWidth);
     grid_->setGeometry(0, kButtonBandHeight, width, height() - kButtonBandHeight);
     grid_->RecalcLayout();

@@ -6,6 +6,7 @@
 #include "devicelink/catalogue/SensorCatalogue.h"
 #include "devicelink/sensor/CNI2CSensor.h"
 #include "devicelink/sensor/ChannelState.h"
+#include "devicelink/sensor/OutputUnit.h"
 #include "platform/Text.h"
 
 namespace analysis {
@@ -27,10 +28,7 @@ ChannelUnit CatalogueUnits::Unit(const logger::DataSetRecord& record, int channe
     if (!access)
         return unit;
     unit.valueCount = std::clamp(access->outputCount, 1, devicelink::kMaxOutputs);
-    const int choice = std::clamp(state.unitChoice[output], 0, devicelink::kMaxUnitChoices - 1);
-    const int number = access->outputUnits[output][choice];
-    const int entry = number >= 1 && number <= devicelink::kMaxUnits ? number - 1 : 0;
-    const devicelink::SensorUnitEntry& u = access->units[entry];
+    const devicelink::SensorUnitEntry& u = access->units[devicelink::OutputUnitIndex(*access, state, output)];
     unit.decimals = u.significantDigits;
     if (u.rangeMax > u.rangeMin) {
         unit.minimum = u.rangeMin;

@@ -1,7 +1,10 @@
 #include "logger/analysis/ChartSeriesTable.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+
+#include "platform/Text.h"
 
 namespace analysis {
 
@@ -72,6 +75,35 @@ void ChartSeriesTable::SetSelection(int series, int first, int last)
 std::string ChartSeriesTable::FormatTickLabel(int series, double value) const
 {
     return chart_.FormatTickLabel(value, Record(series) ? series : -1);
+}
+
+namespace {
+
+// A factor never set (0) or damaged is taken as 1, so that a range is never scaled away.
+AxisRange Proposed(const uikit::ChartAxis& axis)
+{
+    const float factor = std::isfinite(axis.factor) && axis.factor != 0.0f ? axis.factor : 1.0f;
+    return {factor, factor * axis.minimum, factor * axis.maximum};
+}
+
+}  // namespace
+
+AxisRange ChartSeriesTable::ValueAxis(int series) const
+{
+    const uikit::ChartSeries* s = Record(series);
+    return s ? Proposed(s->yAxis) : AxisRange{};
+}
+
+AxisRange ChartSeriesTable::TimeAxis(int series) const
+{
+    const uikit::ChartSeries* s = Record(series);
+    return s ? Proposed(s->xAxis) : AxisRange{};
+}
+
+std::u16string ChartSeriesTable::SeriesName(int series) const
+{
+    const uikit::ChartSeries* s = Record(series);
+    return s ? std::u16string(platform::FieldView(s->name)) : std::u16string();
 }
 
 }  // namespace analysis

@@ -130,4 +130,36 @@ uikit::TableInfo BuildDataGrid(const logger::DataSetRecord& record, const GraphP
     return info;
 }
 
+uikit::TableInfo BuildEventGrid(const logger::DataSetRecord& record, const GraphPresentation& graph,
+                                const uikit::CNIXYChart& chart, const TextSource& texts,
+                                const ChannelUnitSource& units, std::array<GateEvents, logger::kChannelCount>& events)
+{
+    uikit::TableInfo info;
+    GridColumns columns(info);
+    int firstShown = -1;
+    for (int channel = 0; channel < logger::kChannelCount; ++channel) {
+        events[size_t(channel)] = {};
+        const uikit::ChartSeries* s = IsShown(graph, channel) ? Readable(chart, channel) : nullptr;
+        if (!s)
+            continue;
+        events[size_t(channel)] = FindGateEvents(s->values.get(), s->times.get(), ReadableCount(*s));
+        if (firstShown < 0)
+            firstShown = channel;
+    }
+    // The event numbers count the selected channel's events while it is shown.
+    int counted = firstShown;
+    if (logger::IsChannelIndex(record.selectedChannel) && IsShown(graph, record.selectedChannel))
+        counted = record.selectedChannel;
+    columns.Add(texts.String(kSampleHeaderId, uikit::kTableHeaderLength), nullptr,
+                counted >= 0 ? events[size_t(counted)].Count() : 0, kGridCountFormat, true);
+    for (int channel = 0; channel < logger::kChannelCount; ++channel) {
+        const uikit::ChartSeries* s = IsShown(graph, channel) ? Readable(chart, channel) : nullptr;
+        if (!s)
+            continue;
+        const GateEvents& found = events[size_t(channel)];
+        columns.Add(SeriesHeader(record, *s, channel, 0, units), found.gaps.data(), found.Count(), kEventDecimals);
+    }
+    return info;
+}
+
 }  // namespace analysis

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <array>
 #include <string_view>
 
 #include "logger/analysis/core/AnalysisScreenModel.h"
+#include "logger/analysis/core/GateEvents.h"
 #include "uikit/table/TableInfo.h"
 
 namespace uikit {
@@ -27,5 +29,14 @@ int TimeColumnFormat(const logger::DataSetRecord& record, int channel);
 uikit::TableInfo BuildDataGrid(const logger::DataSetRecord& record, const GraphPresentation& graph,
                                const uikit::CNIXYChart& chart, const TextSource& texts,
                                const ChannelUnitSource& units);
+
+// The grid of a graph whose analysed channel is a photogate: the event number, then for every
+// channel the graph shows the time between its gate's events. The events are found into
+// `events` (the caller's storage, which the columns point into; the series records are left as
+// they are).
+constexpr int kEventDecimals = 5;
+uikit::TableInfo BuildEventGrid(const logger::DataSetRecord& record, const GraphPresentation& graph,
+                                const uikit::CNIXYChart& chart, const TextSource& texts,
+                                const ChannelUnitSource& units, std::array<GateEvents, logger::kChannelCount>& events);
 
 }  // namespace analysis

@@ -1,11 +1,15 @@
 // Pictures of the analysis screen drawn by the real widgets, for review (pictures/ in the build
 // tree; the reviewed copy lives in docs/images): two graphs of the recorded run, a linear fit of
-// the temperature and the integral of the voltage, beside the data grid; and the screen without
-// a data set.
+// the temperature and the integral of the voltage, beside the data grid; the screen without a
+// data set; and its dialogs.
 #include "ScreenTestSupport.h"
 
 #include <QImage>
+#include <QListWidget>
 
+#include "logger/analysis/CAnalyzeDetailsDlg.h"
+#include "logger/analysis/CAnalyzeSetup1Dlg.h"
+#include "logger/analysis/CCurveFitDlg.h"
 #include "uikit/button/CButtonST.h"
 #include "uikit/table/CMyTableCtrl.h"
 
@@ -21,6 +25,14 @@ protected:
         const QImage picture = screen->grab().toImage();
         EXPECT_EQ(picture.size(), QSize(CAnalyzeDlg::kWidth, CAnalyzeDlg::kHeight));
         EXPECT_TRUE(picture.save(QStringLiteral(CORVIK_PICTURE_DIR "/") + name));
+    }
+    void SaveDialog(QWidget& dialog, const QString& name)
+    {
+        ASSERT_TRUE(QDir().mkpath(QStringLiteral(CORVIK_PICTURE_DIR)));
+        dialog.show();
+        screentest::Spin(5);
+        EXPECT_TRUE(dialog.grab().toImage().save(QStringLiteral(CORVIK_PICTURE_DIR "/") + name));
+        dialog.hide();
     }
 };
 
@@ -66,6 +78,33 @@ TEST_F(AnalysisScreenPicture, WithoutADataSet)
     Reenter();
     ASSERT_FALSE(screen->HasData());
     Save(QStringLiteral("analysis_screen_empty.png"));
+}
+
+// The set-up's Y page with both recorded series listed, a curve-fit choice on the exponential
+// forms, and the details of the temperature's statistics.
+TEST_F(AnalysisScreenPicture, TheSetUpAFitChoiceAndTheDetails)
+{
+    logger::DataSetRecord& record = Enter();
+    record.graphs[0].seriesShown[1] = 1;
+    {
+        analysis::CAnalyzeSetup1Dlg setup(*screen, record);
+        setup.List().setCurrentRow(1);
+        SaveDialog(setup, QStringLiteral("analysis_setup.png"));
+        setup.ShowPage(1);
+        SaveDialog(setup, QStringLiteral("analysis_setup_xaxis.png"));
+    }
+    {
+        logger::AnalysisSettings settings = Current();
+        settings.curveModel = 2;
+        settings.expVariant = 1;
+        analysis::CCurveFitDlg fit(screen, settings);
+        SaveDialog(fit, QStringLiteral("analysis_curve_fit.png"));
+    }
+    SetRange(0, screentest::kSamples);
+    screen->Command(CAnalyzeDlg::kStatistics);
+    ASSERT_GT(screen->Lines().Count(), 2);
+    analysis::CAnalyzeDetailsDlg details(screen, screen->Lines(), analysis::kTypeStatistics);
+    SaveDialog(details, QStringLiteral("analysis_details.png"));
 }
 
 }  // namespace

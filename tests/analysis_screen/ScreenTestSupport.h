@@ -229,10 +229,22 @@ public:
         return true;
     }
     void ShowDetails(CAnalyzeDlg&, const analysis::ResultLines& lines) override { detailsShown.push_back(lines.Count()); }
+    // The note dialog: counts its openings and types `noteText`.
+    bool EditNote(CAnalyzeDlg&, logger::GraphNote& note, QPoint) override
+    {
+        ++notesEdited;
+        platform::CopyToField(note.text, noteText);
+        note.textLength = int32_t(noteText.size());
+        note.fontSize = 16;
+        return noteAnswer;
+    }
 
     // Changes the record as the set-up dialog would; returns whether the data selection changed.
     std::function<bool(logger::DataSetRecord&)> setup;
     std::vector<int> detailsShown;
+    int notesEdited = 0;
+    std::u16string noteText = u"Start";
+    bool noteAnswer = true;
 };
 
 // The screen on the common services (a sensor object on a scripted fake logger, which knows the

@@ -373,6 +373,8 @@ bool AnalysisScreenModel::SelectGraph(int graph)
     if (!record_ || graph == CurrentGraph() || graph < 0 || graph >= logger::GraphCountOf(*record_))
         return false;
     record_->currentGraph = graph;
+    // The graph's first set in use becomes current.
+    record_->selector.currentSet = 0;
     RecountSets();
     if (record_->selector.setCount == 0)
         AddSet();
@@ -396,8 +398,9 @@ void AnalysisScreenModel::AfterSetup(int previousGraphCount, bool dataChanged)
             std::memset(logger::SettingsAt(*record_, g, s), 0, sizeof(AnalysisSettings));
     }
     RecountSets();
-    if (dataChanged) {
-        CurrentSettings()->analysisType = kTypeNone;
+    AnalysisSettings& settings = *CurrentSettings();
+    if (dataChanged && settings.inUse == 1) {
+        settings.analysisType = kTypeNone;
         SelectData(true);
     }
 }

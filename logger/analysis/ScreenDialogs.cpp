@@ -1,0 +1,89 @@
+#include "logger/analysis/ScreenDialogs.h"
+
+#include "logger/analysis/CAnalyzeDetailsDlg.h"
+#include "logger/analysis/CAnalyzeDlg.h"
+#include "logger/analysis/CAnalyzeSetup1Dlg.h"
+#include "logger/analysis/CCurveFitDlg.h"
+#include "logger/analysis/CMethodDlg.h"
+#include "logger/analysis/WaitCursor.h"
+
+namespace analysis {
+
+namespace {
+
+ScreenDialogs::NoteEditor& Editor()
+{
+    static ScreenDialogs::NoteEditor editor;
+    return editor;
+}
+
+// A dialog over the screen: no wait cursor may stay up over it.
+bool RunsOk(CSkinnedDlg& dialog)
+{
+    WaitCursor::RestoreAll();
+    return dialog.exec() == CSkinnedDlg::kResultOk;
+}
+
+}  // namespace
+
+void ScreenDialogs::SetNoteEditor(NoteEditor editor) { Editor() = std::move(editor); }
+
+bool ScreenDialogs::ChooseCurveFit(CAnalyzeDlg& screen, const logger::AnalysisSettings& current,
+                                   CurveFitChoice& choice)
+{
+    CCurveFitDlg dialog(&screen, current);
+    if (!RunsOk(dialog))
+        return false;
+    choice.curveModel = dialog.Model();
+    choice.polynomialOrder = dialog.Order();
+    choice.expVariant = dialog.Form();
+    return true;
+}
+
+bool ScreenDialogs::ChooseIntegral(CAnalyzeDlg& screen, const logger::AnalysisSettings& current, int& method)
+{
+    CIntegralDlg dialog(&screen, current.integralMethod);
+    if (!RunsOk(dialog))
+        return false;
+    method = dialog.Method();
+    return true;
+}
+
+bool ScreenDialogs::ChooseDerivative(CAnalyzeDlg& screen, const logger::AnalysisSettings& current, int& method)
+{
+    CDerivativeDlg dialog(&screen, current.derivativeMethod);
+    if (!RunsOk(dialog))
+        return false;
+    method = dialog.Method();
+    return true;
+}
+
+bool ScreenDialogs::GraphSetup(CAnalyzeDlg& screen, logger::DataSetRecord& record, bool& dataChanged)
+{
+    CAnalyzeSetup1Dlg dialog(screen, record);
+    if (!RunsOk(dialog))
+        return false;
+    dataChanged = dialog.SelectionChanged();
+    return true;
+}
+
+bool ScreenDialogs::EditMemo(CAnalyzeDlg& screen, logger::NoteRecord& memo)
+{
+    WaitCursor::RestoreAll();
+    return Editor() && Editor()(&screen, &memo, nullptr, {});
+}
+
+bool ScreenDialogs::EditNote(CAnalyzeDlg& screen, logger::GraphNote& note, QPoint at)
+{
+    WaitCursor::RestoreAll();
+    return Editor() && Editor()(&screen, nullptr, &note, at);
+}
+
+void ScreenDialogs::ShowDetails(CAnalyzeDlg& screen, const ResultLines& lines)
+{
+    const logger::AnalysisSettings* settings = screen.Model().CurrentSettings();
+    CAnalyzeDetailsDlg dialog(&screen, lines, settings ? settings->analysisType : kTypeNone);
+    RunsOk(dialog);
+}
+
+}  // namespace analysis

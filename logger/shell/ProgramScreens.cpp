@@ -1,6 +1,7 @@
 #include "logger/shell/ProgramScreens.h"
 
 #include "logger/analysis/CAnalyzeDlg.h"
+#include "logger/analysis/ScreenDialogs.h"
 #include "logger/measure/CMeasurmentDlg.h"
 #include "logger/measure/CSensorDlg.h"
 #include "logger/measure/SetupDialogs.h"
@@ -30,6 +31,13 @@ ProgramScreens CreateProgramScreens(QWidget* rootWindow)
 {
     projectmgr::CProjectMgrDlg::SetOptionsDialog([](QWidget* owner) { RunProgramOptions(owner); });
     projectmgr::CProjectMgrDlg::SetNoteEditor(EditNoteRecord);
+    analysis::ScreenDialogs::SetNoteEditor(
+        [](QWidget* owner, logger::NoteRecord* note, logger::GraphNote* chartNote, QPoint at) {
+            CNoteDlg dialog(owner);
+            if (dialog.SetTarget(note, chartNote, at.x(), at.y()) == 0)
+                return false;
+            return dialog.exec() == CNoteDlg::kResultOk;
+        });
 
     ProgramScreens screens;
     screens.help = Page(new CHtmlViewDlg(rootWindow), 0);

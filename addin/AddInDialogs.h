@@ -6,10 +6,11 @@
 #include <vector>
 
 // The add-in's own windows, as the workbook functions see them: the snapshot window, the
-// measurement dialog, the analysis result window and the three analysis option dialogs. Until a
-// set of real dialogs is installed every modal one answers "cancelled" and the modeless ones do
-// not appear. Dialogs need a Qt application on the host's thread; without one the installed set
-// must answer as this default does.
+// measurement dialog, the analysis result window and the three analysis option dialogs. This
+// base answers as a host without windows would see it: every modal one "cancelled", the
+// modeless ones not shown. The set installed from the start is the windows themselves
+// (dialogs/WindowDialogs), which need a Qt application on the host's thread and answer as this
+// base does without one; tests install their own.
 namespace addin {
 
 inline constexpr int kDialogOk = 1;
@@ -30,7 +31,7 @@ public:
     virtual bool SnapshotDialogExists() const { return false; }
     // Destroys its window and object, its display thread joined; true when there was one.
     virtual bool CloseSnapshotDialog() { return false; }
-    // A new window over the given host window (0: none), replacing any window that was shown.
+    // Shows the window: the one that is open, else a new one over the given host window (0: none).
     virtual void ShowSnapshotDialog(intptr_t /*parentWindow*/) {}
 
     // The modal measurement dialog: kDialogOk or kDialogCancel.
@@ -47,7 +48,7 @@ public:
     virtual void DestroyAll() {}
 };
 
-// The installed set (the default one until another is installed).
+// The installed set; installing null puts the windows back.
 AddInDialogs& Dialogs();
 void InstallDialogs(std::unique_ptr<AddInDialogs> dialogs);
 

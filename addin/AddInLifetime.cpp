@@ -4,6 +4,7 @@
 #include "addin/Language.h"
 #include "addin/SampleCommands.h"
 #include "addin/WorkbookSession.h"
+#include "addin/dialogs/AddInPictures.h"
 #include "addin/device/CorvikApi.h"
 #include "addin/host/HostCall.h"
 #include "addin/host/HostThread.h"
@@ -37,6 +38,7 @@ public:
         Dialogs();
         host::HostQueue();
         ReleaseLanguageModule();
+        dialogs::ReleaseAddInPictures();
         Path();
     }
     ~UnloadGuard() { ShutDown(false); }

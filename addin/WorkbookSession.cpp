@@ -2,7 +2,8 @@
 
 #include "addin/AddInDialogs.h"
 #include "addin/AnalyzeData.h"
-#include "addin/CellText.h"
+#include "addin/core/CellText.h"
+#include "addin/core/ResultLines.h"
 #include "addin/CodePage.h"
 #include "addin/Language.h"
 #include "addin/device/CorvikApi.h"
@@ -320,9 +321,7 @@ int WorkbookSession::AnalyzeData(int32_t first, int32_t last, int32_t n, int32_t
     analysisLines_ = outcome.lines;
     WriteColumn(kAnalysisFirstRow + first, column, outcome.fitted.data() + first, last - first + 1);
     if (out) {
-        std::u16string text;
-        for (const std::u16string& line : analysisLines_)
-            text += line + u"\n";
+        const std::u16string text = JoinLines(analysisLines_);
         CopyToCodePage(text, out, 2 * text.size());
     }
     return 1;

@@ -9,6 +9,7 @@
 #include "platform/Text.h"
 #include "uikit/registry/RegistryValues.h"
 
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <limits>
@@ -33,6 +34,8 @@ constexpr int32_t kPeriodStepUs = 100;
 struct ApiLayer {
     std::recursive_mutex mutex;
     std::unique_ptr<CNI2CSensor> sensor;
+    // The same object for the calls that must not wait for the lock; changed only under it.
+    std::atomic<CNI2CSensor*> published{nullptr};
     int32_t lastError = kApiOk;
     int32_t opened = 0;
     int32_t adapterPrepared = 0;
@@ -43,6 +46,8 @@ struct ApiLayer {
     int64_t expectedSamples = 0;
     bool stopRequested = false;
     bool sampling = false;
+    // Reads give every quantity of a sample, not only the channel's selected output.
+    bool allQuantities = false;
     std::vector<float> scratchValues;
     std::vector<float> scratchTimes;
 };
@@ -164,6 +169,8 @@ int CorvikApiOpen(const char* cataloguePath)
     a.adapterPrepared = 0;
     a.opened = 1;
     a.sampling = false;
+    a.allQuantities = false;
+    a.published.store(a.sensor.get(), std::memory_order_release);
     // The status word as the device opens is what the first detection goes by.
     a.sensor->PollSensorState();
     return 1;
@@ -177,6 +184,7 @@ int CorvikApiClose()
         a.lastError = kApiNotOpened;
         return 0;
     }
+    a.published.store(nullptr, std::memory_order_release);
     a.sensor.reset();  // closes the device
     a.opened = 0;
     a.sampling = false;
@@ -358,6 +366,24 @@ int CorvikApiSampling()
     return Layer().sampling ? 1 : 0;
 }
 
+void CorvikApiReadAllQuantities(int on)
+{
+    std::lock_guard lock(Layer().mutex);
+    Layer().allQuantities = on != 0;
+}
+
+void CorvikApiAbortDetection()
+{
+    if (CNI2CSensor* sensor = Layer().published.load(std::memory_order_acquire))
+        sensor->RequestDetectionAbort();
+}
+
+void CorvikApiClearDetectionAbort()
+{
+    if (CNI2CSensor* sensor = Layer().published.load(std::memory_order_acquire))
+        sensor->ClearDetectionAbort();
+}
+
 int CorvikApiReadBlock(int channel, float* values, float* times, int capacity)
 {
     ApiLayer& a = Layer();
@@ -385,8 +411,8 @@ int CorvikApiReadBlock(int channel, float* values, float* times, int capacity)
         a.timeOrigin[channel] = ring.times[0];
         a.haveTimeOrigin[channel] = true;
     }
-    const int32_t valuesPerSample =
-        state.allOutputs == 1 ? std::clamp(record->outputCount, 1, devicelink::kMaxOutputs) : 1;
+    const bool allQuantities = a.allQuantities || state.allOutputs == 1;
+    const int32_t valuesPerSample = allQuantities ? std::clamp(record->outputCount, 1, devicelink::kMaxOutputs) : 1;
 
     int written = 0;
     while (written < capacity) {
@@ -401,9 +427,12 @@ int CorvikApiReadBlock(int channel, float* values, float* times, int capacity)
             a.scratchTimes.resize(scratch);
         }
         int32_t produced = 0;
+        const int32_t keptAllOutputs = state.allOutputs;
+        state.allOutputs = allQuantities ? 1 : keptAllOutputs;
         sensor.ConvertChannelData(channel, 0, span.samples, reinterpret_cast<const int32_t*>(ring.values) + span.first,
                                   ring.times + span.first, a.scratchValues.data(), a.scratchTimes.data(),
                                   a.timeOrigin[channel], record, &state, &produced);
+        state.allOutputs = keptAllOutputs;
         const int take = std::clamp(produced, 0, capacity - written);
         std::copy_n(a.scratchValues.data(), take, values + written);
         std::copy_n(a.scratchTimes.data(), take, times + written);

@@ -48,6 +48,15 @@ int CorvikApiStopSampling();
 int CorvikApiReadBlock(int channel, float* values, float* times, int capacity);
 // 1 between a successful start and a stop.
 int CorvikApiSampling();
+// What CorvikApiReadBlock gives of a sensor with several quantities: every quantity of each sample
+// (one float each, in order) when on, else the channel's selected output alone (the workbook's
+// one column a channel). Off after an open.
+void CorvikApiReadAllQuantities(int on);
+// Asks a detection that runs on another thread to give up at its next channel or recipe; the
+// request holds until cleared. Neither takes the layer's lock (the detection holds it), and both
+// are for the host thread, which alone opens and closes the layer.
+void CorvikApiAbortDetection();
+void CorvikApiClearDetectionAbort();
 
 // The data folder: the registry's "CORVIKWORKPATH", empty for the current folder.
 std::string DataFolder();

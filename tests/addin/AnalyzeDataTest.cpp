@@ -91,14 +91,4 @@ TEST_F(AnalyzeData, UnsoundRequestsWriteNothing)
     }
 }
 
-TEST_F(AnalyzeData, CancelledOptionDialogsWriteNothing)
-{
-    std::vector<char> out(256, '#');
-    for (int kind : {4, 9, 10}) {
-        EXPECT_EQ(Analyze(0, 9, 10, kind, 4, out.data()), 0) << kind;
-        EXPECT_EQ(out[0], '#');
-        EXPECT_EQ(host_->Cells().Count(), 0u);
-    }
-}
-
 }  // namespace

@@ -1,4 +1,4 @@
-#include "addin/CellText.h"
+#include "addin/core/CellText.h"
 #include "addin/CodePage.h"
 #include "addin/device/SensorTable.h"
 

@@ -1,4 +1,4 @@
-#include "addin/CellText.h"
+#include "addin/core/CellText.h"
 
 #include "platform/CLocale.h"
 #include "platform/Text.h"

@@ -1,5 +1,5 @@
 # Shorthands for the scripts under scripts/, which are what the README tells a new user to run.
-.PHONY: run test asan bench clean
+.PHONY: run test asan tsan bench clean
 
 run:
 	@scripts/run
@@ -9,6 +9,9 @@ test:
 
 asan:
 	@scripts/test-asan
+
+tsan:
+	@scripts/test-tsan
 
 bench:
 	@scripts/setup-deps

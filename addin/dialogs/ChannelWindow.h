@@ -48,13 +48,15 @@ class ChannelWindow : public QDialog, public CVRDWindowBase {
 public:
     static constexpr int kTimerId = 5005;
 
+    // Ends the display thread; what it still had on the way is dropped. Needs no event loop.
+    void StopDisplay();
+
 protected:
     ChannelWindow(const WindowLook& look, QWidget* parent);
     ~ChannelWindow() override;
 
     // The display thread over the window's table; with a detection first (on the thread).
     void StartDisplay(bool detectFirst);
-    void StopDisplay();
     void StartTicks();
     void StopTicks();
 

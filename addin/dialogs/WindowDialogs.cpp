@@ -108,8 +108,14 @@ int WindowDialogs::RunDerivativeModel(int32_t& method)
 
 void WindowDialogs::DestroyAll()
 {
-    if (!QCoreApplication::instance())
+    if (!QCoreApplication::instance()) {
+        // The host's application ended before the library goes: no window can be deleted now,
+        // but the snapshot window's display thread still ends before the library and the device
+        // layer it reads through do.
+        if (snapshot_)
+            snapshot_->StopDisplay();
         return;
+    }
     // The library may be unloaded right after this: nothing of its windows is left for later.
     if (snapshot_) {
         snapshot_->End();

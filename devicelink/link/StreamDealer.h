@@ -9,7 +9,9 @@
 // The streaming thread's work between two waits: packets of a round go into the stream store and
 // are dealt round-robin into the descriptor's per-channel buffers; in gap mode (kinds 3 and 4) a
 // consumer point is also recorded on every jump of more than 500 counts or every millisecond.
-// Only the streaming thread uses a dealer, so it is the one writer of the stream store.
+// Only the streaming thread uses a dealer, so it is the one writer of the stream store. In gap
+// mode the newest point a count covers (count - 1) goes on taking samples until the next point
+// begins; while the stream runs, a consumer reads the points below it only.
 namespace devicelink {
 
 inline constexpr int kStreamStoreSamples = 0x100000;

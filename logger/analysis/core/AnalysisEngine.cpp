@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <system_error>
 #include <thread>
 
 #include "devicelink/sensor/ChannelState.h"
@@ -222,8 +223,13 @@ int AnalysisEngine::ComputeSets(DataSetRecord& record, const std::vector<SetRef>
             Execute(runs[order[i]]);
     };
     std::vector<std::thread> workers;
-    for (int w = 1; w < count; ++w)
-        workers.emplace_back(work, w);
+    for (int w = 1; w < count; ++w) {
+        try {
+            workers.emplace_back(work, w);
+        } catch (const std::system_error&) {
+            break;  // fewer helpers: this thread takes what they would have
+        }
+    }
     work(0);
     for (std::thread& worker : workers)
         worker.join();

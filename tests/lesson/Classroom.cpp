@@ -1,5 +1,8 @@
 #include "tests/lesson/Classroom.h"
 
+#include "logger/measure/CMeasurSetup1Dlg.h"
+#include "logger/measure/CMeasurmentDlg.h"
+#include "logger/projectmgr/CProjectMgrDlg.h"
 #include "logger/shell/CVRDMainAppApp.h"
 #include "logger/shell/CVRDMainAppDlg.h"
 #include "uikit/common/CVRDCommonBase.h"
@@ -21,6 +24,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <utility>
 #include <sstream>
 #include <unistd.h>
 
@@ -30,6 +35,7 @@ namespace {
 
 constexpr int kLookEveryMs = 40;
 constexpr int kDoubleTapMs = 250;
+constexpr int kGlanceMs = 200;
 constexpr int kAnswerTakenMs = 8000;
 
 QWidget* Named(QWidget* where, int id)
@@ -95,7 +101,7 @@ void Classroom::TearDown()
     fs::remove_all(folder, ignored);
 }
 
-void Classroom::StartProgram()
+void Pupil::StartProgram(const QString& ready)
 {
     exitCode = -1;
     startNotices.clear();
@@ -114,31 +120,34 @@ void Classroom::StartProgram()
     notices.start(50);
     ASSERT_TRUE(LookUntil([&] { return !Running() || (Screen(kMenuSensors) && Screen(kMenuSensors)->isVisible()); },
                           15000));
+    if (!ready.isEmpty() && Running()) {
+        ASSERT_TRUE(WaitForText(Screen(kMenuSensors), ready, 10000)) << "the sensors are on the monitor";
+    }
 }
 
-int Classroom::QuitProgram()
+int Pupil::QuitProgram()
 {
     GoTo(kMenuQuit);
     return WaitForEnd(10000);
 }
 
-int Classroom::WaitForEnd(int timeoutMs)
+int Pupil::WaitForEnd(int timeoutMs)
 {
     LookUntil([&] { return !Running(); }, timeoutMs);
     return exitCode;
 }
 
-bool Classroom::Running() const
+bool Pupil::Running() const
 {
     return program && !program->IsFinished();
 }
 
-QWidget* Classroom::Front() const
+QWidget* Pupil::Front() const
 {
     return uikit::CVRDCommonBase::GetFrontScreen();
 }
 
-QWidget* Classroom::Screen(int menuButton) const
+QWidget* Pupil::Screen(int menuButton) const
 {
     if (!program)
         return nullptr;
@@ -152,7 +161,7 @@ QWidget* Classroom::Screen(int menuButton) const
     }
 }
 
-void Classroom::GoTo(int menuButton)
+void Pupil::GoTo(int menuButton)
 {
     Key(Qt::Key_Return, Front());
     QWidget* menu = nullptr;
@@ -163,28 +172,31 @@ void Classroom::GoTo(int menuButton)
     // The menu says which screens can be reached once it has been told it is shown.
     LookUntil([&] { return Named(menu, menuButton) && Named(menu, menuButton)->isEnabled(); }, 1000);
     Click(menuButton, menu);
+    // The screen is shown, and told so, from the event loop: a glance before the next tap.
+    Spin(kGlanceMs);
     if (QWidget* target = Screen(menuButton)) {
         ASSERT_TRUE(LookUntil([&] { return Front() == target && target->isVisible(); }, 5000)) << menuButton;
     }
 }
 
-void Classroom::Click(int id, QWidget* where)
+void Pupil::Click(int id, QWidget* where)
 {
     QWidget* widget = Named(where ? where : Front(), id);
     ASSERT_NE(widget, nullptr) << "no control " << id;
     ASSERT_TRUE(widget->isVisible() && widget->isEnabled()) << "control " << id << " cannot be tapped";
     // Two taps on one place as quick as a double tap are one double tap, which the program
-    // ignores on its screens: a pupil's finger is never that quick between two commands.
-    static QPointer<QWidget> lastTapped;
-    static QElapsedTimer sinceLastTap;
-    if (lastTapped == widget && sinceLastTap.isValid() && sinceLastTap.elapsed() < kDoubleTapMs)
-        Spin(int(kDoubleTapMs - sinceLastTap.elapsed()));
-    lastTapped = widget;
-    sinceLastTap.start();
+    // ignores on its screens (whatever was tapped elsewhere between them): a pupil's finger is
+    // never that quick between two commands.
+    static std::map<std::pair<int, int>, QElapsedTimer> tapped;
+    const QPoint at = widget->mapToGlobal(widget->rect().center());
+    QElapsedTimer& since = tapped[{at.x(), at.y()}];
+    if (since.isValid() && since.elapsed() < kDoubleTapMs)
+        Spin(int(kDoubleTapMs - since.elapsed()));
+    since.start();
     QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
 }
 
-void Classroom::Drag(QWidget* where, QPoint from, QPoint to, int heldMs)
+void Pupil::Drag(QWidget* where, QPoint from, QPoint to, int heldMs)
 {
     // Through the window, as the pointer arrives: the screens follow a drag by its moves.
     QWindow* window = where->window()->windowHandle();
@@ -198,14 +210,14 @@ void Classroom::Drag(QWidget* where, QPoint from, QPoint to, int heldMs)
     QTest::mouseRelease(window, Qt::LeftButton, {}, b);
 }
 
-void Classroom::Key(int key, QWidget* where)
+void Pupil::Key(int key, QWidget* where)
 {
     QWidget* target = where ? where : QApplication::focusWidget();
     ASSERT_NE(target, nullptr);
     QTest::keyClick(target, Qt::Key(key));
 }
 
-void Classroom::Type(int id, QWidget* where, const QString& text)
+void Pupil::Type(int id, QWidget* where, const QString& text)
 {
     QWidget* widget = Named(where ? where : Front(), id);
     ASSERT_NE(widget, nullptr) << "no edit " << id;
@@ -215,7 +227,7 @@ void Classroom::Type(int id, QWidget* where, const QString& text)
     QTest::keyClicks(widget, text);
 }
 
-void Classroom::Choose(int id, QWidget* where, const QString& text)
+void Pupil::Choose(int id, QWidget* where, const QString& text)
 {
     auto* combo = qobject_cast<QComboBox*>(Named(where ? where : Front(), id));
     ASSERT_NE(combo, nullptr) << "no list " << id;
@@ -232,24 +244,24 @@ void Classroom::Choose(int id, QWidget* where, const QString& text)
     ASSERT_EQ(combo->currentIndex(), index);
 }
 
-bool Classroom::Shows(QWidget* where, const QString& text) const
+bool Pupil::Shows(QWidget* where, const QString& text) const
 {
     return Flat(ShownText(where)).contains(Flat(text));
 }
 
-QString Classroom::Flat(const QString& text)
+QString Pupil::Flat(const QString& text)
 {
     QString flat = text;
     flat.remove(QRegularExpression(QStringLiteral("\\s")));
     return flat;
 }
 
-bool Classroom::WaitForText(QWidget* where, const QString& text, int timeoutMs)
+bool Pupil::WaitForText(QWidget* where, const QString& text, int timeoutMs)
 {
     return LookUntil([&] { return Shows(where, text); }, timeoutMs);
 }
 
-bool Classroom::Answer(const char* className, const std::function<void()>& open,
+bool Pupil::Answer(const char* className, const std::function<void()>& open,
                        const std::function<void(QWidget& dialog)>& answer, int timeoutMs)
 {
     bool answered = false;
@@ -288,7 +300,7 @@ bool Classroom::Answer(const char* className, const std::function<void()>& open,
     return answered;
 }
 
-QString Classroom::AnswerBox(const QString& text, const std::function<void()>& open, int button, int timeoutMs)
+QString Pupil::AnswerBox(const QString& text, const std::function<void()>& open, int button, int timeoutMs)
 {
     QString shown;
     bool answered = false;
@@ -303,7 +315,9 @@ QString Classroom::AnswerBox(const QString& text, const std::function<void()>& o
         answered = true;
         look.stop();
         shown = texts;
-        Click(button, box);
+        // A box without that button goes by itself.
+        if (QWidget* end = Named(box, button); end && end->isVisible())
+            Click(button, box);
     });
     look.start(10);
     if (open)
@@ -313,7 +327,7 @@ QString Classroom::AnswerBox(const QString& text, const std::function<void()>& o
     return shown;
 }
 
-void Classroom::ChooseFile(QWidget& dialog, const QString& path)
+void Pupil::ChooseFile(QWidget& dialog, const QString& path)
 {
     auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     ASSERT_NE(name, nullptr);
@@ -332,7 +346,7 @@ void Classroom::ChooseFile(QWidget& dialog, const QString& path)
     FAIL() << "the file dialog has no button to accept";
 }
 
-void Classroom::ChooseMenuItem(const QString& item, const QString& submenu)
+void Pupil::ChooseMenuItem(const QString& item, const QString& submenu)
 {
     auto pick = [](const QString& text) {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -354,12 +368,49 @@ void Classroom::ChooseMenuItem(const QString& item, const QString& submenu)
     pick(item);
 }
 
-QString Classroom::Text(int id)
+void Pupil::SwitchOn(std::initializer_list<int> channels)
+{
+    for (int c : channels)
+        Click(measure::CMeasurmentDlg::kChannelA + c);
+}
+
+void Pupil::SetUpRun(int modeText, const QString& rate, const QString& seconds)
+{
+    using measure::CMeasurSetup1Dlg;
+    ASSERT_TRUE(Answer("measure::CMeasurSetup1Dlg", [&] { Click(measure::CMeasurmentDlg::kMeasureSetup); },
+                       [&](QWidget& d) {
+        Choose(CMeasurSetup1Dlg::kMode, &d, Text(modeText));
+        if (!rate.isEmpty())
+            Type(CMeasurSetup1Dlg::kRate, &d, rate);
+        if (!seconds.isEmpty())
+            Type(CMeasurSetup1Dlg::kLength, &d, seconds);
+        Click(kOk, &d);
+    }));
+}
+
+void Pupil::FileCommand(int itemText, const fs::path& path, int submenuText)
+{
+    ASSERT_TRUE(Answer("QFileDialog", [&] {
+        Click(projectmgr::CProjectMgrDlg::kFileMenu);
+        ChooseMenuItem(Text(itemText), submenuText ? Text(submenuText) : QString());
+    }, [&](QWidget& d) { ChooseFile(d, QString::fromStdString(path.string())); }));
+}
+
+QStringList Pupil::CsvLines(const fs::path& file)
+{
+    std::ifstream in(file);
+    QStringList lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(QString::fromStdString(line).trimmed());
+    return lines;
+}
+
+QString Pupil::Text(int id)
 {
     return uikit::CVRDCommonBase::LoadText(id);
 }
 
-std::string Classroom::Bytes(const fs::path& path)
+std::string Pupil::Bytes(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});

@@ -1,10 +1,8 @@
 #pragma once
 
-// The program as a pupil meets it: started the way main() starts it, offscreen, from a data
-// folder of the test's own (the built data files linked, so that the working copy, its lock and
-// the settings are the test's) against the simulated logger with the classroom's sensors, and
-// used only through what its windows show: buttons and keys, dialogs answered while they run,
-// texts read off the screen, files.
+// The program as a pupil meets it: started the way main() starts it, offscreen, against the
+// simulated logger with the classroom's sensors, and used only through what its windows show:
+// buttons and keys, dialogs answered while they run, texts read off the screen, files.
 
 #include "logger/shell/CVRDMainAppDlg.h"
 #include "tests/lesson/ShownText.h"
@@ -41,6 +39,11 @@ inline constexpr int kMenuSensors = 1001;
 inline constexpr int kMenuMeasurement = 1002;
 inline constexpr int kMenuAnalysis = 1003;
 inline constexpr int kMenuQuit = 1005;
+// The measurement set-up dialog's modes.
+inline constexpr int kTextTimed = 2209;
+inline constexpr int kTextManual = 2208;
+// What the monitor shows once the classroom's sensors are found.
+inline const QString kClassroomReady = QStringLiteral("Photogate");
 // Every dialog's OK and Cancel.
 inline constexpr int kOk = 1;
 inline constexpr int kCancel = 2;
@@ -48,19 +51,14 @@ inline constexpr int kCancel = 2;
 // Runs the event loop until `done` holds, looking now and then; false on time-out.
 bool LookUntil(const std::function<bool()>& done, int timeoutMs);
 
-class Classroom : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { EnsureWidgetApp(); }
-    void SetUp() override;
-    void TearDown() override;
-
-    // The simulated logger's console.
-    void Console(const std::string& line) { sim->Command(line); }
-    bool Fault(const std::string& fault) { return sim->AddFault(fault); }
-
-    // The program started in the data folder, up to its sensor monitor. Boxes it shows at start
-    // (a kept backup, say) are answered with OK and their texts kept in `startNotices`.
-    void StartProgram();
+// The program as a pupil uses it: started in a data folder as main() starts it, and every step
+// taken through what its windows show. Checks fail the running test.
+class Pupil {
+public:
+    // The program started in `data`, up to its sensor monitor, and until the monitor shows
+    // `ready` (when given: the sensors found). Boxes it shows at start (a kept backup, say) are
+    // answered with OK and their texts kept in `startNotices`.
+    void StartProgram(const QString& ready = {});
     // The main menu's quit, and the program's end; its exit code.
     int QuitProgram();
     // Waits for the program to end by itself; its exit code, or -1.
@@ -98,25 +96,48 @@ protected:
     // is null), read and ended with button `button`; all its texts, empty when none came.
     QString AnswerBox(const QString& text, const std::function<void()>& open = {}, int button = kOk,
                       int timeoutMs = 8000);
-    // A file dialog answered with `path`, typed as a pupil would.
+    // A file dialog answered with `path`.
     static void ChooseFile(QWidget& dialog, const QString& path);
     // The popup menu's entry `item` (inside `submenu` when given), chosen with the pointer.
     static void ChooseMenuItem(const QString& item, const QString& submenu = {});
+
+    // On the measurement screen: the channels' toggles tapped; the set-up dialog's mode (a
+    // language text), and for a timed run its rate (Hz) and length (s).
+    void SwitchOn(std::initializer_list<int> channels);
+    void SetUpRun(int modeText, const QString& rate = {}, const QString& seconds = {});
+    // On the project manager: a command of the file menu that asks for a file, answered with
+    // `path`.
+    void FileCommand(int itemText, const fs::path& path, int submenuText = 0);
 
     // The text without its blanks and line breaks.
     static QString Flat(const QString& text);
     // The language text `id`, as the program shows it.
     static QString Text(int id);
-    // A file's bytes.
+    // A file's bytes, and a CSV file's lines.
     static std::string Bytes(const fs::path& path);
+    static QStringList CsvLines(const fs::path& file);
 
-    fs::path folder;        // the test's own: data/, documents/, settings/
     fs::path data;          // the program's data folder
-    fs::path documents;     // where the pupil keeps files
-    std::unique_ptr<devsim::testing::InProcessDevsim> sim;
     std::unique_ptr<shell::CVRDMainAppDlg> program;
     QStringList startNotices;
     int exitCode = -1;
+};
+
+// A test's classroom: a data folder of its own (the built data files linked, so that the working
+// copy, its lock and the settings are the test's), a folder for the pupil's files, and the
+// simulated logger with the classroom's sensors.
+class Classroom : public ::testing::Test, public Pupil {
+protected:
+    static void SetUpTestSuite() { EnsureWidgetApp(); }
+    void SetUp() override;
+    void TearDown() override;
+
+    // The simulated logger's console.
+    void Console(const std::string& line) { sim->Command(line); }
+
+    fs::path folder;        // the test's own: data/, documents/, settings/, user/
+    fs::path documents;     // where the pupil keeps files
+    std::unique_ptr<devsim::testing::InProcessDevsim> sim;
 };
 
 }  // namespace lesson

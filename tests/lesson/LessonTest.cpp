@@ -15,7 +15,6 @@
 
 #include <QElapsedTimer>
 
-#include <fstream>
 
 namespace lesson {
 namespace {
@@ -30,34 +29,10 @@ constexpr int kProbe = 2;    // the voltage probe's channel, C
 constexpr int kGate = 3;     // the pendulum's photogate, D
 constexpr int kTextValueAtLeast = 2224;
 constexpr int kTextNoTrigger = 2242;
-constexpr int kTextTimed = 2209;
-constexpr int kTextManual = 2208;
 const QString kNote = QStringLiteral("Signal generator at 2 Hz, damped; pendulum through the gate.");
-
-// The lines of a CSV file.
-QStringList CsvLines(const fs::path& file)
-{
-    std::ifstream in(file);
-    QStringList lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(QString::fromStdString(line).trimmed());
-    return lines;
-}
 
 class Lesson : public Classroom {
 protected:
-    // The measurement set-up dialog: mode, and for a timed run its rate (Hz) and length (s).
-    void SetUpRun(int modeText, const QString& rate = {}, const QString& seconds = {})
-    {
-        ASSERT_TRUE(Answer("measure::CMeasurSetup1Dlg", [&] { Click(CMeasurmentDlg::kMeasureSetup); }, [&](QWidget& d) {
-            Choose(CMeasurSetup1Dlg::kMode, &d, Text(modeText));
-            if (!rate.isEmpty())
-                Type(CMeasurSetup1Dlg::kRate, &d, rate);
-            if (!seconds.isEmpty())
-                Type(CMeasurSetup1Dlg::kLength, &d, seconds);
-            Click(kOk, &d);
-        }));
-    }
     // The probe's trigger in the sensor set-up dialog of the measurement screen.
     void SetTrigger(int kindText, const QString& level = {})
     {
@@ -68,11 +43,6 @@ protected:
                 Type(CSensorSetup1Dlg::kLevelEditId, &d, level);
             Click(kOk, &d);
         }));
-    }
-    void SwitchOn(std::initializer_list<int> channels)
-    {
-        for (int c : channels)
-            Click(CMeasurmentDlg::kChannelA + c);
     }
     // A new data set, with the channels switched on.
     void NewRun(const QString& title, std::initializer_list<int> channels)
@@ -97,14 +67,6 @@ protected:
         Drag(Front(), from, to);
         command();
         return Details();
-    }
-    // A project command of the file menu that asks for a file, answered with `path`.
-    void FileCommand(int itemText, const fs::path& path, int submenuText = 0)
-    {
-        ASSERT_TRUE(Answer("QFileDialog", [&] {
-            Click(CProjectMgrDlg::kFileMenu);
-            ChooseMenuItem(Text(itemText), submenuText ? Text(submenuText) : QString());
-        }, [&](QWidget& d) { ChooseFile(d, QString::fromStdString(path.string())); }));
     }
     QString Tree() { return ShownText(Front()->findChild<QWidget*>(QString::number(CProjectMgrDlg::kTree))); }
 };
@@ -213,7 +175,7 @@ TEST_F(Lesson, FromTheFirstSensorToTheReport)
 
     // Started again: the last session's working copy is kept aside and said so; the saved
     // project opens with its runs, analyses and note as they were.
-    StartProgram();
+    StartProgram(kClassroomReady);
     ASSERT_EQ(startNotices.size(), 1);
     EXPECT_TRUE(Flat(startNotices[0]).contains(Flat(Text(projectmgr::kTextBackupKept))));
     GoTo(kMenuProjects);

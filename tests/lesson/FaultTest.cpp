@@ -199,7 +199,9 @@ TEST_F(Faults, AReplyLostWhileASensorIsIdentifiedIsToldAndPluggingAgainHelps)
     QWidget* monitor = Front();
     ASSERT_TRUE(WaitForText(monitor, QStringLiteral("Barometer")));
     Console("pull 1");
-    ASSERT_TRUE(LookUntil([&] { return !Shows(monitor, QStringLiteral("Barometer")) && Shows(monitor, QStringLiteral("Photogate")); }, 8000));
+    ASSERT_TRUE(LookUntil([&] {
+        return !Shows(monitor, QStringLiteral("Barometer")) && Shows(monitor, QStringLiteral("Photogate"));
+    }, 8000));
     Console("fault 0x10000006 drop");
     Console("replug 1");
     EXPECT_FALSE(AnswerBox(Text(kTextCheckCables), {}, kOk, 15000).isEmpty());

@@ -83,13 +83,16 @@ TEST_F(Lesson, FromTheFirstSensorToTheReport)
 
     // The barometer out, a photogate in its place: the monitor follows each step.
     Console("pull 1");
-    ASSERT_TRUE(LookUntil([&] { return !Shows(monitor, QStringLiteral("Barometer")) && Shows(monitor, QStringLiteral("Photogate")); }, 8000));
+    ASSERT_TRUE(LookUntil([&] {
+        return !Shows(monitor, QStringLiteral("Barometer")) && Shows(monitor, QStringLiteral("Photogate"));
+    }, 8000));
     Console("plug 1 R7JE pulses period=0.9 width=0.05 high=1");
     ASSERT_TRUE(LookUntil([&] { return ShownText(monitor).count(QStringLiteral("Photogate")) == 2; }, 8000));
 
     // The probe calibrated on a 0 V and a 1.5 V terminal, which it reads as 0.100 V and 1.599 V.
     Console("signal 2 constant value=0.1");
-    ASSERT_TRUE(Answer("measure::CSensorSetup1Dlg", [&] { Click(measure::CSensorDlg::kCalibrationButtonId); }, [&](QWidget& d) {
+    const auto calibrationButton = [&] { Click(measure::CSensorDlg::kCalibrationButtonId); };
+    ASSERT_TRUE(Answer("measure::CSensorSetup1Dlg", calibrationButton, [&](QWidget& d) {
         Click(CSensorSetup1Dlg::kChannelButtonIds[kProbe], &d);
         ASSERT_TRUE(WaitForText(&d, QStringLiteral("0.100 V")));
         Click(CSensorSetup1Dlg::kCaptureButtonIds[0], &d);

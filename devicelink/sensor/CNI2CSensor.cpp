@@ -63,6 +63,7 @@ int32_t CNI2CSensor::LoadCatalogue()
             return kCatalogueListEmpty;
         if (!catalogue_.LoadAccessList() || !catalogue_.LoadSearchList())
             return kCatalogueListEmpty;
+        PrepareAdapterRecords();
         return kCatalogueOk;
     } catch (const std::bad_alloc&) {
         return kCatalogueListEmpty;

@@ -241,6 +241,11 @@ public:
     int32_t LoadFileInfo(std::u16string_view matchedId, int channel);
     int32_t ReadAdapterDescription(std::u16string_view matchedId, int channel);
     int32_t ReadAdapterCalibration(std::u16string_view matchedId, int channel);
+    // The catalogue entries of the adapter models as their detection leaves them (read size,
+    // first unit, scale and rate of some models): LoadCatalogue makes these changes at once, so
+    // that a recorded run converts the same whether or not a sensor of its model has been
+    // detected since the program started.
+    void PrepareAdapterRecords();
     int32_t ConfigureSensor(const SensorSearchRecipe& recipe, int channel);
     // Mode 0 resets a channel, 1 repeats a register set-up, 0xFFFF forgets and detects again.
     int32_t UpdateChannel(int channel, int32_t mode);

@@ -365,6 +365,26 @@ int32_t CNI2CSensor::ReadAdapterDescription(std::u16string_view id, int c)
     return ok ? 1 : 0;
 }
 
+void CNI2CSensor::PrepareAdapterRecords()
+{
+    auto& records = catalogue_.accessRecords();
+    const auto& ids = catalogue_.sensorIds();
+    for (size_t i = 0; i < ids.size() && i < records.size(); ++i) {
+        SensorAccessRecord& record = records[i];
+        if (record.family != kRType && record.family != kREepromType)
+            continue;
+        const pugi::xml_node entry = catalogue_.SelectEntry(SensorCatalogue::Entry::File, ids[i]);
+        if (!entry)
+            continue;
+        // The model's rules change the channel too: a scratch channel takes those.
+        ChannelState scratch{};
+        platform::CopyToField(scratch.modelCode, platform::Utf8ToUtf16(entry.child_value("WHOAMISTRING")));
+        if (platform::FieldView(scratch.modelCode) != u"R21E")
+            ApplyOtherAdapterDefaults(scratch, record);
+        ApplyAdapterModelRules(scratch, record, catalogue_.units());
+    }
+}
+
 int32_t CNI2CSensor::ReadAdapterCalibration(std::u16string_view id, int c)
 {
     if (!ValidChannel(c))

@@ -138,6 +138,7 @@ void CAnalyzeDlg::CreateControls()
     const uint32_t face = ButtonFaceColour();
     for (const ButtonSpec& spec : kButtons) {
         auto* button = new uikit::CButtonST(this);
+        button->setObjectName(QString::number(spec.id));
         button->setGeometry(uikit::RectFromEdges(spec.left, spec.top, spec.right, spec.bottom));
         button->SetCheckBoxMode(spec.checkBox);
         auto picture = [&bitmaps](int id) { return id ? bitmaps.Bitmap(id) : QPixmap(); };
@@ -152,6 +153,7 @@ void CAnalyzeDlg::CreateControls()
     }
 
     combo_ = new QComboBox(this);
+    combo_->setObjectName(QString::number(kSetCombo));
     combo_->setGeometry(kComboLeft, kComboTop, kComboWidth, kComboHeight);
     combo_->setFont(font_);
     combo_->setMaxVisibleItems(kComboListItems);

@@ -135,7 +135,7 @@ void CSensorDlg::CreateButtons()
 {
     const auto make = [this](int id, const ButtonSkin& skin) {
         auto* button = new uikit::CButtonST(this);
-        button->setObjectName(QStringLiteral("button%1").arg(id));
+        button->setObjectName(QString::number(id));
         button->SetBitmaps(Bitmap(skin.pressed), uikit::kSkinKey, Bitmap(skin.normal), uikit::kSkinKey,
                            Bitmap(skin.focus), uikit::kSkinKey, Bitmap(skin.disabled), uikit::kSkinKey);
         button->SetFlag(true);

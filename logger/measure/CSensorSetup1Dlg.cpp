@@ -289,7 +289,7 @@ void CSensorSetup1Dlg::Refill()
             measuredEdits_[size_t(row)]->setVisible(shown);
             captureButtons_[size_t(row)]->setVisible(shown);
             referenceEdits_[size_t(row)]->setText(QString::fromStdString(model_.ReferenceText(row)));
-            measuredEdits_[size_t(row)]->setText(QString::fromStdString(model_.MeasuredText(row)));
+            ShowMeasured(row);
         }
         clearButton_->setVisible(model_.ClearShown());
         refilling_ = false;
@@ -348,8 +348,15 @@ void CSensorSetup1Dlg::Capture(int row)
     if (Busy() || !model_.Capture(row))
         return;
     refilling_ = true;
-    measuredEdits_[size_t(row)]->setText(QString::fromStdString(model_.MeasuredText(row)));
+    ShowMeasured(row);
     refilling_ = false;
+}
+
+void CSensorSetup1Dlg::ShowMeasured(int row)
+{
+    QLineEdit* edit = measuredEdits_[size_t(row)];
+    edit->setText(QString::fromStdString(model_.MeasuredText(row)));
+    edit->setCursorPosition(0);
 }
 
 void CSensorSetup1Dlg::Zero()

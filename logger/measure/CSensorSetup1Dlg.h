@@ -87,6 +87,8 @@ private:
     void Zero();
     void Clear();
     void Capture(int row);
+    // A measured value wider than its edit shows its first digits, as a number is read.
+    void ShowMeasured(int row);
     void OkSetup();
     void OkCalibration();
     // Shows the channel and focuses the edit a notice is about.

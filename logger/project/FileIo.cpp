@@ -1,8 +1,11 @@
 #include "logger/project/FileIo.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -16,6 +19,32 @@ namespace {
 
 constexpr mode_t kNewFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
 constexpr size_t kCopyChunk = 1 << 20;
+
+struct WriteFault {
+    std::atomic<bool> set{false};
+    std::mutex mutex;
+    int error = 0;
+    std::string folder;   // ends with '/'; empty: every file
+};
+
+WriteFault& Fault()
+{
+    static WriteFault fault;
+    return fault;
+}
+
+// Whether a write fault covers `path`: errno then takes its error and the write is refused.
+bool WriteRefused(const std::string& path)
+{
+    WriteFault& fault = Fault();
+    if (!fault.set.load(std::memory_order_acquire))
+        return false;
+    std::lock_guard lock(fault.mutex);
+    if (fault.error == 0 || path.compare(0, fault.folder.size(), fault.folder) != 0)
+        return false;
+    errno = fault.error;
+    return true;
+}
 
 int OpenRetrying(const char* path, int flags, mode_t mode = 0)
 {
@@ -144,7 +173,7 @@ bool File::ReadExactAt(int64_t offset, void* buffer, size_t size) const
 
 bool File::WriteAt(int64_t offset, const void* buffer, size_t size)
 {
-    if (fd_ < 0 || offset < 0)
+    if (fd_ < 0 || offset < 0 || WriteRefused(path_))
         return false;
     const auto* in = static_cast<const uint8_t*>(buffer);
     size_t done = 0;
@@ -184,6 +213,15 @@ bool File::Close()
     const int result = ::close(fd_);
     fd_ = -1;
     return result == 0;
+}
+
+void SetWriteFault(int errorNumber, const std::string& folder)
+{
+    WriteFault& fault = Fault();
+    std::lock_guard lock(fault.mutex);
+    fault.error = errorNumber;
+    fault.folder = folder.empty() || folder.back() == '/' ? folder : folder + '/';
+    fault.set.store(errorNumber != 0, std::memory_order_release);
 }
 
 bool FileExists(const std::string& path)

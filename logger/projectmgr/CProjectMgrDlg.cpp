@@ -176,6 +176,7 @@ uikit::CButtonST* CProjectMgrDlg::MakeButton(int id, int normal, int pressed, in
     uikit::ResourceModule& bitmaps = uikit::BitmapModule();
     const uint32_t face = ButtonFaceColour();
     auto* button = new uikit::CButtonST(this);
+    button->setObjectName(QString::number(id));
     button->setGeometry(left, top, kButtonWidth, kButtonHeight);
     button->SetBitmaps(bitmaps.Bitmap(pressed), uikit::kSkinKey, bitmaps.Bitmap(normal), uikit::kSkinKey,
                        bitmaps.Bitmap(disabled), uikit::kSkinKey, bitmaps.Bitmap(disabled), uikit::kSkinKey);
@@ -203,13 +204,13 @@ void CProjectMgrDlg::CreateControls()
                                               "padding: 0 4px; background: white; color: #191964; }"));
         (*edit)->setMaxLength(kTextChars - 1);
     }
-    author_->setObjectName(QStringLiteral("edit%1").arg(kAuthor));
+    author_->setObjectName(QString::number(kAuthor));
     author_->setGeometry(kAuthorRect);
-    school_->setObjectName(QStringLiteral("edit%1").arg(kSchool));
+    school_->setObjectName(QString::number(kSchool));
     school_->setGeometry(kSchoolRect);
 
     treePanel_ = new uikit::CTreeEditor(this);
-    treePanel_->setObjectName(QStringLiteral("tree%1").arg(kTree));
+    treePanel_->setObjectName(QString::number(kTree));
     treePanel_->setGeometry(kTreeRect);
     uikit::CTreeCtrlEx& tree = treePanel_->Tree();
     tree.setFont(font_);

@@ -7,7 +7,7 @@
 
 namespace shell {
 
-int CVRDMainAppApp::Run()
+std::unique_ptr<CVRDMainAppDlg> CVRDMainAppApp::Launch()
 {
     QCoreApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
     QCoreApplication::setApplicationName(QStringLiteral("PlovexLogger"));
@@ -15,10 +15,16 @@ int CVRDMainAppApp::Run()
     // closed.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    CVRDMainAppDlg root;
-    QObject::connect(&root, &CVRDMainAppDlg::finished, qApp, [](int code) { QCoreApplication::exit(code); });
-    root.show();
-    QTimer::singleShot(0, &root, &CVRDMainAppDlg::Start);
+    auto root = std::make_unique<CVRDMainAppDlg>();
+    root->show();
+    QTimer::singleShot(0, root.get(), &CVRDMainAppDlg::Start);
+    return root;
+}
+
+int CVRDMainAppApp::Run()
+{
+    const std::unique_ptr<CVRDMainAppDlg> root = Launch();
+    QObject::connect(root.get(), &CVRDMainAppDlg::finished, qApp, [](int code) { QCoreApplication::exit(code); });
     return QApplication::exec();
 }
 

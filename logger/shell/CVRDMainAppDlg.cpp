@@ -113,6 +113,9 @@ void CVRDMainAppDlg::Start()
     }
     SetScreen(uikit::kSlotRoot, this);
     SetMainMenuFactory([this](QWidget*) -> QWidget* { return new CMainMenuDlg(this); });
+    // One program at a time: a second one goes before it touches the logger the first one uses.
+    if (!BeginWorkingCopy())
+        return;
 
     uikit::ResourceModule programPictures(QString::fromLatin1(uikit::kProgramBitmapsName));
     if (const QPixmap icon = programPictures.Bitmap(kIconId); !icon.isNull())
@@ -229,9 +232,6 @@ bool CVRDMainAppDlg::BeginWorkingCopy()
 
 void CVRDMainAppDlg::CreateScreens()
 {
-    // The screens start a new project over the working copy: its folder is chosen first.
-    if (!BeginWorkingCopy())
-        return;
     screens_ = CreateProgramScreens(this);
     for (QWidget* screen : {screens_.help, screens_.sensors, screens_.measurement, screens_.analysis, screens_.projects}) {
         if (screen)

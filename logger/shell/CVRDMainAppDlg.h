@@ -75,8 +75,9 @@ public:
     explicit CVRDMainAppDlg(QWidget* parent = nullptr);
     ~CVRDMainAppDlg() override;
 
-    // Starts the program: the common services, the skin, the start-up animation and its thread.
-    // A failure here ends the program at once (finished is emitted).
+    // Starts the program: the common services, the working copy's folder and lock (a second
+    // program ends here, before it opens the logger), the skin, the start-up animation and its
+    // thread. A failure here ends the program at once (finished is emitted).
     void Start();
     // Ends the program in order, or as soon as the modal loop now running has ended.
     void Quit(int exitCode = kExitOk);

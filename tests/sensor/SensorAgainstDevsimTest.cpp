@@ -137,3 +137,38 @@ TEST_F(SensorAgainstDevsim, GpsReadingsGiveTheReceiversPosition)
 }
 
 }  // namespace
+
+namespace {
+
+// A photogate run opened in a program where no photogate has been detected yet is shown as it
+// was recorded: the detection of an adapter model changes nothing of its catalogue entry.
+TEST_F(SensorAgainstDevsim, APhotogateRunConvertsTheSameWhetherOrNotAPhotogateWasDetected)
+{
+    const auto start = [this] {
+        sensor_ = std::make_unique<devicelink::CNI2CSensor>();
+        ASSERT_EQ(sensor_->LoadSensorXml(corviktest::ProjectCataloguePath()), 1);
+        ASSERT_EQ(sensor_->LoadCatalogue(), 1);
+    };
+    constexpr int kSamples = 5;
+    const int32_t raws[kSamples] = {0, 700, 2400, 4095, 0x12345678};
+    const int32_t times[kSamples] = {0, 20, 40, 60, 80};
+    const auto convert = [&](devicelink::ChannelState copy, int c) {
+        std::vector<float> values(4 * kSamples), outTimes(4 * kSamples);
+        sensor_->ConvertChannelData(c, 0, kSamples, raws, times, values.data(), outTimes.data(), 0,
+                                    sensor_->FindSensorRecord(&copy), &copy, nullptr);
+        return values;
+    };
+    start();
+    sim_.Command("pull 0");
+    ASSERT_TRUE(sim_.Plug(1, "R7JE"));
+    ASSERT_EQ(PollUntil(devicelink::kPollPlugged), devicelink::kPollPlugged);
+    std::u16string text;
+    ASSERT_EQ(sensor_->DetectSensors(text), 1);
+    const devicelink::ChannelState gate = sensor_->channel(1);
+    const std::vector<float> recorded = convert(gate, 1);
+
+    start();   // the program started again, its sensors not detected yet
+    EXPECT_EQ(convert(gate, 1), recorded);
+}
+
+}  // namespace

@@ -208,6 +208,7 @@ TEST_F(SetupDialogs, ATwoPointCalibrationChangesTheReadingsAndStaysInTheSensor)
     // The second point at the other level; every reference twice what it reads.
     ASSERT_TRUE(SpinUntil([&] { return Level(NextReading(*dialog)) != first; }, 4000));
     dialog->CaptureButton(1).click();
+    EXPECT_EQ(dialog->MeasuredEdit(1).cursorPosition(), 0) << "a long value shows its first digits";
     const float second = first == 5.0f ? 10.0f : 5.0f;
     dialog->ReferenceEdit(0).setText(QString::number(2 * first));
     dialog->ReferenceEdit(1).setText(QString::number(2 * second));

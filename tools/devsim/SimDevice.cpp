@@ -329,6 +329,18 @@ bool SimDevice::Replug(int channel)
     return true;
 }
 
+bool SimDevice::SetSignal(int channel, const SignalSpec& signal)
+{
+    if (!ValidChannel(channel))
+        return false;
+    std::lock_guard lock(mutex_);
+    if (!sensors_[channel])
+        return false;
+    sensors_[channel]->SetSignal(signal);
+    Log("new signal on channel " + std::to_string(channel));
+    return true;
+}
+
 void SimDevice::SendHello(std::vector<OutFrame>& out)
 {
     out.push_back(Reply(code::kHello, code::kHello));

@@ -63,6 +63,8 @@ public:
     // none was pulled) or another sensor is plugged.
     bool Pull(int channel);
     bool Replug(int channel);
+    // The plugged sensor measures another signal from now on (false when the channel has none).
+    bool SetSignal(int channel, const SignalSpec& signal);
     // Device-initiated frames.
     void SendHello(std::vector<OutFrame>& out);
     void RequestStop(std::vector<OutFrame>& out);

@@ -62,6 +62,9 @@ const char* SimServer::ControlHelp()
     return "  plug <channel 0-3> <model> [option=value ...] [<signal> [parameter=value ...]]\n"
            "  pull <channel 0-3>\n"
            "  replug <channel 0-3>       plug the sensor last pulled from it in again\n"
+           "  signal <channel 0-3> <signal> [parameter=value ...]\n"
+           "                             the plugged sensor measures this from now on\n"
+           "  disconnect                 close the connection to the host (a cable pulled)\n"
            "  hello                      send a device hello\n"
            "  stop                       stop what runs and ask the host to stop\n"
            "  fault <code> <action> [argument] [times N|always]\n"
@@ -369,6 +372,15 @@ void SimServer::Execute(const std::string& command)
     } else if (verb == "replug" && w.size() == 2 && ParseUnsigned(w[1], channel)) {
         if (!device_.Replug(int(channel)))
             Log("replug: no sensor was pulled from that channel");
+    } else if (verb == "signal" && w.size() >= 3 && ParseUnsigned(w[1], channel)) {
+        SignalSpec signal;
+        const size_t at = command.find(w[2], command.find(w[1]) + w[1].size());
+        if (!ParseSignal(command.substr(at), signal, error))
+            Log("signal: " + error);
+        else if (!device_.SetSignal(int(channel), signal))
+            Log("signal: no sensor on that channel");
+    } else if (verb == "disconnect" && w.size() == 1) {
+        CloseConnection("by the console");
     } else if (verb == "hello" && w.size() == 1) {
         device_.SendHello(out);
     } else if (verb == "stop" && w.size() == 1) {

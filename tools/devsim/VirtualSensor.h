@@ -26,6 +26,8 @@ public:
     const std::string& Model() const { return model_; }
     const Signal& SignalSource() const { return *signal_; }
     const Signal* SignalPointer() const { return signal_.get(); }
+    // What the sensor measures from now on (its chips keep reading the same signal object).
+    void SetSignal(const SignalSpec& spec) { *signal_ = Signal(spec); }
 
     I2cChip& AddChip(std::unique_ptr<I2cChip> chip);
     // The chip that answers an address, or null (the bus then reads 0xFF).

@@ -95,6 +95,9 @@ CMessageBoxDlg::CMessageBoxDlg(QWidget* owner, int type, const QString& text1, c
 
     ok_ = new CButtonST(this);
     cancel_ = new CButtonST(this);
+    // Named by their dialog ids, as every control of the program.
+    ok_->setObjectName(QString::number(kResultOk));
+    cancel_->setObjectName(QString::number(kResultCancel));
     SetUpButton(*ok_, kOkCaptionId, kOkPlace);
     SetUpButton(*cancel_, kCancelCaptionId, kCancelPlace);
     connect(ok_, &QAbstractButton::clicked, this, [this] {

@@ -1,0 +1,274 @@
+// What goes wrong in a lesson, each through the program's windows: the logger unplugged during a
+// run, a logger that falls silent for a while, a reply lost while a sensor is identified, a full
+// disk, the program killed, a second program started. Nothing recorded may be lost, and the user
+// is told what happened.
+#include "tests/lesson/Classroom.h"
+
+#include "logger/measure/CMeasurmentDlg.h"
+#include "logger/project/FileIo.h"
+#include "logger/projectmgr/core/ProjectTexts.h"
+#include "logger/shell/core/ShellTexts.h"
+
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <poll.h>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace lesson {
+namespace {
+
+using measure::CMeasurmentDlg;
+
+constexpr int kProbe = 2;
+constexpr int kTextSensorRemoved = 2053;
+constexpr int kTextCheckCables = 2067;
+constexpr int kTextRunNotSaved = 2826;
+
+// A program of the suite run as its own process in `folder`, its standard output and error read
+// through a pipe; killed if it is still there when the object goes.
+class Process {
+public:
+    Process(const std::string& program, const fs::path& folder)
+    {
+        int out[2];
+        if (::pipe(out) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(out[1], STDOUT_FILENO);
+            ::dup2(out[1], STDERR_FILENO);
+            ::close(out[0]);
+            if (::chdir(folder.c_str()) == 0)
+                ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        output_ = out[0];
+    }
+    ~Process()
+    {
+        if (pid_ > 0 && status_ < 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (output_ >= 0)
+            ::close(output_);
+    }
+    // Waits (running the event loop) until the output holds `text`; false when the process ended
+    // or the time ran out first.
+    bool WaitForOutput(const std::string& text, int timeoutMs)
+    {
+        return LookUntil([&] { return Read(), output.find(text) != std::string::npos || Ended(); }, timeoutMs) &&
+               output.find(text) != std::string::npos;
+    }
+    // Waits for the end; the exit status, or -1.
+    int WaitForExit(int timeoutMs)
+    {
+        LookUntil([&] { return Read(), Ended(); }, timeoutMs);
+        Read();
+        return status_ >= 0 && WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+    }
+    void Kill()
+    {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, &status_, 0);
+    }
+
+    std::string output;
+
+private:
+    void Read()
+    {
+        char buffer[4096];
+        pollfd p{output_, POLLIN, 0};
+        while (output_ >= 0 && ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN)) {
+            const ssize_t n = ::read(output_, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            output.append(buffer, size_t(n));
+        }
+    }
+    bool Ended() { return status_ >= 0 || (pid_ > 0 && ::waitpid(pid_, &status_, WNOHANG) == pid_); }
+
+    pid_t pid_ = -1;
+    int output_ = -1;
+    int status_ = -1;
+};
+
+class Faults : public Classroom {
+protected:
+    void TearDown() override
+    {
+        logger::fileio::SetWriteFault(0);
+        Classroom::TearDown();
+    }
+    // A timed run of the probe at 50 Hz, started.
+    void StartRun(int seconds)
+    {
+        GoTo(kMenuMeasurement);
+        ASSERT_TRUE(WaitForText(Front(), QStringLiteral("Run 1")));
+        SwitchOn({kProbe});
+        SetUpRun(kTextTimed, QStringLiteral("50"), QString::number(seconds));
+        Click(CMeasurmentDlg::kStart);
+    }
+    // The samples of the first data set, as its CSV file holds them.
+    int RecordedSamples(const std::string& name)
+    {
+        GoTo(kMenuProjects);
+        fs::create_directories(documents / name);
+        FileCommand(projectmgr::kTextMenuCsv, documents / name / "run.csv", projectmgr::kTextMenuSaveOther);
+        return int(CsvLines(documents / name / "run_1.csv").size()) - 3;
+    }
+    // After a restart: the last session's project, kept in the file the start-up notice names,
+    // opened; the file's name.
+    QString OpenKeptProject()
+    {
+        const QRegularExpressionMatch kept =
+            QRegularExpression(QStringLiteral("temp_project-\\d{8}-\\d{6}\\.vrd")).match(startNotices.join(QString()));
+        EXPECT_TRUE(kept.hasMatch()) << startNotices.join(QString()).toStdString();
+        if (!kept.hasMatch())
+            return {};
+        GoTo(kMenuProjects);
+        FileCommand(projectmgr::kTextMenuOpen, data / kept.captured().toStdString());
+        return kept.captured();
+    }
+};
+
+TEST_F(Faults, EverySensorPulledDuringARunEndsItWithWhatItRecorded)
+{
+    StartProgram(kClassroomReady);
+    StartRun(10);
+    Spin(2000);
+    for (int c = 0; c < 4; ++c)
+        Console("pull " + std::to_string(c));
+    EXPECT_FALSE(AnswerBox(Text(kTextSensorRemoved), {}, kOk, 8000).isEmpty());
+    // The run stopped at the pull, kept, and saved.
+    ASSERT_TRUE(LookUntil([&] { return !Shows(Front(), QStringLiteral("00:00:00")); }, 3000));
+    EXPECT_FALSE(Shows(Front(), QStringLiteral("00:00:10")));
+    const int samples = RecordedSamples("pulled");
+    EXPECT_GE(samples, 50);
+    EXPECT_LT(samples, 400);
+
+    // Plugged in again, the sensors are back on the monitor.
+    for (int c = 0; c < 4; ++c)
+        Console("replug " + std::to_string(c));
+    GoTo(kMenuSensors);
+    EXPECT_TRUE(WaitForText(Front(), QStringLiteral("Photogate"), 8000));
+}
+
+TEST_F(Faults, TheLoggersCablePulledDuringARunEndsTheProgramAndTheRunComesBack)
+{
+    StartProgram(kClassroomReady);
+    StartRun(10);
+    Spin(2000);
+    Console("disconnect");
+    const QString told = AnswerBox(Text(shell::kTextLoggerLost), {}, kOk, 15000);
+    EXPECT_TRUE(Flat(told).contains(Flat(Text(shell::kTextRecordingKept)))) << told.toStdString();
+    EXPECT_EQ(WaitForEnd(5000), shell::CVRDMainAppDlg::kExitLoggerLost);
+
+    // The cable back in, the program started again: the run is in the kept project.
+    StartProgram(kClassroomReady);
+    ASSERT_FALSE(OpenKeptProject().isEmpty());
+    const int samples = RecordedSamples("kept");
+    EXPECT_GE(samples, 50);
+    EXPECT_LT(samples, 500);
+}
+
+TEST_F(Faults, ALoggerSilentForAFewSecondsLosesNothing)
+{
+    StartProgram(kClassroomReady);
+    StartRun(6);
+    Spin(1000);
+    Console("fault 0x10000011 drop times 4");   // four polls unanswered
+    ASSERT_TRUE(WaitForText(Front(), QStringLiteral("00:00:06"), 15000));
+    EXPECT_TRUE(Running());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "nothing to tell";
+    EXPECT_EQ(RecordedSamples("silent"), 300);
+    // Answering again, the logger is watched as before.
+    Console("pull 1");
+    EXPECT_FALSE(AnswerBox(Text(kTextSensorRemoved), {}, kOk, 8000).isEmpty());
+}
+
+// The barometer's recipe is the first one detection tries: its reply is the one lost.
+TEST_F(Faults, AReplyLostWhileASensorIsIdentifiedIsToldAndPluggingAgainHelps)
+{
+    StartProgram(kClassroomReady);
+    QWidget* monitor = Front();
+    ASSERT_TRUE(WaitForText(monitor, QStringLiteral("Barometer")));
+    Console("pull 1");
+    ASSERT_TRUE(LookUntil([&] {
+        return !Shows(monitor, QStringLiteral("Barometer")) && Shows(monitor, QStringLiteral("Photogate"));
+    }, 8000));
+    Console("fault 0x10000006 drop");
+    Console("replug 1");
+    EXPECT_FALSE(AnswerBox(Text(kTextCheckCables), {}, kOk, 15000).isEmpty());
+    EXPECT_TRUE(Running());
+    Console("pull 1");
+    ASSERT_TRUE(LookUntil([&] { return Shows(monitor, QStringLiteral("Photogate")); }, 8000));
+    Spin(1500);
+    Console("replug 1");
+    EXPECT_TRUE(WaitForText(monitor, QStringLiteral("Barometer"), 10000));
+}
+
+TEST_F(Faults, FullDisksAreToldAndTheRunIsSavedOnceThereIsRoom)
+{
+    StartProgram(kClassroomReady);
+    // The run ends with the data folder's disk full: it stays in the program, which says so.
+    logger::fileio::SetWriteFault(ENOSPC, data.string());
+    StartRun(2);
+    EXPECT_FALSE(AnswerBox(Text(kTextRunNotSaved), {}, kOk, 10000).isEmpty());
+    ASSERT_TRUE(WaitForText(Front(), QStringLiteral("00:00:02")));
+    logger::fileio::SetWriteFault(0);
+
+    // Saved to a full memory stick: the save fails, says why and leaves no file behind.
+    const fs::path project = documents / "lesson.vrd";
+    logger::fileio::SetWriteFault(ENOSPC, documents.string());
+    GoTo(kMenuProjects);
+    const QString told = AnswerBox(Text(projectmgr::OperationTextId(projectmgr::Operation::Save)),
+                                   [&] { FileCommand(projectmgr::kTextMenuSave, project); });
+    EXPECT_TRUE(Flat(told).contains(Flat(Text(projectmgr::ReasonTextId(logger::ProjectResult::IoError)))))
+        << told.toStdString();
+    EXPECT_TRUE(fs::is_empty(documents)) << "no half-written file";
+
+    // Room on the stick: the project is saved with the whole run.
+    logger::fileio::SetWriteFault(0);
+    FileCommand(projectmgr::kTextMenuSave, project);
+    ASSERT_TRUE(fs::exists(project));
+    EXPECT_EQ(RecordedSamples("saved"), 100);
+}
+
+TEST_F(Faults, AKilledProgramsRunsComeBackWhenItStartsAgain)
+{
+    ::setenv("LESSON_DATA", data.c_str(), 1);
+    Process pupil(LESSON_PUPIL_PATH, data);
+    ASSERT_TRUE(pupil.WaitForOutput("recorded", 60000)) << pupil.output;
+    pupil.Kill();
+
+    StartProgram(kClassroomReady);
+    ASSERT_FALSE(OpenKeptProject().isEmpty());
+    EXPECT_EQ(RecordedSamples("kept"), 100);
+}
+
+TEST_F(Faults, ASecondProgramIsRefusedAndLeavesTheFirstAlone)
+{
+    StartProgram(kClassroomReady);
+    StartRun(2);
+    ASSERT_TRUE(WaitForText(Front(), QStringLiteral("00:00:02"), 10000));
+    const std::string workingCopy = Bytes(data / "temp_project.vrd");
+
+    Process second(PLOVEX_LOGGER_PATH, data);
+    EXPECT_EQ(second.WaitForExit(20000), shell::CVRDMainAppDlg::kExitStartFailed);
+    EXPECT_NE(second.output.find(Text(projectmgr::kTextSecondInstance).toStdString()), std::string::npos)
+        << second.output;
+    EXPECT_EQ(Bytes(data / "temp_project.vrd"), workingCopy);
+    // The first goes on with its logger.
+    Console("pull 1");
+    EXPECT_FALSE(AnswerBox(Text(kTextSensorRemoved), {}, kOk, 8000).isEmpty());
+    EXPECT_EQ(RecordedSamples("first"), 100);
+}
+
+}  // namespace
+}  // namespace lesson

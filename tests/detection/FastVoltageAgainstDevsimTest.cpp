@@ -69,7 +69,7 @@ protected:
         const int32_t n = count();
         if (n <= 0)
             return NAN;
-        std::vector<float> values(size_t(n)), times(size_t(n));
+        std::vector<float> values(static_cast<size_t>(n)), times(static_cast<size_t>(n));
         int32_t produced = 0;
         devicelink::ResetConversionState();
         sensor_->ConvertChannelData(kProbe, 0, n, reinterpret_cast<const int32_t*>(host.values[kProbe]),

@@ -12,7 +12,10 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <memory>
 #include <poll.h>
 #include <csignal>
 #include <sys/wait.h>
@@ -114,6 +117,18 @@ protected:
         SwitchOn({kProbe});
         SetUpRun(kTextTimed, QStringLiteral("50"), QString::number(seconds));
         Click(CMeasurmentDlg::kStart);
+    }
+    // A two-second run that ends with the data folder's disk full (`room` bytes left): the
+    // program says the working project could not take it; what it said.
+    QString HoldARun(int64_t room = 0)
+    {
+        StartProgram(kClassroomReady);
+        StartRun(2);
+        logger::fileio::SetWriteFault(ENOSPC, data.string(), room);
+        const QString told = AnswerBox(Text(kTextRunNotSaved), {}, kOk, 10000);
+        EXPECT_FALSE(told.isEmpty());
+        EXPECT_TRUE(WaitForText(Front(), QStringLiteral("00:00:02")));
+        return told;
     }
     // The samples of the first data set, as its CSV file holds them.
     int RecordedSamples(const std::string& name)
@@ -264,13 +279,9 @@ int64_t StoredFirstSet(const fs::path& file)
 // keeps nothing of the part that fitted, and the run is saved and exported elsewhere.
 TEST_F(Faults, ARunTheWorkingCopyCannotTakeIsSavedAndExportedElsewhere)
 {
-    StartProgram(kClassroomReady);
-    StartRun(2);
-    logger::fileio::SetWriteFault(ENOSPC, data.string(), 300);
-    const QString told = AnswerBox(Text(kTextRunNotSaved), {}, kOk, 10000);
+    const QString told = HoldARun(300);
     EXPECT_TRUE(Flat(told).contains(Flat(Text(projectmgr::ReasonTextId(logger::ProjectResult::IoError)))))
         << told.toStdString();
-    ASSERT_TRUE(WaitForText(Front(), QStringLiteral("00:00:02")));
     EXPECT_EQ(StoredFirstSet(data / "temp_project.vrd"), -1) << "the run is not stored";
     const std::string working = Bytes(data / "temp_project.vrd");
     EXPECT_EQ(working.size(), size_t(logger::kDataAreaOffset)) << "no partial tail";
@@ -294,11 +305,7 @@ TEST_F(Faults, ARunTheWorkingCopyCannotTakeIsSavedAndExportedElsewhere)
 // lets the program close.
 TEST_F(Faults, QuittingWithARunHeldOnlyInMemoryAsksFirst)
 {
-    StartProgram(kClassroomReady);
-    StartRun(2);
-    logger::fileio::SetWriteFault(ENOSPC, data.string());
-    EXPECT_FALSE(AnswerBox(Text(kTextRunNotSaved), {}, kOk, 10000).isEmpty());
-    ASSERT_TRUE(WaitForText(Front(), QStringLiteral("00:00:02")));
+    HoldARun();
 
     EXPECT_FALSE(AnswerBox(Text(shell::kTextAskSaveHeldRun), [&] { GoTo(kMenuQuit); }, kCancel).isEmpty());
     EXPECT_FALSE(AnswerBox(Text(shell::kTextAskDropHeldRun), {}, kCancel).isEmpty());
@@ -316,11 +323,7 @@ TEST_F(Faults, QuittingWithARunHeldOnlyInMemoryAsksFirst)
 // A lost logger asks nothing: the held run goes to the user's data folder, and the box says where.
 TEST_F(Faults, ALostLoggerWritesAHeldRunToTheUsersFolder)
 {
-    StartProgram(kClassroomReady);
-    StartRun(2);
-    logger::fileio::SetWriteFault(ENOSPC, data.string());
-    EXPECT_FALSE(AnswerBox(Text(kTextRunNotSaved), {}, kOk, 10000).isEmpty());
-    ASSERT_TRUE(WaitForText(Front(), QStringLiteral("00:00:02")));
+    HoldARun();
 
     Console("disconnect");
     const QString told = AnswerBox(Text(shell::kTextLoggerLost), {}, kOk, 15000);

@@ -133,6 +133,11 @@ WorkingCopyStart WorkingCopySession::Begin(const std::string& dataFolder, const 
     return start;
 }
 
+std::string DatedProjectPath(const std::string& folder, const ProjectTime& now)
+{
+    return FreeBackupPath(folder, now);
+}
+
 std::string UserDataFolder()
 {
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/')

@@ -10,7 +10,9 @@
 #include "uikit/events/ScreenEvent.h"
 #include "uikit/events/ScreenMessages.h"
 #include "uikit/msgbox/CMessageBoxDlg.h"
+#include "uikit/msgbox/MessageBoxRules.h"
 #include "uikit/paint/SkinPaint.h"
+#include "uikit/resources/DataFolder.h"
 #include "uikit/resources/ResourceModule.h"
 
 #include <QApplication>
@@ -107,11 +109,20 @@ void CVRDMainAppDlg::Start()
     if (startup_.State() != StartupState::Starting || finished_)
         return;
     started_ = true;
+    // Before the data directory is taken: started elsewhere, the program finds its data beside
+    // its executable and works from there.
+    const uikit::DataFolderSearch data = uikit::EnterDataFolder(QString::fromLatin1(uikit::kProgramDataMarker));
     if (InitGlobals() != 1) {
         FailStart(uikit::kTextNoMemory, {});
         return;
     }
     SetScreen(uikit::kSlotRoot, this);
+    if (!data.Found()) {
+        FailStart(uikit::kTextDataFolderMissing,
+                  uikit::DataFolderSearchReport(data, LoadText(uikit::kTextDataFileMissing, kTextChars),
+                                                LoadText(uikit::kTextDataFolderLooked, kTextChars)));
+        return;
+    }
     SetMainMenuFactory([this](QWidget*) -> QWidget* { return new CMainMenuDlg(this); });
     // One program at a time: a second one goes before it touches the logger the first one uses.
     if (!BeginWorkingCopy())
@@ -268,7 +279,8 @@ void CVRDMainAppDlg::FailStart(int textId, const QString& detail)
     if (text.isEmpty())
         text = QStringLiteral("The program could not start (%1).").arg(textId);
     Print(text, detail);
-    Present(kBoxNotice, text, detail);
+    // The program ends with this box: it stays until the user has read it.
+    Present(uikit::kBoxTypeWaitingNotice, text, detail);
     Quit(kExitStartFailed);
 }
 

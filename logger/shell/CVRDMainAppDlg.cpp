@@ -118,9 +118,11 @@ void CVRDMainAppDlg::Start()
     }
     SetScreen(uikit::kSlotRoot, this);
     if (!data.Found()) {
+        // Nothing of the program can be used: the box stays until the user has read where it looked.
         FailStart(uikit::kTextDataFolderMissing,
                   uikit::DataFolderSearchReport(data, LoadText(uikit::kTextDataFileMissing, kTextChars),
-                                                LoadText(uikit::kTextDataFolderLooked, kTextChars)));
+                                                LoadText(uikit::kTextDataFolderLooked, kTextChars)),
+                  uikit::kBoxTypeWaitingNotice);
         return;
     }
     SetMainMenuFactory([this](QWidget*) -> QWidget* { return new CMainMenuDlg(this); });
@@ -271,7 +273,7 @@ void CVRDMainAppDlg::ShowFirstScreen()
     }
 }
 
-void CVRDMainAppDlg::FailStart(int textId, const QString& detail)
+void CVRDMainAppDlg::FailStart(int textId, const QString& detail, int boxType)
 {
     startup_.Fail();
     JoinStartupThread();
@@ -279,8 +281,7 @@ void CVRDMainAppDlg::FailStart(int textId, const QString& detail)
     if (text.isEmpty())
         text = QStringLiteral("The program could not start (%1).").arg(textId);
     Print(text, detail);
-    // The program ends with this box: it stays until the user has read it.
-    Present(uikit::kBoxTypeWaitingNotice, text, detail);
+    Present(boxType, text, detail);
     Quit(kExitStartFailed);
 }
 

@@ -147,7 +147,7 @@ TEST_F(RootWindow, AnUnreadableCatalogueEndsTheProgramWithItsReasonAndLeavesNoLo
     ASSERT_TRUE(SpinUntil([&] { return root->IsFinished(); }, 8000));
     EXPECT_EQ(exitCodes, std::vector<int>{CVRDMainAppDlg::kExitStartFailed});
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].type, uikit::kBoxTypeWaitingNotice);
+    EXPECT_EQ(shown[0].type, 6);
     EXPECT_EQ(shown[0].first, Text(shell::kTextCatalogueUnreadable));
     EXPECT_TRUE(shown[0].second.endsWith(QStringLiteral("/sensor_korean.xml")));
     EXPECT_EQ(root->Screens().sensors, nullptr);

@@ -10,7 +10,9 @@
 #include "uikit/events/ScreenEvent.h"
 #include "uikit/events/ScreenMessages.h"
 #include "uikit/msgbox/CMessageBoxDlg.h"
+#include "uikit/msgbox/MessageBoxRules.h"
 #include "uikit/paint/SkinPaint.h"
+#include "uikit/resources/DataFolder.h"
 #include "uikit/resources/ResourceModule.h"
 
 #include <QApplication>
@@ -111,11 +113,22 @@ void CVRDMainAppDlg::Start()
     if (startup_.State() != StartupState::Starting || finished_)
         return;
     started_ = true;
+    // Before the data directory is taken: started elsewhere, the program finds its data beside
+    // its executable and works from there.
+    const uikit::DataFolderSearch data = uikit::EnterDataFolder(QString::fromLatin1(uikit::kProgramDataMarker));
     if (InitGlobals() != 1) {
         FailStart(uikit::kTextNoMemory, {});
         return;
     }
     SetScreen(uikit::kSlotRoot, this);
+    if (!data.Found()) {
+        // Nothing of the program can be used: the box stays until the user has read where it looked.
+        FailStart(uikit::kTextDataFolderMissing,
+                  uikit::DataFolderSearchReport(data, LoadText(uikit::kTextDataFileMissing, kTextChars),
+                                                LoadText(uikit::kTextDataFolderLooked, kTextChars)),
+                  uikit::kBoxTypeWaitingNotice);
+        return;
+    }
     SetMainMenuFactory([this](QWidget*) -> QWidget* { return new CMainMenuDlg(this); });
     // One program at a time: a second one goes before it touches the logger the first one uses.
     if (!BeginWorkingCopy())
@@ -264,7 +277,7 @@ void CVRDMainAppDlg::ShowFirstScreen()
     }
 }
 
-void CVRDMainAppDlg::FailStart(int textId, const QString& detail)
+void CVRDMainAppDlg::FailStart(int textId, const QString& detail, int boxType)
 {
     startup_.Fail();
     JoinStartupThread();
@@ -272,7 +285,7 @@ void CVRDMainAppDlg::FailStart(int textId, const QString& detail)
     if (text.isEmpty())
         text = QStringLiteral("The program could not start (%1).").arg(textId);
     Print(text, detail);
-    Present(kBoxNotice, text, detail);
+    Present(boxType, text, detail);
     Quit(kExitStartFailed);
 }
 

@@ -116,7 +116,9 @@ private:
     void ShowFirstScreen();
     // Chooses and locks the working copy's folder; false when start-up failed on it.
     bool BeginWorkingCopy();
-    void FailStart(int textId, const QString& detail);
+    // Tells why start-up ended, in a box of `boxType` (by default the notice that closes itself
+    // after five seconds), and quits.
+    void FailStart(int textId, const QString& detail, int boxType = 6);
 
     // Navigation.
     Screen ScreenOf(const QWidget* widget) const;

@@ -75,6 +75,24 @@ bool SameSamples(const DataSetRecord& stored, const DataSetRecord& live)
     return true;
 }
 
+// The data set current after a load: the one current before when the loaded block holds it,
+// else the last one recorded, else the last one made. Kept as it was, an index naming no set
+// would leave every screen on a blank record that a run could be started into.
+int CurrentAfterLoad(const ExperimentBlock& loaded, int kept)
+{
+    if (const DataSetRecord* record = RecordAt(loaded, kept); record != nullptr && IsCreated(*record))
+        return kept;
+    for (int k = kRunCount - 1; k >= 0; --k) {
+        if (loaded.records[k].inUse != 0)
+            return k;
+    }
+    for (int k = kRunCount - 1; k >= 0; --k) {
+        if (IsCreated(loaded.records[k]))
+            return k;
+    }
+    return kept;
+}
+
 int64_t DataEnd(const std::vector<Span>& spans)
 {
     int64_t end = kDataAreaOffset;
@@ -367,7 +385,7 @@ ProjectResult ProjectFile::LoadProjectFile(const std::string& path)
     if (!file.ReadExactAt(kProjectRecordOffset, read.get(), sizeof *read))
         return ProjectResult::NotAProject;
 
-    const int k = block_.currentIndex;
+    const int k = CurrentAfterLoad(read->block, block_.currentIndex);
     if (!ReadSetSamples(file, *read, k, length, samples_))
         return ProjectResult::IoError;
 

@@ -54,8 +54,9 @@ public:
     // samples are never moved or written over. The file ends with the last set's samples, and
     // nothing is written at all when neither the head nor the samples changed.
     ProjectResult SaveProjectFile(const std::string& path, int mode);
-    // Reads `path` into the head, the block and the current data set's samples; the current
-    // index stays what it was. A refused file changes nothing.
+    // Reads `path` into the head, the block and the current data set's samples. The current index
+    // stays what it was when the file holds that set, else it moves to the file's last recorded
+    // set (or, with none recorded, its last made one). A refused file changes nothing.
     ProjectResult LoadProjectFile(const std::string& path);
 
     ProjectResult SaveProject() override;

@@ -311,6 +311,43 @@ TEST_F(ProjectFileTest, CurrentIndexSurvivesALoad)
     EXPECT_EQ(refreshed, 1);
 }
 
+// A current index that names no set of the loaded file would leave the screens on a blank
+// record: the last set recorded becomes current instead, with its samples.
+TEST_F(ProjectFileTest, ALoadMakesASetOfTheFileCurrent)
+{
+    RecordAndSave(0, {10});
+    RecordAndSave(2, {30});
+    const std::string two = folder.File("two.vrd");
+    ASSERT_EQ(project.SaveProjectAs(two), ProjectResult::Ok);
+    RecordAndSave(3, {40});
+
+    ASSERT_EQ(project.OpenProject(two), ProjectResult::Ok);
+    EXPECT_EQ(block->currentIndex, 2);
+    ExpectSamples(*samples, 2, {30});
+    block->currentIndex = -1;
+    ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
+    EXPECT_EQ(block->currentIndex, 2);
+
+    // A set made but not recorded into yet is a set of the file: it stays current.
+    block->currentIndex = 1;
+    block->records[1].dataSetSerial = kSerialBase + 1;
+    ASSERT_EQ(project.SaveProject(), ProjectResult::Ok);
+    ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
+    EXPECT_EQ(block->currentIndex, 1);
+    // With none recorded, the last one made.
+    const std::string made = folder.File("made.vrd");
+    block->records[0] = block->records[1];
+    block->records[0].dataSetSerial = kSerialBase;
+    block->records[2] = block->records[1];
+    block->records[2].dataSetSerial = 0;
+    block->records[3] = block->records[2];
+    block->currentIndex = 0;
+    ASSERT_EQ(project.SaveProjectFile(made, kSaveNew), ProjectResult::Ok);
+    block->currentIndex = 3;
+    ASSERT_EQ(project.LoadProjectFile(made), ProjectResult::Ok);
+    EXPECT_EQ(block->currentIndex, 1);
+}
+
 TEST_F(ProjectFileTest, OpeningABadFileLeavesTheWorkingCopyAlone)
 {
     RecordAndSave(0, {64});

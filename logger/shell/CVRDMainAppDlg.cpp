@@ -3,6 +3,7 @@
 #include "devicelink/catalogue/SensorCatalogue.h"
 #include "devicelink/sensor/CNI2CSensor.h"
 #include "devicelink/sensor/CVRDPCSync.h"
+#include "devicelink/sensor/PowerTimeouts.h"
 #include "logger/project/WorkingCopySession.h"
 #include "logger/projectmgr/core/ProjectTexts.h"
 #include "logger/shell/CMainMenuDlg.h"
@@ -116,6 +117,10 @@ void CVRDMainAppDlg::Start()
     // One program at a time: a second one goes before it touches the logger the first one uses.
     if (!BeginWorkingCopy())
         return;
+    // A killed session's suspend time-outs are put back before anything else can fail, so that
+    // the machine suspends again even if this start goes no further.
+    if (devicelink::RestoreHeldPowerTimeouts(platform::ProcessRegistry()))
+        devicelink::SignalPowerTimeoutsChanged();
 
     uikit::ResourceModule programPictures(QString::fromLatin1(uikit::kProgramBitmapsName));
     if (const QPixmap icon = programPictures.Bitmap(kIconId); !icon.isNull())

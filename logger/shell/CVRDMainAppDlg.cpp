@@ -11,6 +11,7 @@
 #include "uikit/events/ScreenEvent.h"
 #include "uikit/events/ScreenMessages.h"
 #include "uikit/msgbox/CMessageBoxDlg.h"
+#include "uikit/msgbox/MessageBoxRules.h"
 #include "uikit/paint/SkinPaint.h"
 #include "uikit/resources/ResourceModule.h"
 
@@ -228,8 +229,11 @@ bool CVRDMainAppDlg::BeginWorkingCopy()
         FailStart(projectmgr::WorkingCopyTextId(start.status), QString::fromStdString(start.folder));
         return false;
     }
-    if (!start.backupPath.empty())
-        notices_.push_back({LoadText(projectmgr::kTextBackupKept, kTextChars), QString::fromStdString(start.backupPath)});
+    if (!start.backupPath.empty()) {
+        const int textId =
+            start.removedBackups > 0 ? projectmgr::kTextBackupKeptOlderRemoved : projectmgr::kTextBackupKept;
+        notices_.push_back({LoadText(textId, kTextChars), QString::fromStdString(start.backupPath)});
+    }
     if (start.inUserFolder)
         notices_.push_back({LoadText(projectmgr::kTextUserFolder, kTextChars), QString::fromStdString(start.folder)});
     return true;
@@ -261,7 +265,8 @@ void CVRDMainAppDlg::ShowFirstScreen()
     for (const Notice& notice : notices) {
         if (quitting_)
             break;
-        Present(kBoxNotice, notice.first, notice.second);
+        // A path is read slowly and written down: the notice waits for its OK.
+        Present(uikit::kBoxNoticeUntilAnswered, notice.first, notice.second);
     }
 }
 

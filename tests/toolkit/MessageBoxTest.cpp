@@ -4,7 +4,9 @@
 #include "uikit/button/CButtonST.h"
 #include "uikit/events/ScreenEvent.h"
 #include "uikit/events/ScreenMessages.h"
+#include "uikit/msgbox/MessageBoxRules.h"
 
+#include <QDir>
 #include <QTest>
 #include <QTimer>
 
@@ -217,6 +219,29 @@ TEST_F(MessageBoxTest, AQuestionLeftAloneIsNotAYes)
                                             QStringLiteral("It cannot be undone.")),
               2);
     EXPECT_GE(clock_.elapsed(), 4700);  // window timers are coarse: within 5 %
+    EXPECT_TRUE(script_.Done());
+}
+
+// Where a project was kept is read and written down: the notice outlasts the five seconds after
+// which the plain notice goes, and ends only by its OK.
+TEST_F(MessageBoxTest, ANoticeUntilAnsweredWaitsForItsOk)
+{
+    const QString kept = CVRDCommonBase::LoadText(3240);  // the start-up's notice of a kept project
+    const QString path = QStringLiteral("/home/teacher/.local/share/corvik/temp_project-20261209-054007.vrd");
+    ASSERT_FALSE(kept.isEmpty());
+    QElapsedTimer shown;
+    script_.When(TypeIs(uikit::kBoxNoticeUntilAnswered), [&] {
+        shown.start();
+        EXPECT_TRUE(Box()->OkButton().isVisible());
+        EXPECT_FALSE(Box()->CancelButton().isVisible());
+        EXPECT_EQ(Box()->BodyText(), kept);
+        EXPECT_EQ(Box()->LowerText(), path);
+        ASSERT_TRUE(QDir().mkpath(QStringLiteral(CORVIK_PICTURE_DIR)));
+        EXPECT_TRUE(Box()->grab().save(QStringLiteral(CORVIK_PICTURE_DIR "/notice_backup_kept.png")));
+    });
+    script_.When([&] { return Box() && shown.isValid() && shown.elapsed() > 6500; },
+                 [&] { QTest::mouseClick(&Box()->OkButton(), Qt::LeftButton); });
+    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, uikit::kBoxNoticeUntilAnswered, kept, path), 1);
     EXPECT_TRUE(script_.Done());
 }
 

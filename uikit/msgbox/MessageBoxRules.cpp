@@ -14,6 +14,9 @@ constexpr int kTextIdentified = 2118;
 constexpr int kTextCheckCables = 2067;
 constexpr int kTextCheckLogger = 2157;
 
+// What an unknown type is shown as: two buttons and no text.
+constexpr int kTypeOfUnknown = 8;
+
 using B = BoxButton;
 constexpr BoxTypeRule kRules[kBoxTypeCount] = {
     {2, true, 0, B::Hidden, B::Hidden, BoxBody::LanguageText, kTextAttached},
@@ -25,13 +28,14 @@ constexpr BoxTypeRule kRules[kBoxTypeCount] = {
     {0, false, 5000, B::Shown, B::Hidden, BoxBody::CallerTexts, 0},
     {0, false, 5000, B::Shown, B::Shown, BoxBody::CallerTexts, 0},
     {0, false, 0, B::Shown, B::Shown, BoxBody::None, 0},
+    {0, false, 0, B::Shown, B::Hidden, BoxBody::CallerTexts, 0},
 };
 
 }  // namespace
 
 const BoxTypeRule& RuleOfBoxType(int type)
 {
-    return kRules[type >= 0 && type < kBoxTypeCount ? type : kBoxTypeCount - 1];
+    return kRules[type >= 0 && type < kBoxTypeCount ? type : kTypeOfUnknown];
 }
 
 int BoxTypeOfReport(int code)

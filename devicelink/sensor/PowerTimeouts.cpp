@@ -20,6 +20,30 @@ void WriteSeconds(platform::RegistryStore& store, const char* name, int32_t seco
     store.WriteDword(RegistryRoot::LocalMachine, kPowerTimeoutsKey, name, static_cast<uint32_t>(seconds));
 }
 
+bool ReadHeld(platform::RegistryStore& store, const char* name, int32_t& seconds)
+{
+    uint32_t value = 0;
+    if (!store.ReadDword(RegistryRoot::LocalMachine, kPowerTimeoutsKey, name, value))
+        return false;
+    seconds = static_cast<int32_t>(value);
+    return true;
+}
+
+// Puts the machine's time-outs back in force, then lets the held ones go: a kill between the two
+// leaves them held, and the next start puts the same values back again.
+void PutBack(platform::RegistryStore& store, int32_t& batterySeconds, int32_t& mainsSeconds)
+{
+    for (int32_t* seconds : {&batterySeconds, &mainsSeconds}) {
+        // Unsigned in the registry: a negative kept value is as long as it gets.
+        if (static_cast<uint32_t>(*seconds) > static_cast<uint32_t>(kLongestRestoredSuspendSeconds))
+            *seconds = kFallbackSuspendSeconds;
+    }
+    WriteSeconds(store, kBatterySuspendValue, batterySeconds);
+    WriteSeconds(store, kMainsSuspendValue, mainsSeconds);
+    store.DeleteValue(RegistryRoot::LocalMachine, kPowerTimeoutsKey, kHeldBatterySuspendValue);
+    store.DeleteValue(RegistryRoot::LocalMachine, kPowerTimeoutsKey, kHeldMainsSuspendValue);
+}
+
 }  // namespace
 
 void SaveAndSetPowerTimeouts(platform::RegistryStore& store, SavedPowerTimeouts& kept, int32_t batterySeconds,
@@ -27,8 +51,16 @@ void SaveAndSetPowerTimeouts(platform::RegistryStore& store, SavedPowerTimeouts&
 {
     // A second save would read back our own values and lose the machine's for good.
     if (!kept.saved) {
-        kept.batterySeconds = ReadSeconds(store, kBatterySuspendValue);
-        kept.mainsSeconds = ReadSeconds(store, kMainsSuspendValue);
+        // Held before ours are written, so that a kill at any point leaves the machine's values
+        // either in force or held.
+        if (!ReadHeld(store, kHeldBatterySuspendValue, kept.batterySeconds)) {
+            kept.batterySeconds = ReadSeconds(store, kBatterySuspendValue);
+            WriteSeconds(store, kHeldBatterySuspendValue, kept.batterySeconds);
+        }
+        if (!ReadHeld(store, kHeldMainsSuspendValue, kept.mainsSeconds)) {
+            kept.mainsSeconds = ReadSeconds(store, kMainsSuspendValue);
+            WriteSeconds(store, kHeldMainsSuspendValue, kept.mainsSeconds);
+        }
         kept.saved = true;
     }
     WriteSeconds(store, kBatterySuspendValue, batterySeconds);
@@ -39,14 +71,25 @@ void RestorePowerTimeouts(platform::RegistryStore& store, SavedPowerTimeouts& ke
 {
     if (!kept.saved)
         return;
-    for (int32_t* seconds : {&kept.batterySeconds, &kept.mainsSeconds}) {
-        // Unsigned in the registry: a negative kept value is as long as it gets.
-        if (static_cast<uint32_t>(*seconds) > static_cast<uint32_t>(kLongestRestoredSuspendSeconds))
-            *seconds = kFallbackSuspendSeconds;
-    }
-    WriteSeconds(store, kBatterySuspendValue, kept.batterySeconds);
-    WriteSeconds(store, kMainsSuspendValue, kept.mainsSeconds);
+    PutBack(store, kept.batterySeconds, kept.mainsSeconds);
     kept.saved = false;
+}
+
+bool RestoreHeldPowerTimeouts(platform::RegistryStore& store)
+{
+    int32_t battery = 0;
+    int32_t mains = 0;
+    const bool batteryHeld = ReadHeld(store, kHeldBatterySuspendValue, battery);
+    const bool mainsHeld = ReadHeld(store, kHeldMainsSuspendValue, mains);
+    if (!batteryHeld && !mainsHeld)
+        return false;
+    // One held alone: the kill came before the other was held, so the other is still in force.
+    if (!batteryHeld)
+        battery = ReadSeconds(store, kBatterySuspendValue);
+    if (!mainsHeld)
+        mains = ReadSeconds(store, kMainsSuspendValue);
+    PutBack(store, battery, mains);
+    return true;
 }
 
 void SignalPowerTimeoutsChanged()

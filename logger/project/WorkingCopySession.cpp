@@ -1,11 +1,14 @@
 #include "logger/project/WorkingCopySession.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -99,7 +102,68 @@ std::string FreeBackupPath(const std::string& folder, const ProjectTime& now)
     return {};
 }
 
+bool AllDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Removes the oldest backups in `folder` beyond the newest kKeptBackups, `kept` (the one just
+// made) always among those that stay; how many went. Only regular files under our backup names
+// are ever touched.
+int RemoveOldBackups(const std::string& folder, const std::string& kept)
+{
+    struct Backup {
+        fs::file_time_type written;
+        std::string name;
+        fs::path path;
+    };
+    std::vector<Backup> others;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        std::error_code statError;
+        if (!IsBackupName(name) || !fs::is_regular_file(it->symlink_status(statError)) ||
+            it->path() == fs::path(kept))
+            continue;
+        const fs::file_time_type written = fs::last_write_time(it->path(), statError);
+        if (!statError)
+            others.push_back({written, name, it->path()});
+    }
+    const size_t stay = WorkingCopySession::kKeptBackups - 1;
+    if (others.size() <= stay)
+        return 0;
+    std::sort(others.begin(), others.end(), [](const Backup& a, const Backup& b) {
+        return a.written != b.written ? a.written > b.written : a.name > b.name;
+    });
+    int removed = 0;
+    for (size_t i = stay; i < others.size(); ++i) {
+        std::error_code removeError;
+        removed += fs::remove(others[i].path, removeError) ? 1 : 0;
+    }
+    return removed;
+}
+
 }  // namespace
+
+bool IsBackupName(const std::string& name)
+{
+    constexpr std::string_view kStem = "temp_project-";
+    constexpr std::string_view kExtension = ".vrd";
+    std::string_view rest = name;
+    if (rest.size() <= kStem.size() + kExtension.size() || !rest.starts_with(kStem) || !rest.ends_with(kExtension))
+        return false;
+    rest = rest.substr(kStem.size(), rest.size() - kStem.size() - kExtension.size());
+    constexpr std::string_view kNoClock = "backup";
+    size_t stamp;
+    if (rest.starts_with(kNoClock))
+        stamp = kNoClock.size();
+    else if (rest.size() >= 15 && AllDigits(rest.substr(0, 8)) && rest[8] == '-' && AllDigits(rest.substr(9, 6)))
+        stamp = 15;
+    else
+        return false;
+    rest = rest.substr(stamp);
+    return rest.empty() || (rest[0] == '-' && AllDigits(rest.substr(1)));
+}
 
 WorkingCopySession::~WorkingCopySession()
 {
@@ -148,6 +212,7 @@ WorkingCopyStart WorkingCopySession::Begin(const std::string& dataFolder, const 
             return start;
         }
         start.backupPath = backup;
+        start.removedBackups = RemoveOldBackups(start.folder, backup);
     }
     lockFd_ = fd;
     folder_ = start.folder;

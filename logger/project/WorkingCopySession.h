@@ -9,7 +9,8 @@
 // start-up chooses its folder (the data folder, or the user's own data folder when the data folder
 // cannot be written), takes an exclusive lock that lasts until the program ends (a second
 // instance is refused instead of truncating the first one's recording), and puts a working copy
-// still holding data aside under a dated name (what a session that was killed left behind).
+// still holding data aside under a dated name (what a session that was killed left behind). Only
+// the newest backups stay, so that a year of crashes does not fill the folder.
 namespace logger {
 
 enum class WorkingCopyStatus : int32_t {
@@ -25,11 +26,14 @@ struct WorkingCopyStart {
     std::string workingPath;     // folder/temp_project.vrd
     bool inUserFolder = false;   // the data folder cannot be written: the user's data folder is used
     std::string backupPath;      // the previous working copy with data, now under this name; empty if none
+    int removedBackups = 0;      // older backups removed to keep the newest kKeptBackups
 };
 
 class WorkingCopySession {
 public:
     static constexpr const char* kLockName = "temp_project.vrd.lock";
+    // Backups kept beside the working copy, the one just made among them; older ones go.
+    static constexpr int kKeptBackups = 10;
 
     WorkingCopySession() = default;
     ~WorkingCopySession();
@@ -55,6 +59,9 @@ std::string UserDataFolder();
 // A free name for a project put aside in `folder`: "temp_project-YYYYMMDD-HHMMSS.vrd" of `now`,
 // "-2", "-3" ... when that is taken; empty when none is free.
 std::string DatedProjectPath(const std::string& folder, const ProjectTime& now);
+// True for the names the start-up gives backups: "temp_project-<yyyymmdd>-<hhmmss>[-n].vrd", or
+// "temp_project-backup[-n].vrd" when the clock was not known.
+bool IsBackupName(const std::string& name);
 
 // True when the file at `path` holds something a user made: a data set in use or a project note,
 // or content that cannot be told for an empty project (it is kept rather than judged).

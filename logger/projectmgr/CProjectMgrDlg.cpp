@@ -225,8 +225,12 @@ void CProjectMgrDlg::BuildMenu()
 {
     menu_ = new QMenu(this);
     menu_->setFont(font_);
-    // Items tall enough for a finger.
-    menu_->setStyleSheet(QStringLiteral("QMenu::item { padding: 8px 28px 8px 16px; }"));
+    // Items tall enough for a finger. A style sheet that shapes the items draws them itself, so
+    // the item the arrow keys or the pointer are on needs its own look, or none is seen.
+    menu_->setStyleSheet(QStringLiteral("QMenu::item { padding: 8px 28px 8px 16px; }"
+                                        "QMenu::item:selected { background-color: #2f5c96; color: white; }"
+                                        "QMenu::item:disabled { color: gray; }"
+                                        "QMenu::separator { height: 1px; background: #b0b8c8; margin: 4px 8px; }"));
     auto add = [this](QMenu* menu, int textId, int command) {
         QAction* action = menu->addAction(LoadText(textId, kTextChars));
         action->setData(command);

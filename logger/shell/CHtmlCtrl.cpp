@@ -1,6 +1,7 @@
 #include "logger/shell/CHtmlCtrl.h"
 
 #include "logger/shell/HelpOptionsTexts.h"
+#include "logger/shell/core/HelpFolderRule.h"
 #include "uikit/common/CVRDCommonBase.h"
 #include "uikit/events/ScreenEvent.h"
 #include "uikit/events/ScreenMessages.h"
@@ -10,6 +11,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
 
 #include <utility>
 
@@ -20,6 +23,9 @@ namespace {
 constexpr int kTitleChars = 64;
 constexpr int kNotFoundChars = 256;
 const QString kAppPrefix = QStringLiteral("app:");
+// The message box's notice with OK (it closes by itself), and how much of its text is read.
+constexpr int kNoticeBox = 6;
+constexpr int kNoticeChars = 256;
 
 CHtmlCtrl::Hooks& CurrentHooks()
 {
@@ -59,6 +65,28 @@ CHtmlCtrl::CHtmlCtrl(QWidget* parent) : QTextBrowser(parent)
 }
 
 CHtmlCtrl::~CHtmlCtrl() = default;
+
+QString CHtmlCtrl::HelpFolder()
+{
+    return QString::fromStdString(HelpFolderOf(DataDirectory().toStdString()));
+}
+
+bool CHtmlCtrl::InHelpFolder(const QUrl& url)
+{
+    return url.isLocalFile() && IsInsideHelpFolder(HelpFolder().toStdString(), url.toLocalFile().toStdString());
+}
+
+void CHtmlCtrl::Tell(int textId, const QString& link)
+{
+    QTimer::singleShot(0, this, [this, textId, link] {
+        if (CurrentHooks().tell) {
+            CurrentHooks().tell(textId, link);
+            return;
+        }
+        uikit::CVRDCommonBase::RunMessageBox(window(), kNoticeBox, uikit::CVRDCommonBase::LoadText(textId, kNoticeChars),
+                                             link);
+    });
+}
 
 CHtmlCtrl::Target CHtmlCtrl::Classify(const QUrl& url)
 {
@@ -144,6 +172,7 @@ void CHtmlCtrl::doSetSource(const QUrl& name, QTextDocument::ResourceType type)
             CurrentHooks().openOutside(name);
         else
             QDesktopServices::openUrl(name);
+        Tell(kTextLinkOutside, name.toString());
         return;
     case Target::Refused:
         return;
@@ -153,6 +182,10 @@ void CHtmlCtrl::doSetSource(const QUrl& name, QTextDocument::ResourceType type)
     QUrl url = name;
     if (url.isRelative())
         url = source().isEmpty() ? QUrl::fromLocalFile(DataDirectory() + u'/').resolved(url) : source().resolved(url);
+    if (!InHelpFolder(url)) {
+        Tell(kTextLinkRefused, url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString());
+        return;  // the page stays
+    }
     if (followed)
         emit LinkFollowed(AddressOfLocal(url));
     Load(url, type);
@@ -172,8 +205,10 @@ QVariant CHtmlCtrl::loadResource(int type, const QUrl& name)
 {
     if (Classify(name) != Target::Local)
         return {};  // nothing remote is ever fetched
+    const QUrl url = name.isRelative() ? source().resolved(name) : name;
+    if (!InHelpFolder(url))
+        return {};  // nor any picture or style sheet from elsewhere on the machine
     if (type == QTextDocument::HtmlResource) {
-        const QUrl url = name.isRelative() ? source().resolved(name) : name;
         const QFileInfo file(url.toLocalFile());
         if (!file.isFile() || !file.isReadable())
             return NotFoundPage(file.filePath());

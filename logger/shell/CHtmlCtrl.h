@@ -9,7 +9,8 @@
 
 // The help viewer's browser: our local help pages (headings, tables, lists, pictures, relative
 // links, style sheets, UTF-8) and nothing else. It runs no scripts and fetches nothing remote:
-// http(s) links go to the desktop's browser. Links to "app:<command>" (any letter case) are
+// http(s) links go to the desktop's browser, which the user is told. It shows nothing from
+// outside the help folder (HelpFolderRule.h): such a link is refused, and the user told so. Links to "app:<command>" (any letter case) are
 // commands to the program and are never navigated. Every page it loads reports its title to the
 // parent widget as WM_HTML_TITLE (the title travels as a copy in the event's text, wParam is the
 // load's serial); a link the user follows is also announced with LinkFollowed, so that the
@@ -29,6 +30,8 @@ public:
         std::function<void()> minimise;
         std::function<void(const QString& command)> unexpectedCommand;
         std::function<void(const QUrl& url)> openOutside;
+        // A notice to the user: a language text and the link it is about.
+        std::function<void(int textId, const QString& link)> tell;
     };
     static void SetHooks(Hooks hooks);
 
@@ -47,6 +50,10 @@ public:
 
     // "Minimise", "Beep", or anything else (a question box naming it).
     void OnAppCommand(const QString& command);
+
+    // "<data directory>/Sensors": the only folder pages, pictures and style sheets come from.
+    static QString HelpFolder();
+    static bool InHelpFolder(const QUrl& url);
 
     // The local file an address names, "" when it names none (an outside or app: address).
     static QString LocalFileOf(const QString& address);
@@ -67,6 +74,8 @@ private:
     enum class Target { Local, Outside, Command, Refused };
     static Target Classify(const QUrl& url);
     void Load(const QUrl& url, QTextDocument::ResourceType type);
+    // Told once the link's handling has returned (never inside the click that followed it).
+    void Tell(int textId, const QString& link);
 
     QString address_;
     qint64 loadSerial_ = 0;

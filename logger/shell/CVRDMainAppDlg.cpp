@@ -3,6 +3,7 @@
 #include "devicelink/catalogue/SensorCatalogue.h"
 #include "devicelink/sensor/CNI2CSensor.h"
 #include "devicelink/sensor/CVRDPCSync.h"
+#include "devicelink/sensor/PowerTimeouts.h"
 #include "logger/project/WorkingCopySession.h"
 #include "logger/projectmgr/core/ProjectTexts.h"
 #include "logger/shell/CMainMenuDlg.h"
@@ -133,6 +134,10 @@ void CVRDMainAppDlg::Start()
     // One program at a time: a second one goes before it touches the logger the first one uses.
     if (!BeginWorkingCopy())
         return;
+    // A killed session's suspend time-outs are put back before anything else can fail, so that
+    // the machine suspends again even if this start goes no further.
+    if (devicelink::RestoreHeldPowerTimeouts(platform::ProcessRegistry()))
+        devicelink::SignalPowerTimeoutsChanged();
 
     uikit::ResourceModule programPictures(QString::fromLatin1(uikit::kProgramBitmapsName));
     if (const QPixmap icon = programPictures.Bitmap(kIconId); !icon.isNull())
@@ -240,8 +245,11 @@ bool CVRDMainAppDlg::BeginWorkingCopy()
         FailStart(projectmgr::WorkingCopyTextId(start.status), QString::fromStdString(start.folder));
         return false;
     }
-    if (!start.backupPath.empty())
-        notices_.push_back({LoadText(projectmgr::kTextBackupKept, kTextChars), QString::fromStdString(start.backupPath)});
+    if (!start.backupPath.empty()) {
+        const int textId =
+            start.removedBackups > 0 ? projectmgr::kTextBackupKeptOlderRemoved : projectmgr::kTextBackupKept;
+        notices_.push_back({LoadText(textId, kTextChars), QString::fromStdString(start.backupPath)});
+    }
     if (start.inUserFolder)
         notices_.push_back({LoadText(projectmgr::kTextUserFolder, kTextChars), QString::fromStdString(start.folder)});
     return true;
@@ -273,7 +281,8 @@ void CVRDMainAppDlg::ShowFirstScreen()
     for (const Notice& notice : notices) {
         if (quitting_)
             break;
-        Present(kBoxNotice, notice.first, notice.second);
+        // A path is read slowly and written down: the notice waits for its OK.
+        Present(uikit::kBoxTypeWaitingNotice, notice.first, notice.second);
     }
 }
 

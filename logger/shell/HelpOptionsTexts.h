@@ -11,5 +11,7 @@ inline constexpr int kTextFullScreen = 2243;
 inline constexpr int kTextPageNotFound = 3010;  // title and heading of the page shown for a missing one
 inline constexpr int kTextPageMissing = 3011;   // the line above the missing page's path
 inline constexpr int kTextClockNotSet = 3012;   // the machine refused the new date and time
+inline constexpr int kTextLinkRefused = 3241;   // a help link leads out of the help pages (text 2: where)
+inline constexpr int kTextLinkOutside = 3242;   // a web link went to the desktop's browser (text 2: the address)
 
 }  // namespace shell

@@ -6,6 +6,7 @@
 #include "logger/shell/CHtmlViewDlg.h"
 #include "logger/shell/HelpOptionsTexts.h"
 #include "logger/shell/HelpPages.h"
+#include "logger/shell/core/HelpFolderRule.h"
 #include "uikit/button/CButtonST.h"
 #include "uikit/events/ScreenMessages.h"
 
@@ -44,7 +45,8 @@ protected:
         WidgetTest::SetUp();
         CHtmlCtrl::SetHooks({[this] { ++beeps_; }, [this] { ++minimised_; },
                              [this](const QString& command) { unexpected_.push_back(command); },
-                             [this](const QUrl& url) { outside_.push_back(url); }});
+                             [this](const QUrl& url) { outside_.push_back(url); },
+                             [this](int textId, const QString& link) { told_.push_back({textId, link}); }});
         viewer_ = std::make_unique<CHtmlViewDlg>(&root_);
         root_.show();
         viewer_->show();
@@ -53,6 +55,7 @@ protected:
     {
         viewer_.reset();
         CHtmlCtrl::SetHooks({});
+        QDir::setCurrent(QStringLiteral(CORVIK_DATA_DIR));
         WidgetTest::TearDown();
     }
 
@@ -97,6 +100,33 @@ protected:
     int minimised_ = 0;
     std::vector<QString> unexpected_;
     std::vector<QUrl> outside_;
+    std::vector<std::pair<int, QString>> told_;
+};
+
+// A data folder of the test's own: the help folder "Sensors" with the pages written into it, and
+// the program's common services started there.
+class OwnHelpFolder : public HelpViewerTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.isValid());
+        ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("Sensors")));
+        HelpViewerTest::SetUp();
+        uikit::CVRDCommonBase::Shutdown();
+        QDir::setCurrent(dir_.path());
+        ASSERT_EQ(uikit::CVRDCommonBase::InitGlobals(), 1);
+    }
+    QString Write(const QString& name, const QByteArray& html)
+    {
+        const QString path = dir_.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(html);
+        return path;
+    }
+    QString Help(const char* name) { return dir_.filePath(QStringLiteral("Sensors/") + QString::fromUtf8(name)); }
+
+    QTemporaryDir dir_;
 };
 
 TEST_F(HelpViewerTest, APageOpenedByABackslashPathShowsWithItsTitleAsTheOnlyEntry)
@@ -165,26 +195,94 @@ TEST_F(HelpViewerTest, AppCommandsRunWhateverTheirCaseAndThePageStays)
     EXPECT_EQ(viewer_->History().Count(), 1);
 }
 
-TEST_F(HelpViewerTest, ClickedCommandAndOutsideLinksLeaveThePage)
+TEST_F(OwnHelpFolder, ClickedCommandAndOutsideLinksLeaveThePage)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString page = dir.filePath(QStringLiteral("links.html"));
-    QFile file(page);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("<html><head><title>Links</title></head><body><p><a href=\"app:Beep\">Beep</a></p>"
-               "<p><a href=\"https://example.org/kit\">Outside</a></p></body></html>");
-    file.close();
+    const QString page = Write(QStringLiteral("Sensors/links.html"),
+                               "<html><head><title>Links</title></head><body><p><a href=\"app:Beep\">Beep</a></p>"
+                               "<p><a href=\"https://example.org/kit\">Outside</a></p></body></html>");
     Show(page);
     ClickLink(QStringLiteral("app:Beep"));
     EXPECT_EQ(beeps_, 1);
     ClickLink(QStringLiteral("https://example.org/kit"));
     ASSERT_EQ(outside_.size(), 1u);
     EXPECT_EQ(outside_[0], QUrl(QStringLiteral("https://example.org/kit")));
-    helptest::Spin(20);
+    ASSERT_TRUE(SpinUntil([&] { return !told_.empty(); })) << "the user is told where it went";
+    EXPECT_EQ(told_[0], std::make_pair(shell::kTextLinkOutside, QStringLiteral("https://example.org/kit")));
     EXPECT_EQ(Browser().Address(), page);
     EXPECT_EQ(Browser().documentTitle(), QStringLiteral("Links"));
     EXPECT_EQ(viewer_->History().Count(), 1);
+}
+
+// Nothing on the machine outside the help folder is shown, however the link is written; what is
+// inside it is, by any way that stays inside.
+TEST_F(OwnHelpFolder, LinksThatLeaveTheHelpFolderAreRefused)
+{
+    Write(QStringLiteral("report.html"), "<html><head><title>Report</title></head><body>marks</body></html>");
+    Write(QStringLiteral("Sensors/N11.html"), "<html><head><title>Barometer</title></head><body>p</body></html>");
+    ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("Sensors-old")));
+    Write(QStringLiteral("Sensors-old/old.html"), "<html><head><title>Old</title></head><body>o</body></html>");
+    ASSERT_TRUE(QFile::link(dir_.filePath(QStringLiteral("report.html")), Help("escape.html")));
+    ASSERT_TRUE(QFile::link(dir_.path(), Help("up")));
+    const QString report = dir_.filePath(QStringLiteral("report.html"));
+    const QString links[] = {
+        QStringLiteral("file:///etc/hostname"),
+        QStringLiteral("../../../../../../etc/passwd"),
+        QStringLiteral("../report.html"),
+        report,
+        QUrl::fromLocalFile(report).toString(),
+        QStringLiteral("escape.html"),
+        QStringLiteral("up/report.html"),
+        QStringLiteral("../Sensors-old/old.html"),
+        QStringLiteral("sub/../../report.html"),
+    };
+    QByteArray body = "<html><head><title>Start</title></head><body>";
+    for (const QString& link : links)
+        body += "<p><a href=\"" + link.toHtmlEscaped().toUtf8() + "\">" + link.toHtmlEscaped().toUtf8() + "</a></p>";
+    body += "<p><a href=\"sub/../N11.html\">inside</a></p></body></html>";
+    const QString start = Write(QStringLiteral("Sensors/start.html"), body);
+    Show(start);
+    for (const QString& link : links) {
+        SCOPED_TRACE(link.toStdString());
+        told_.clear();
+        ClickLink(link);
+        ASSERT_TRUE(SpinUntil([&] { return !told_.empty(); }));
+        EXPECT_EQ(told_[0].first, shell::kTextLinkRefused);
+        EXPECT_EQ(Browser().Address(), start);
+        EXPECT_EQ(Browser().documentTitle(), QStringLiteral("Start"));
+        EXPECT_EQ(viewer_->History().Count(), 1);
+    }
+    // Opened as a page rather than followed, the same holds.
+    told_.clear();
+    Browser().Navigate(QStringLiteral("/etc/passwd"));
+    EXPECT_TRUE(SpinUntil([&] { return !told_.empty(); }));
+    EXPECT_EQ(Browser().Address(), start);
+    EXPECT_FALSE(Browser().loadResource(QTextDocument::ImageResource, QUrl::fromLocalFile(report)).isValid());
+
+    told_.clear();
+    ClickLink(QStringLiteral("sub/../N11.html"));
+    WaitForTitle(u"Barometer");
+    EXPECT_TRUE(told_.empty());
+}
+
+TEST(HelpFolderRule, KeepsToTheFolderOnceLinksAndClimbsAreResolved)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string data = dir.path().toStdString();
+    const std::string help = shell::HelpFolderOf(data);
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("Sensors/pictures")));
+    EXPECT_TRUE(shell::IsInsideHelpFolder(help, help + "/N11.html"));
+    EXPECT_TRUE(shell::IsInsideHelpFolder(help, help + "/pictures/../missing.html"));
+    EXPECT_TRUE(shell::IsInsideHelpFolder(help + "/", help + "/N11.html"));
+    EXPECT_FALSE(shell::IsInsideHelpFolder(help, help + "/../report.html"));
+    EXPECT_FALSE(shell::IsInsideHelpFolder(help, data + "/Sensors-old/a.html"));
+    EXPECT_FALSE(shell::IsInsideHelpFolder(help, "/etc/passwd"));
+    EXPECT_FALSE(shell::IsInsideHelpFolder(help, ""));
+    EXPECT_FALSE(shell::IsInsideHelpFolder("", help + "/N11.html"));
+    // A help folder that is itself a link (an installed data folder of links) holds its pages.
+    ASSERT_TRUE(QFile::link(QString::fromStdString(help), dir.filePath(QStringLiteral("linked"))));
+    EXPECT_TRUE(shell::IsInsideHelpFolder(data + "/linked", help + "/N11.html"));
+    EXPECT_TRUE(shell::IsInsideHelpFolder(help, data + "/linked/N11.html"));
 }
 
 TEST_F(HelpViewerTest, WithoutHooksMinimiseTakesTheRootWindowAndOtherAsksAQuestion)

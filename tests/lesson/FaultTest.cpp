@@ -4,11 +4,13 @@
 // is told what happened.
 #include "tests/lesson/Classroom.h"
 
+#include "devicelink/sensor/PowerTimeouts.h"
 #include "logger/measure/CMeasurmentDlg.h"
 #include "logger/project/FileIo.h"
 #include "logger/project/ProjectFile.h"
 #include "logger/projectmgr/core/ProjectTexts.h"
 #include "logger/shell/core/ShellTexts.h"
+#include "platform/RegistryStore.h"
 
 #include <QRegularExpression>
 
@@ -345,16 +347,35 @@ TEST_F(Faults, ALostLoggerWritesAHeldRunToTheUsersFolder)
     EXPECT_EQ(kept, 1);
 }
 
+// The run comes back, and so do the machine's suspend time-outs, which the killed program had
+// switched off.
 TEST_F(Faults, AKilledProgramsRunsComeBackWhenItStartsAgain)
 {
+    platform::IniRegistryStore machine(folder / "settings");
+    const auto suspend = [&](const char* name) {
+        uint32_t seconds = 0xDEAD;
+        machine.ReadDword(platform::RegistryRoot::LocalMachine, devicelink::kPowerTimeoutsKey, name, seconds);
+        return seconds;
+    };
+    ASSERT_TRUE(machine.WriteDword(platform::RegistryRoot::LocalMachine, devicelink::kPowerTimeoutsKey,
+                                   devicelink::kBatterySuspendValue, 300));
+    ASSERT_TRUE(machine.WriteDword(platform::RegistryRoot::LocalMachine, devicelink::kPowerTimeoutsKey,
+                                   devicelink::kMainsSuspendValue, 600));
     ::setenv("LESSON_DATA", data.c_str(), 1);
     Process pupil(LESSON_PUPIL_PATH, data);
     ASSERT_TRUE(pupil.WaitForOutput("recorded", 60000)) << pupil.output;
     pupil.Kill();
+    EXPECT_EQ(suspend(devicelink::kBatterySuspendValue), 0u) << "switched off while it ran";
+    EXPECT_EQ(suspend(devicelink::kHeldBatterySuspendValue), 300u);
 
     StartProgram(kClassroomReady);
     ASSERT_FALSE(OpenKeptProject().isEmpty());
     EXPECT_EQ(RecordedSamples("kept"), 100);
+    EXPECT_EQ(suspend(devicelink::kMainsSuspendValue), 0u) << "switched off again while this one runs";
+    EXPECT_EQ(QuitProgram(), shell::CVRDMainAppDlg::kExitOk);
+    EXPECT_EQ(suspend(devicelink::kBatterySuspendValue), 300u);
+    EXPECT_EQ(suspend(devicelink::kMainsSuspendValue), 600u);
+    EXPECT_EQ(suspend(devicelink::kHeldBatterySuspendValue), 0xDEADu);
 }
 
 TEST_F(Faults, ASecondProgramIsRefusedAndLeavesTheFirstAlone)

@@ -2,8 +2,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -99,6 +101,70 @@ TEST_F(WorkingCopySessionTest, AKilledSessionsRecordingIsKeptAsADatedBackup)
     const WorkingCopyStart start = session.Begin(Data(), User(), kNow);
     EXPECT_EQ(start.backupPath, (fs::path(Data()) / "temp_project-20261209-054007-2.vrd").string());
     EXPECT_EQ(ReadBytes((fs::path(Data()) / "temp_project-20261209-054007.vrd").string()), left);
+}
+
+// A school year of crashes: each start keeps the last session's project, and only the newest
+// backups stay; files that are not the program's backups are never touched.
+TEST_F(WorkingCopySessionTest, OnlyTheNewestBackupsStay)
+{
+    const fs::path folder = Data();
+    const auto aged = [&](const std::string& name, int hoursOld) {
+        WriteBytes((folder / name).string(), {1, 2, 3});
+        fs::last_write_time(folder / name, fs::file_time_type::clock::now() - std::chrono::hours(hoursOld));
+    };
+    for (int i = 0; i < 12; ++i)
+        aged("temp_project-202601" + std::to_string(10 + i) + "-080000.vrd", 100 - i);  // day 10 the oldest
+    aged("temp_project-backup.vrd", 200);
+    aged("temp_project-mine.vrd", 300);  // the teacher's own name
+    aged("temp_project-20250101-000000.txt", 300);
+    WriteBytes((data.Path() / "elsewhere.vrd").string(), {4});
+    fs::create_symlink(data.Path() / "elsewhere.vrd", folder / "temp_project-20240101-000000.vrd");
+
+    LeaveRecording(Data());
+    WorkingCopySession session;
+    WorkingCopyStart start = session.Begin(Data(), User(), kNow);
+    ASSERT_EQ(start.status, WorkingCopyStatus::Ready);
+    ASSERT_FALSE(start.backupPath.empty());
+    EXPECT_EQ(start.removedBackups, 4);
+    std::set<std::string> left;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        left.insert(entry.path().filename().string());
+    for (const char* gone : {"temp_project-backup.vrd", "temp_project-20260110-080000.vrd",
+                             "temp_project-20260111-080000.vrd", "temp_project-20260112-080000.vrd"})
+        EXPECT_EQ(left.count(gone), 0u) << gone;
+    for (const char* kept : {"temp_project-20260113-080000.vrd", "temp_project-20260121-080000.vrd",
+                             "temp_project-20261209-054007.vrd", "temp_project-mine.vrd",
+                             "temp_project-20250101-000000.txt", "temp_project-20240101-000000.vrd"})
+        EXPECT_EQ(left.count(kept), 1u) << kept;
+    EXPECT_TRUE(fs::exists(data.Path() / "elsewhere.vrd"));
+
+    // Every later crash keeps its own and still leaves ten; a start without one removes nothing.
+    for (int crash = 0; crash < 4; ++crash) {
+        session.End();
+        LeaveRecording(Data());
+        start = session.Begin(Data(), User(), {2026, 12, 10, 9, 0, uint8_t(crash)});
+        ASSERT_FALSE(start.backupPath.empty());
+        EXPECT_TRUE(fs::exists(start.backupPath));
+        EXPECT_EQ(start.removedBackups, 1);
+    }
+    session.End();
+    EXPECT_EQ(session.Begin(Data(), User(), kNow).removedBackups, 0);
+    int backups = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        backups += IsBackupName(entry.path().filename().string()) && !entry.is_symlink() ? 1 : 0;
+    EXPECT_EQ(backups, WorkingCopySession::kKeptBackups);
+}
+
+TEST(BackupNames, AreTheOnesTheStartUpGives)
+{
+    for (const char* name : {"temp_project-20261209-054007.vrd", "temp_project-20261209-054007-2.vrd",
+                             "temp_project-backup.vrd", "temp_project-backup-13.vrd"})
+        EXPECT_TRUE(IsBackupName(name)) << name;
+    for (const char* name : {"temp_project.vrd", "temp_project-.vrd", "temp_project-mine.vrd",
+                             "temp_project-2026120-054007.vrd", "temp_project-20261209-054007-.vrd",
+                             "temp_project-20261209-054007-x.vrd", "temp_project-backupx.vrd",
+                             "temp_project-20261209-054007.vrd.lock", "Temp_project-backup.vrd"})
+        EXPECT_FALSE(IsBackupName(name)) << name;
 }
 
 TEST_F(WorkingCopySessionTest, OnlyWhatHoldsDataIsKept)

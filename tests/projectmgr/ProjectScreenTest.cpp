@@ -1,3 +1,5 @@
+#include <QDir>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QStandardPaths>
@@ -294,6 +296,42 @@ TEST_F(ProjectScreenTest, ButtonsAndMenu)
     screen->PopupMenu().actions()[5]->trigger();
     EXPECT_EQ(options, 1);
     EXPECT_TRUE(screen->Button(Dlg::kSpare)->isHidden());
+}
+
+// Moving through the menu with the arrow keys shows where one is: the current item is the one
+// drawn highlighted, and it follows each key.
+TEST_F(ProjectScreenTest, TheMenusHighlightFollowsTheArrowKeys)
+{
+    screen->show();
+    QMenu& menu = screen->PopupMenu();
+    menu.popup(screen->mapToGlobal(QPoint(30, 24)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    const QColor highlight(0x2f, 0x5c, 0x96);
+    const auto highlightedRows = [&] {
+        const QImage picture = menu.grab().toImage();
+        std::vector<int> rows;
+        for (QAction* action : menu.actions()) {
+            const QRect r = menu.actionGeometry(action);
+            rows.push_back(picture.pixelColor(r.left() + 4, r.center().y()) == highlight ? 1 : 0);
+        }
+        return rows;
+    };
+    EXPECT_EQ(highlightedRows(), (std::vector<int>{0, 0, 0, 0, 0, 0}));
+    QTest::keyClick(&menu, Qt::Key_Down);
+    EXPECT_EQ(menu.activeAction(), menu.actions()[0]);
+    EXPECT_EQ(highlightedRows(), (std::vector<int>{1, 0, 0, 0, 0, 0}));
+    QTest::keyClick(&menu, Qt::Key_Down);
+    EXPECT_EQ(menu.activeAction(), menu.actions()[1]);
+    EXPECT_EQ(highlightedRows(), (std::vector<int>{0, 1, 0, 0, 0, 0}));
+    QTest::keyClick(&menu, Qt::Key_Down);
+    QTest::keyClick(&menu, Qt::Key_Down);
+    EXPECT_EQ(menu.activeAction(), menu.actions()[3]);
+    EXPECT_EQ(highlightedRows(), (std::vector<int>{0, 0, 0, 1, 0, 0}));
+    ASSERT_TRUE(QDir().mkpath(QStringLiteral(CORVIK_PICTURE_DIR)));
+    EXPECT_TRUE(menu.grab().save(QStringLiteral(CORVIK_PICTURE_DIR "/project_manager_menu_keys.png")));
+    QTest::keyClick(&menu, Qt::Key_Down);  // over the separator
+    EXPECT_EQ(menu.activeAction(), menu.actions()[5]);
+    menu.hide();
 }
 
 }  // namespace

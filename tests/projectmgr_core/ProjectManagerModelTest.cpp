@@ -220,7 +220,7 @@ TEST(ProjectTextsTest, EveryIdIsInTheLanguageSource)
         used.push_back(ReasonTextId(ProjectResult(r)));
     for (int s = 1; s <= 3; ++s)
         used.push_back(WorkingCopyTextId(logger::WorkingCopyStatus(s)));
-    used.insert(used.end(), {kTextBackupKept, kTextUserFolder});
+    used.insert(used.end(), {kTextBackupKept, kTextBackupKeptOlderRemoved, kTextUserFolder});
     for (int id : used)
         EXPECT_TRUE(ids.count(id)) << id;
     EXPECT_EQ(ReasonTextId(ProjectResult::Ok), 0);

@@ -402,6 +402,57 @@ TEST_F(PowerTimeouts, ASecondSaveKeepsTheMachinesOwnValues)
     EXPECT_EQ(Read("BattSuspend"), 5u);
 }
 
+// A session killed while its zeros are in force: the machine's values stay held beside them, and
+// the next start puts them back, whether or not it gets as far as its own save.
+TEST_F(PowerTimeouts, AKilledSessionsHeldValuesComeBackAtTheNextStart)
+{
+    Write("BattSuspend", 300);
+    Write("ACSuspend", 600);
+    {
+        devicelink::CNI2CSensor killed{api_};
+        killed.SetPowerTimeouts(0, 0, 1);
+    }  // no restore: the process is gone
+    EXPECT_EQ(Read("BattSuspend"), 0u);
+    EXPECT_EQ(Read("PlovexLoggerHeldBattSuspend"), 300u);
+    EXPECT_EQ(Read("PlovexLoggerHeldACSuspend"), 600u);
+
+    // A next session that saves before anything restored takes the held values, not the zeros.
+    sensor_.SetPowerTimeouts(0, 0, 1);
+    sensor_.SetPowerTimeouts(0, 0, 0);
+    EXPECT_EQ(Read("BattSuspend"), 300u);
+    EXPECT_EQ(Read("ACSuspend"), 600u);
+    EXPECT_EQ(Read("PlovexLoggerHeldBattSuspend"), 0xDEADu) << "let go at a clean exit";
+    EXPECT_FALSE(devicelink::RestoreHeldPowerTimeouts(store_)) << "nothing held, nothing written";
+
+    // Killed again; the next start puts them back at once.
+    sensor_.SetPowerTimeouts(0, 0, 1);
+    devicelink::CNI2CSensor next{api_};
+    EXPECT_TRUE(devicelink::RestoreHeldPowerTimeouts(store_));
+    EXPECT_EQ(Read("BattSuspend"), 300u);
+    EXPECT_EQ(Read("ACSuspend"), 600u);
+    EXPECT_EQ(Read("PlovexLoggerHeldACSuspend"), 0xDEADu);
+}
+
+TEST_F(PowerTimeouts, AKillBetweenTheTwoHeldValuesLosesNeither)
+{
+    // Killed after the battery value was held and before anything else was written.
+    Write("BattSuspend", 300);
+    Write("ACSuspend", 600);
+    Write("PlovexLoggerHeldBattSuspend", 300);
+    sensor_.SetPowerTimeouts(0, 0, 1);
+    EXPECT_EQ(Read("PlovexLoggerHeldACSuspend"), 600u);
+    sensor_.SetPowerTimeouts(0, 0, 0);
+    EXPECT_EQ(Read("BattSuspend"), 300u);
+    EXPECT_EQ(Read("ACSuspend"), 600u);
+
+    // Killed while putting back, after the battery's held value went: the mains one comes back.
+    Write("ACSuspend", 0);
+    Write("PlovexLoggerHeldACSuspend", 600);
+    EXPECT_TRUE(devicelink::RestoreHeldPowerTimeouts(store_));
+    EXPECT_EQ(Read("BattSuspend"), 300u);
+    EXPECT_EQ(Read("ACSuspend"), 600u);
+}
+
 TEST_F(PowerTimeouts, UnreadableValuesAreTakenAsAMinute)
 {
     sensor_.SetPowerTimeouts(5, 6, 1);

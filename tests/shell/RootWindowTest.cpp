@@ -10,6 +10,10 @@
 #include "logger/shell/HelpPages.h"
 #include "logger/shell/core/ShellTexts.h"
 #include "devicelink/sensor/CVRDPCSync.h"
+#include "devicelink/sensor/PowerTimeouts.h"
+#include "logger/project/WorkingCopySession.h"
+#include "logger/projectmgr/core/ProjectTexts.h"
+#include "uikit/msgbox/MessageBoxRules.h"
 #include "uikit/button/CButtonST.h"
 #include "uikit/events/ScreenMessages.h"
 #include "uikit/msgbox/MessageBoxRules.h"
@@ -20,6 +24,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 
 namespace {
@@ -27,6 +32,7 @@ namespace {
 namespace fs = std::filesystem;
 using shell::CVRDMainAppDlg;
 using shelltest::CodeWatch;
+namespace fs = std::filesystem;
 using uikit::CVRDCommonBase;
 
 class RootWindow : public shelltest::RootWindowTest {
@@ -152,6 +158,53 @@ TEST_F(RootWindow, AnUnreadableCatalogueEndsTheProgramWithItsReasonAndLeavesNoLo
     EXPECT_TRUE(shown[0].second.endsWith(QStringLiteral("/sensor_korean.xml")));
     EXPECT_EQ(root->Screens().sensors, nullptr);
     EXPECT_FALSE(fs::exists(dataFolder / "temp_project.vrd.lock")) << "the lock goes with the program";
+}
+
+// A start that goes no further than the catalogue still gives the machine back the suspend
+// time-outs a killed session left held.
+TEST_F(RootWindow, AFailedStartStillPutsBackAKilledSessionsSuspendTimeOuts)
+{
+    using platform::RegistryRoot;
+    const auto write = [&](const char* name, uint32_t seconds) {
+        registry.WriteDword(RegistryRoot::LocalMachine, devicelink::kPowerTimeoutsKey, name, seconds);
+    };
+    const auto read = [&](const char* name) {
+        uint32_t seconds = 0xDEAD;
+        registry.ReadDword(RegistryRoot::LocalMachine, devicelink::kPowerTimeoutsKey, name, seconds);
+        return seconds;
+    };
+    write(devicelink::kBatterySuspendValue, 0);
+    write(devicelink::kMainsSuspendValue, 0);
+    write(devicelink::kHeldBatterySuspendValue, 300);
+    write(devicelink::kHeldMainsSuspendValue, 600);
+    StartLogger();
+    StartProgram({"sensor_korean.xml"});
+    ASSERT_TRUE(SpinUntil([&] { return root->IsFinished(); }, 8000));
+    EXPECT_EQ(read(devicelink::kBatterySuspendValue), 300u);
+    EXPECT_EQ(read(devicelink::kMainsSuspendValue), 600u);
+    EXPECT_EQ(read(devicelink::kHeldBatterySuspendValue), 0xDEADu);
+    EXPECT_EQ(read(devicelink::kHeldMainsSuspendValue), 0xDEADu);
+}
+
+// The project a killed session left is kept and the notice naming it waits to be answered; with
+// ten backups already there the oldest goes, and the notice says so.
+TEST_F(RootWindow, AKeptProjectIsToldUntilAnsweredAndOldBackupsGo)
+{
+    const fs::path data = folder.Path() / ("data" + std::to_string(starts + 1));
+    fs::create_directories(data);
+    for (int i = 0; i < logger::WorkingCopySession::kKeptBackups; ++i) {
+        const fs::path old = data / ("temp_project-2026010" + std::to_string(i) + "-080000.vrd");
+        projecttest::WriteBytes(old.string(), {1});
+        fs::last_write_time(old, fs::file_time_type::clock::now() - std::chrono::hours(24 * (20 - i)));
+    }
+    projecttest::WriteBytes((data / "temp_project.vrd").string(), std::vector<uint8_t>(4000, 0x41));
+    StartUp();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].type, uikit::kBoxTypeWaitingNotice);
+    EXPECT_EQ(shown[0].first, Text(projectmgr::kTextBackupKeptOlderRemoved));
+    EXPECT_TRUE(fs::exists(shown[0].second.toStdString())) << shown[0].second.toStdString();
+    EXPECT_FALSE(fs::exists(data / "temp_project-20260100-080000.vrd")) << "the oldest";
+    EXPECT_TRUE(fs::exists(data / "temp_project-20260101-080000.vrd"));
 }
 
 TEST_F(RootWindow, EachNavigationCodeShowsItsTargetTellsItAndHidesThePrevious)

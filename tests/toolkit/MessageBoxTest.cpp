@@ -225,6 +225,29 @@ TEST_F(MessageBoxTest, AQuestionLeftAloneIsNotAYes)
     EXPECT_TRUE(script_.Done());
 }
 
+// Where a project was kept is read and written down: the notice outlasts the five seconds after
+// which the plain notice goes, and ends only by its OK.
+TEST_F(MessageBoxTest, ANoticeUntilAnsweredWaitsForItsOk)
+{
+    const QString kept = CVRDCommonBase::LoadText(3240);  // the start-up's notice of a kept project
+    const QString path = QStringLiteral("/home/teacher/.local/share/corvik/temp_project-20261209-054007.vrd");
+    ASSERT_FALSE(kept.isEmpty());
+    QElapsedTimer shown;
+    script_.When(TypeIs(uikit::kBoxTypeWaitingNotice), [&] {
+        shown.start();
+        EXPECT_TRUE(Box()->OkButton().isVisible());
+        EXPECT_FALSE(Box()->CancelButton().isVisible());
+        EXPECT_EQ(Box()->BodyText(), kept);
+        EXPECT_EQ(Box()->LowerText(), path);
+        ASSERT_TRUE(QDir().mkpath(QStringLiteral(CORVIK_PICTURE_DIR)));
+        EXPECT_TRUE(Box()->grab().save(QStringLiteral(CORVIK_PICTURE_DIR "/notice_backup_kept.png")));
+    });
+    script_.When([&] { return Box() && shown.isValid() && shown.elapsed() > 6500; },
+                 [&] { QTest::mouseClick(&Box()->OkButton(), Qt::LeftButton); });
+    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, uikit::kBoxTypeWaitingNotice, kept, path), 1);
+    EXPECT_TRUE(script_.Done());
+}
+
 TEST_F(MessageBoxTest, ButtonsGiveTheirResults)
 {
     script_.When(TypeIs(8), [&] { QTest::mouseClick(&Box()->OkButton(), Qt::LeftButton); });

@@ -48,6 +48,8 @@ inline constexpr int kTextNothingRecorded = 2984;
 // the second is the path (backup, folder) where there is one. 0 for Ready without a backup.
 inline constexpr int kTextSecondInstance = 2986;
 inline constexpr int kTextBackupKept = 2987;
+// In place of kTextBackupKept when older backups were removed to make room.
+inline constexpr int kTextBackupKeptOlderRemoved = 3240;
 inline constexpr int kTextUserFolder = 2988;
 inline constexpr int kTextNoWorkingCopy = 2989;
 int WorkingCopyTextId(logger::WorkingCopyStatus status);

@@ -319,7 +319,7 @@ TEST_F(Faults, QuittingWithARunHeldOnlyInMemoryAsksFirst)
             picture.stop();
         }
     });
-    picture.start(20);
+    picture.start(1);
     // The second question comes while the first one's answer is still being taken: it is
     // looked for from the start.
     EXPECT_FALSE(AnswerBox(Text(shell::kTextAskDropHeldRun), [&] {

@@ -13,9 +13,11 @@
 #include "platform/RegistryStore.h"
 
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <poll.h>
@@ -309,6 +311,17 @@ TEST_F(Faults, QuittingWithARunHeldOnlyInMemoryAsksFirst)
 {
     HoldARun();
 
+    // The question as the user sees it, kept when pictures are asked for.
+    QTimer picture;
+    QObject::connect(&picture, &QTimer::timeout, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        const char* folder = std::getenv("CORVIK_PICTURES_DIR");
+        if (folder && box && box->isVisible() && Flat(ShownText(box)).contains(Flat(Text(shell::kTextAskSaveHeldRun)))) {
+            box->grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/quit_with_held_run.png"));
+            picture.stop();
+        }
+    });
+    picture.start(1);
     // The second question comes while the first one's answer is still being taken: it is
     // looked for from the start.
     EXPECT_FALSE(AnswerBox(Text(shell::kTextAskDropHeldRun), [&] {

@@ -218,10 +218,10 @@ private:
     int32_t ReadOneSample(int channel, const SensorAccessRecord& record, bool adcPath, int32_t* index);
     // One sample through one path: its first n raw words and converted values. False when none came.
     bool TakePathSample(int channel, const SensorAccessRecord& record, bool adcPath, int32_t n, int32_t* raw,
-                        float* values);
+                        float* values, int32_t* time = nullptr);
     // A single reading of one path with the adapter set up around it, as ReadSingleValue does for
-    // each of its two: the first value, or false when no sample came.
-    bool ReadPathValue(int channel, bool adcPath, float* value);
+    // each of its two: the first value and the logger's time stamp, or false when no sample came.
+    bool ReadPathValue(int channel, bool adcPath, float* value, int32_t* time);
     // Submits the filled one-shot reading and finds the newest sample of `entries` words.
     int32_t CollectOneShotReading(int channel, int32_t entries, int32_t* index);
     int32_t ConvertOneSample(int channel, const SensorAccessRecord& record, int32_t index, int32_t adcFlag,

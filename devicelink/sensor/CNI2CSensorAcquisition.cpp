@@ -280,7 +280,7 @@ int32_t CNI2CSensor::ConvertOneSample(int c, const SensorAccessRecord& record, i
 }
 
 bool CNI2CSensor::TakePathSample(int c, const SensorAccessRecord& record, bool adcPath, int32_t n, int32_t* raw,
-                                 float* values)
+                                 float* values, int32_t* time)
 {
     int32_t index = 0;
     if (ReadOneSample(c, record, adcPath, &index) != 1)
@@ -290,10 +290,12 @@ bool CNI2CSensor::TakePathSample(int c, const SensorAccessRecord& record, bool a
     float converted[kMaxOutputs] = {};
     ConvertOneSample(c, record, index, adcPath ? 1 : 0, converted);
     std::copy_n(converted, n, values);
+    if (time)
+        *time = oneShot_.times[c][index];
     return true;
 }
 
-bool CNI2CSensor::ReadPathValue(int c, bool adcPath, float* value)
+bool CNI2CSensor::ReadPathValue(int c, bool adcPath, float* value, int32_t* time)
 {
     const SensorAccessRecord* record = ValidChannel(c) ? FindSensorRecord(&channels_[c]) : nullptr;
     if (!record)
@@ -305,7 +307,7 @@ bool CNI2CSensor::ReadPathValue(int c, bool adcPath, float* value)
         platform::SleepMs(kAdapterSettleMs);
     }
     int32_t raw = 0;
-    const bool taken = TakePathSample(c, *record, adcPath, 1, &raw, value);
+    const bool taken = TakePathSample(c, *record, adcPath, 1, &raw, value, time);
     SetAdapterMode(0);
     return taken;
 }

@@ -198,20 +198,48 @@ int32_t CNI2CSensor::MeasureAdcOffset(int c)
     ChannelState& state = channels_[c];
     state.adcOffset = 0.0f;
     // The two paths cannot be read at the same moment, and a signal that moves between the reads
-    // would pass for an offset. So each fast reading lies between two normal ones, read alike
-    // and so as far apart in time (normal, fast, normal, fast, ... normal): each fast value is
-    // compared with the mean of its neighbours, in which a steady change cancels.
+    // would pass for an offset. So the fast readings lie between normal ones (normal, fast,
+    // normal, fast, normal, fast, normal), and each fast value is compared with the normal path's
+    // value at its own moment, interpolated through the four normal readings by the logger's
+    // time stamps: a steady change cancels, and so does the bend of a sine over the readings.
+    // Without usable stamps (not rising) the readings count as evenly spaced.
     float normal[kAdcOffsetReadings + 1] = {};
     float fast[kAdcOffsetReadings] = {};
+    double normalTime[kAdcOffsetReadings + 1] = {};
+    double fastTime[kAdcOffsetReadings] = {};
     for (int k = 0; k <= kAdcOffsetReadings; ++k) {
-        if (!ReadPathValue(c, false, &normal[k]))
+        int32_t stamp = 0;
+        if (!ReadPathValue(c, false, &normal[k], &stamp))
             return 0;  // the offset stays 0
-        if (k < kAdcOffsetReadings && !ReadPathValue(c, true, &fast[k]))
-            return 0;
+        normalTime[k] = stamp;
+        if (k < kAdcOffsetReadings) {
+            if (!ReadPathValue(c, true, &fast[k], &stamp))
+                return 0;
+            fastTime[k] = stamp;
+        }
+    }
+    bool rising = true;
+    for (int k = 0; k < kAdcOffsetReadings; ++k)
+        rising = rising && normalTime[k] < fastTime[k] && fastTime[k] < normalTime[k + 1];
+    if (!rising) {
+        for (int k = 0; k <= kAdcOffsetReadings; ++k) {
+            normalTime[k] = 2.0 * k;
+            if (k < kAdcOffsetReadings)
+                fastTime[k] = 2.0 * k + 1.0;
+        }
     }
     float sum = 0.0f;
-    for (int k = 0; k < kAdcOffsetReadings; ++k)
-        sum += (normal[k] + normal[k + 1]) / 2.0f - fast[k];
+    for (int k = 0; k < kAdcOffsetReadings; ++k) {
+        double normalThen = 0.0;
+        for (int j = 0; j <= kAdcOffsetReadings; ++j) {
+            double weight = 1.0;
+            for (int m = 0; m <= kAdcOffsetReadings; ++m)
+                if (m != j)
+                    weight *= (fastTime[k] - normalTime[m]) / (normalTime[j] - normalTime[m]);
+            normalThen += weight * normal[j];
+        }
+        sum += float(normalThen) - fast[k];
+    }
     state.adcOffset = sum / kAdcOffsetReadings;
     return 1;
 }

@@ -167,7 +167,7 @@ TEST_F(Zero, FastSensorsZeroBothPathsAndMeasureTheAdcOffset)
     EXPECT_EQ(sensor_.GetAdcMode(0), 0);
     r.sampling[0].maxRate = 2000;
     EXPECT_EQ(sensor_.GetAdcMode(0), 2);
-    // Normal, fast, normal, ... normal: each fast reading against the mean of its neighbours.
+    // Normal, fast, normal, ... normal: each fast reading against the normal path at its moment.
     api_.replies = {{100}, {90}, {100}, {95}, {100}, {100}, {100}};
     ASSERT_EQ(sensor_.MeasureAdcOffset(0), 1);
     EXPECT_FLOAT_EQ(sensor_.channel(0).adcOffset, 5.0f);  // the mean difference of three readings
@@ -176,19 +176,22 @@ TEST_F(Zero, FastSensorsZeroBothPathsAndMeasureTheAdcOffset)
     EXPECT_FLOAT_EQ(sensor_.channel(0).adcOffset, 0.0f);
 }
 
-// A signal that rises steadily while the paths are read in turn is no offset: only the paths'
-// own difference remains.
+// A signal that rises steadily, or bends, while the paths are read in turn is no offset: only
+// the paths' own difference remains.
 TEST_F(Zero, TheAdcOffsetOfASteadilyChangingSignalIsThePathsDifferenceAlone)
 {
     auto& r = Plug(0, "W75", devicelink::kWEepromType);
     r.sampling[0].maxRate = 2000;
     sensor_.channel(0).adcMode = 1;
-    for (const int slope : {0, 40, -25}) {
-        SCOPED_TRACE(slope);
+    struct Signal {
+        int slope, bend;
+    };
+    for (const Signal s : {Signal{0, 0}, Signal{40, 0}, Signal{-25, 0}, Signal{10, -3}}) {
+        SCOPED_TRACE(testing::Message() << s.slope << " " << s.bend);
         api_.replies.clear();
         for (int read = 0; read < 7; ++read) {
             const bool fastPath = read % 2 == 1;
-            api_.replies.push_back({uint32_t(1000 + slope * read - (fastPath ? 6 : 0))});
+            api_.replies.push_back({uint32_t(1000 + s.slope * read + s.bend * read * read - (fastPath ? 6 : 0))});
         }
         ASSERT_EQ(sensor_.MeasureAdcOffset(0), 1);
         EXPECT_FLOAT_EQ(sensor_.channel(0).adcOffset, 6.0f);

@@ -1,6 +1,5 @@
 // The run controller over the real sensor object, whose device calls a scripted logger answers;
 // the tests deliver samples into the sensor object's acquisition arrays as the driver would.
-#include <chrono>
 #include <memory>
 #include <thread>
 
@@ -174,9 +173,8 @@ TEST_F(ControllerTest, TheWorkerPostsOnItsTimeOutSoTheTailIsTaken)
     SwitchOn({0});
     controller->Start();
     Deliver(0, 10);   // no signal
-    const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(host.PumpUntil(*controller, [&] { return controller->IsIdle(); }, 2000));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(600));
+    ASSERT_TRUE(host.PumpUntil(*controller, [&] { return controller->IsIdle(); }, 20000));
+    EXPECT_GE(host.PostCount(), 1);
     EXPECT_EQ(Run().sampleCount[0], 10);
 }
 

@@ -104,27 +104,32 @@ TEST_F(DisplayWorkerTest, StopWaitsForTheReadInProgress)
 // and a stop cuts it short and withdraws the request afterwards.
 TEST_F(DisplayWorkerTest, DetectsOnItsOwnThread)
 {
+    // The silent logger: its detection ends when aborted, or by itself after ten seconds, which
+    // only a start that waits for it or a stop that does not abort it would live to see.
     std::atomic<bool> detecting{false};
+    std::atomic<bool> finished{false};
+    std::atomic<bool> cutShort{false};
     device_.detect = [&](SensorTableEntry* table) {
         detecting = true;
-        const auto end = Clock::now() + std::chrono::seconds(5);
+        const auto end = Clock::now() + std::chrono::seconds(10);
         while (!device_.abort && Clock::now() < end)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        if (device_.abort)
+        finished = true;
+        if (device_.abort) {
+            cutShort = true;
             return 0;
+        }
         std::copy(table_, table_ + kTableChannels, table);
         return 1;
     };
     DisplayWorker worker(device_, received_.Sink());
-    const auto before = Clock::now();
     ASSERT_TRUE(worker.Start(nullptr, true));
-    EXPECT_LT(Clock::now() - before, std::chrono::milliseconds(100));
+    EXPECT_FALSE(finished) << "the start waited for the detection";
     ASSERT_TRUE(WaitFor([&] { return detecting.load(); }));
-    const auto stopping = Clock::now();
     worker.Stop();
+    EXPECT_TRUE(cutShort) << "the stop waited for the detection instead of cutting it short";
     ASSERT_EQ(device_.detectThreads.size(), 1u);
     EXPECT_NE(device_.detectThreads.front(), std::this_thread::get_id());
-    EXPECT_LT(Clock::now() - stopping, std::chrono::seconds(1));
     EXPECT_FALSE(device_.abort);
     EXPECT_EQ(received_.Count(), 0u);  // a cut-short detection reports nothing
 

@@ -1,12 +1,15 @@
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "tests/support/AnalysisTestSupport.h"
 #include "logger/analysis/core/AnalysisText.h"
 #include "logger/analysis/numeric/CurveFits.h"
+#include "logger/analysis/numeric/SampleAnalysis.h"
 #include "devicelink/sensor/ChannelState.h"
 
 using namespace analysis;
@@ -161,6 +164,161 @@ TEST_F(EngineTest, LegendsNameTheirModelsRightly)
               6);
     EXPECT_EQ(Line(8), "[2175] (A) : " + Utf8(Fixed(direct[4])));
     EXPECT_EQ(Line(9), "[2175] (B) : " + Utf8(Fixed(direct[3])));
+}
+
+// Texts far longer than any label buffer, so that each label shows the length it is cut to.
+class LongTexts : public TextSource {
+public:
+    std::u16string String(int id, int maxChars) const override
+    {
+        const std::u16string text = FakeTexts::Of(id) + std::u16string(200, u'-');
+        return maxChars < 2 ? std::u16string() : text.substr(0, size_t(maxChars - 1));
+    }
+};
+
+TEST_F(EngineTest, EachIntegralMethodHasItsOwnTitle)
+{
+    LongTexts longTexts;
+    AnalysisEngine cut{table, longTexts, messages};
+    table.Fill(0, 100, 0.01, [](double x) { return 1.0 + x; });
+    table.Allocate(16, 100);
+    const struct {
+        int method, id;
+        size_t length;
+    } cases[] = {{0, 2185, 31}, {1, 2186, 31}, {2, 2187, 31}, {3, 2188, 47}, {4, 2189, 31}, {5, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.method);
+        Set().integralMethod = c.method;
+        ASSERT_GT(cut.ComputeAnalysis(*record, 0, 0, 10, 60, kTypeIntegral, ErrorReport::Show), 0);
+        const std::string title = Utf8(cut.Lines().Line(0));
+        EXPECT_EQ(title.size(), c.length);
+        if (c.id != 0) {
+            EXPECT_EQ(title.rfind("[" + std::to_string(c.id) + "]", 0), 0u) << title;
+        }
+    }
+}
+
+// The step is how far the x of the series' first two points lie apart, wherever the range
+// starts; the statistics' time span is N - 1 such steps.
+TEST_F(EngineTest, TheStepIsTheFirstTwoPointsApart)
+{
+    table.Allocate(16, 100);
+    const auto fill = [this](int series, int count, double first, double second, double step) {
+        table.Fill(series, count, 1.0, [](double x) { return 3.0 + 0.5 * std::sin(x); });
+        for (int k = 0; k < count; ++k) {
+            const double x = k == 0 ? first : second + step * (k - 1);
+            table.series[series].times[k] = float(x);
+            table.series[series].values[k] = float(3.0 + 0.5 * std::sin(7.0 * x));
+        }
+    };
+    const struct {
+        const char* name;
+        int count;
+        double first, second, step;
+        bool fromXSeries;
+        int start, end;
+        const char* shownStep;
+        const char* span;
+    } cases[] = {
+        {"even", 100, 0.0, 0.01, 0.01, false, 10, 60, "0.010", "(t=0.490)"},
+        {"first gap wider", 100, 0.0, 0.25, 0.01, false, 10, 60, "0.250", "(t=12.250)"},
+        {"three points", 3, 0.0, 0.5, 0.2, false, 0, 3, "0.500", "(t=1.000)"},
+        {"x from another series", 100, 3.0, 5.0, 0.5, true, 10, 60, "2.000", "(t=98.000)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        record->graphs[0].xFromSeries = c.fromXSeries ? 1 : 0;
+        Set().xSeries = c.fromXSeries ? 1 : -1;
+        if (c.fromXSeries) {
+            fill(0, c.count, 0.0, 0.01, 0.01);
+            fill(1, c.count, c.first, c.second, c.step);
+            std::copy(table.series[1].times.get(), table.series[1].times.get() + c.count,
+                      table.series[1].values.get());
+        } else {
+            fill(0, c.count, c.first, c.second, c.step);
+        }
+        ASSERT_EQ(Run(c.start, c.end, kTypeStatistics), 14) << engine.LastStatus();
+        EXPECT_EQ(Line(4), "[2162] : " + std::string(c.shownStep));
+        const std::string span = Line(8);
+        EXPECT_EQ(span.rfind("[2166] : ", 0), 0u) << span;
+        EXPECT_EQ(span.substr(span.size() - std::strlen(c.span)), c.span) << span;
+    }
+}
+
+// The r^2 of each model, in its lines and in its legend, is the element of the routine's result
+// that holds it.
+TEST_F(EngineTest, EachModelShowsItsOwnRSquared)
+{
+    constexpr int n = 300, start = 10, end = 290;
+    table.Fill(0, n, 0.01, [](double x) { return 1.0 + 4.0 * std::exp(-1.5 * x) + 0.05 * std::sin(3.0 * x); });
+    table.Allocate(16, n);
+    Set().showR2 = 1;
+    Set().polynomialOrder = 3;
+    using Fit = std::function<int(const float*, const float*, float*, float*)>;
+    const auto plain = [](int (*fit)(int, int, int, const float*, const float*, float*, float*)) {
+        return Fit([fit](const float* x, const float* y, float* curve, float* r) {
+            return fit(start, end, n, x, y, curve, r);
+        });
+    };
+    const struct {
+        int type, slot;
+        const char* label;
+        Fit fit;
+    } cases[] = {
+        {kTypeLinear, 5, "[2176] (p)", plain(numeric::FitLinear)},
+        {kTypeQuadratic, 4, "[2176]", plain(numeric::FitQuadratic)},
+        {kTypePolynomial, 2, "[2176]",
+         [](const float* x, const float* y, float* curve, float* r) {
+             return numeric::FitPolynomial(start, end, n, 3, x, y, curve, r);
+         }},
+        {kTypeExponential, 5, "[2176]", plain(numeric::FitExponential)},
+        {kTypeExponentialOffset, 4, "[2176]", plain(numeric::FitExponentialOffset)},
+        {kTypeExponentialShift, 5, "[2176]", plain(numeric::FitExponentialShift)},
+        {kTypeLogarithmic, 3, "[2176]", plain(numeric::FitLogarithmic)},
+        {kTypePower, 5, "[2176]", plain(numeric::FitPower)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        ASSERT_GT(Run(start, end, c.type), 0) << engine.LastStatus();
+        float direct[32] = {};
+        std::vector<float> curve(n);
+        c.fit(table.series[0].times.get(), table.series[0].values.get(), curve.data(), direct);
+        const std::string r2 = Utf8(Fixed(direct[c.slot]));
+        for (int other = 2; other <= 5; ++other) {
+            if (other != c.slot) {
+                ASSERT_NE(Utf8(Fixed(direct[other])), r2) << "the data must tell element " << other << " apart";
+            }
+        }
+        EXPECT_EQ(Legend(), "r^2=" + r2);
+        EXPECT_EQ(Utf8(Fixed(Value(c.label))), r2);
+    }
+}
+
+// The selection is drawn only for a range within the result's capacity; a series that claims
+// more points than it holds gives none.
+TEST_F(EngineTest, CapacityBoundaries)
+{
+    table.Fill(0, 100, 0.01, [](double x) { return 2.0 * x + 1.0; });
+    table.Allocate(16, 100);
+    const struct {
+        int capacity, start, end, first, last;
+    } cases[] = {{60, 10, 60, 10, 60}, {59, 10, 60, 0, 0}, {100, 0, 100, 0, 100}, {100, -1, 50, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.capacity << " " << c.start << ".." << c.end);
+        Set().resultCapacity = c.capacity;
+        for (int s : {0, 16})
+            table.series[s].first = table.series[s].last = -7;
+        Run(c.start, c.end, kTypeLinear);
+        for (int s : {0, 16}) {
+            EXPECT_EQ(table.series[s].first, c.first) << s;
+            EXPECT_EQ(table.series[s].last, c.last) << s;
+        }
+    }
+    EXPECT_GT(Run(0, 100, kTypeLinear), 0);
+    EXPECT_EQ(Value("[2163]"), 100);
+    table.series[0].used = 101;
+    EXPECT_EQ(Run(0, 100, kTypeLinear), 0);
+    EXPECT_EQ(Set().resultShown, 0);
 }
 
 TEST_F(EngineTest, TooFewPointsTellsTheMinimum)

@@ -268,4 +268,45 @@ TEST_F(RatePlanTest, SpecialSensorAndHighSpeedFlags)
     EXPECT_EQ(slow.liveHighSpeed[0], LiveHighSpeed::Keep);
 }
 
+// 1000 Hz is the last rate of the ordinary path: the switch to per-channel rates and the
+// high-speed flag both begin above it.
+TEST_F(RatePlanTest, TheThousandHertzBoundary)
+{
+    const struct {
+        int32_t requested, slowest, perChannel;
+    } switches[] = {{1000, 500, 0}, {1001, 500, 1}, {2000, 1000, 1}, {2000, 1001, 0}};
+    for (const auto& c : switches) {
+        SCOPED_TRACE(testing::Message() << c.requested << " Hz asked, slowest " << c.slowest);
+        auto r = std::make_unique<logger::DataSetRecord>();
+        r->rate = c.requested;
+        r->length = 10;
+        PlanChannel chs[logger::kChannelCount];
+        chs[0] = Sensor(c.slowest);
+        chs[1] = Sensor(10000);
+        PlanRates(*r, chs);
+        EXPECT_EQ(r->perChannelRates, c.perChannel);
+    }
+
+    const struct {
+        int32_t requested, planned, flag;
+        LiveHighSpeed live;
+    } flags[] = {{1000, 1000, 0, LiveHighSpeed::Clear}, {1001, 1111, 1, LiveHighSpeed::Set}};
+    for (const auto& c : flags) {
+        SCOPED_TRACE(c.requested);
+        auto r = std::make_unique<logger::DataSetRecord>();
+        r->rate = c.requested;
+        r->length = 10;
+        PlanChannel chs[logger::kChannelCount];
+        chs[0] = Sensor(10000);
+        chs[1] = Sensor(10000);
+        chs[1].sensorFamily = 6;
+        chs[1].highSpeedCapable = 1;
+        const PlanOutcome out = PlanRates(*r, chs);
+        EXPECT_EQ(r->rate, c.planned);
+        EXPECT_EQ(ToDeviceState(r->channels[0]).adcFlag, c.flag);
+        EXPECT_EQ(ToDeviceState(r->channels[1]).adcFlag, c.flag);
+        EXPECT_EQ(out.liveHighSpeed[1], c.live);
+    }
+}
+
 }  // namespace

@@ -25,9 +25,12 @@ inline constexpr int kTextFirmwareTooOld = 3023;
 inline constexpr int kTextCatalogueDamaged = 3024;
 inline constexpr int kTextLoggerLost = 3025;
 inline constexpr int kTextRecordingKept = 3026;        // text 2 of kTextLoggerLost
+inline constexpr int kTextLoggerInUse = 3260;
+inline constexpr int kTextLoggerNoPermission = 3261;
 
 // The first text that says why the catalogue could not be taken: `xmlLoaded` is what
-// LoadSensorXml gave, `catalogueResult` what LoadCatalogue gave (when it ran).
-int CatalogueFailureTextId(int xmlLoaded, int32_t catalogueResult);
+// LoadSensorXml gave, `catalogueResult` what LoadCatalogue gave (when it ran), `openFailure` why
+// the device link could not reach the logger (a devicelink::LinkOpenFailure as int).
+int CatalogueFailureTextId(int xmlLoaded, int32_t catalogueResult, int openFailure = 0);
 
 }  // namespace shell

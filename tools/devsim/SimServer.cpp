@@ -191,8 +191,8 @@ void SimServer::TurnAway()
     const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0)
         return;
-    ::close(fd);
     ++turnedAway_;
+    ::close(fd);
     if (options_.verbose)
         Log("another host turned away: the logger is in use");
 }

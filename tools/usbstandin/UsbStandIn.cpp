@@ -206,8 +206,11 @@ void Sort(State& s, std::vector<uint8_t>& held)
         while (head + 4 <= held.size() && Word(&held[head]) != kHead)
             ++head;
         if (head + 4 > held.size()) {
-            // No head: all but the last three bytes (a head's beginning, perhaps) are bulk.
-            const size_t keep = std::min<size_t>(3, held.size() - at);
+            // No head: everything is bulk but a last few bytes that may begin one.
+            const uint8_t headBytes[4] = {uint8_t(kHead), uint8_t(kHead >> 8), uint8_t(kHead >> 16), uint8_t(kHead >> 24)};
+            size_t keep = std::min<size_t>(3, held.size() - at);
+            while (keep > 0 && std::memcmp(&held[held.size() - keep], headBytes, keep) != 0)
+                --keep;
             s.bulk.insert(s.bulk.end(), held.begin() + long(at), held.end() - long(keep));
             at = held.size() - keep;
             break;

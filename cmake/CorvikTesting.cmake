@@ -6,7 +6,6 @@ function(corvik_add_test)
   add_executable(${T_NAME} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/TestMain.cpp)
   target_compile_definitions(${T_NAME} PRIVATE
     CORVIK_SOURCE_DIR="${PROJECT_SOURCE_DIR}" CORVIK_BINARY_DIR="${PROJECT_BINARY_DIR}")
-  target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
   gtest_discover_tests(${T_NAME}
     DISCOVERY_TIMEOUT 60

@@ -3,7 +3,7 @@
 // in (or, when the run preloads the USB library's stand-in, the USB transport alone, which then
 // reaches only the stand-in), and the offscreen Qt platform, so that widgets render without a
 // display.
-#include "tests/support/UsbStandIn.h"
+#include "support/UsbStandIn.h"  // beside this file: every test program compiles it
 
 #include <gtest/gtest.h>
 

@@ -12,6 +12,24 @@ function(corvik_add_test)
     PROPERTIES TIMEOUT 300 LABELS "${T_LABELS}")
 endfunction()
 
+# corvik_add_usb_run(TARGET test FILTER gtest-filter): the cases of `test` that FILTER names run
+# a second time over the USB code path, as `usb.<case>` with the label usb: the USB library's
+# stand-in (tools/usbstandin) is preloaded and carries the traffic to the simulated logger, and
+# the test main then chooses CORVIK_TRANSPORT=usb. Not under the sanitizers, whose runtime must
+# come first in the process.
+function(corvik_add_usb_run)
+  cmake_parse_arguments(U "" "TARGET;FILTER" "" ${ARGN})
+  if(CORVIK_SANITIZE OR CORVIK_TSAN OR NOT TARGET corvik_usb_standin)
+    return()
+  endif()
+  add_dependencies(${U_TARGET} corvik_usb_standin)
+  gtest_discover_tests(${U_TARGET}
+    TEST_PREFIX "usb."
+    TEST_FILTER "${U_FILTER}"
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES TIMEOUT 300 LABELS usb ENVIRONMENT "LD_PRELOAD=$<TARGET_FILE:corvik_usb_standin>")
+endfunction()
+
 # corvik_add_benchmark(NAME name SOURCES ... LIBS ...): a Google Benchmark program under tools/bench,
 # built only when the library is installed. Benchmarks are run by hand, never by ctest.
 function(corvik_add_benchmark)

@@ -28,6 +28,9 @@ public:
     // Releases the handle. Only after every thread that uses the transport has been joined.
     virtual void Close() = 0;
     virtual bool IsUsb() const = 0;
+    // The peer ended the link before it sent a single byte: a logger that serves one host at a
+    // time turns another away like that.
+    virtual bool TurnedAway() const { return false; }
 };
 
 // One streamed packet: 200 unsigned 16-bit samples taken 10 microseconds apart from the time base.

@@ -33,10 +33,12 @@ constexpr int kGapWarmUpRounds = 10;
 constexpr size_t kStatusPacketBytes = 60;
 constexpr size_t kStatusPacketWord = 3;
 
-bool TcpForced()
+// CORVIK_TRANSPORT=tcp skips USB (the tests, the simulated logger); =usb never falls back to TCP,
+// so that a run meant for USB cannot pass over the simulator's socket instead.
+bool TransportIs(const char* name)
 {
     const char* t = std::getenv("CORVIK_TRANSPORT");
-    return t && std::strcmp(t, "tcp") == 0;
+    return t && std::strcmp(t, name) == 0;
 }
 
 }  // namespace
@@ -78,24 +80,35 @@ int CorvikUSBDrv::Connect(int argument)
 int CorvikUSBDrv::Open()
 {
     Close();
-    if (!TcpForced()) {
+    openFailure_.store(LinkOpenFailure::NoLogger);
+    if (!TransportIs("tcp")) {
         std::unique_ptr<UsbTransport> usb;
         switch (UsbTransport::Open(usb)) {
         case UsbTransport::OpenResult::Opened:
             iso_ = &usb->IsoSource();
             transport_ = std::move(usb);
+            openFailure_.store(LinkOpenFailure::None);
             return 1;
+        case UsbTransport::OpenResult::InUse:
+            openFailure_.store(LinkOpenFailure::InUse);
+            return 0;
+        case UsbTransport::OpenResult::NoPermission:
+            openFailure_.store(LinkOpenFailure::NoPermission);
+            return 0;
         case UsbTransport::OpenResult::IsoSetupFailed:
             return 0;
         case UsbTransport::OpenResult::NoLogger:
             break;
         }
+        if (TransportIs("usb"))
+            return 0;
     }
     std::unique_ptr<TcpTransport> tcp = TcpTransport::ConnectConfigured();
     if (!tcp)
         return 0;
     transport_ = std::move(tcp);
     iso_ = &packetQueue_;
+    openFailure_.store(LinkOpenFailure::None);
     return 1;
 }
 
@@ -121,9 +134,15 @@ int CorvikUSBDrv::StartLink()
     }
     const int tries = usb_ ? kUsbHelloTries : 1;
     const uint32_t waitMs = usb_ ? kUsbHelloWaitMs : kTcpHelloWaitMs;
-    for (int i = 0; i < tries; ++i)
-        if (Transact(code::kHello, nullptr, 0, nullptr, 0, Gate::Ack, {code::kHelloAck}, waitMs))
+    for (int i = 0; i < tries; ++i) {
+        if (Transact(code::kHello, nullptr, 0, nullptr, 0, Gate::Ack, {code::kHelloAck}, waitMs)) {
+            openFailure_.store(LinkOpenFailure::None);
             return 1;
+        }
+        if (transport_->TurnedAway())
+            break;
+    }
+    openFailure_.store(transport_->TurnedAway() ? LinkOpenFailure::InUse : LinkOpenFailure::NoLogger);
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include "devicelink/link/ByteTransport.h"
 #include "devicelink/link/ChannelRing.h"
+#include "devicelink/link/LinkOpenFailure.h"
 #include "devicelink/protocol/CommandFrame.h"
 #include "devicelink/protocol/MeasureSetupBlock.h"
 #include "devicelink/protocol/SensorSearchTable.h"
@@ -44,11 +45,14 @@ public:
     CorvikUSBDrv& operator=(const CorvikUSBDrv&) = delete;
     virtual ~CorvikUSBDrv();
 
-    // Opens USB (unless CORVIK_TRANSPORT=tcp) or else the TCP peer, starts the receive thread and
-    // performs the hello: 5 x 200 ms over USB, 1 x 1000 ms over TCP. 1 connected, 0 failed.
+    // Opens USB or else the TCP peer (CORVIK_TRANSPORT=tcp or =usb: that one only), starts the
+    // receive thread and performs the hello: 5 x 200 ms over USB, 1 x 1000 ms over TCP.
+    // 1 connected, 0 failed (OpenFailure() says why).
     int Connect(int argument);
     // Opens the transport only: the USB logger if there is one, else the TCP peer. 1/0.
     int Open();
+    // Why the last Connect or Open failed; None after one that succeeded.
+    LinkOpenFailure OpenFailure() const { return openFailure_.load(); }
     // The same over a transport already open (tests use fakes); iso may be null for TCP links,
     // whose streamed packets then come through the driver's own queue. A given iso source must
     // outlive the connection (until Close or destruction).
@@ -117,6 +121,7 @@ private:
 
     const DriverOptions options_;
     std::atomic<bool> linkUp_{false};
+    std::atomic<LinkOpenFailure> openFailure_{LinkOpenFailure::None};
     bool usb_ = false;
     int connectArgument_ = 0;
     std::unique_ptr<ByteTransport> transport_;

@@ -239,6 +239,11 @@ int DevGetDriverState(void)
     return Serialised([](ApiState& s) { return !s.driver || s.driver->LinkUp() ? 1 : 0; }, 1);
 }
 
+int DevGetOpenFailure(void)
+{
+    return Serialised([](ApiState& s) { return s.driver ? int(s.driver->OpenFailure()) : 0; }, 0);
+}
+
 }  // extern "C"
 
 // The firmware tool's commands over the same driver and mutex.

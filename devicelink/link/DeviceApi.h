@@ -30,5 +30,8 @@ int DevDeviceReady(void);
 // The driver's link status: 1 while its link to the logger is up, 0 once it is down; 1 when there
 // is no driver.
 int DevGetDriverState(void);
+// Why the last connect failed, a devicelink::LinkOpenFailure: 0 connected or no driver, 1 no
+// logger answered, 2 another program has the logger, 3 this user may not open it.
+int DevGetOpenFailure(void);
 
 }  // extern "C"

@@ -74,6 +74,10 @@ int TcpTransport::Read(std::span<uint8_t> buffer)
     const size_t want = std::min(buffer.size(), kMaxReceive);
     for (;;) {
         const ssize_t n = recv(fd, buffer.data(), want, 0);
+        if (n > 0)
+            receivedAny_.store(true);
+        if ((n == 0 || (n < 0 && errno == ECONNRESET)) && !receivedAny_.load())
+            turnedAway_.store(true);
         if (n >= 0)
             return int(n);
         if (errno != EINTR)

@@ -27,10 +27,13 @@ public:
     void Wake() override;
     void Close() override;
     bool IsUsb() const override { return false; }
+    bool TurnedAway() const override { return turnedAway_.load(); }
 
 private:
     explicit TcpTransport(int fd) : fd_(fd) {}
     std::atomic<int> fd_;
+    std::atomic<bool> receivedAny_{false};
+    std::atomic<bool> turnedAway_{false};
 };
 
 }  // namespace devicelink

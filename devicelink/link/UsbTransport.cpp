@@ -132,21 +132,54 @@ UsbTransport::~UsbTransport()
     Close();
 }
 
+namespace {
+
+// The first logger on any bus, opened. `openError` keeps why one that was found could not be.
+libusb_device_handle* OpenFirstLogger(libusb_context* ctx, int& openError)
+{
+    openError = 0;
+    libusb_device** devices = nullptr;
+    const ssize_t count = libusb_get_device_list(ctx, &devices);
+    if (count < 0)
+        return nullptr;
+    libusb_device_handle* handle = nullptr;
+    for (ssize_t i = 0; i < count && !handle; ++i) {
+        libusb_device_descriptor d{};
+        if (libusb_get_device_descriptor(devices[i], &d) != 0 || d.idVendor != kLoggerVendorId ||
+            d.idProduct != kLoggerProductId)
+            continue;
+        const int r = libusb_open(devices[i], &handle);
+        if (r != 0) {
+            handle = nullptr;
+            openError = r;
+        }
+    }
+    libusb_free_device_list(devices, 1);
+    return handle;
+}
+
+}  // namespace
+
 UsbTransport::OpenResult UsbTransport::Open(std::unique_ptr<UsbTransport>& out)
 {
     out.reset();
     libusb_context* ctx = nullptr;
     if (libusb_init(&ctx) != 0)
         return OpenResult::NoLogger;
-    libusb_device_handle* handle = libusb_open_device_with_vid_pid(ctx, kLoggerVendorId, kLoggerProductId);
+    int openError = 0;
+    libusb_device_handle* handle = OpenFirstLogger(ctx, openError);
     if (!handle) {
         libusb_exit(ctx);
-        return OpenResult::NoLogger;
+        return openError == LIBUSB_ERROR_ACCESS ? OpenResult::NoPermission : OpenResult::NoLogger;
     }
     (void)libusb_set_auto_detach_kernel_driver(handle, 1);
-    if (libusb_claim_interface(handle, 0) != 0) {
+    if (const int claimed = libusb_claim_interface(handle, 0); claimed != 0) {
         libusb_close(handle);
         libusb_exit(ctx);
+        if (claimed == LIBUSB_ERROR_BUSY)
+            return OpenResult::InUse;
+        if (claimed == LIBUSB_ERROR_ACCESS)
+            return OpenResult::NoPermission;
         return OpenResult::NoLogger;
     }
     std::unique_ptr<UsbTransport> t(new UsbTransport());
@@ -169,6 +202,8 @@ int UsbTransport::Read(std::span<uint8_t> buffer)
         const int r = libusb_bulk_transfer(handle_, kBulkIn, scratch_, sizeof scratch_, &got, kReadTimeoutMs);
         if (r == LIBUSB_ERROR_NO_DEVICE)
             return kReadLinkError;
+        if (r == LIBUSB_ERROR_PIPE)
+            (void)libusb_clear_halt(handle_, kBulkIn);
         if (r != 0 && !(r == LIBUSB_ERROR_TIMEOUT && got > 0))
             return r;
         scratchAt_ = 0;
@@ -193,6 +228,9 @@ WriteStatus UsbTransport::Write(std::span<const uint8_t> data, size_t& written)
     written = size_t(std::max(sent, 0));
     if (r == LIBUSB_ERROR_NO_DEVICE)
         return WriteStatus::LinkLost;
+    // The repeat that follows goes out on the cleared endpoint.
+    if (r == LIBUSB_ERROR_PIPE)
+        (void)libusb_clear_halt(handle_, kBulkOut);
     return r == 0 && sent > 0 ? WriteStatus::Ok : WriteStatus::Failed;
 }
 

@@ -46,14 +46,18 @@ private:
 };
 
 // The logger on USB through libusb-1.0: bulk OUT 0x03 for commands, bulk IN 0x81 for replies
-// (read through a 512-byte scratch buffer), isochronous IN 0x82 for the stream.
+// (read through a 512-byte scratch buffer), isochronous IN 0x82 for the stream. A stalled bulk
+// endpoint is cleared at once and the transfer counts as one failure, so a stall that lasts ends
+// the link like any other run of failures.
 class UsbTransport : public ByteTransport {
 public:
-    enum class OpenResult { Opened, NoLogger, IsoSetupFailed };
+    enum class OpenResult { Opened, NoLogger, InUse, NoPermission, IsoSetupFailed };
 
     ~UsbTransport() override;
-    // Finds and claims the first logger. A missing USB stack, no logger or a refused claim is
-    // NoLogger (the caller falls back to TCP); a logger whose isochronous set-up fails is not.
+    // Finds and claims the first logger. A missing USB stack, no logger or a claim refused for
+    // another reason is NoLogger (the caller falls back to TCP). A logger that this user may not
+    // open (NoPermission), whose interface another program holds (InUse) or whose isochronous
+    // set-up fails is there, so nothing else is tried.
     static OpenResult Open(std::unique_ptr<UsbTransport>& out);
 
     int Read(std::span<uint8_t> buffer) override;

@@ -16,6 +16,7 @@ public:
     uint32_t GetFirmwareVersion() override { return static_cast<uint32_t>(DevGetFirmwareVersion()); }
     int WriteBlock(const void* table) override { return DevWriteBlock(table); }
     int DeviceReady() override { return DevDeviceReady(); }
+    int OpenFailure() override { return DevGetOpenFailure(); }
 };
 
 }  // namespace

@@ -23,6 +23,8 @@ public:
     // 1 while the last open reached the logger; a fake logger that never fails to connect keeps
     // the default.
     virtual int DeviceReady() { return 1; }
+    // Why the last open failed, a LinkOpenFailure as int; 0 when it did not.
+    virtual int OpenFailure() { return 0; }
 };
 
 // The process's device API (DevOpen, DevSubmitRead, ...).

@@ -216,6 +216,7 @@ void CVRDMainAppDlg::StartCatalogueLoad()
     const bool started = catalogueThread_.Start([this, sensor](const std::atomic<bool>&) {
         xmlLoaded_ = sensor->LoadSensorXml(cataloguePath_);
         catalogueResult_ = xmlLoaded_ == 1 ? sensor->LoadCatalogue() : 0;
+        openFailure_ = sensor->api().OpenFailure();
         catalogueDone_.store(true, std::memory_order_release);
     });
     if (!started)
@@ -226,8 +227,9 @@ void CVRDMainAppDlg::TakeCatalogue()
 {
     catalogueThread_.Join();
     if (xmlLoaded_ != 1 || catalogueResult_ != devicelink::kCatalogueOk) {
-        const int textId = CatalogueFailureTextId(xmlLoaded_, catalogueResult_);
-        const bool aboutTheFile = textId != kTextNoLogger && textId != kTextFirmwareTooOld;
+        const int textId = CatalogueFailureTextId(xmlLoaded_, catalogueResult_, openFailure_);
+        const bool aboutTheFile = textId == kTextCatalogueUnreadable || textId == kTextCatalogueTooOld ||
+                                  textId == kTextCatalogueDamaged;
         FailStart(textId, aboutTheFile ? QString::fromStdString(cataloguePath_) : QString());
         return;
     }

@@ -159,6 +159,7 @@ private:
     std::atomic<bool> catalogueDone_{false};
     int xmlLoaded_ = 0;
     int32_t catalogueResult_ = 0;
+    int openFailure_ = 0;
     std::string cataloguePath_;
 
     devicelink::CNI2CSensor* sensor_ = nullptr;

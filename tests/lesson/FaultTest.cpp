@@ -409,5 +409,23 @@ TEST_F(Faults, ASecondProgramIsRefusedAndLeavesTheFirstAlone)
     EXPECT_EQ(RecordedSamples("first"), 100);
 }
 
+TEST_F(Faults, ASecondCopyFromAnotherFolderIsToldTheLoggerIsInUse)
+{
+    StartProgram(kClassroomReady);
+    const fs::path otherData = folder / "other-data";
+    fs::create_directories(otherData);
+    for (const fs::directory_entry& entry : fs::directory_iterator(data))
+        if (entry.is_symlink())
+            fs::create_symlink(fs::read_symlink(entry.path()), otherData / entry.path().filename());
+
+    Process second(PLOVEX_LOGGER_PATH, otherData);
+    EXPECT_EQ(second.WaitForExit(20000), shell::CVRDMainAppDlg::kExitStartFailed);
+    EXPECT_NE(second.output.find(Text(shell::kTextLoggerInUse).toStdString()), std::string::npos) << second.output;
+    EXPECT_EQ(second.output.find(Text(shell::kTextNoLogger).toStdString()), std::string::npos) << second.output;
+    // The first keeps its logger.
+    Console("pull 1");
+    EXPECT_FALSE(AnswerBox(Text(kTextSensorRemoved), {}, kOk, 8000).isEmpty());
+}
+
 }  // namespace
 }  // namespace lesson

@@ -9,6 +9,8 @@
 #include "devicelink/sensor/CNI2CSensor.h"
 #include "uikit/events/ScreenMessages.h"
 
+#include "devicelink/link/LinkOpenFailure.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -182,6 +184,15 @@ TEST(ShellTexts, EachCatalogueFailureHasItsReason)
     EXPECT_EQ(shell::CatalogueFailureTextId(1, devicelink::kCatalogueVersionTooOld), shell::kTextCatalogueTooOld);
     EXPECT_EQ(shell::CatalogueFailureTextId(1, devicelink::kCatalogueFirmwareTooOld), shell::kTextFirmwareTooOld);
     EXPECT_EQ(shell::CatalogueFailureTextId(1, devicelink::kCatalogueListEmpty), shell::kTextCatalogueDamaged);
+    // A logger that the link reached but could not have says why, on either transport.
+    using devicelink::LinkOpenFailure;
+    const int notOpen = devicelink::kCatalogueDeviceNotOpen;
+    EXPECT_EQ(shell::CatalogueFailureTextId(1, notOpen, int(LinkOpenFailure::NoLogger)), shell::kTextNoLogger);
+    EXPECT_EQ(shell::CatalogueFailureTextId(1, notOpen, int(LinkOpenFailure::InUse)), shell::kTextLoggerInUse);
+    EXPECT_EQ(shell::CatalogueFailureTextId(1, notOpen, int(LinkOpenFailure::NoPermission)),
+              shell::kTextLoggerNoPermission);
+    EXPECT_EQ(shell::CatalogueFailureTextId(1, devicelink::kCatalogueVersionTooOld, int(LinkOpenFailure::InUse)),
+              shell::kTextCatalogueTooOld);
 }
 
 }  // namespace

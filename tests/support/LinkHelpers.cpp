@@ -1,4 +1,5 @@
 #include "tests/support/LinkHelpers.h"
+#include "tests/support/UsbStandIn.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -68,7 +69,7 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
 
 void PointDriverAt(uint16_t port)
 {
-    ::setenv("CORVIK_TRANSPORT", "tcp", 1);
+    ::setenv("CORVIK_TRANSPORT", TestTransport(), 1);
     ::setenv("CORVIK_DEVICE_HOST", "127.0.0.1", 1);
     ::setenv("CORVIK_DEVICE_PORT", std::to_string(port).c_str(), 1);
 }

@@ -61,7 +61,8 @@ inline std::vector<uint32_t> FrameWords(const std::vector<uint8_t>& bytes)
     return words;
 }
 
-// Sets CORVIK_TRANSPORT=tcp, CORVIK_DEVICE_HOST=127.0.0.1 and CORVIK_DEVICE_PORT=port.
+// Sets CORVIK_TRANSPORT (tcp, or usb over the preloaded USB stand-in, which follows the same
+// address), CORVIK_DEVICE_HOST=127.0.0.1 and CORVIK_DEVICE_PORT=port.
 void PointDriverAt(uint16_t port);
 
 }  // namespace corviktest

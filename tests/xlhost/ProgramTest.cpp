@@ -1,5 +1,6 @@
 // The xlhost program as a person runs it: the example script against the simulated logger.
 #include "tests/support/DevsimFixture.h"
+#include "tests/support/UsbStandIn.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +32,7 @@ TEST(XlhostProgram, ExampleSessionFillsTheSheet)
     ASSERT_TRUE(sim.Start(error)) << error;
     ASSERT_TRUE(sim.Plug(0, "N2H constant value=21.5"));
     const std::string share = std::string(CORVIK_BINARY_DIR) + "/share";
-    const std::string command = "cd '" + share + "' && CORVIK_TRANSPORT=tcp CORVIK_DEVICE_HOST=127.0.0.1 CORVIK_DEVICE_PORT=" +
+    const std::string command = "cd '" + share + "' && CORVIK_TRANSPORT=" + corviktest::TestTransport() + " CORVIK_DEVICE_HOST=127.0.0.1 CORVIK_DEVICE_PORT=" +
                                 std::to_string(sim.Port()) + " CORVIK_REGISTRY_DIR=/nonexistent-corvik-registry '" +
                                 CORVIK_XLHOST_PROGRAM + "' --script '" + CORVIK_SOURCE_DIR +
                                 "/tools/xlhost/examples/measure.txt' 2>&1";

@@ -173,6 +173,30 @@ void SimServer::Accept()
         Log("connection " + std::to_string(connections_.load()) + " opened");
 }
 
+void SimServer::TurnAway()
+{
+    // A host that just closed its connection has made room: its end is read before the newcomer
+    // is judged, so that a quick reconnect is served and not turned away.
+    while (connFd_ >= 0) {
+        pollfd p{connFd_, POLLIN, 0};
+        if (::poll(&p, 1, 0) <= 0 || !(p.revents & (POLLIN | POLLHUP | POLLERR)))
+            break;
+        ReadConnection();
+    }
+    if (connFd_ < 0) {
+        Accept();
+        return;
+    }
+    // One host at a time, as on USB: the newcomer's connection is closed before it hears anything.
+    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0)
+        return;
+    ++turnedAway_;
+    ::close(fd);
+    if (options_.verbose)
+        Log("another host turned away: the logger is in use");
+}
+
 void SimServer::CloseConnection(const char* why)
 {
     if (connFd_ < 0)
@@ -432,14 +456,20 @@ void SimServer::Run()
         if (quit_)
             break;
 
-        pollfd fds[3];
+        pollfd fds[4];
         nfds_t count = 0;
         fds[count++] = {wakeRead_, POLLIN, 0};
         const bool listening = connFd_ < 0 && listenFd_ >= 0;
         fds[count++] = {listening ? listenFd_ : connFd_, POLLIN, 0};
         const bool watching = inputFd_ >= 0;
+        const nfds_t inputAt = count;
         if (watching)
             fds[count++] = {inputFd_, POLLIN, 0};
+        // While a host is served, a second one is heard only to be turned away.
+        const bool guarding = !listening && listenFd_ >= 0;
+        const nfds_t guardAt = count;
+        if (guarding)
+            fds[count++] = {listenFd_, POLLIN, 0};
         int timeoutMs = -1;
         double due = std::numeric_limits<double>::infinity();
         {
@@ -472,8 +502,10 @@ void SimServer::Run()
             else
                 ReadConnection();
         }
-        if (watching && (fds[2].revents & (POLLIN | POLLHUP | POLLERR)))
+        if (watching && (fds[inputAt].revents & (POLLIN | POLLHUP | POLLERR)))
             ReadInput();
+        if (guarding && (fds[guardAt].revents & POLLIN))
+            TurnAway();
     }
     CloseConnection("simulator stopping");
 }

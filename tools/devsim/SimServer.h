@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-// The TCP side of the simulated logger: one connection at a time on 127.0.0.1, frames in through
+// The TCP side of the simulated logger: one connection at a time on 127.0.0.1 (a second host is
+// accepted and closed at once, which the driver reads as the logger being in use), frames in through
 // the device's parser, replies out through the fault plan, scripted events and control commands
 // run between reads. Run() is a single-threaded poll loop; Post() and Quit() may be called from
 // any thread.
@@ -51,6 +52,7 @@ public:
 
     bool Connected() const { return connected_.load(); }
     uint64_t Connections() const { return connections_.load(); }
+    uint64_t TurnedAway() const { return turnedAway_.load(); }
 
     static const char* ControlHelp();
 
@@ -62,6 +64,7 @@ private:
 
     double Now() const;
     void Accept();
+    void TurnAway();
     void CloseConnection(const char* why);
     void ReadConnection();
     void Emit(std::vector<OutFrame>& frames);
@@ -88,6 +91,7 @@ private:
     std::atomic<bool> quit_{false};
     std::atomic<bool> connected_{false};
     std::atomic<uint64_t> connections_{0};
+    std::atomic<uint64_t> turnedAway_{0};
     HostFrameParser parser_;
     std::deque<Pending> pending_;
     std::vector<uint8_t> held_;  // coalesced bytes waiting for the next frame

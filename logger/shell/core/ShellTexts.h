@@ -30,9 +30,12 @@ inline constexpr int kTextAskSaveHeldRun = 3220;       // OK: save it elsewhere 
 inline constexpr int kTextAskDropHeldRun = 3221;       // OK: close and lose it
 inline constexpr int kTextHeldRunSaved = 3222;         // text 2 of kTextLoggerLost, then the file
 inline constexpr int kTextHeldRunLost = 3223;          // text 2 of kTextLoggerLost
+inline constexpr int kTextLoggerInUse = 3260;
+inline constexpr int kTextLoggerNoPermission = 3261;
 
 // The first text that says why the catalogue could not be taken: `xmlLoaded` is what
-// LoadSensorXml gave, `catalogueResult` what LoadCatalogue gave (when it ran).
-int CatalogueFailureTextId(int xmlLoaded, int32_t catalogueResult);
+// LoadSensorXml gave, `catalogueResult` what LoadCatalogue gave (when it ran), `openFailure` why
+// the device link could not reach the logger (a devicelink::LinkOpenFailure as int).
+int CatalogueFailureTextId(int xmlLoaded, int32_t catalogueResult, int openFailure = 0);
 
 }  // namespace shell

@@ -12,8 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-
 namespace {
 
 constexpr int kWindowWidth = 673;
@@ -113,7 +111,7 @@ TEST_F(InstalledSuite, HoldsTheProgramsTheLibraryTheDataAndTheRuleButNothingARun
     for (QDirIterator it(prefix_->path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
         const QString name = QFileInfo(it.next()).fileName();
         if (name.startsWith(QStringLiteral("temp_project")) || name.endsWith(QStringLiteral(".lock")) ||
-            name.endsWith(QStringLiteral(".ini")) && !it.filePath().contains(QStringLiteral("/devsim/")) ||
+            (name.endsWith(QStringLiteral(".ini")) && !it.filePath().contains(QStringLiteral("/devsim/"))) ||
             name.endsWith(QStringLiteral(".bin")) || name.endsWith(QStringLiteral(".csv")))
             leftovers << it.filePath();
     }

@@ -57,6 +57,7 @@ protected:
         devsim_.setArguments({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--scenario"),
                               Installed(QStringLiteral("share/corvik/devsim/classroom.ini")), QStringLiteral("-v")});
         devsim_.setWorkingDirectory(QStringLiteral("/"));
+        devsim_.setProcessChannelMode(QProcess::MergedChannels);
         devsim_.start();
         if (!devsim_.waitForStarted(10000))
             return 0;
@@ -67,10 +68,11 @@ protected:
         const int at = devsimOut_.indexOf("127.0.0.1:");
         return at < 0 ? 0 : devsimOut_.mid(at + 10).split('\n').front().trimmed().toInt();
     }
-    // What the simulated logger logged so far (its -v log goes to the error stream).
+    // What the simulated logger logged so far (its -v log, merged into its output).
     QByteArray LoggerLog()
     {
-        devsimLog_ += devsim_.readAllStandardError();
+        devsim_.waitForReadyRead(50);
+        devsimLog_ += devsim_.readAllStandardOutput();
         return devsimLog_;
     }
     void TearDown() override

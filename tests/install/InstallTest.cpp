@@ -12,8 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-
 namespace {
 
 constexpr int kWindowWidth = 673;
@@ -59,6 +57,7 @@ protected:
         devsim_.setArguments({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--scenario"),
                               Installed(QStringLiteral("share/corvik/devsim/classroom.ini")), QStringLiteral("-v")});
         devsim_.setWorkingDirectory(QStringLiteral("/"));
+        devsim_.setProcessChannelMode(QProcess::MergedChannels);
         devsim_.start();
         if (!devsim_.waitForStarted(10000))
             return 0;
@@ -69,10 +68,11 @@ protected:
         const int at = devsimOut_.indexOf("127.0.0.1:");
         return at < 0 ? 0 : devsimOut_.mid(at + 10).split('\n').front().trimmed().toInt();
     }
-    // What the simulated logger logged so far (its -v log goes to the error stream).
+    // What the simulated logger logged so far (its -v log, merged into its output).
     QByteArray LoggerLog()
     {
-        devsimLog_ += devsim_.readAllStandardError();
+        devsim_.waitForReadyRead(50);
+        devsimLog_ += devsim_.readAllStandardOutput();
         return devsimLog_;
     }
     void TearDown() override
@@ -113,7 +113,7 @@ TEST_F(InstalledSuite, HoldsTheProgramsTheLibraryTheDataAndTheRuleButNothingARun
     for (QDirIterator it(prefix_->path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
         const QString name = QFileInfo(it.next()).fileName();
         if (name.startsWith(QStringLiteral("temp_project")) || name.endsWith(QStringLiteral(".lock")) ||
-            name.endsWith(QStringLiteral(".ini")) && !it.filePath().contains(QStringLiteral("/devsim/")) ||
+            (name.endsWith(QStringLiteral(".ini")) && !it.filePath().contains(QStringLiteral("/devsim/"))) ||
             name.endsWith(QStringLiteral(".bin")) || name.endsWith(QStringLiteral(".csv")))
             leftovers << it.filePath();
     }

@@ -336,9 +336,9 @@ TEST_F(MessageBoxTest, TheWaitingNoticeWithoutModulesIsPlainEnglishWithAnOkButto
     EXPECT_TRUE(script.Done());
     QDir::setCurrent(dataDir);
     ASSERT_FALSE(picture.isNull());
-    // The OK panel stands out from the plain box.
+    // The OK panel's frame stands out from the plain box.
     const QRect ok(185, 256, 90, 30);
-    EXPECT_NE(picture.pixel(ok.left() + 4, ok.center().y()), picture.pixel(ok.left() - 10, ok.center().y()));
+    EXPECT_NE(picture.pixel(ok.left(), ok.center().y()), picture.pixel(ok.left() - 10, ok.center().y()));
     QDir().mkpath(QStringLiteral(CORVIK_PICTURE_DIR));
     picture.save(QDir(QStringLiteral(CORVIK_PICTURE_DIR)).filePath(QStringLiteral("startup_notice_without_modules.png")));
 }

@@ -49,6 +49,11 @@ public:
         const int64_t count = std::isfinite(value) ? int64_t(std::clamp(value, -1e9f, 1e9f)) : 0;
         lines_.push_back(label_(id) + u" : " + Ascii(platform::FormatInt(count)));
     }
+    // "%s : %f" of result k, for a value the routine gives out of the order it is reported in.
+    void ValueOf(int id, const char16_t* suffix, size_t k)
+    {
+        lines_.push_back(label_(id) + suffix + u" : " + Real(k < result_.size() ? result_[k] : 0.0f));
+    }
     // Skips to result index k.
     void At(size_t k) { next_ = k; }
     std::u16string Next() { return next_ < result_.size() ? Real(result_[next_++]) : Real(0.0f); }
@@ -132,6 +137,14 @@ void KindLines(Lines& l, const AnalysisRequest& r, const std::vector<float>& res
         break;
     }
     case kAnalysisExponential:
+        // The routine gives the error of B before that of A.
+        l.Named(u"A");
+        l.Named(u"B");
+        l.ValueOf(2175, u" (A)", 4);
+        l.ValueOf(2175, u" (B)", 3);
+        l.At(5);
+        l.Value(2176);
+        break;
     case kAnalysisPower:
         l.Named(u"A");
         l.Named(u"B");

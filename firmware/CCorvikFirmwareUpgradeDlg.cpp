@@ -39,7 +39,9 @@ CCorvikFirmwareUpgradeDlg::CCorvikFirmwareUpgradeDlg(UpgradeDevice& device, Opti
       flow_(device, std::move(options.flow)),
       pictures_(options.pictureSet),
       chooser_(options.chooser ? std::move(options.chooser) : FileChooser(&ChooseImageFile)),
-      font_(uikit::MakeFont(QStringLiteral("Malgun Gothic"), 18, true))
+      font_(uikit::MakeFont(QStringLiteral("Malgun Gothic"), 18, true)),
+      noticeFont_(uikit::MakeFont(QStringLiteral("Malgun Gothic"), 14, false)),
+      dataNotice_(std::move(options.dataNotice))
 {
     setWindowTitle(QStringLiteral("Corvik Upgrade"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -47,11 +49,11 @@ CCorvikFirmwareUpgradeDlg::CCorvikFirmwareUpgradeDlg(UpgradeDevice& device, Opti
     background_ = pictures_.Bitmap(kBackground);
 
     open_ = MakeButton(UpgradeFlow::kOpenButton, kOpenNormal, kOpenHot, kOpenDisabled,
-                       uikit::RectFromEdges(31, 58, 191, 158));
+                       uikit::RectFromEdges(31, 58, 191, 158), QStringLiteral("Open file"));
     download_ = MakeButton(UpgradeFlow::kDownloadButton, kDownloadNormal, kDownloadHot, kDownloadDisabled,
-                           uikit::RectFromEdges(31, 175, 191, 275));
+                           uikit::RectFromEdges(31, 175, 191, 275), QStringLiteral("Download"));
     upgrade_ = MakeButton(UpgradeFlow::kUpgradeButton, kUpgradeNormal, kUpgradeHot, kUpgradeDisabled,
-                          uikit::RectFromEdges(31, 304, 191, 382));
+                          uikit::RectFromEdges(31, 304, 191, 382), QStringLiteral("Upgrade"));
     connect(open_, &QAbstractButton::clicked, this, &CCorvikFirmwareUpgradeDlg::OnOpenFirmwareFile);
     connect(download_, &QAbstractButton::clicked, &flow_, &UpgradeFlow::DownloadFirmware);
     connect(upgrade_, &QAbstractButton::clicked, &flow_, &UpgradeFlow::StartUpgrade);
@@ -68,7 +70,8 @@ CCorvikFirmwareUpgradeDlg::CCorvikFirmwareUpgradeDlg(UpgradeDevice& device, Opti
 
 CCorvikFirmwareUpgradeDlg::~CCorvikFirmwareUpgradeDlg() = default;
 
-uikit::CButtonST* CCorvikFirmwareUpgradeDlg::MakeButton(int id, int normal, int hot, int disabled, const QRect& place)
+uikit::CButtonST* CCorvikFirmwareUpgradeDlg::MakeButton(int id, int normal, int hot, int disabled, const QRect& place,
+                                                        const QString& plainCaption)
 {
     auto* button = new uikit::CButtonST(this);
     button->setObjectName(QString::number(id));
@@ -77,6 +80,11 @@ uikit::CButtonST* CCorvikFirmwareUpgradeDlg::MakeButton(int id, int normal, int 
     button->SetBitmaps(pictures_.Bitmap(hot), kKey, pictures_.Bitmap(normal), kKey, {}, 0,
                        pictures_.Bitmap(disabled), kKey);
     button->setFocusPolicy(Qt::NoFocus);
+    // Without its pictures (the picture set was not found) a button is a plain panel that says
+    // what it does, never an invisible spot on a white window.
+    button->SetPlainWhenBare(true);
+    if (button->SlotBitmap(uikit::CButtonST::kSlotNormal).isNull())
+        button->SetCaption(plainCaption, nullptr, 0, 0, 0, 0, 0, 0);
     return button;
 }
 
@@ -137,9 +145,14 @@ void CCorvikFirmwareUpgradeDlg::paintEvent(QPaintEvent*)
         painter.drawPixmap(0, 0, background_, 0, 0, kClientWidth, kClientHeight);
     else
         painter.fillRect(rect(), Qt::white);
-    painter.setFont(font_);
     painter.setPen(kTextColour);
     const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    if (!dataNotice_.isEmpty()) {
+        painter.setFont(noticeFont_);
+        painter.drawText(kIntroRect.united(kInfoRect), flags, dataNotice_);
+        return;
+    }
+    painter.setFont(font_);
     painter.drawText(kIntroRect, flags, flow_.IntroText());
     painter.drawText(kInfoRect, flags, flow_.InfoText());
     painter.drawText(kStatusRect, flags, flow_.StatusText());

@@ -32,6 +32,9 @@ public:
         UpgradeFlow::Options flow;
         QString pictureSet = QString::fromLatin1(uikit::kFirmwareBitmapsName);  // relative: the data folder
         FileChooser chooser;  // empty: the file-open dialog
+        // Shown in place of the texts when the tool's data folder was not found (what is missing
+        // and where it was looked for); empty otherwise.
+        QString dataNotice;
     };
 
     static constexpr int kClientWidth = 673;
@@ -61,7 +64,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    uikit::CButtonST* MakeButton(int id, int normal, int hot, int disabled, const QRect& place);
+    uikit::CButtonST* MakeButton(int id, int normal, int hot, int disabled, const QRect& place,
+                                 const QString& plainCaption);
     void OnOpenFirmwareFile();
     // Takes the flow's state: buttons, progress, timer 11, and a repaint for the texts.
     void ShowFlow();
@@ -70,6 +74,8 @@ private:
     uikit::ResourceModule pictures_;
     FileChooser chooser_;
     QFont font_;
+    QFont noticeFont_;
+    QString dataNotice_;
     QPixmap background_;
     uikit::CButtonST* open_ = nullptr;
     uikit::CButtonST* download_ = nullptr;

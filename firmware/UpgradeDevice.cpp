@@ -17,6 +17,12 @@ int32_t Length(std::span<const uint8_t> image)
 class FlatDevice : public UpgradeDevice {
 public:
     int Open() override { return DevOpenForUpgrade(); }
+    bool LinkUp() override { return DevGetDriverState() == 1; }
+    int Reopen() override
+    {
+        DevClose();
+        return DevOpenForUpgrade();
+    }
     uint32_t FirmwareVersion() override { return uint32_t(DevGetFirmwareVersion()); }
     int SelectImage(std::span<const uint8_t> a, std::span<const uint8_t> b) override
     {

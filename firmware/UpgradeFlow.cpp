@@ -26,6 +26,8 @@ enum TextId {
     kBadPair = 8,
     kBadDownload = 9,
     kDownloadFailed = 10,
+    kReconnecting = 11,
+    kReconnectLogger = 12,
 };
 
 std::string LocalPath(const QString& path)
@@ -48,6 +50,8 @@ UpgradeFlow::~UpgradeFlow()
     // dropped by Qt.
     if (startup_.joinable())
         startup_.join();
+    if (reconnect_.joinable())
+        reconnect_.join();
 }
 
 QString UpgradeFlow::Text(int id) const
@@ -62,7 +66,7 @@ QString UpgradeFlow::Folder() const
 
 bool UpgradeFlow::Enabled(int button) const
 {
-    if (!startupDone_ || writing_ || download_.Running())
+    if (!startupDone_ || writing_ || reconnecting_ || download_.Running())
         return false;
     switch (button) {
     case kOpenButton: return openEnabled_;
@@ -159,6 +163,41 @@ void UpgradeFlow::StartUpgrade()
     if (!Enabled(kUpgradeButton) || !pair_)
         return;
     status_.clear();
+    progress_ = 0;
+    if (deviceReady_ && !device_.LinkUp()) {
+        // The cable was pulled since the logger was opened: nothing could reach it on the old link.
+        // Connecting may wait a second or more on a silent logger, so not on the UI thread.
+        if (reconnect_.joinable())
+            reconnect_.join();
+        reconnecting_ = true;
+        status_ = Text(kReconnecting);
+        reconnect_ = std::thread([this] {
+            const bool connected = device_.Reopen() == 1;
+            QMetaObject::invokeMethod(this, [this, connected] { FinishReconnect(connected); }, Qt::QueuedConnection);
+        });
+        emit Changed();
+        return;
+    }
+    BeginWrite();
+}
+
+void UpgradeFlow::FinishReconnect(bool connected)
+{
+    if (reconnect_.joinable())
+        reconnect_.join();
+    reconnecting_ = false;
+    if (!connected) {
+        // The button stays enabled: once the logger is plugged in again another press may do.
+        status_ = Text(kReconnectLogger);
+        emit Changed();
+        return;
+    }
+    status_.clear();
+    BeginWrite();
+}
+
+void UpgradeFlow::BeginWrite()
+{
     int chosen = 0;
     if (deviceReady_) {
         chosen = device_.SelectImage(pair_->a, pair_->b);

@@ -45,13 +45,14 @@ public:
     void OpenFirmwareFile(const QString& path);
     // Button 1003.
     void DownloadFirmware();
-    // Button 1001.
+    // Button 1001. A link that ended since (a pulled cable) is opened again first, on a worker;
+    // the write starts when the logger answers, or the status says to reconnect it.
     void StartUpgrade();
     // Timer 11: one block, or the finish after the last.
     void Tick();
 
-    // Whether a button takes clicks: never before the logger answered, nor while a download or
-    // a write runs.
+    // Whether a button takes clicks: never before the logger answered, nor while a download, a
+    // reconnection or a write runs.
     bool Enabled(int button) const;
     QString IntroText() const { return intro_; }
     QString InfoText() const { return info_; }
@@ -61,6 +62,7 @@ public:
     bool TimerRunning() const { return timerRunning_; }
     bool Writing() const { return writing_; }
     bool Downloading() const { return download_.Running(); }
+    bool Reconnecting() const { return reconnecting_; }
     // The window may close unless an image is being written.
     bool CanClose() const { return !writing_; }
     bool DeviceReady() const { return deviceReady_; }
@@ -73,6 +75,9 @@ signals:
 
 private:
     void FinishStartup(bool ready, uint32_t version);
+    void FinishReconnect(bool connected);
+    // Asks the logger for its bank and starts the timer with the image for it.
+    void BeginWrite();
     void OnDownloadFinished(bool ok);
     // Checks the pair of path; the information text tells the outcome (failureText on failure).
     bool CheckImages(const QString& path, uint32_t minimumVersion, int failureText);
@@ -86,6 +91,8 @@ private:
     UpgradeStringTable strings_;
     FirmwareDownload download_;
     std::thread startup_;
+    std::thread reconnect_;
+    bool reconnecting_ = false;
 
     bool startupDone_ = false;
     bool deviceReady_ = false;

@@ -216,6 +216,12 @@ private:
     int32_t SubmitOneShot(bool write, uint32_t waitMs);
     void PrepareTransaction(int channel, int32_t address, int32_t clock, int32_t readType, int32_t byteCount);
     int32_t ReadOneSample(int channel, const SensorAccessRecord& record, bool adcPath, int32_t* index);
+    // One sample through one path: its first n raw words and converted values. False when none came.
+    bool TakePathSample(int channel, const SensorAccessRecord& record, bool adcPath, int32_t n, int32_t* raw,
+                        float* values);
+    // A single reading of one path with the adapter set up around it, as ReadSingleValue does for
+    // each of its two: the first value, or false when no sample came.
+    bool ReadPathValue(int channel, bool adcPath, float* value);
     // Submits the filled one-shot reading and finds the newest sample of `entries` words.
     int32_t CollectOneShotReading(int channel, int32_t entries, int32_t* index);
     int32_t ConvertOneSample(int channel, const SensorAccessRecord& record, int32_t index, int32_t adcFlag,

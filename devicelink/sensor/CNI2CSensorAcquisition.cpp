@@ -279,6 +279,37 @@ int32_t CNI2CSensor::ConvertOneSample(int c, const SensorAccessRecord& record, i
     return produced;
 }
 
+bool CNI2CSensor::TakePathSample(int c, const SensorAccessRecord& record, bool adcPath, int32_t n, int32_t* raw,
+                                 float* values)
+{
+    int32_t index = 0;
+    if (ReadOneSample(c, record, adcPath, &index) != 1)
+        return false;
+    const int32_t* words = reinterpret_cast<const int32_t*>(oneShot_.values[c].get()) + index;
+    std::copy_n(words, std::min(n, kOneShotCapacity - index), raw);
+    float converted[kMaxOutputs] = {};
+    ConvertOneSample(c, record, index, adcPath ? 1 : 0, converted);
+    std::copy_n(converted, n, values);
+    return true;
+}
+
+bool CNI2CSensor::ReadPathValue(int c, bool adcPath, float* value)
+{
+    const SensorAccessRecord* record = ValidChannel(c) ? FindSensorRecord(&channels_[c]) : nullptr;
+    if (!record)
+        return false;
+    if (api_.Open() == 1) {
+        api_.Stop();
+        running_ = 0;
+        SetAdapterMode(1);
+        platform::SleepMs(kAdapterSettleMs);
+    }
+    int32_t raw = 0;
+    const bool taken = TakePathSample(c, *record, adcPath, 1, &raw, value);
+    SetAdapterMode(0);
+    return taken;
+}
+
 int32_t CNI2CSensor::ReadSingleValue(int c, float* values, float* adcValues, int32_t* raw, int32_t* adcRaw,
                                      int32_t n)
 {
@@ -294,26 +325,14 @@ int32_t CNI2CSensor::ReadSingleValue(int c, float* values, float* adcValues, int
         SetAdapterMode(1);
         platform::SleepMs(kAdapterSettleMs);
     }
-    // One sample, through the fast path when asked: its raw words and its converted values.
-    const auto take = [&](bool adcPath, int32_t* rawOut, float* valuesOut) {
-        int32_t index = 0;
-        if (ReadOneSample(c, *record, adcPath, &index) != 1)
-            return false;
-        const int32_t* words = reinterpret_cast<const int32_t*>(oneShot_.values[c].get()) + index;
-        std::copy_n(words, std::min(n, kOneShotCapacity - index), rawOut);
-        float converted[kMaxOutputs] = {};
-        ConvertOneSample(c, *record, index, adcPath ? 1 : 0, converted);
-        std::copy_n(converted, n, valuesOut);
-        return true;
-    };
-    if (!take(false, raw, values)) {
+    if (!TakePathSample(c, *record, false, n, raw, values)) {
         SetAdapterMode(0);
         return 0;
     }
     SetAdapterMode(0);
     SetAdapterMode(1);
     platform::SleepMs(kAdapterSettleMs);
-    if (adcValues && adcRaw && !take(true, adcRaw, adcValues)) {
+    if (adcValues && adcRaw && !TakePathSample(c, *record, true, n, adcRaw, adcValues)) {
         SetAdapterMode(0);
         return 0;
     }

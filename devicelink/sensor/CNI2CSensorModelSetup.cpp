@@ -197,14 +197,21 @@ int32_t CNI2CSensor::MeasureAdcOffset(int c)
         return 0;
     ChannelState& state = channels_[c];
     state.adcOffset = 0.0f;
-    float sum = 0.0f;
-    for (int k = 0; k < kAdcOffsetReadings; ++k) {
-        float normal = 0.0f, fast = 0.0f;
-        int32_t raw = 0, fastRaw = 0;
-        if (ReadSingleValue(c, &normal, &fast, &raw, &fastRaw, 1) != 1)
+    // The two paths cannot be read at the same moment, and a signal that moves between the reads
+    // would pass for an offset. So each fast reading lies between two normal ones, read alike
+    // and so as far apart in time (normal, fast, normal, fast, ... normal): each fast value is
+    // compared with the mean of its neighbours, in which a steady change cancels.
+    float normal[kAdcOffsetReadings + 1] = {};
+    float fast[kAdcOffsetReadings] = {};
+    for (int k = 0; k <= kAdcOffsetReadings; ++k) {
+        if (!ReadPathValue(c, false, &normal[k]))
             return 0;  // the offset stays 0
-        sum += normal - fast;
+        if (k < kAdcOffsetReadings && !ReadPathValue(c, true, &fast[k]))
+            return 0;
     }
+    float sum = 0.0f;
+    for (int k = 0; k < kAdcOffsetReadings; ++k)
+        sum += (normal[k] + normal[k + 1]) / 2.0f - fast[k];
     state.adcOffset = sum / kAdcOffsetReadings;
     return 1;
 }

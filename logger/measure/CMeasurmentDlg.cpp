@@ -355,7 +355,9 @@ void CMeasurmentDlg::RefreshRunView(bool rebuildChart)
 
 bool CMeasurmentDlg::SaveChartPicture(const QString& path)
 {
-    chart_.Redraw();
+    // The picture is of the set just made current, whatever the chart showed before; the chart
+    // is left as the screen shows that set.
+    controller_->RefreshRunView(true);
     const QImage* picture = chart_.GetMemoryDC();
     return picture && chart_.SaveBitmapFile(path, picture, picture->width(), picture->height(), nullptr) == 1;
 }

@@ -84,10 +84,12 @@ public:
     logger::ExperimentBlock* ExperimentData() override { return block_.get(); }
     logger::SampleArrays* SampleData() override { return samples_.get(); }
     logger::ProjectFile* WorkingProject() override { return project_.get(); }
+    bool SaveRunPicture(const std::string& path) override { return SaveChartPicture(QString::fromStdString(path)); }
 
     // What other parts call: the root window before every navigation and device-change box, at
     // quit and when the logger is lost; the current data set (null while none is chosen); its
-    // view rebuilt after the project manager changed it; the chart's picture for the report.
+    // view rebuilt after the project manager changed it; the chart's picture for the report, set
+    // up for the current data set from its channel copies and samples first.
     void StopMeasure();
     logger::DataSetRecord* GetCurrentRun() { return controller_->CurrentRun(); }
     void RefreshRunView(bool rebuildChart);

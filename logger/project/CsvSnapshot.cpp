@@ -66,8 +66,8 @@ CsvSnapshot TakeCsvSnapshot(const CsvSources& sources, const std::string& chosen
 {
     CsvSnapshot snapshot;
     // The current set's newest samples must be in the working copy before any other set is
-    // brought back over them.
-    if (sources.store.SaveProject() != ProjectResult::Ok) {
+    // brought back over them, or held by it in memory when it could not take them.
+    if (sources.store.SaveProject() != ProjectResult::Ok && !sources.store.HoldsRun()) {
         snapshot.result = CsvResult::SaveFailed;
         return snapshot;
     }

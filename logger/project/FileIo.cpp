@@ -1,5 +1,6 @@
 #include "logger/project/FileIo.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -25,6 +26,7 @@ struct WriteFault {
     std::mutex mutex;
     int error = 0;
     std::string folder;   // ends with '/'; empty: every file
+    int64_t room = 0;     // bytes still written before the fault strikes
 };
 
 WriteFault& Fault()
@@ -33,17 +35,21 @@ WriteFault& Fault()
     return fault;
 }
 
-// Whether a write fault covers `path`: errno then takes its error and the write is refused.
-bool WriteRefused(const std::string& path)
+// How many of `size` bytes a write to `path` may write before a write fault stops it (all of them
+// when no fault covers the path); errno takes the fault's error when fewer are allowed.
+size_t WriteAllowance(const std::string& path, size_t size)
 {
     WriteFault& fault = Fault();
     if (!fault.set.load(std::memory_order_acquire))
-        return false;
+        return size;
     std::lock_guard lock(fault.mutex);
     if (fault.error == 0 || path.compare(0, fault.folder.size(), fault.folder) != 0)
-        return false;
-    errno = fault.error;
-    return true;
+        return size;
+    const size_t allowed = size_t(std::min<int64_t>(fault.room, int64_t(size)));
+    fault.room -= int64_t(allowed);
+    if (allowed < size)
+        errno = fault.error;
+    return allowed;
 }
 
 int OpenRetrying(const char* path, int flags, mode_t mode = 0)
@@ -173,12 +179,13 @@ bool File::ReadExactAt(int64_t offset, void* buffer, size_t size) const
 
 bool File::WriteAt(int64_t offset, const void* buffer, size_t size)
 {
-    if (fd_ < 0 || offset < 0 || WriteRefused(path_))
+    if (fd_ < 0 || offset < 0)
         return false;
+    const size_t allowed = WriteAllowance(path_, size);
     const auto* in = static_cast<const uint8_t*>(buffer);
     size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pwrite(fd_, in + done, size - done, off_t(offset + int64_t(done)));
+    while (done < allowed) {
+        const ssize_t n = ::pwrite(fd_, in + done, allowed - done, off_t(offset + int64_t(done)));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -188,7 +195,7 @@ bool File::WriteAt(int64_t offset, const void* buffer, size_t size)
             return false;
         done += size_t(n);
     }
-    return true;
+    return allowed == size;
 }
 
 bool File::Truncate(int64_t length)
@@ -215,11 +222,12 @@ bool File::Close()
     return result == 0;
 }
 
-void SetWriteFault(int errorNumber, const std::string& folder)
+void SetWriteFault(int errorNumber, const std::string& folder, int64_t room)
 {
     WriteFault& fault = Fault();
     std::lock_guard lock(fault.mutex);
     fault.error = errorNumber;
+    fault.room = std::max<int64_t>(room, 0);
     fault.folder = folder.empty() || folder.back() == '/' ? folder : folder + '/';
     fault.set.store(errorNumber != 0, std::memory_order_release);
 }

@@ -50,8 +50,10 @@ bool FileExists(const std::string& path);
 
 // A failing disk, for trying what the program does about one: while `errorNumber` is not 0 (say
 // ENOSPC), every write of this file layer to a file under `folder` (to any file when it is empty)
-// fails with it and writes nothing. 0, the default, writes normally. Any thread may set it.
-void SetWriteFault(int errorNumber, const std::string& folder = {});
+// fails with it. `room` bytes are written first, as on a nearly full disk: the write that passes
+// them writes what still fits and then fails. 0, the default, writes normally. Any thread may set
+// it.
+void SetWriteFault(int errorNumber, const std::string& folder = {}, int64_t room = 0);
 
 // A file that replaces `target` whole or not at all: it is written as a temporary file in the
 // target's folder, synced and renamed over the target only by Commit. Until then the target is

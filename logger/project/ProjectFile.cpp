@@ -75,6 +75,24 @@ bool SameSamples(const DataSetRecord& stored, const DataSetRecord& live)
     return true;
 }
 
+// The data set current after a load: the one current before when the loaded block holds it,
+// else the last one recorded, else the last one made. Kept as it was, an index naming no set
+// would leave every screen on a blank record that a run could be started into.
+int CurrentAfterLoad(const ExperimentBlock& loaded, int kept)
+{
+    if (const DataSetRecord* record = RecordAt(loaded, kept); record != nullptr && IsCreated(*record))
+        return kept;
+    for (int k = kRunCount - 1; k >= 0; --k) {
+        if (loaded.records[k].inUse != 0)
+            return k;
+    }
+    for (int k = kRunCount - 1; k >= 0; --k) {
+        if (IsCreated(loaded.records[k]))
+            return k;
+    }
+    return kept;
+}
+
 int64_t DataEnd(const std::vector<Span>& spans)
 {
     int64_t end = kDataAreaOffset;
@@ -153,6 +171,40 @@ bool ReadOrZero(const File& file, int64_t offset, int64_t available, void* targe
     return true;
 }
 
+// Data set k's samples as `head` (read from `file`) places them, into `samples`; every count is
+// clamped to the arrays, to what is left of the set's size and to the file, and whatever is
+// missing reads as zeros, so a file cut short still gives what it holds. False on a read error.
+bool ReadSetSamples(const File& file, const ProjectRecord& head, int k, int64_t length, SampleArrays& samples)
+{
+    const DataSetRecord* set = RecordAt(head.block, k);
+    if (set == nullptr || set->inUse == 0)
+        return true;
+    int64_t position = head.dataOffset[k];
+    int64_t left = 0;
+    if (IsValidSpan(position, 0, length))
+        left = std::clamp<int64_t>(head.dataSize[k], 0, length - position);
+    for (int c = 0; c < kChannelCount; ++c) {
+        const int64_t bytes = int64_t(StoredEntryCount(*set, c)) * 4;
+        if (bytes == 0)
+            continue;
+        // A read error is not a short file: zeros would pass for a recording.
+        if (!ReadOrZero(file, position, left, samples.rawValues[c], size_t(bytes)) ||
+            !ReadOrZero(file, position + bytes, left - bytes, samples.rawTimes[c], size_t(bytes)))
+            return false;
+        position += 2 * bytes;
+        left = std::max<int64_t>(left - 2 * bytes, 0);
+    }
+    return true;
+}
+
+// A project file's header and head; false unless it is a project of this program.
+bool ReadHead(const File& file, int64_t length, ProjectRecord& head)
+{
+    ProjectFileHeader header{};
+    return length >= kDataAreaOffset && file.ReadExactAt(0, &header, sizeof header) && IsAcceptedHeader(header) &&
+           file.ReadExactAt(kProjectRecordOffset, &head, sizeof head);
+}
+
 }  // namespace
 
 ProjectTime LocalProjectTime()
@@ -192,6 +244,7 @@ ProjectResult ProjectFile::NewProject(std::u16string_view title, const ProjectTi
     record.minute = time.minute;
     record.second = time.second;
     InitNoteRecord(record.note);
+    held_.reset();
     std::fill(std::begin(record.dataSize), std::end(record.dataSize), 0);
     std::fill(std::begin(record.dataOffset), std::end(record.dataOffset), kDataAreaOffset);
 
@@ -212,7 +265,23 @@ ProjectResult ProjectFile::SaveProjectFile(const std::string& path, int mode)
 {
     if (mode != kSaveNew && mode != kSaveKeepRecord && mode != kSaveCurrent)
         return ProjectResult::BadMode;
+    const bool working = path == workingPath_;
+    // While another set is visited, the held one's record in the live block describes samples
+    // that only the memory has: a head written now would pair it with its old stored copy.
+    if (working && held_ && block_.currentIndex != held_->index)
+        return ProjectResult::IoError;
+    const ProjectResult result = WriteProjectFile(path, mode);
+    if (working) {
+        if (result == ProjectResult::Ok)
+            held_.reset();
+        else
+            HoldCurrentRun();
+    }
+    return result;
+}
 
+ProjectResult ProjectFile::WriteProjectFile(const std::string& path, int mode)
+{
     File file;
     bool created = false;
     if (!file.OpenReadWrite(path)) {
@@ -225,6 +294,13 @@ ProjectResult ProjectFile::SaveProjectFile(const std::string& path, int mode)
     const int64_t length = file.Length();
     if (length < 0)
         return ProjectResult::IoError;
+    // A write that fails part way (a disk full in the middle of it) leaves nothing behind the
+    // data the file's head describes.
+    const auto failed = [&](ProjectResult result) {
+        if (file.Length() > length)
+            file.Truncate(length);
+        return result;
+    };
 
     // What the file holds now. Where samples lie is always the file's own business: its head's
     // sizes and offsets describe its data area, whatever the memory says.
@@ -264,7 +340,7 @@ ProjectResult ProjectFile::SaveProjectFile(const std::string& path, int mode)
                 // Another set's samples are never written over: a failure here costs at most the
                 // stored copy of this set, which the samples in memory replace.
                 if (!WriteSamples(file, position, *current, samples_))
-                    return ProjectResult::IoError;
+                    return failed(ProjectResult::IoError);
                 samplesWritten = true;
             }
             spans[k] = Span{position, bytes};
@@ -281,7 +357,7 @@ ProjectResult ProjectFile::SaveProjectFile(const std::string& path, int mode)
                              std::memcmp(next.get(), onDisk.get(), sizeof *next) != 0;
     if (headChanged || samplesWritten) {
         if (!file.WriteAt(0, &kHeader, sizeof kHeader) || !file.WriteAt(kProjectRecordOffset, next.get(), sizeof *next))
-            return ProjectResult::IoError;
+            return failed(ProjectResult::IoError);
     }
     // Nothing lies behind the last set's samples; a file left longer is still whole, so a
     // failure to shorten it is not one of the save.
@@ -296,6 +372,8 @@ ProjectResult ProjectFile::SaveProjectFile(const std::string& path, int mode)
 
 ProjectResult ProjectFile::LoadProjectFile(const std::string& path)
 {
+    if (held_ && path == workingPath_)
+        return LoadWhileHolding(path);
     File file;
     if (!file.OpenRead(path))
         return ProjectResult::OpenFailed;
@@ -307,26 +385,9 @@ ProjectResult ProjectFile::LoadProjectFile(const std::string& path)
     if (!file.ReadExactAt(kProjectRecordOffset, read.get(), sizeof *read))
         return ProjectResult::NotAProject;
 
-    const int k = block_.currentIndex;
-    if (const DataSetRecord* set = RecordAt(read->block, k); set != nullptr && set->inUse != 0) {
-        // Every count is clamped to the arrays, to what is left of the set's size and to the
-        // file; whatever is missing reads as zeros, so a file cut short still gives what it holds.
-        int64_t position = read->dataOffset[k];
-        int64_t left = 0;
-        if (IsValidSpan(position, 0, length))
-            left = std::clamp<int64_t>(read->dataSize[k], 0, length - position);
-        for (int c = 0; c < kChannelCount; ++c) {
-            const int64_t bytes = int64_t(StoredEntryCount(*set, c)) * 4;
-            if (bytes == 0)
-                continue;
-            // A read error is not a short file: zeros would pass for a recording.
-            if (!ReadOrZero(file, position, left, samples_.rawValues[c], size_t(bytes)) ||
-                !ReadOrZero(file, position + bytes, left - bytes, samples_.rawTimes[c], size_t(bytes)))
-                return ProjectResult::IoError;
-            position += 2 * bytes;
-            left = std::max<int64_t>(left - 2 * bytes, 0);
-        }
-    }
+    const int k = CurrentAfterLoad(read->block, block_.currentIndex);
+    if (!ReadSetSamples(file, *read, k, length, samples_))
+        return ProjectResult::IoError;
 
     block_ = read->block;
     block_.currentIndex = k;
@@ -335,6 +396,71 @@ ProjectResult ProjectFile::LoadProjectFile(const std::string& path)
     if (loaded_)
         loaded_();
     return ProjectResult::Ok;
+}
+
+ProjectResult ProjectFile::LoadWhileHolding(const std::string& path)
+{
+    const int k = block_.currentIndex;
+    const DataSetRecord* live = RecordAt(block_, k);
+    if (k == held_->index) {
+        if (live == nullptr || !HeldMatches(*live)) {
+            // The set was recorded again since (and that run is current, not held).
+            held_.reset();
+            return LoadProjectFile(path);
+        }
+        for (int c = 0; c < kChannelCount; ++c) {
+            std::copy(held_->values[c].begin(), held_->values[c].end(), samples_.rawValues[c]);
+            std::copy(held_->times[c].begin(), held_->times[c].end(), samples_.rawTimes[c]);
+        }
+    } else if (live != nullptr && live->inUse != 0) {
+        // The live block stays as it is: the working copy's block does not hold the held run.
+        File file;
+        if (!file.OpenRead(path))
+            return ProjectResult::OpenFailed;
+        const int64_t length = file.Length();
+        auto read = std::make_unique<ProjectRecord>();
+        if (!ReadHead(file, length, *read))
+            return ProjectResult::NotAProject;
+        if (!SameSamples(read->block.records[k], *live) || !ReadSetSamples(file, *read, k, length, samples_))
+            return ProjectResult::IoError;
+    }
+    if (loaded_)
+        loaded_();
+    return ProjectResult::Ok;
+}
+
+void ProjectFile::HoldCurrentRun()
+{
+    const int k = block_.currentIndex;
+    const DataSetRecord* current = RecordAt(block_, k);
+    if (current == nullptr || SampleBytesOf(*current) == 0)
+        return;
+    if (held_ && held_->index == k && HeldMatches(*current))
+        return;
+    // Samples the working copy already holds (a head that failed to change) are not held.
+    if (!held_ && SameSamples(record_->block.records[k], *current) && record_->dataSize[k] == SampleBytesOf(*current))
+        return;
+    auto run = std::make_unique<HeldRun>();
+    run->index = k;
+    run->serial = current->dataSetSerial;
+    for (int c = 0; c < kChannelCount; ++c) {
+        const int32_t count = StoredEntryCount(*current, c);
+        run->counts[c] = count;
+        run->values[c].assign(samples_.rawValues[c], samples_.rawValues[c] + count);
+        run->times[c].assign(samples_.rawTimes[c], samples_.rawTimes[c] + count);
+    }
+    held_ = std::move(run);
+}
+
+bool ProjectFile::HeldMatches(const DataSetRecord& record) const
+{
+    if (!held_ || record.inUse == 0 || record.dataSetSerial != held_->serial)
+        return false;
+    for (int c = 0; c < kChannelCount; ++c) {
+        if (StoredEntryCount(record, c) != held_->counts[c])
+            return false;
+    }
+    return true;
 }
 
 ProjectResult ProjectFile::SaveProject()
@@ -371,49 +497,98 @@ ProjectResult ProjectFile::OpenProject(const std::string& chosenPath)
         return check;
     if (!fileio::CopyFileReplacing(chosenPath, workingPath_))
         return ProjectResult::IoError;
+    // The user chose to give up what this project held, a held run too.
+    held_.reset();
     return LoadProjectFile(workingPath_);
 }
 
 ProjectResult ProjectFile::SaveProjectAs(const std::string& chosenPath)
 {
-    if (!AnyRunInUse(record_->block))
+    if (!AnyRunInUse(block_))
         return ProjectResult::NothingToSave;
-    File in;
-    if (!in.OpenRead(workingPath_))
-        return ProjectResult::OpenFailed;
-    const int64_t length = in.Length();
-    ProjectFileHeader header{};
-    auto head = std::make_unique<ProjectRecord>();
-    if (length < kDataAreaOffset || !in.ReadExactAt(0, &header, sizeof header) || !IsAcceptedHeader(header) ||
-        !in.ReadExactAt(kProjectRecordOffset, head.get(), sizeof *head))
-        return ProjectResult::NotAProject;
 
-    // The saved project holds what its sets in use need, one after another in set order, and
-    // nothing the working copy has left between them.
-    std::vector<Span> from(kRunCount);
+    // The live block and head are the project. The current set's samples (and a held run's)
+    // come from memory, every other set's from the working copy, which must hold them as the
+    // live block describes them.
+    struct Source {
+        const uint32_t* values[kChannelCount] = {};
+        const int32_t* times[kChannelCount] = {};
+        Span stored;   // in the working copy, when not in memory
+        bool inMemory = false;
+    };
+    std::vector<Source> sources(kRunCount);
+    File in;
+    int64_t length = -1;
+    auto stored = std::make_unique<ProjectRecord>();
+    auto head = std::make_unique<ProjectRecord>(*record_);
+    head->block = block_;
+    // The current index is the head's as last written or read: a project opened and saved as
+    // again is the same file.
+    head->block.currentIndex = record_->block.currentIndex;
     int64_t cursor = kDataAreaOffset;
     for (int j = 0; j < kRunCount; ++j) {
-        if (head->block.records[j].inUse != 0)
-            from[j] = StoredSpan(*head, j, length);
-        head->dataSize[j] = int32_t(from[j].size);
-        head->dataOffset[j] = int32_t(from[j].size > 0 ? cursor : kDataAreaOffset);
-        cursor += from[j].size;
+        const DataSetRecord& live = block_.records[j];
+        const int64_t bytes = SampleBytesOf(live);
+        Source& source = sources[size_t(j)];
+        if (bytes > 0 && held_ && j == held_->index && HeldMatches(live)) {
+            source.inMemory = true;
+            for (int c = 0; c < kChannelCount; ++c) {
+                source.values[c] = held_->values[c].data();
+                source.times[c] = held_->times[c].data();
+            }
+        } else if (bytes > 0 && j == block_.currentIndex) {
+            source.inMemory = true;
+            for (int c = 0; c < kChannelCount; ++c) {
+                source.values[c] = samples_.rawValues[c];
+                source.times[c] = samples_.rawTimes[c];
+            }
+        } else if (bytes > 0) {
+            if (!in.IsOpen()) {
+                if (!in.OpenRead(workingPath_))
+                    return ProjectResult::OpenFailed;
+                length = in.Length();
+                if (!ReadHead(in, length, *stored))
+                    return ProjectResult::NotAProject;
+            }
+            source.stored = StoredSpan(*stored, j, length);
+            if (source.stored.size != bytes || !SameSamples(stored->block.records[j], live))
+                return ProjectResult::IoError;
+        }
+        head->dataSize[j] = int32_t(bytes);
+        head->dataOffset[j] = int32_t(bytes > 0 ? cursor : kDataAreaOffset);
+        cursor += bytes;
+        if (cursor > kMaxFileLength)
+            return ProjectResult::TooLarge;
     }
 
     fileio::ReplacingFile out;
     if (!out.Begin(chosenPath) || !out.Write(&kHeader, sizeof kHeader) || !out.Write(head.get(), sizeof *head))
         return ProjectResult::IoError;
-    std::vector<uint8_t> buffer(kCopyChunk);
-    for (const Span& span : from) {
-        for (int64_t done = 0; done < span.size;) {
-            const size_t want = size_t(std::min<int64_t>(span.size - done, int64_t(buffer.size())));
-            const int64_t got = in.ReadAt(span.offset + done, buffer.data(), want);
+    std::vector<uint8_t> buffer;
+    for (int j = 0; j < kRunCount; ++j) {
+        const Source& source = sources[size_t(j)];
+        if (source.inMemory) {
+            for (int c = 0; c < kChannelCount; ++c) {
+                const size_t bytes = size_t(StoredEntryCount(block_.records[j], c)) * 4;
+                if (bytes > 0 && (!out.Write(source.values[c], bytes) || !out.Write(source.times[c], bytes)))
+                    return ProjectResult::IoError;
+            }
+            continue;
+        }
+        buffer.resize(kCopyChunk);
+        for (int64_t done = 0; done < source.stored.size;) {
+            const size_t want = size_t(std::min<int64_t>(source.stored.size - done, int64_t(buffer.size())));
+            const int64_t got = in.ReadAt(source.stored.offset + done, buffer.data(), want);
             if (got <= 0 || !out.Write(buffer.data(), size_t(got)))
                 return ProjectResult::IoError;
             done += got;
         }
     }
-    return out.Commit() ? ProjectResult::Ok : ProjectResult::IoError;
+    if (!out.Commit())
+        return ProjectResult::IoError;
+    if (held_)
+        held_->savedElsewhere = true;
+    return ProjectResult::Ok;
 }
 
 }  // namespace logger

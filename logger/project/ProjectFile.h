@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "logger/project/ExperimentRecords.h"
 #include "logger/project/ProjectRecord.h"
@@ -53,8 +54,9 @@ public:
     // samples are never moved or written over. The file ends with the last set's samples, and
     // nothing is written at all when neither the head nor the samples changed.
     ProjectResult SaveProjectFile(const std::string& path, int mode);
-    // Reads `path` into the head, the block and the current data set's samples; the current
-    // index stays what it was. A refused file changes nothing.
+    // Reads `path` into the head, the block and the current data set's samples. The current index
+    // stays what it was when the file holds that set, else it moves to the file's last recorded
+    // set (or, with none recorded, its last made one). A refused file changes nothing.
     ProjectResult LoadProjectFile(const std::string& path);
 
     ProjectResult SaveProject() override;
@@ -72,12 +74,35 @@ public:
     // Magic, version and length of a file, without loading it.
     static ProjectResult CheckProjectFile(const std::string& path);
 
+    // A run the working copy could not take (a full disk, a folder gone) is held here in memory
+    // until a save of the working copy takes it: loading its set brings it back from memory,
+    // loading another set leaves the live block alone and reads only that set's samples, and
+    // saving as writes it from memory. The project is dropped only by a new or opened project.
+    bool HoldsRun() const override { return held_ != nullptr; }
+    // Held, and not yet saved as a project anywhere else either: quitting would lose it.
+    bool HoldsUnsavedRun() const { return held_ != nullptr && !held_->savedElsewhere; }
+
 private:
+    struct HeldRun {
+        int index = -1;
+        int32_t serial = 0;
+        int32_t counts[kChannelCount] = {};
+        std::vector<uint32_t> values[kChannelCount];
+        std::vector<int32_t> times[kChannelCount];
+        bool savedElsewhere = false;
+    };
+    ProjectResult WriteProjectFile(const std::string& path, int mode);
+    // After a failed save of the working copy: the current set, when its samples are not there.
+    void HoldCurrentRun();
+    bool HeldMatches(const DataSetRecord& record) const;
+    ProjectResult LoadWhileHolding(const std::string& path);
+
     ExperimentBlock& block_;
     SampleArrays& samples_;
     std::string workingPath_;
     std::unique_ptr<ProjectRecord> record_;
     std::function<void()> loaded_;
+    std::unique_ptr<HeldRun> held_;
 };
 
 }  // namespace logger

@@ -16,6 +16,9 @@ public:
     virtual ProjectResult SaveProjectKeepRecord() = 0;
     // Reads the block and the current data set's samples back.
     virtual ProjectResult LoadProject() = 0;
+    // Whether a run the store could not take is kept in memory, where loading it brings it back
+    // from: visiting the other sets is safe then although the save failed.
+    virtual bool HoldsRun() const { return false; }
 };
 
 }  // namespace logger

@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "logger/project/FileIo.h"
@@ -30,6 +31,14 @@ int OpenLockFile(const std::string& path)
     return fd;
 }
 
+bool SameFile(int fd, const std::string& path)
+{
+    struct stat open {};
+    struct stat named {};
+    return ::fstat(fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
+
 // A folder holds the working copy when it can be written (the working copy is made, replaced by
 // a rename when a project is opened, and put aside by one) and the lock file can be had in it.
 LockOutcome LockFolder(const std::string& folder, int& fd)
@@ -40,20 +49,29 @@ LockOutcome LockFolder(const std::string& folder, int& fd)
     const std::string working = (fs::path(folder) / ProjectFile::kWorkingName).string();
     if (fileio::FileExists(working) && ::access(working.c_str(), R_OK | W_OK) != 0)
         return LockOutcome::Unusable;
-    const int lock = OpenLockFile((fs::path(folder) / WorkingCopySession::kLockName).string());
-    if (lock < 0)
-        return LockOutcome::Unusable;
-    int result;
-    do {
-        result = ::flock(lock, LOCK_EX | LOCK_NB);
-    } while (result != 0 && errno == EINTR);
-    if (result != 0) {
-        const int error = errno;
+    const std::string lockPath = (fs::path(folder) / WorkingCopySession::kLockName).string();
+    // The holder removes the lock file when it ends: a lock taken on a file that was removed
+    // meanwhile guards nothing, so it is taken again on the file now there.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const int lock = OpenLockFile(lockPath);
+        if (lock < 0)
+            return LockOutcome::Unusable;
+        int result;
+        do {
+            result = ::flock(lock, LOCK_EX | LOCK_NB);
+        } while (result != 0 && errno == EINTR);
+        if (result != 0) {
+            const int error = errno;
+            ::close(lock);
+            return error == EWOULDBLOCK ? LockOutcome::Busy : LockOutcome::Unusable;
+        }
+        if (SameFile(lock, lockPath)) {
+            fd = lock;
+            return LockOutcome::Locked;
+        }
         ::close(lock);
-        return error == EWOULDBLOCK ? LockOutcome::Busy : LockOutcome::Unusable;
     }
-    fd = lock;
-    return LockOutcome::Locked;
+    return LockOutcome::Unusable;
 }
 
 std::string TwoDigits(int value)
@@ -90,8 +108,12 @@ WorkingCopySession::~WorkingCopySession()
 
 void WorkingCopySession::End()
 {
-    if (lockFd_ >= 0)
+    // Removed while still held, so that no other program can take it in between; nothing of a
+    // run is left in the data folder but the working copy.
+    if (lockFd_ >= 0) {
+        ::unlink((fs::path(folder_) / kLockName).c_str());
         ::close(lockFd_);
+    }
     lockFd_ = -1;
     folder_.clear();
 }
@@ -131,6 +153,11 @@ WorkingCopyStart WorkingCopySession::Begin(const std::string& dataFolder, const 
     folder_ = start.folder;
     start.status = WorkingCopyStatus::Ready;
     return start;
+}
+
+std::string DatedProjectPath(const std::string& folder, const ProjectTime& now)
+{
+    return FreeBackupPath(folder, now);
 }
 
 std::string UserDataFolder()

@@ -52,6 +52,10 @@ private:
 // The user's own data folder for the program: $XDG_DATA_HOME/corvik, else ~/.local/share/corvik.
 std::string UserDataFolder();
 
+// A free name for a project put aside in `folder`: "temp_project-YYYYMMDD-HHMMSS.vrd" of `now`,
+// "-2", "-3" ... when that is taken; empty when none is free.
+std::string DatedProjectPath(const std::string& folder, const ProjectTime& now);
+
 // True when the file at `path` holds something a user made: a data set in use or a project note,
 // or content that cannot be told for an empty project (it is kept rather than judged).
 bool WorkingCopyHoldsData(const std::string& path);

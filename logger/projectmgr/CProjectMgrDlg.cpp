@@ -276,16 +276,24 @@ uikit::CButtonST* CProjectMgrDlg::Button(int id) const
 
 void CProjectMgrDlg::SaveProject()
 {
-    if (ProjectManagerModel* model = Model())
-        Check(Operation::Save, model->SaveWorking());
+    // A run the working copy cannot take was told when it ended, and is kept in memory.
+    if (ProjectManagerModel* model = Model()) {
+        if (const ProjectResult saved = model->SaveWorking(); !model->Project().HoldsRun())
+            Check(Operation::Save, saved);
+    }
 }
 
 // ---- The tree.
 
 void CProjectMgrDlg::RebuildProjectTree(int mode)
 {
-    if (ProjectManagerModel* model = Model())
-        Check(mode == 3 ? Operation::Open : Operation::Change, model->Refresh(mode));
+    if (ProjectManagerModel* model = Model()) {
+        // While a run is held in memory the working copy cannot take changes either; they stay
+        // in memory with it, and the user was told when the run ended.
+        const ProjectResult result = model->Refresh(mode);
+        if (mode == 3 || !model->Project().HoldsRun())
+            Check(mode == 3 ? Operation::Open : Operation::Change, result);
+    }
     FillTree();
 }
 
@@ -482,18 +490,41 @@ void CProjectMgrDlg::OnFileOpen()
 
 void CProjectMgrDlg::OnFileSave()
 {
+    SaveProjectElsewhere();
+}
+
+bool CProjectMgrDlg::HoldsUnsavedRun()
+{
+    ProjectManagerModel* model = Model();
+    return model && model->Project().HoldsUnsavedRun();
+}
+
+bool CProjectMgrDlg::SaveProjectElsewhere()
+{
     if (!NeedsData())
-        return;
-    if (!Check(Operation::Save, model_->SaveWorking()))
-        return;
+        return false;
+    // A run the working copy cannot take is saved from memory: that is what saving it elsewhere
+    // is for, and the user was told when the run ended.
+    if (const ProjectResult working = model_->SaveWorking();
+        working != ProjectResult::Ok && !model_->Project().HoldsRun()) {
+        Check(Operation::Save, working);
+        return false;
+    }
     const QString path = ChooseFile(true, kTextSaveAsTitle, QStringLiteral("vrd"),
                                     {QStringLiteral("VRD FILE (*.vrd)"), QStringLiteral("ALL FILE (*)")});
     if (path.isEmpty())
-        return;
+        return false;
     if (QFileInfo::exists(path) && !Ask(kTextAskReplaceFile, path))
-        return;
-    Check(Operation::Save, model_->SaveAs(path.toStdString()));
+        return false;
+    const bool saved = Check(Operation::Save, model_->SaveAs(path.toStdString()));
     FillTree();
+    return saved;
+}
+
+ProjectResult CProjectMgrDlg::SaveProjectTo(const std::string& path)
+{
+    ProjectManagerModel* model = Model();
+    return model ? model->SaveAs(path) : ProjectResult::NothingToSave;
 }
 
 ExportScreens CProjectMgrDlg::Exports()

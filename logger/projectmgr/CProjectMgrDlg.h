@@ -88,7 +88,7 @@ public:
     // button does nothing.
     using NoteEditor = std::function<bool(QWidget* owner, logger::NoteRecord& note)>;
     static void SetNoteEditor(NoteEditor editor);
-    // The options dialog (menu 속성); until one is set the item does nothing.
+    // The options dialog (menu "Options"); until one is set the item does nothing.
     using OptionsDialog = std::function<void(QWidget* owner)>;
     static void SetOptionsDialog(OptionsDialog dialog);
     // The measurement and analysis screens' chart series, pictures and analysis model for the
@@ -101,6 +101,12 @@ public:
 
     // The root window calls this when the logger is lost, so that the working copy keeps the run.
     void SaveProject();
+    // A recorded run the working copy could not take, saved nowhere else yet: quitting loses it.
+    bool HoldsUnsavedRun();
+    // The menu's save: the save dialog, then the project written there; true once it is saved.
+    bool SaveProjectElsewhere();
+    // The project written to `path` without asking (the logger is lost and the program ends).
+    logger::ProjectResult SaveProjectTo(const std::string& path);
 
     // A control's click, a menu command.
     void Click(int id);

@@ -4,15 +4,16 @@
 
 #include "logger/project/SensorChannelUnits.h"
 #include "uikit/chart/ChartSeries.h"
+#include "uikit/common/CVRDCommonBase.h"
+#include "uikit/common/ExperimentSource.h"
 #include "uikit/resources/ResourceModule.h"
 
 namespace projectmgr {
 
 namespace {
 
-// The measurement screen's chart below its button band, and the analysis screen's graph.
+// The analysis screen's graph.
 constexpr int kChartWidth = 800;
-constexpr int kMeasurementChartHeight = 415;
 constexpr int kAnalysisChartHeight = 492;
 constexpr uint32_t kChartBackground = 0xF0F0F0;
 constexpr uint32_t kChartGrid = 0xC8C8C8;
@@ -34,18 +35,28 @@ std::unique_ptr<analysis::ChannelUnitSource> UnitsOf(devicelink::CNI2CSensor* se
 ExportKit::ExportKit(QObject* owner, devicelink::CNI2CSensor* sensor)
     : texts_(uikit::LanguageModule()), units_(UnitsOf(sensor))
 {
-    // Both draw the process's shared series, which the measurement screen and the analysis fill.
-    uikit::GetChartSeriesTable(measurementChart_.SeriesTable());
+    // Both read the process's shared series, which the measurement screen and the analysis fill.
+    uikit::GetChartSeriesTable(seriesChart_.SeriesTable());
     uikit::GetChartSeriesTable(analysisChart_.SeriesTable());
-    measurementChart_.Create(owner, kChartWidth, kMeasurementChartHeight, kChartBackground, QStringLiteral("tahoma"));
-    measurementChart_.SetColors(kChartBackground, 0, kChartGrid, kChartGrid);
-    measurementChart_.SetLineMode(1);
     analysisChart_.Create(owner, kChartWidth, kAnalysisChartHeight, kChartBackground, QStringLiteral("tahoma"));
     analysisChart_.SetColors(kChartBackground, 0, kChartGrid, kChartGrid);
-    pictures_ = std::make_unique<logger::ChartReportPictures>(measurementChart_, analysisChart_, model_, owner, nullptr,
-                                                              QSize(kChartWidth, kAnalysisChartHeight));
+    analysisPictures_ = std::make_unique<logger::ChartReportPictures>(
+        seriesChart_, analysisChart_, model_, owner, nullptr, QSize(kChartWidth, kAnalysisChartHeight));
+    pictures_ = std::make_unique<ScreenPictures>(*analysisPictures_);
 }
 
 ExportKit::~ExportKit() = default;
+
+bool ExportKit::ScreenPictures::SaveMeasurementPicture(const logger::DataSetRecord&, const std::string& path)
+{
+    uikit::ExperimentSource* source = uikit::CVRDCommonBase::GetExperimentSource();
+    return source != nullptr && source->SaveRunPicture(path);
+}
+
+bool ExportKit::ScreenPictures::SaveAnalysisPicture(logger::DataSetRecord& record, int graph, int set,
+                                                    const std::string& path)
+{
+    return analysis_.SaveAnalysisPicture(record, graph, set, path);
+}
 
 }  // namespace projectmgr

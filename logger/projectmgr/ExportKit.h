@@ -20,7 +20,9 @@ class CNI2CSensor;
 // chart's series of the loaded data set, the chart pictures, and an analysis model that runs each
 // analysis set afresh. The program may hand in the screens' own (CProjectMgrDlg::SetExportScreens);
 // whatever it leaves out the project manager makes here, over the process's shared chart series,
-// which the measurement screen fills whenever a data set is loaded.
+// which the measurement screen fills whenever a data set is loaded. A run's picture is always the
+// measurement screen's (ExperimentSource::SaveRunPicture): only that screen sets its chart up for
+// a data set.
 namespace projectmgr {
 
 struct ExportScreens {
@@ -45,7 +47,19 @@ private:
         void ShowMessage(int, std::u16string_view, std::u16string_view) override {}
     };
 
-    uikit::CNIXYChart measurementChart_;
+    // The run's picture from the measurement screen, the analysis pictures from the kit's chart.
+    class ScreenPictures : public logger::ReportPictures {
+    public:
+        explicit ScreenPictures(logger::ReportPictures& analysis) : analysis_(analysis) {}
+        bool SaveMeasurementPicture(const logger::DataSetRecord& record, const std::string& path) override;
+        bool SaveAnalysisPicture(logger::DataSetRecord& record, int graph, int set, const std::string& path) override;
+
+    private:
+        logger::ReportPictures& analysis_;
+    };
+
+    // Reads the shared series only; it is never drawn.
+    uikit::CNIXYChart seriesChart_;
     uikit::CNIXYChart analysisChart_;
     analysis::LanguageTexts texts_;
     std::unique_ptr<analysis::ChannelUnitSource> units_;
@@ -53,8 +67,9 @@ private:
     QuietMessages messages_;
     analysis::AnalysisEngine engine_{table_, texts_, messages_};
     analysis::AnalysisScreenModel model_{engine_, table_, texts_, *units_};
-    logger::ChartRunSeries series_{measurementChart_};
-    std::unique_ptr<logger::ChartReportPictures> pictures_;
+    logger::ChartRunSeries series_{seriesChart_};
+    std::unique_ptr<logger::ChartReportPictures> analysisPictures_;
+    std::unique_ptr<ScreenPictures> pictures_;
 };
 
 }  // namespace projectmgr

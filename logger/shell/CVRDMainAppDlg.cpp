@@ -10,7 +10,9 @@
 #include "uikit/events/ScreenEvent.h"
 #include "uikit/events/ScreenMessages.h"
 #include "uikit/msgbox/CMessageBoxDlg.h"
+#include "uikit/msgbox/MessageBoxRules.h"
 #include "uikit/paint/SkinPaint.h"
+#include "uikit/resources/DataFolder.h"
 #include "uikit/resources/ResourceModule.h"
 
 #include <QApplication>
@@ -21,6 +23,8 @@
 #include <QTimerEvent>
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace shell {
 
@@ -38,6 +42,8 @@ constexpr int kTextChars = 256;
 constexpr int kBoxAttached = 0;
 constexpr int kBoxRemoved = 1;
 constexpr int kBoxNotice = 6;
+constexpr int kBoxQuestion = 7;
+constexpr int kBoxOk = 1;
 
 constexpr int kIconId = 128;
 constexpr int kBackgroundId = 2001;
@@ -107,11 +113,22 @@ void CVRDMainAppDlg::Start()
     if (startup_.State() != StartupState::Starting || finished_)
         return;
     started_ = true;
+    // Before the data directory is taken: started elsewhere, the program finds its data beside
+    // its executable and works from there.
+    const uikit::DataFolderSearch data = uikit::EnterDataFolder(QString::fromLatin1(uikit::kProgramDataMarker));
     if (InitGlobals() != 1) {
         FailStart(uikit::kTextNoMemory, {});
         return;
     }
     SetScreen(uikit::kSlotRoot, this);
+    if (!data.Found()) {
+        // Nothing of the program can be used: the box stays until the user has read where it looked.
+        FailStart(uikit::kTextDataFolderMissing,
+                  uikit::DataFolderSearchReport(data, LoadText(uikit::kTextDataFileMissing, kTextChars),
+                                                LoadText(uikit::kTextDataFolderLooked, kTextChars)),
+                  uikit::kBoxTypeWaitingNotice);
+        return;
+    }
     SetMainMenuFactory([this](QWidget*) -> QWidget* { return new CMainMenuDlg(this); });
     // One program at a time: a second one goes before it touches the logger the first one uses.
     if (!BeginWorkingCopy())
@@ -260,7 +277,7 @@ void CVRDMainAppDlg::ShowFirstScreen()
     }
 }
 
-void CVRDMainAppDlg::FailStart(int textId, const QString& detail)
+void CVRDMainAppDlg::FailStart(int textId, const QString& detail, int boxType)
 {
     startup_.Fail();
     JoinStartupThread();
@@ -268,7 +285,7 @@ void CVRDMainAppDlg::FailStart(int textId, const QString& detail)
     if (text.isEmpty())
         text = QStringLiteral("The program could not start (%1).").arg(textId);
     Print(text, detail);
-    Present(kBoxNotice, text, detail);
+    Present(boxType, text, detail);
     Quit(kExitStartFailed);
 }
 
@@ -526,7 +543,7 @@ void CVRDMainAppDlg::LoggerLost()
     if (screens_.saveWorkingCopy)
         screens_.saveWorkingCopy();
     const QString first = LoadText(kTextLoggerLost, kTextChars);
-    const QString second = LoadText(kTextRecordingKept, kTextChars);
+    const QString second = KeepHeldRunOnLoss();
     Print(first, second);
     Present(kBoxNotice, first, second);
     Quit(kExitLoggerLost);
@@ -637,6 +654,41 @@ void CVRDMainAppDlg::closeEvent(QCloseEvent* event)
     Quit(kExitOk);
 }
 
+QString CVRDMainAppDlg::KeepHeldRunOnLoss()
+{
+    if (!screens_.holdsUnsavedRun || !screens_.holdsUnsavedRun())
+        return LoadText(kTextRecordingKept, kTextChars);
+    // Nobody is asked: the program ends, and the user's own folder is the one place left.
+    const std::string folder = logger::UserDataFolder();
+    std::error_code ignored;
+    if (!folder.empty())
+        std::filesystem::create_directories(folder, ignored);
+    const std::string path = folder.empty() ? std::string() : logger::DatedProjectPath(folder, logger::LocalProjectTime());
+    if (path.empty() || !screens_.saveProjectTo || !screens_.saveProjectTo(path))
+        return LoadText(kTextHeldRunLost, kTextChars);
+    return LoadText(kTextHeldRunSaved, kTextChars) + QLatin1Char(' ') + QString::fromStdString(path);
+}
+
+bool CVRDMainAppDlg::ConfirmQuitWithHeldRun()
+{
+    if (askingQuit_)
+        return false;
+    // A run going now ends here, so that what it recorded is asked about too.
+    StopFrontActivity();
+    if (!screens_.holdsUnsavedRun || !screens_.holdsUnsavedRun())
+        return true;
+    askingQuit_ = true;
+    bool quit = false;
+    if (Present(kBoxQuestion, LoadText(kTextAskSaveHeldRun, kTextChars)) == kBoxOk)
+        quit = screens_.saveProjectElsewhere && screens_.saveProjectElsewhere();
+    else
+        quit = Present(kBoxQuestion, LoadText(kTextAskDropHeldRun, kTextChars)) == kBoxOk;
+    askingQuit_ = false;
+    // Close requests made while the question was open were answered by it.
+    pendingQuit_ = -1;
+    return quit;
+}
+
 void CVRDMainAppDlg::Quit(int exitCode)
 {
     if (finished_ || quitting_)
@@ -647,6 +699,8 @@ void CVRDMainAppDlg::Quit(int exitCode)
         timers_.SetTimer(kDeferredTimer, kDeferredRetryMs);
         return;
     }
+    if (exitCode == kExitOk && started_ && !ConfirmQuitWithHeldRun())
+        return;
     quitting_ = true;
     exitCode_ = exitCode;
     TearDown();

@@ -116,7 +116,9 @@ private:
     void ShowFirstScreen();
     // Chooses and locks the working copy's folder; false when start-up failed on it.
     bool BeginWorkingCopy();
-    void FailStart(int textId, const QString& detail);
+    // Tells why start-up ended, in a box of `boxType` (by default the notice that closes itself
+    // after five seconds), and quits.
+    void FailStart(int textId, const QString& detail, int boxType = 6);
 
     // Navigation.
     Screen ScreenOf(const QWidget* widget) const;
@@ -138,6 +140,12 @@ private:
     void LeavePcSync();
     void FinishLeavingPcSync();
 
+    // Before the program ends by the user's wish: a run held only in memory is saved elsewhere
+    // first, or given up when the user says so. False: the program goes on.
+    bool ConfirmQuitWithHeldRun();
+    // The lost logger: a run held only in memory is written to the user's data folder; what the
+    // user is told about the recording.
+    QString KeepHeldRunOnLoss();
     int Present(int type, const QString& first, const QString& second = {});
     void TearDown();
 
@@ -163,6 +171,7 @@ private:
     std::vector<std::unique_ptr<uikit::ScreenEvent>> deferred_;
     int pendingQuit_ = -1;
     bool quitting_ = false;
+    bool askingQuit_ = false;
     bool finished_ = false;
     int exitCode_ = kExitOk;
     bool started_ = false;

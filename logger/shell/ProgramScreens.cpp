@@ -70,6 +70,11 @@ ProgramScreens CreateProgramScreens(QWidget* rootWindow)
         if (projects)
             projects->SaveProject();
     };
+    screens.holdsUnsavedRun = [projects] { return projects && projects->HoldsUnsavedRun(); };
+    screens.saveProjectElsewhere = [projects] { return projects && projects->SaveProjectElsewhere(); };
+    screens.saveProjectTo = [projects](const std::string& path) {
+        return projects && projects->SaveProjectTo(path) == logger::ProjectResult::Ok;
+    };
     return screens;
 }
 

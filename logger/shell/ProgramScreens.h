@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <string>
 
 // The program's five screens, made once at start-up as hidden child pages of the root window and
 // kept until it quits, with what the root window asks of them besides showing and hiding.
@@ -22,6 +23,12 @@ struct ProgramScreens {
     std::function<void()> activateAnalysis;
     // The working copy keeps what was recorded (the logger is lost, the program ends).
     std::function<void()> saveWorkingCopy;
+    // A recorded run the working copy could not take, saved nowhere else yet: quitting loses it.
+    std::function<bool()> holdsUnsavedRun;
+    // The project saved where the user chooses (the save dialog); true once it is saved.
+    std::function<bool()> saveProjectElsewhere;
+    // The project saved at a path without asking; true when it is saved.
+    std::function<bool(const std::string& path)> saveProjectTo;
 
     bool AllExist() const { return help && sensors && measurement && analysis && projects; }
 };

@@ -1,5 +1,6 @@
 #include "addin/AnalyzeData.h"
 
+#include "platform/CLocale.h"
 #include "platform/Text.h"
 
 #include <gtest/gtest.h>
@@ -111,6 +112,40 @@ TEST(RunAnalysis, LinearFitOfAStraightLine)
     EXPECT_EQ(platform::Utf16ToUtf8(out.lines[6]), "L2174 : 1.000000");
     ASSERT_EQ(out.fitted.size(), 10u);
     EXPECT_NEAR(out.fitted[9], 10.0f, 1e-4f);
+}
+
+// The exponential routine gives the error of B before that of A, the power routine A's first:
+// each label must carry its own coefficient's error, as the program's analysis shows them.
+TEST(RunAnalysis, StandardErrorsAreLabelledByTheirCoefficient)
+{
+    struct Case {
+        int kind;
+        size_t errorOfA, errorOfB;
+    };
+    for (const Case c : {Case{kAnalysisExponential, 4, 3}, Case{kAnalysisPower, 3, 4}}) {
+        SCOPED_TRACE(c.kind);
+        AnalysisRequest r;
+        r.kind = c.kind;
+        for (int i = 0; i < 40; ++i) {
+            const float x = 1.0f + 0.1f * float(i);
+            const float model = c.kind == kAnalysisExponential ? 3.0f * std::exp(0.5f * x) : 3.0f * std::pow(x, 1.5f);
+            r.x.push_back(x);
+            r.y.push_back(model * (1.0f + 0.02f * float(i % 5 - 2)));
+        }
+        r.first = 0;
+        r.last = 39;
+        const AnalysisOutcome out = RunAnalysis(r, Label);
+        ASSERT_TRUE(out.ok) << out.status;
+        ASSERT_EQ(out.lines.size(), 11u);
+        const auto line = [&](const char* head, size_t k) {
+            return std::string(head) + " : " + platform::FormatFixed(out.result[k], 6);
+        };
+        // The two errors differ by far more than their last digit, so a swap shows.
+        ASSERT_GT(std::fabs(out.result[3] - out.result[4]), 1e-3f);
+        EXPECT_EQ(platform::Utf16ToUtf8(out.lines[8]), line("L2175 (A)", c.errorOfA));
+        EXPECT_EQ(platform::Utf16ToUtf8(out.lines[9]), line("L2175 (B)", c.errorOfB));
+        EXPECT_EQ(platform::Utf16ToUtf8(out.lines[10]), line("L2176", 5));
+    }
 }
 
 TEST(RunAnalysis, DampedOscillationLines)

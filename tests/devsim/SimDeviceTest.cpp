@@ -96,6 +96,33 @@ TEST_F(SimDeviceTest, EachDeliveryShapePacksTheRunAsExpected)
     }
 }
 
+TEST_F(SimDeviceTest, TimeStampsFollowTheTruePeriodInEveryShapeThatCarriesThem)
+{
+    // 7 per second: 142,800 us, stamped in milliseconds. Sample k is taken at k x 142.8 ms, so a
+    // step truncated to 142 ms would be 16 ms early by sample 20.
+    Plug(0, "temperature ramp start=10 slope=1");
+    for (Delivery delivery : {Delivery::Block, Delivery::Channel, Delivery::Bulk}) {
+        device_->SetDelivery(delivery);
+        std::vector<uint32_t> stamps;
+        for (const auto& f : RunMeasurement(Timed(21, 142800))) {
+            const auto p = PayloadOf(f.bytes);
+            if (delivery == Delivery::Bulk)
+                stamps.insert(stamps.end(), p.begin() + 2 + p[1], p.end());
+            else
+                stamps.push_back(p[0]);
+        }
+        ASSERT_EQ(stamps.size(), 21u) << DeliveryName(delivery);
+        for (uint32_t k = 0; k < 21; ++k)
+            EXPECT_EQ(stamps[k], k * 142800 / 1000) << DeliveryName(delivery) << " sample " << k;
+        EXPECT_EQ(stamps[20], 2856u) << DeliveryName(delivery);
+    }
+    // Below 10 ms the stamps stay in microseconds.
+    device_->SetDelivery(Delivery::Block);
+    const auto frames = RunMeasurement(Timed(3, 2500));
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(PayloadOf(frames[2].bytes)[0], 5000u);
+}
+
 TEST_F(SimDeviceTest, PerChannelIntervalsAndTriggeredSampling)
 {
     Plug(0, "temperature");

@@ -109,3 +109,29 @@ TEST_F(UpgradeDialogTest, TheAboutBoxNamesTheToolAndItsVersion)
     about->accept();
     EXPECT_FALSE(about->isVisible());
 }
+
+// A cable pulled mid-write and a logger that stays away: the next press says what to do, and the
+// progress bar of the failed write does not stay behind.
+TEST_F(UpgradeDialogTest, APressAfterThePulledCableSaysToReconnectTheLogger)
+{
+    ImageFolder images(5000);
+    auto dialog = Open(images.PathA());
+    uikit::CButtonST* open = dialog->Button(UpgradeFlow::kOpenButton);
+    uikit::CButtonST* upgrade = dialog->Button(UpgradeFlow::kUpgradeButton);
+    QTest::mouseClick(open, Qt::LeftButton);
+    ASSERT_TRUE(rig_.Sim().AddFault("0x1000001F disconnect"));
+    QTest::mouseClick(upgrade, Qt::LeftButton);
+    ASSERT_TRUE(fwtest::WaitUntil([&] { return !dialog->Flow().Writing(); }, 5000));
+    EXPECT_EQ(dialog->Flow().StatusText(), dialog->Flow().Text(6));
+    rig_.Sim().Stop();
+
+    QTest::mouseClick(open, Qt::LeftButton);
+    ASSERT_TRUE(upgrade->isEnabled());
+    QTest::mouseClick(upgrade, Qt::LeftButton);
+    EXPECT_EQ(dialog->Progress()->value(), 0);
+    ASSERT_TRUE(fwtest::WaitUntil([&] { return dialog->Flow().StatusText() == dialog->Flow().Text(12); }, 5000));
+    EXPECT_TRUE(upgrade->isEnabled());
+
+    const QImage picture = dialog->grab().toImage();
+    picture.save(QStringLiteral(CORVIK_BINARY_DIR "/firmware_reconnect_logger.png"));
+}

@@ -187,3 +187,44 @@ TEST(UpgradeFlow, AFailedCheckDisablesTheUpgrade)
     flow.OpenFirmwareFile(QString());  // the chooser was cancelled
     EXPECT_EQ(flow.InfoText(), flow.Text(8));
 }
+
+// A cable pulled mid-write ends the link; the next try opens it again and writes the image, or
+// says plainly that the logger must be plugged in again.
+TEST(UpgradeFlow, TheNextTryAfterAPulledCableReconnectsOrSaysWhatToDo)
+{
+    for (const bool loggerBack : {true, false}) {
+        SCOPED_TRACE(loggerBack ? "logger back" : "logger gone");
+        FlowRig rig(Logger(0, 41));
+        UpgradeFlow& flow = rig.Start();
+        ImageFolder images(5000);
+        flow.OpenFirmwareFile(images.PathA());
+        ASSERT_TRUE(rig.Sim().AddFault("0x1000001F disconnect"));
+        flow.StartUpgrade();
+        rig.RunWrite();
+        EXPECT_EQ(flow.StatusText(), flow.Text(6));
+        ASSERT_TRUE(fwtest::WaitUntil([] { return DevGetDriverState() == 0; }));
+        if (!loggerBack)
+            rig.Sim().Stop();
+
+        flow.OpenFirmwareFile(images.PathA());  // a failed block leaves the pair to be chosen again
+        flow.StartUpgrade();
+        EXPECT_TRUE(flow.Reconnecting());
+        EXPECT_EQ(flow.StatusText(), flow.Text(11));
+        EXPECT_EQ(flow.ProgressValue(), 0);
+        EXPECT_TRUE(NoneEnabled(flow));
+        ASSERT_TRUE(fwtest::WaitUntil([&] { return !flow.Reconnecting(); }));
+        if (loggerBack) {
+            ASSERT_TRUE(flow.TimerRunning()) << flow.StatusText().toStdString();
+            rig.RunWrite();
+            EXPECT_EQ(flow.StatusText(), flow.Text(7));
+            const auto verdict = rig.Sim().Device().Verdict();
+            EXPECT_TRUE(verdict.accepted) << verdict.reason;
+            EXPECT_EQ(verdict.image, images.a);
+        } else {
+            EXPECT_FALSE(flow.TimerRunning());
+            EXPECT_EQ(flow.StatusText(), flow.Text(12));
+            EXPECT_FALSE(flow.Text(12).isEmpty());
+            EXPECT_TRUE(flow.Enabled(UpgradeFlow::kUpgradeButton));  // it may be tried once more
+        }
+    }
+}

@@ -6,12 +6,16 @@
 
 #include "logger/measure/CMeasurmentDlg.h"
 #include "logger/project/FileIo.h"
+#include "logger/project/ProjectFile.h"
 #include "logger/projectmgr/core/ProjectTexts.h"
 #include "logger/shell/core/ShellTexts.h"
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <memory>
 #include <poll.h>
 #include <csignal>
 #include <sys/wait.h>
@@ -113,6 +117,18 @@ protected:
         SwitchOn({kProbe});
         SetUpRun(kTextTimed, QStringLiteral("50"), QString::number(seconds));
         Click(CMeasurmentDlg::kStart);
+    }
+    // A two-second run that ends with the data folder's disk full (`room` bytes left): the
+    // program says the working project could not take it; what it said.
+    QString HoldARun(int64_t room = 0)
+    {
+        StartProgram(kClassroomReady);
+        StartRun(2);
+        logger::fileio::SetWriteFault(ENOSPC, data.string(), room);
+        const QString told = AnswerBox(Text(kTextRunNotSaved), {}, kOk, 10000);
+        EXPECT_FALSE(told.isEmpty());
+        EXPECT_TRUE(WaitForText(Front(), QStringLiteral("00:00:02")));
+        return told;
     }
     // The samples of the first data set, as its CSV file holds them.
     int RecordedSamples(const std::string& name)
@@ -238,6 +254,95 @@ TEST_F(Faults, FullDisksAreToldAndTheRunIsSavedOnceThereIsRoom)
     FileCommand(projectmgr::kTextMenuSave, project);
     ASSERT_TRUE(fs::exists(project));
     EXPECT_EQ(RecordedSamples("saved"), 100);
+}
+
+// A project file's set 0 as its head describes it: in use and its samples whole, with nothing
+// behind the data. The size of those samples, or -1.
+int64_t StoredFirstSet(const fs::path& file)
+{
+    const std::string bytes = Pupil::Bytes(file);
+    if (bytes.size() < size_t(logger::kDataAreaOffset))
+        return -1;
+    auto head = std::make_unique<logger::ProjectRecord>();
+    std::memcpy(head.get(), bytes.data() + logger::kProjectRecordOffset, sizeof *head);
+    int64_t end = logger::kDataAreaOffset;
+    for (int k = 0; k < logger::kRunCount; ++k) {
+        if (head->dataSize[k] > 0)
+            end = std::max<int64_t>(end, int64_t(head->dataOffset[k]) + head->dataSize[k]);
+    }
+    if (int64_t(bytes.size()) != end || head->block.records[0].inUse == 0)
+        return -1;
+    return head->dataSize[0];
+}
+
+// The data folder's disk nearly full as a run ends: the run is held in memory, the working copy
+// keeps nothing of the part that fitted, and the run is saved and exported elsewhere.
+TEST_F(Faults, ARunTheWorkingCopyCannotTakeIsSavedAndExportedElsewhere)
+{
+    const QString told = HoldARun(300);
+    EXPECT_TRUE(Flat(told).contains(Flat(Text(projectmgr::ReasonTextId(logger::ProjectResult::IoError)))))
+        << told.toStdString();
+    EXPECT_EQ(StoredFirstSet(data / "temp_project.vrd"), -1) << "the run is not stored";
+    const std::string working = Bytes(data / "temp_project.vrd");
+    EXPECT_EQ(working.size(), size_t(logger::kDataAreaOffset)) << "no partial tail";
+
+    // Still full: the project is saved on another disk, and exported, from memory.
+    const fs::path project = documents / "held.vrd";
+    GoTo(kMenuProjects);
+    FileCommand(projectmgr::kTextMenuSave, project);
+    EXPECT_GT(StoredFirstSet(project), 0);
+    EXPECT_EQ(RecordedSamples("held"), 100);
+    EXPECT_EQ(Bytes(data / "temp_project.vrd"), working);
+
+    // Room again: the working copy takes the run at the next save.
+    logger::fileio::SetWriteFault(0);
+    GoTo(kMenuMeasurement);
+    GoTo(kMenuProjects);
+    EXPECT_EQ(StoredFirstSet(data / "temp_project.vrd"), StoredFirstSet(project));
+}
+
+// Quitting with a run held only in memory asks first: staying keeps it, and saving it elsewhere
+// lets the program close.
+TEST_F(Faults, QuittingWithARunHeldOnlyInMemoryAsksFirst)
+{
+    HoldARun();
+
+    // The second question comes while the first one's answer is still being taken: it is
+    // looked for from the start.
+    EXPECT_FALSE(AnswerBox(Text(shell::kTextAskDropHeldRun), [&] {
+        EXPECT_FALSE(AnswerBox(Text(shell::kTextAskSaveHeldRun), [&] { GoTo(kMenuQuit); }, kCancel).isEmpty());
+    }, kCancel).isEmpty());
+    Spin(300);
+    ASSERT_TRUE(Running()) << "the program stays with the run";
+
+    const fs::path project = documents / "before-closing.vrd";
+    EXPECT_TRUE(Answer("QFileDialog", [&] {
+        EXPECT_FALSE(AnswerBox(Text(shell::kTextAskSaveHeldRun), [&] { GoTo(kMenuQuit); }, kOk).isEmpty());
+    }, [&](QWidget& d) { ChooseFile(d, QString::fromStdString(project.string())); }));
+    EXPECT_EQ(WaitForEnd(10000), shell::CVRDMainAppDlg::kExitOk);
+    EXPECT_GT(StoredFirstSet(project), 0);
+}
+
+// A lost logger asks nothing: the held run goes to the user's data folder, and the box says where.
+TEST_F(Faults, ALostLoggerWritesAHeldRunToTheUsersFolder)
+{
+    HoldARun();
+
+    Console("disconnect");
+    const QString told = AnswerBox(Text(shell::kTextLoggerLost), {}, kOk, 15000);
+    EXPECT_TRUE(Flat(told).contains(Flat(Text(shell::kTextHeldRunSaved)))) << told.toStdString();
+    EXPECT_EQ(WaitForEnd(5000), shell::CVRDMainAppDlg::kExitLoggerLost);
+    const fs::path userFolder = folder / "user" / "corvik";
+    int kept = 0;
+    for (const auto& entry : fs::directory_iterator(userFolder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("temp_project-", 0) == 0 && entry.path().extension() == ".vrd") {
+            ++kept;
+            EXPECT_TRUE(Flat(told).contains(QString::fromStdString(name))) << told.toStdString();
+            EXPECT_GT(StoredFirstSet(entry.path()), 0);
+        }
+    }
+    EXPECT_EQ(kept, 1);
 }
 
 TEST_F(Faults, AKilledProgramsRunsComeBackWhenItStartsAgain)

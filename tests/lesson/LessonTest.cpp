@@ -3,6 +3,7 @@
 // run, a note, three analyses, the project saved, the program quit and started again, the project
 // opened with everything in it, the CSV files and the report.
 #include "tests/lesson/Classroom.h"
+#include "tests/lesson/Pictures.h"
 
 #include "logger/analysis/CAnalyzeDlg.h"
 #include "logger/measure/CMeasurSetup1Dlg.h"
@@ -231,6 +232,12 @@ TEST_F(Lesson, FromTheFirstSensorToTheReport)
     for (const char* file : {"lesson_1.bmp", "lesson_11.bmp", "lesson_12.bmp", "lesson_13.bmp", "lesson_2.bmp",
                              "lesson_3.bmp"})
         EXPECT_TRUE(fs::exists(report / file)) << file;
+    // Each run's picture holds its curves: the probe's in all three, the pendulum's in the first.
+    for (const char* file : {"lesson_1.bmp", "lesson_2.bmp", "lesson_3.bmp"}) {
+        const QImage picture(QString::fromStdString((report / file).string()));
+        EXPECT_GT(PixelsNear(picture, kRunPlot, kCurveC), 20) << file;
+    }
+    EXPECT_GT(PixelsNear(QImage(QString::fromStdString((report / "lesson_1.bmp").string())), kRunPlot, kCurveD), 20);
     EXPECT_EQ(Bytes(report / "lesson_1.csv"), Bytes(documents / "first" / "lesson_1.csv"));
     EXPECT_EQ(QuitProgram(), 0);
     std::printf("The lesson took %.1f s.\n", double(lesson.elapsed()) / 1000.0);

@@ -2,6 +2,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/ProjectTestSupport.h"
+#include "logger/project/FileIo.h"
 #include "logger/project/ProjectFile.h"
 
 using namespace logger;
@@ -309,6 +311,43 @@ TEST_F(ProjectFileTest, CurrentIndexSurvivesALoad)
     EXPECT_EQ(refreshed, 1);
 }
 
+// A current index that names no set of the loaded file would leave the screens on a blank
+// record: the last set recorded becomes current instead, with its samples.
+TEST_F(ProjectFileTest, ALoadMakesASetOfTheFileCurrent)
+{
+    RecordAndSave(0, {10});
+    RecordAndSave(2, {30});
+    const std::string two = folder.File("two.vrd");
+    ASSERT_EQ(project.SaveProjectAs(two), ProjectResult::Ok);
+    RecordAndSave(3, {40});
+
+    ASSERT_EQ(project.OpenProject(two), ProjectResult::Ok);
+    EXPECT_EQ(block->currentIndex, 2);
+    ExpectSamples(*samples, 2, {30});
+    block->currentIndex = -1;
+    ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
+    EXPECT_EQ(block->currentIndex, 2);
+
+    // A set made but not recorded into yet is a set of the file: it stays current.
+    block->currentIndex = 1;
+    block->records[1].dataSetSerial = kSerialBase + 1;
+    ASSERT_EQ(project.SaveProject(), ProjectResult::Ok);
+    ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
+    EXPECT_EQ(block->currentIndex, 1);
+    // With none recorded, the last one made.
+    const std::string made = folder.File("made.vrd");
+    block->records[0] = block->records[1];
+    block->records[0].dataSetSerial = kSerialBase;
+    block->records[2] = block->records[1];
+    block->records[2].dataSetSerial = 0;
+    block->records[3] = block->records[2];
+    block->currentIndex = 0;
+    ASSERT_EQ(project.SaveProjectFile(made, kSaveNew), ProjectResult::Ok);
+    block->currentIndex = 3;
+    ASSERT_EQ(project.LoadProjectFile(made), ProjectResult::Ok);
+    EXPECT_EQ(block->currentIndex, 1);
+}
+
 TEST_F(ProjectFileTest, OpeningABadFileLeavesTheWorkingCopyAlone)
 {
     RecordAndSave(0, {64});
@@ -411,11 +450,12 @@ TEST_F(ProjectFileTest, AFullDiskIsReportedAndLosesNothingStored)
         FileSizeLimit full(before.size() + room);
         EXPECT_EQ(project.SaveProject(), ProjectResult::IoError);
     }
-    auto after = Working();
-    after.resize(before.size());   // a partial append behind the data is ignored
-    EXPECT_EQ(after, before);
+    // Not even a partial append is left behind the data.
+    EXPECT_EQ(Working(), before);
+    // The new run the disk could not take is held, and comes back from memory.
+    EXPECT_TRUE(project.HoldsUnsavedRun());
     ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
-    ExpectSamples(*samples, 0, {100});
+    ExpectSamples(*samples, 0, {200});
     {
         FileSizeLimit full(1000);
         EXPECT_EQ(project.SaveProjectAs(target), ProjectResult::IoError);
@@ -424,6 +464,74 @@ TEST_F(ProjectFileTest, AFullDiskIsReportedAndLosesNothingStored)
     block->currentIndex = 1;
     ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
     ExpectSamples(*samples, 1, {3000});
+}
+
+// A run the working copy cannot take (its disk full) is held in memory: visiting the other sets
+// and coming back finds it, a save elsewhere writes it, and the next save that works stores it.
+TEST_F(ProjectFileTest, ARunTheWorkingCopyCannotTakeIsHeldUntilItIsStored)
+{
+    RecordAndSave(0, {100});
+    RecordAndSave(1, {300, 50});
+    const auto before = Working();
+    block->currentIndex = 2;
+    StopInto(*block, *samples, 2, {400});
+    platform::CopyToFullField(block->records[2].title, u"Held");
+    // Room for part of the run only: the write fails part way.
+    logger::fileio::SetWriteFault(ENOSPC, folder.Path().string(), 2000);
+    EXPECT_EQ(project.SaveProject(), ProjectResult::IoError);
+    EXPECT_TRUE(project.HoldsUnsavedRun());
+    EXPECT_EQ(Working(), before) << "no partial tail";
+
+    // The other sets are visited (as CSV export does) without giving the held run up.
+    for (int k : {0, 1, 2}) {
+        block->currentIndex = k;
+        ASSERT_EQ(project.LoadProject(), ProjectResult::Ok) << k;
+        ExpectSamples(*samples, k, k == 0 ? std::vector<int32_t>{100} : k == 1 ? std::vector<int32_t>{300, 50}
+                                                                               : std::vector<int32_t>{400});
+    }
+    EXPECT_EQ(RunTitle(block->records[2]), u"Held");
+    // While another set is current, nothing may write a head that pairs the held record with
+    // older samples.
+    block->currentIndex = 0;
+    logger::fileio::SetWriteFault(0);
+    EXPECT_EQ(project.SaveProject(), ProjectResult::IoError);
+    EXPECT_EQ(Working(), before);
+
+    // Saved elsewhere from memory, on another disk, while the data folder is still full.
+    TempFolder stick;
+    logger::fileio::SetWriteFault(ENOSPC, folder.Path().string());
+    const std::string elsewhere = stick.File("saved.vrd");
+    ASSERT_EQ(project.SaveProjectAs(elsewhere), ProjectResult::Ok);
+    EXPECT_FALSE(project.HoldsUnsavedRun());
+    EXPECT_TRUE(project.HoldsRun());
+    logger::fileio::SetWriteFault(0);
+    {
+        auto otherBlock = std::make_unique<ExperimentBlock>();
+        auto otherSamples = std::make_unique<SampleArrays>();
+        ProjectFile other(*otherBlock, *otherSamples, stick.Path().string());
+        for (int k : {0, 1, 2}) {
+            otherBlock->currentIndex = k;
+            ASSERT_EQ(other.LoadProjectFile(elsewhere), ProjectResult::Ok);
+        }
+        ExpectSamples(*otherSamples, 2, {400});
+        EXPECT_EQ(RunTitle(otherBlock->records[2]), u"Held");
+    }
+
+    // Room again: the next save of the held set stores it, and nothing is held any more.
+    block->currentIndex = 2;
+    ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
+    ASSERT_EQ(project.SaveProject(), ProjectResult::Ok);
+    EXPECT_FALSE(project.HoldsRun());
+    EXPECT_EQ(RecordOf(Working())->dataSize[2], 3200);
+    // A new project gives a held run up with everything else.
+    block->currentIndex = 2;
+    StopInto(*block, *samples, 2, {10});
+    logger::fileio::SetWriteFault(ENOSPC, folder.Path().string());
+    EXPECT_EQ(project.SaveProject(), ProjectResult::IoError);
+    EXPECT_TRUE(project.HoldsRun());
+    logger::fileio::SetWriteFault(0);
+    ASSERT_EQ(project.NewProject(u"Next", {}), ProjectResult::Ok);
+    EXPECT_FALSE(project.HoldsRun());
 }
 
 }  // namespace

@@ -52,6 +52,7 @@ public:
         : project(*block, *samples, folder)
     {
         uikit::GetChartSeriesTable(chart.SeriesTable());
+        chart.Create(this, 800, 415, 0xF0F0F0, QStringLiteral("tahoma"));
         project.SetLoadedHandler([this] {
             ++loads;
             ShowCurrentSet();
@@ -61,6 +62,13 @@ public:
     logger::ExperimentBlock* ExperimentData() override { return block.get(); }
     logger::SampleArrays* SampleData() override { return samples.get(); }
     logger::ProjectFile* WorkingProject() override { return &project; }
+    bool SaveRunPicture(const std::string& path) override
+    {
+        chart.Redraw();
+        const QImage* picture = chart.GetMemoryDC();
+        return picture && chart.SaveBitmapFile(QString::fromStdString(path), picture, picture->width(),
+                                               picture->height(), nullptr) == 1;
+    }
 
     void ShowCurrentSet()
     {

@@ -167,12 +167,33 @@ TEST_F(Zero, FastSensorsZeroBothPathsAndMeasureTheAdcOffset)
     EXPECT_EQ(sensor_.GetAdcMode(0), 0);
     r.sampling[0].maxRate = 2000;
     EXPECT_EQ(sensor_.GetAdcMode(0), 2);
-    api_.replies = {{100}, {90}, {100}, {95}, {100}, {100}};
+    // Normal, fast, normal, ... normal: each fast reading against the mean of its neighbours.
+    api_.replies = {{100}, {90}, {100}, {95}, {100}, {100}, {100}};
     ASSERT_EQ(sensor_.MeasureAdcOffset(0), 1);
     EXPECT_FLOAT_EQ(sensor_.channel(0).adcOffset, 5.0f);  // the mean difference of three readings
     api_.replies = {{100}, {}};
     EXPECT_EQ(sensor_.MeasureAdcOffset(0), 0);
     EXPECT_FLOAT_EQ(sensor_.channel(0).adcOffset, 0.0f);
+}
+
+// A signal that rises steadily while the paths are read in turn is no offset: only the paths'
+// own difference remains.
+TEST_F(Zero, TheAdcOffsetOfASteadilyChangingSignalIsThePathsDifferenceAlone)
+{
+    auto& r = Plug(0, "W75", devicelink::kWEepromType);
+    r.sampling[0].maxRate = 2000;
+    sensor_.channel(0).adcMode = 1;
+    for (const int slope : {0, 40, -25}) {
+        SCOPED_TRACE(slope);
+        api_.replies.clear();
+        for (int read = 0; read < 7; ++read) {
+            const bool fastPath = read % 2 == 1;
+            api_.replies.push_back({uint32_t(1000 + slope * read - (fastPath ? 6 : 0))});
+        }
+        ASSERT_EQ(sensor_.MeasureAdcOffset(0), 1);
+        EXPECT_FLOAT_EQ(sensor_.channel(0).adcOffset, 6.0f);
+        EXPECT_TRUE(api_.replies.empty());
+    }
 }
 
 class Calibration : public SensorFixture {

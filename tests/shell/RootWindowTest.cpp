@@ -12,6 +12,8 @@
 #include "devicelink/sensor/CVRDPCSync.h"
 #include "uikit/button/CButtonST.h"
 #include "uikit/events/ScreenMessages.h"
+#include "uikit/msgbox/MessageBoxRules.h"
+#include "uikit/resources/DataFolder.h"
 
 #include <QApplication>
 #include <QChildEvent>
@@ -22,6 +24,7 @@
 
 namespace {
 
+namespace fs = std::filesystem;
 using shell::CVRDMainAppDlg;
 using shelltest::CodeWatch;
 using uikit::CVRDCommonBase;
@@ -112,19 +115,43 @@ TEST_F(RootWindow, StartUpPacesTheStepsLoadsTheCatalogueAndShowsTheMonitor)
     EXPECT_FALSE(root->StartupThreadRunning() && root->StartupStateNow() != shell::StartupState::Done);
 }
 
-TEST_F(RootWindow, AMissingCatalogueEndsTheProgramWithItsReason)
+TEST_F(RootWindow, AFolderWithoutTheCatalogueIsNoDataFolderAndTheProgramSaysWhereItLooked)
 {
     StartLogger();
     StartProgram({"sensor_korean.xml"});
     ASSERT_TRUE(SpinUntil([&] { return root->IsFinished(); }, 8000));
     EXPECT_EQ(exitCodes, std::vector<int>{CVRDMainAppDlg::kExitStartFailed});
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].type, 6);
-    EXPECT_EQ(shown[0].first, Text(shell::kTextCatalogueUnreadable));
-    EXPECT_TRUE(shown[0].second.endsWith(QStringLiteral("/sensor_korean.xml")));
+    EXPECT_EQ(shown[0].type, uikit::kBoxTypeWaitingNotice) << "the reason stays until OK";
+    EXPECT_EQ(shown[0].first, Text(uikit::kTextDataFolderMissing));
+    EXPECT_TRUE(shown[0].second.contains(QStringLiteral("sensor_korean.xml"))) << shown[0].second.toStdString();
+    EXPECT_TRUE(shown[0].second.contains(QString::fromStdString(dataFolder.string())));
+    // The test program has no install or build folder beside it: those were looked in too.
+    EXPECT_TRUE(shown[0].second.contains(QStringLiteral("/share/corvik")));
     EXPECT_EQ(root->Screens().sensors, nullptr) << "no screen is made";
     EXPECT_FALSE(root->StartupThreadRunning());
     EXPECT_FALSE(CVRDCommonBase::IsInitialised());
+    EXPECT_FALSE(fs::exists(dataFolder / "temp_project.vrd.lock")) << "no working copy is begun";
+    EXPECT_FALSE(fs::exists(dataFolder / "temp_project.vrd"));
+}
+
+TEST_F(RootWindow, AnUnreadableCatalogueEndsTheProgramWithItsReasonAndLeavesNoLock)
+{
+    StartLogger();
+    StartProgram({"sensor_korean.xml"}, [](const fs::path& data) {
+        std::FILE* file = std::fopen((data / "sensor_korean.xml").c_str(), "w");
+        ASSERT_NE(file, nullptr);
+        std::fputs("this is no catalogue", file);
+        std::fclose(file);
+    });
+    ASSERT_TRUE(SpinUntil([&] { return root->IsFinished(); }, 8000));
+    EXPECT_EQ(exitCodes, std::vector<int>{CVRDMainAppDlg::kExitStartFailed});
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].type, 6);
+    EXPECT_EQ(shown[0].first, Text(shell::kTextCatalogueUnreadable));
+    EXPECT_TRUE(shown[0].second.endsWith(QStringLiteral("/sensor_korean.xml")));
+    EXPECT_EQ(root->Screens().sensors, nullptr);
+    EXPECT_FALSE(fs::exists(dataFolder / "temp_project.vrd.lock")) << "the lock goes with the program";
 }
 
 TEST_F(RootWindow, EachNavigationCodeShowsItsTargetTellsItAndHidesThePrevious)

@@ -93,16 +93,21 @@ protected:
         ASSERT_TRUE(sim->Start(error)) << error;
         sim->PointDriverHere();
     }
-    // The program in a data folder of its own holding the built one's files but `leaveOut`.
-    void StartProgram(const std::set<std::string>& leaveOut = {})
+    // The program in a data folder of its own holding the built one's files but `leaveOut`, after
+    // `prepare` had its say on the folder.
+    void StartProgram(const std::set<std::string>& leaveOut = {},
+                      const std::function<void(const fs::path&)>& prepare = {})
     {
         const fs::path data = folder.Path() / ("data" + std::to_string(++starts));
+        dataFolder = data;
         fs::create_directories(data);
         for (const fs::directory_entry& entry : fs::directory_iterator(CORVIK_DATA_DIR)) {
             const std::string name = entry.path().filename().string();
             if (leaveOut.count(name) == 0 && name.rfind("temp_project", 0) != 0)
                 fs::create_symlink(entry.path(), data / name);
         }
+        if (prepare)
+            prepare(data);
         QDir::setCurrent(QString::fromStdString(data.string()));
         root = std::make_unique<shell::CVRDMainAppDlg>();
         rootCodes = std::make_unique<CodeWatch>(root.get());
@@ -131,6 +136,7 @@ protected:
     std::unique_ptr<shell::CVRDMainAppDlg> root;
     std::unique_ptr<CodeWatch> rootCodes;
     int starts = 0;
+    fs::path dataFolder;
     std::vector<int> exitCodes;
     std::vector<Shown> shown;
     // How a device-change box runs (the program's box when empty); its result.

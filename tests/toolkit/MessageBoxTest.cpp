@@ -4,7 +4,12 @@
 #include "uikit/button/CButtonST.h"
 #include "uikit/events/ScreenEvent.h"
 #include "uikit/events/ScreenMessages.h"
+#include "uikit/msgbox/MessageBoxRules.h"
+#include "uikit/resources/DataFolder.h"
 
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -273,6 +278,46 @@ TEST_F(MessageBoxTest, ShutdownDuringDetectionStopsAndJoinsTheWorker)
     EXPECT_TRUE(held_.aborted);
     EXPECT_EQ(CVRDCommonBase::GetMessageBox(), nullptr);
     ASSERT_EQ(CVRDCommonBase::InitGlobals(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// Where the language module and skins are missing (a start outside any data folder), the box
+// that says why the program cannot start is still readable English with a usable OK, and it
+// waits for OK instead of closing by itself.
+TEST_F(MessageBoxTest, TheWaitingNoticeWithoutModulesIsPlainEnglishWithAnOkButton)
+{
+    const QString dataDir = QDir::currentPath();
+    QTemporaryDir empty;
+    ASSERT_TRUE(QDir::setCurrent(empty.path()));
+    EXPECT_EQ(uikit::RuleOfBoxType(uikit::kBoxTypeWaitingNotice).autoCloseMs, 0);
+    QImage picture;
+    Script script;
+    script.When(TypeIs(uikit::kBoxTypeWaitingNotice), [&] {
+        EXPECT_TRUE(Box()->OkButton().isVisible());
+        EXPECT_FALSE(Box()->CancelButton().isVisible());
+        EXPECT_EQ(Box()->OkButton().text(), QStringLiteral("OK"));
+        EXPECT_TRUE(Box()->OkButton().DrawsPlainPanel());
+        EXPECT_EQ(Box()->BodyText(), CVRDCommonBase::LoadText(uikit::kTextDataFolderMissing));
+        EXPECT_FALSE(Box()->BodyText().isEmpty());
+        picture = Box()->grab().toImage();
+        QTest::mouseClick(&Box()->OkButton(), Qt::LeftButton);
+    });
+    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, uikit::kBoxTypeWaitingNotice,
+                                            CVRDCommonBase::LoadText(uikit::kTextDataFolderMissing),
+                                            QStringLiteral("Missing: sensor_korean.xml. Looked in: /; "
+                                                           "/opt/corvik/share/corvik; /opt/corvik/share")),
+              1);
+    EXPECT_TRUE(script.Done());
+    QDir::setCurrent(dataDir);
+    ASSERT_FALSE(picture.isNull());
+    // The OK panel stands out from the plain box.
+    const QRect ok(185, 256, 90, 30);
+    EXPECT_NE(picture.pixel(ok.left() + 4, ok.center().y()), picture.pixel(ok.left() - 10, ok.center().y()));
+    QDir().mkpath(QStringLiteral(CORVIK_PICTURE_DIR));
+    picture.save(QDir(QStringLiteral(CORVIK_PICTURE_DIR)).filePath(QStringLiteral("startup_notice_without_modules.png")));
 }
 
 }  // namespace

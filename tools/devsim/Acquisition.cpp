@@ -63,9 +63,12 @@ Measurement::Measurement(const devicelink::MeasureSetupBlock& block, Delivery de
         triggerChannels_ = enabled_;
 }
 
-int64_t Measurement::StepOf(int c) const
+int64_t Measurement::StampOf(int c, int64_t index) const
 {
-    return intervalUs_[c] > 9999 ? intervalUs_[c] / 1000 : intervalUs_[c];
+    // From the exact time of the sample: a step truncated to whole milliseconds first would let
+    // the error grow with every sample (142.8 ms a sample reads 2.840 s instead of 2.856 s at 20).
+    const int64_t timeUs = index * intervalUs_[c];
+    return intervalUs_[c] > 9999 ? timeUs / 1000 : timeUs;
 }
 
 bool Measurement::Finished() const
@@ -93,7 +96,7 @@ bool Measurement::NextTick(Tick& tick) const
         if ((enabled_ >> c & 1) && (block_.count <= 0 || taken_[c] < block_.count)
             && next_[c] * intervalUs_[c] == best) {
             tick.channels |= 1u << c;
-            tick.stamp = next_[c] * StepOf(c);
+            tick.stamp = StampOf(c, next_[c]);
         }
     return true;
 }

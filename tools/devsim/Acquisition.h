@@ -35,8 +35,8 @@ using ChannelReader = std::function<std::vector<uint32_t>(int, double, size_t)>;
 // channel at its own interval. Kind 64: channels are polled at the interval and a sample of all
 // enabled channels is taken whenever the first word of a channel named in the trigger word's low
 // byte changes (every enabled channel when it names none). A count of 0 runs until stopped.
-// Time stamps count the sample's interval steps in microseconds, or in milliseconds when the
-// interval is above 9999 microseconds, as the host computes them for the set shape.
+// A sample's time stamp is its true time since the start (index x interval), in microseconds, or
+// in whole milliseconds when the interval is above 9999 microseconds.
 class Measurement {
 public:
     Measurement(const devicelink::MeasureSetupBlock& block, Delivery delivery, bool fast);
@@ -60,7 +60,7 @@ private:
     void Take(const Tick& tick, const ChannelReader& read, std::vector<OutFrame>& out);
     void FlushSets(std::vector<OutFrame>& out);
     void FlushBulk(std::vector<OutFrame>& out);
-    int64_t StepOf(int c) const;
+    int64_t StampOf(int c, int64_t index) const;
     bool Hurrying() const { return fast_ && block_.count > 0 && !stalled_; }
 
     devicelink::MeasureSetupBlock block_;

@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
 
@@ -25,8 +26,22 @@ constexpr int kLeaked = 3;
 void Usage()
 {
     std::cerr << "usage: xlhost --script FILE [--addin LIBRARY]\n"
-                 "Loads the add-in (by default " CORVIK_XLHOST_DEFAULT_ADDIN ")\n"
+                 "Loads the add-in (by default lib/libVRDExcelAddInApp.so beside the host's folder, else\n"
+                 "the build's " CORVIK_XLHOST_DEFAULT_ADDIN ")\n"
                  "and runs the script; see tools/xlhost/Script.h for its commands.\n";
+}
+
+// An installed host loads the add-in installed beside it (bin/../lib), a built one the build's.
+std::string DefaultAddIn()
+{
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        const std::filesystem::path installed = self.parent_path() / ".." / "lib" / "libVRDExcelAddInApp.so";
+        if (std::filesystem::is_regular_file(installed, error))
+            return installed.lexically_normal().string();
+    }
+    return CORVIK_XLHOST_DEFAULT_ADDIN;
 }
 
 }  // namespace
@@ -37,7 +52,7 @@ int main(int argc, char** argv)
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
     std::string script;
-    std::string addIn = CORVIK_XLHOST_DEFAULT_ADDIN;
+    std::string addIn = DefaultAddIn();
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--script") == 0 && i + 1 < argc) {
             script = argv[++i];

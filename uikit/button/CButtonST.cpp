@@ -110,6 +110,33 @@ void CButtonST::SetFlag(bool on)
     update();
 }
 
+void CButtonST::SetPlainWhenBare(bool on)
+{
+    plainWhenBare_ = on;
+    update();
+}
+
+bool CButtonST::DrawsPlainPanel() const
+{
+    return plainWhenBare_ && SlotBitmap(CurrentSlot()).isNull();
+}
+
+void CButtonST::DrawPlainPanel(QPainter& painter) const
+{
+    const QPalette& p = palette();
+    const bool down = Pressed();
+    painter.fillRect(rect(), isEnabled() ? p.color(down ? QPalette::Mid : QPalette::Button)
+                                         : p.color(QPalette::Window));
+    painter.setPen(p.color(isEnabled() ? QPalette::Dark : QPalette::Mid));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (!down) {
+        painter.setPen(p.color(QPalette::Light));
+        painter.drawLine(1, 1, width() - 3, 1);
+        painter.drawLine(1, 1, 1, height() - 3);
+    }
+}
+
 bool CButtonST::Pressed() const
 {
     return isCheckable() ? (isDown() || isChecked()) : isDown();
@@ -185,7 +212,10 @@ void CButtonST::DrawCaption(QPainter& painter) const
 void CButtonST::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    DrawPicture(painter, CurrentSlot());
+    if (DrawsPlainPanel())
+        DrawPlainPanel(painter);
+    else
+        DrawPicture(painter, CurrentSlot());
     DrawCaption(painter);
     if (flatFocus_ && hasFocus() && showFocusRect_) {
         if (text().isEmpty() && isEnabled())

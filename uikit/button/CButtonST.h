@@ -66,6 +66,10 @@ public:
                     uint32_t colour);
     // Pictures are drawn with their key colour left out when on, opaquely otherwise.
     void SetFlag(bool on);
+    // When on, a button whose picture is missing (a skin module that was not found) is drawn as a
+    // plain framed panel, so that it can still be seen and pressed.
+    void SetPlainWhenBare(bool on);
+    bool DrawsPlainPanel() const;
 
     // The slot a repaint would draw now, -1 for none.
     int CurrentSlot() const;
@@ -91,12 +95,14 @@ private:
     bool Pressed() const;
     void DrawPicture(QPainter& painter, int slot) const;
     void DrawCaption(QPainter& painter) const;
+    void DrawPlainPanel(QPainter& painter) const;
 
     Picture pictures_[kSlotCount];
     uint32_t colours_[kColourCount] = {};
     bool drawWithKey_ = false;
     bool flatFocus_ = false;
     bool showFocusRect_ = true;
+    bool plainWhenBare_ = false;
     std::optional<QFont> captionFont_;
     QRect captionRect_;
     uint32_t captionColour_ = 0;

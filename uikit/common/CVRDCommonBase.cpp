@@ -7,6 +7,7 @@
 #include "uikit/events/ScreenEvent.h"
 #include "uikit/events/ScreenMessages.h"
 #include "uikit/msgbox/CMessageBoxDlg.h"
+#include "uikit/resources/FallbackTexts.h"
 #include "uikit/resources/ResourceModule.h"
 
 #include <QApplication>
@@ -291,7 +292,11 @@ ResourceModule* CVRDCommonBase::GetLanguageModule()
 QString CVRDCommonBase::LoadText(int id, int maxChars)
 {
     ResourceModule* module = GetLanguageModule();
-    return module ? module->String(id, maxChars) : QString();
+    const QString text = module ? module->String(id, maxChars) : QString();
+    if (!text.isEmpty() || maxChars < 2)
+        return text;
+    // Without the module the user must still be told, in English, why the program cannot start.
+    return FallbackText(id).left(maxChars - 1);
 }
 
 // ---- Screens.

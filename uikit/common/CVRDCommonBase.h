@@ -104,7 +104,8 @@ public:
     // The modules once loaded, else null (a failed load is tried again at the next call).
     static ResourceModule* GetBitmapModule();
     static ResourceModule* GetLanguageModule();
-    // A language text, cut as a buffer of maxChars characters would hold it.
+    // A language text, cut as a buffer of maxChars characters would hold it. The few texts of a
+    // failed start and the box's buttons fall back to built-in English without the module.
     static QString LoadText(int id, int maxChars = 256);
 
     // Screens. Only slots 0..5 act; other indexes read null and post nothing.

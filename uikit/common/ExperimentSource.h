@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace logger {
 struct ExperimentBlock;
 struct SampleArrays;
@@ -19,6 +21,13 @@ public:
     // The working copy of the project over that block and those samples, which the project
     // manager saves, opens and reports through; null when the screen keeps none.
     virtual logger::ProjectFile* WorkingProject() { return nullptr; }
+    // The measurement chart as this screen sets it up for the current data set, written as a BMP
+    // at `path` (UTF-8) for the report; false when no picture could be written.
+    virtual bool SaveRunPicture(const std::string& path)
+    {
+        static_cast<void>(path);
+        return false;
+    }
 };
 
 }  // namespace uikit

@@ -39,6 +39,10 @@ const QRect kPictureArea(30, 50, 160, 150);
 const QRect kSideArea(200, 60, 300, 140);
 const QRect kCallerTextArea(200, 60, 290, 140);
 const QRect kLowerArea(0, 200, 500, 50);
+// The waiting notice's second text (what was missing and where it was looked for) may run to
+// three lines of folders: a smaller font across the box.
+const QRect kReportArea(12, 196, 476, 56);
+constexpr int kReportFontPx = 14;
 
 // Marks the report of the box's own worker, so that a device code posted from elsewhere never
 // passes for the end of detection.
@@ -92,6 +96,7 @@ CMessageBoxDlg::CMessageBoxDlg(QWidget* owner, int type, const QString& text1, c
         background_ = bitmaps->Bitmap(kBackgroundId);
     }
     CreateFont(&font_, 20, QStringLiteral("Malgun Gothic"), 0, kFontQuality);
+    CreateFont(&reportFont_, kReportFontPx, QStringLiteral("Malgun Gothic"), 0, kFontQuality);
 
     ok_ = new CButtonST(this);
     cancel_ = new CButtonST(this);
@@ -129,6 +134,8 @@ void CMessageBoxDlg::SetUpButton(CButtonST& button, int captionId, const QRect& 
     button.SetColor(CButtonST::kColourPressedBackground, Lighter(RefFromColor(palette().color(QPalette::Button)), 0x1E));
     button.SetFlatFocus(true);
     button.SetShowFocusRect(false);
+    // Without the skin the box must still offer its buttons.
+    button.SetPlainWhenBare(true);
     button.SetCaption(LoadText(captionId, kCaptionChars), &font_, kFormatCentredLine, 0, 0, place.width(),
                       place.height(), kTextColour);
     button.setGeometry(place);
@@ -343,7 +350,12 @@ void CMessageBoxDlg::paintEvent(QPaintEvent*)
         // Beside the picture, never across it, and wrapped rather than cut off: a screen's
         // question may be longer than a line.
         DrawText(painter, kCallerTextArea, BodyText(), kTextColour, kFormatCentred | kTextWordBreak);
-        DrawText(painter, kLowerArea, LowerText(), kTextColour, kFormatCentred | kTextWordBreak);
+        if (type_ == kBoxTypeWaitingNotice) {
+            painter.setFont(reportFont_);
+            DrawText(painter, kReportArea, LowerText(), kTextColour, kFormatCentred | kTextWordBreak);
+        } else {
+            DrawText(painter, kLowerArea, LowerText(), kTextColour, kFormatCentred | kTextWordBreak);
+        }
         break;
     case BoxBody::None:
         break;

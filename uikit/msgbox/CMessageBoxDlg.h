@@ -20,7 +20,8 @@ class CNI2CSensor;
 // The program's skinned modal message box, 500 x 300. Types 0 and 1 are the device-change
 // notices: detection runs on a worker while the box is up, then the box shows the result and
 // closes by itself. Types 2 to 7 close by themselves after 1 or 5 seconds; type 8 waits for a
-// button. exec() gives kResultOk (1) for OK and kResultCancel (2) for Cancel, close, Escape and
+// button; type 9 is a notice that waits for OK. Without its skin the box is drawn plainly, its
+// buttons as framed panels. exec() gives kResultOk (1) for OK and kResultCancel (2) for Cancel, close, Escape and
 // time-out. Screens open it only through CVRDCommonBase::RunMessageBox or ShowMessageBox.
 //
 // While detection runs nothing ends the box: Escape and close requests are ignored, and a Cancel
@@ -88,6 +89,7 @@ private:
     QPixmap pictures_[4];
     QPixmap background_;
     QFont font_;
+    QFont reportFont_;
 
     devicelink::CNI2CSensor* sensor_ = nullptr;
     platform::WorkerThread worker_;

@@ -25,13 +25,16 @@ constexpr BoxTypeRule kRules[kBoxTypeCount] = {
     {0, false, 5000, B::Shown, B::Hidden, BoxBody::CallerTexts, 0},
     {0, false, 5000, B::Shown, B::Shown, BoxBody::CallerTexts, 0},
     {0, false, 0, B::Shown, B::Shown, BoxBody::None, 0},
+    {0, false, 0, B::Shown, B::Hidden, BoxBody::CallerTexts, 0},
 };
+
+constexpr int kTwoButtonType = 8;
 
 }  // namespace
 
 const BoxTypeRule& RuleOfBoxType(int type)
 {
-    return kRules[type >= 0 && type < kBoxTypeCount ? type : kBoxTypeCount - 1];
+    return kRules[type >= 0 && type < kBoxTypeCount ? type : kTwoButtonType];
 }
 
 int BoxTypeOfReport(int code)

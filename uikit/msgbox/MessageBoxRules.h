@@ -22,9 +22,12 @@ struct BoxTypeRule {
     int textId;            // the language text of the body (or of the line under it), 0 none
 };
 
-inline constexpr int kBoxTypeCount = 9;
+// Types 0..8 as every screen uses them, and type 9: a notice that stays until OK is pressed (the
+// reason the program cannot start, which the user must be able to read to the end).
+inline constexpr int kBoxTypeWaitingNotice = 9;
+inline constexpr int kBoxTypeCount = 10;
 
-// The rule of a type; types outside 0..8 are treated as type 8 (two buttons, no text).
+// The rule of a type; types outside 0..9 are treated as type 8 (two buttons, no text).
 const BoxTypeRule& RuleOfBoxType(int type);
 
 // The type a detection report (0x1400, 0x1401, 0x1402, 0x1403) turns the box into, or -1.

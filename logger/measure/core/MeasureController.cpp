@@ -5,6 +5,7 @@
 #include "logger/measure/core/ChannelInfo.h"
 #include "logger/measure/core/ChannelStateCopy.h"
 #include "logger/measure/core/MeasureTexts.h"
+#include "logger/project/ProjectResultText.h"
 
 namespace measure {
 
@@ -583,8 +584,8 @@ void MeasureController::Finish(RunEnd end)
     chart_.Redraw();
     host_.Invalidate();
     // Saved at once, so that a crash later loses nothing of the run.
-    if (store_.SaveProject() != logger::ProjectResult::Ok)
-        ShowNotice(text::kRunNotSaved);
+    if (const logger::ProjectResult saved = store_.SaveProject(); saved != logger::ProjectResult::Ok)
+        ShowNotice(text::kRunNotSaved, logger::ProjectResultTextId(saved));
 }
 
 void MeasureController::Commit(logger::DataSetRecord& record, RunEnd end)

@@ -173,7 +173,8 @@ ProjectResult ProjectManagerModel::Delete(const ItemKey& key)
 
 bool ProjectManagerModel::HasData() const
 {
-    return logger::AnyRunInUse(project_.Record().block);
+    // A run the working copy could not take is not in the record yet, and is data all the same.
+    return logger::AnyRunInUse(project_.Record().block) || project_.HoldsRun();
 }
 
 bool ProjectManagerModel::WouldDiscard() const

@@ -49,7 +49,7 @@ public:
     // afresh (title "Note", no text, size 16). Then the working copy is saved.
     logger::ProjectResult Delete(const ItemKey& key);
 
-    // Save, CSV and the report need a data set in use in the project record.
+    // Save, CSV and the report need a data set in use in the project record, or a held run.
     bool HasData() const;
     // A new project or opening another gives up the data sets and the note of this one.
     bool WouldDiscard() const;

@@ -1,5 +1,7 @@
 #include "logger/projectmgr/core/ProjectTexts.h"
 
+#include "logger/project/ProjectResultText.h"
+
 namespace projectmgr {
 
 int OperationTextId(Operation operation)
@@ -21,23 +23,7 @@ int OperationTextId(Operation operation)
 
 int ReasonTextId(logger::ProjectResult result)
 {
-    using logger::ProjectResult;
-    switch (result) {
-    case ProjectResult::Ok:
-        return 0;
-    case ProjectResult::OpenFailed:
-        return 2981;
-    case ProjectResult::NotAProject:
-        return 2982;
-    case ProjectResult::IoError:
-    case ProjectResult::BadMode:
-        return 2983;
-    case ProjectResult::NothingToSave:
-        return kTextNothingRecorded;
-    case ProjectResult::TooLarge:
-        return 2985;
-    }
-    return 2983;
+    return logger::ProjectResultTextId(result);
 }
 
 int WorkingCopyTextId(logger::WorkingCopyStatus status)

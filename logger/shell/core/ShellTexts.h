@@ -25,6 +25,11 @@ inline constexpr int kTextFirmwareTooOld = 3023;
 inline constexpr int kTextCatalogueDamaged = 3024;
 inline constexpr int kTextLoggerLost = 3025;
 inline constexpr int kTextRecordingKept = 3026;        // text 2 of kTextLoggerLost
+// A run the working project could not take, held only in memory when the program ends.
+inline constexpr int kTextAskSaveHeldRun = 3220;       // OK: save it elsewhere first
+inline constexpr int kTextAskDropHeldRun = 3221;       // OK: close and lose it
+inline constexpr int kTextHeldRunSaved = 3222;         // text 2 of kTextLoggerLost, then the file
+inline constexpr int kTextHeldRunLost = 3223;          // text 2 of kTextLoggerLost
 
 // The first text that says why the catalogue could not be taken: `xmlLoaded` is what
 // LoadSensorXml gave, `catalogueResult` what LoadCatalogue gave (when it ran).

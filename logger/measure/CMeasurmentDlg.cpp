@@ -85,6 +85,7 @@ constexpr uint32_t kClockColour = 0x00FFFF;
 constexpr uint32_t kCaptionOnColour = 0xFFFFFF;
 // The run clock, under the wall clock in the right-hand header.
 constexpr int kRunClockLeft = 670, kRunClockTop = 65, kRunClockRight = 780, kRunClockBottom = 95;
+constexpr int kRunClockPlateGap = 4;
 
 const QString kFace = QStringLiteral("Malgun Gothic");
 
@@ -558,8 +559,9 @@ void CMeasurmentDlg::paintEvent(QPaintEvent*)
     if (!corner_.isNull())
         DrawBitmap(p, corner_, cornerLeft, 0, cornerLeft + corner_.width(), corner_.height());
     if (width > kWidth && !widePlate_.isNull()) {
-        const int left = width > 1000 ? width - kWidePlateWidth : kWidth;
-        DrawBitmap(p, widePlate_, left, kWidePlateTop, left + kWidePlateWidth, kWidePlateTop + widePlate_.height());
+        const QRect plate = WidePlateRect(width);
+        DrawBitmap(p, widePlate_, plate.left(), plate.top(), plate.left() + plate.width(),
+                   plate.top() + widePlate_.height());
     }
     DrawPanels(p);
     if (const QImage* picture = chart_.GetMemoryDC())
@@ -601,10 +603,29 @@ void CMeasurmentDlg::DrawPanels(QPainter& p)
     }
 }
 
+QRect CMeasurmentDlg::WidePlateRect(int width)
+{
+    if (width <= kWidth)
+        return {};
+    const int left = width > 1000 ? width - kWidePlateWidth : kWidth;
+    return uikit::RectFromEdges(left, kWidePlateTop, left + kWidePlateWidth, kChartTop - 15);
+}
+
+QRect CMeasurmentDlg::RunClockRect(int width)
+{
+    // The clock follows the right-hand header as the window widens, but stops short of the wide
+    // plate, whose top runs level with the clock's bottom.
+    const int shift = std::max(width, kWidth) - kWidth;
+    int right = kRunClockRight + shift;
+    if (width > kWidth)
+        right = std::min(right, WidePlateRect(width).left() - kRunClockPlateGap);
+    const int left = right - (kRunClockRight - kRunClockLeft);
+    return uikit::RectFromEdges(left, kRunClockTop, right, kRunClockBottom);
+}
+
 void CMeasurmentDlg::DrawRunClock(QPainter& p)
 {
-    const int shift = std::max(width(), kWidth) - kWidth;
-    const QRect area = uikit::RectFromEdges(kRunClockLeft + shift, kRunClockTop, kRunClockRight + shift, kRunClockBottom);
+    const QRect area = RunClockRect(width());
     p.fillRect(area, uikit::ColorFromRef(kClockBackground));
     DrawTextInRect(p, FromU16(controller_->ClockText()), area.left(), area.top(), area.right() + 1, area.bottom() + 1,
                    &clockFont_, kClockColour, uikit::kFormatCentredLine);

@@ -105,6 +105,9 @@ public:
     // A control's click, as the user's tap would.
     void Click(int id);
     QRect ChartRect() const { return chartRect_; }
+    // Where the run clock and, on a window wider than 800, the extra plate are drawn at a width.
+    static QRect RunClockRect(int width);
+    static QRect WidePlateRect(int width);
 
 protected:
     bool event(QEvent* event) override;

@@ -63,15 +63,16 @@ QPushButton* Button(QWidget* parent, int id, const QString& caption, const QFont
     return button;
 }
 
-constexpr int kListFontPixels = 12;
-constexpr int kSmallestListFontPixels = 10;
-constexpr int kListArrowWidth = 14;
+// The lists look like those of the other dialogs: the 14-px face in the platform's own list box.
+// Only a choice too long for its box is shown smaller, down to a floor, beside the arrow.
+constexpr int kListFontPixels = 14;
+constexpr int kSmallestListFontPixels = 11;
+constexpr int kListArrowAndFrame = 30;
 
-// The choice shown in a list's box: smaller, down to a floor, until it fits beside the arrow.
 void FitListFont(QComboBox& combo)
 {
     QFont font = combo.font();
-    const int room = combo.width() - kListArrowWidth - 12;  // the frame and the padding
+    const int room = combo.width() - kListArrowAndFrame;
     font.setPixelSize(kListFontPixels);
     while (font.pixelSize() > kSmallestListFontPixels &&
            QFontMetrics(font).horizontalAdvance(combo.currentText()) > room)
@@ -163,11 +164,8 @@ void CSensorSetup1Dlg::CreateControls()
     edits_[size_t(SetupEdit::Level)] = Control<QLineEdit>(this, kLevelEditId, 260, 92, 310, 114);
     edits_[size_t(SetupEdit::ZeroOffset)] = Control<QLineEdit>(this, kZeroOffsetEditId, 95, 154, 145, 176);
     edits_[size_t(SetupEdit::Factor)] = Control<QLineEdit>(this, kFactorEditId, 200, 154, 250, 176);
-    // Range texts run long: the lists take a small font and a narrow arrow.
     for (QComboBox* combo : {rangeCombo_, outputCombo_, triggerCombo_, modeCombo_}) {
         combo->setFont(font14_);
-        combo->setStyleSheet(QStringLiteral("QComboBox { padding: 0px 2px; } QComboBox::drop-down { width: %1px; }")
-                                 .arg(kListArrowWidth));
         connect(combo, &QComboBox::currentIndexChanged, this, [combo] { FitListFont(*combo); });
     }
 

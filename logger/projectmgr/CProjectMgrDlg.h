@@ -88,7 +88,7 @@ public:
     // button does nothing.
     using NoteEditor = std::function<bool(QWidget* owner, logger::NoteRecord& note)>;
     static void SetNoteEditor(NoteEditor editor);
-    // The options dialog (menu 속성); until one is set the item does nothing.
+    // The options dialog (menu "Options"); until one is set the item does nothing.
     using OptionsDialog = std::function<void(QWidget* owner)>;
     static void SetOptionsDialog(OptionsDialog dialog);
     // The measurement and analysis screens' chart series, pictures and analysis model for the

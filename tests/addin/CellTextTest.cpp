@@ -47,7 +47,7 @@ SensorTableEntry Entry(int quantities, const std::u16string& unit)
     SensorTableEntry e{};
     e.state = kEntryPresent;
     e.quantityCount = quantities;
-    platform::CopyToField(e.sensorName, u"기압");
+    platform::CopyToField(e.sensorName, u"Barometer");
     for (int q = 0; q < quantities; ++q) {
         platform::CopyToField(e.unitTexts[q][0], unit);
         platform::CopyToField(e.quantityNames[q], q == 0 ? u"Pressure" : u"Altitude");
@@ -88,8 +88,8 @@ TEST(RoundToDecimals, TruncatesToTheSupportedPlaces)
 
 TEST(HeaderText, NamesTheQuantityOnlyForSensorsOfSeveral)
 {
-    EXPECT_EQ(Utf8(HeaderText(Entry(1, u"hPa"), 0)), "기압(hPa)");
-    EXPECT_EQ(Utf8(HeaderText(Entry(2, u"m"), 1)), "기압-Altitude(m)");
+    EXPECT_EQ(Utf8(HeaderText(Entry(1, u"hPa"), 0)), "Barometer(hPa)");
+    EXPECT_EQ(Utf8(HeaderText(Entry(2, u"m"), 1)), "Barometer-Altitude(m)");
 }
 
 TEST(OutputSelector, ByConversionKind)

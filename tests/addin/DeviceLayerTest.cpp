@@ -47,7 +47,7 @@ TEST_F(DeviceLayer, DetectionDescribesEachChannel)
     const SensorTableEntry& e = table_[0];
     EXPECT_EQ(e.state, kEntryPresent);
     EXPECT_EQ(Utf8(std::u16string(platform::FieldView(e.sensorCode))), "N2H");
-    EXPECT_EQ(Utf8(std::u16string(platform::FieldView(e.sensorName))), "온도");
+    EXPECT_EQ(Utf8(std::u16string(platform::FieldView(e.sensorName))), "Temperature");
     EXPECT_EQ(Utf8(std::u16string(platform::FieldView(e.infoPageName))), "N2H");
     EXPECT_EQ(Utf8(std::u16string(platform::FieldView(e.infoPageFile))), "N2H.html");
     EXPECT_EQ(e.quantityCount, 1);

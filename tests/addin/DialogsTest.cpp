@@ -119,7 +119,7 @@ TEST_F(MeasureWindow, FiveASecondForTwoSecondsFillsTheSheet)
     EXPECT_EQ(Call("PVMeasureDialog", {0}), 1);
     EXPECT_EQ(Text(2, 0), "번호");
     EXPECT_EQ(Text(2, 1), "시간(초)");
-    EXPECT_EQ(Text(2, 2), "온도(°C)");
+    EXPECT_EQ(Text(2, 2), "Temperature(°C)");
     const int rows = SampleRows();
     EXPECT_GE(rows, 10);
     double lastTime = -1.0;
@@ -147,7 +147,7 @@ TEST_F(MeasureWindow, EverySampleOfASensorOfSeveralQuantitiesIsOneRow)
         dialog.close();
     });
     EXPECT_EQ(Call("PVMeasureDialog", {0}), 1);
-    EXPECT_EQ(Text(2, 5), "색-Clear(%)");
+    EXPECT_EQ(Text(2, 5), "Colour-Clear(%)");
     ASSERT_GE(SampleRows(), 10);
     for (int k = 0; k < 10; ++k) {
         SCOPED_TRACE(k);

@@ -85,7 +85,7 @@ TEST_F(WorkbookFunctions, DetectionIsPacedByThePollPeriodOrForced)
     for (int call = 1; call <= 11; ++call)
         EXPECT_EQ(Call("PvExcelSensorDetection", {100, 0}), 0) << call;
     EXPECT_EQ(Call("PvExcelSensorDetection", {100, 0}), 1);
-    EXPECT_EQ(Alerts().back(), "채널A-온도\n센서가 연결되었습니다.");
+    EXPECT_EQ(Alerts().back(), "채널A-Temperature\n센서가 연결되었습니다.");
     // Forced, at once; a period of 0 paces nothing and runs nothing.
     EXPECT_EQ(Call("PvExcelSensorDetection", {100, 1}), 1);
     EXPECT_EQ(Call("PvExcelSensorDetection", {0, 1}), 0);
@@ -97,10 +97,10 @@ TEST_F(WorkbookFunctions, UnidentifiedSensorIsNotThere)
     ASSERT_TRUE(sim_.Plug(1, "temperature"));  // answers, but matches no catalogue entry
     ASSERT_TRUE(sim_.Plug(2, "R75 constant value=2.5"));
     OpenAndDetect();
-    EXPECT_EQ(Alerts().back(), "채널A-온도\n채널C-전압\n센서가 연결되었습니다.");
+    EXPECT_EQ(Alerts().back(), "채널A-Temperature\n채널C-Voltage\n센서가 연결되었습니다.");
     ASSERT_EQ(Call("PvExcelSnapshotToCell"), 1);
-    EXPECT_EQ(Text(2, 2), "온도(°C)");
-    EXPECT_EQ(Text(2, 3), "전압(V)");
+    EXPECT_EQ(Text(2, 2), "Temperature(°C)");
+    EXPECT_EQ(Text(2, 3), "Voltage(V)");
     EXPECT_FALSE(host_->Cells().Get(2, 4));
 }
 
@@ -185,9 +185,9 @@ TEST_F(WorkbookFunctions, SnapshotToCellPutsEachValueUnderItsHeader)
         ASSERT_EQ(Call("PvExcelSnapshotToCell"), 1);
         // Headers on the first three calls after a detection only.
         if (call <= 3) {
-            EXPECT_EQ(Text(2, 2), "온도(°C)");
-            EXPECT_EQ(Text(2, 3), "연결 케이블(V)");
-            EXPECT_EQ(Text(2, 4), "전압(V)");
+            EXPECT_EQ(Text(2, 2), "Temperature(°C)");
+            EXPECT_EQ(Text(2, 3), "Bare cable(V)");
+            EXPECT_EQ(Text(2, 4), "Voltage(V)");
         } else {
             EXPECT_FALSE(host_->Cells().Get(2, 2));
         }

@@ -37,8 +37,8 @@ class DisplayWorkerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        table_[0] = Sensor(u"온도", u"°C");
-        table_[1] = Sensor(u"연결 케이블", u"V");
+        table_[0] = Sensor(u"Temperature", u"°C");
+        table_[1] = Sensor(u"Bare cable", u"V");
         platform::CopyToField(table_[1].sensorCode, u"CABL");
         device_.snapshot = [this](int, float* values, int) {
             values[0] = reading_.load();
@@ -70,7 +70,7 @@ TEST_F(DisplayWorkerTest, HandsOverCopiesOfItsTexts)
     }));
     worker.Stop();
     EXPECT_EQ(first.channels[0].lines[0], u"21.50 °C");
-    EXPECT_EQ(first.channels[0].title, u"온도");
+    EXPECT_EQ(first.channels[0].title, u"Temperature");
     EXPECT_EQ(first.channels[1].lines[0], kNotAvailable);
     EXPECT_NE(received_.threads.front(), std::this_thread::get_id());
 }

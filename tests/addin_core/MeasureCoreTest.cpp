@@ -18,7 +18,7 @@ class MeasureCore : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        table_[0] = Sensor(u"온도", u"°C");
+        table_[0] = Sensor(u"Temperature", u"°C");
         table_[1].state = kEntryAbsent;
         table_[2].state = kEntryAbsent;
         table_[3].state = kEntryAbsent;
@@ -91,7 +91,7 @@ TEST_F(MeasureCore, StopsWhenTheStoresAreFull)
 TEST_F(MeasureCore, RowsHoldEveryQuantityOfFourChannels)
 {
     for (int c = 0; c < kTableChannels; ++c)
-        table_[c] = Sensor(u"기상", u"x", 4, c);
+        table_[c] = Sensor(u"Weather", u"x", 4, c);
     const ColumnPlan plan = PlanColumns(table_, 0xF);
     ASSERT_EQ(plan.columns, 18);
     SampleIntake intake;

@@ -335,6 +335,70 @@ TEST_F(ChartRender, ZoomThenPixelToValueGivesTheCorner)
     EXPECT_EQ(series, 0);
 }
 
+// A fit adds a series, which widens the left margin: the selection's fill moves with the plot and
+// still covers the samples it selected.
+TEST_F(ChartRender, SelectionFollowsTheDataWhenTheMarginGrows)
+{
+    Create(400, 200);
+    AddSeries(0, 101, 0xFF, [](int i) { return i % 10; });
+    chart.Redraw();
+    const QRect before = chart.PlotRect();
+    const int x1 = before.left() + before.width() / 4, x2 = before.left() + before.width() / 2;
+    const int y = before.top() + before.height() / 2;
+    chart.SetZoomRect(1, x1, y - 20, x2, y + 20);
+    chart.Redraw();
+    int first = 0, last = 0;
+    ASSERT_EQ(chart.GetSelectionRange(0, first, last), 1);
+
+    AddSeries(1, 101, 0xFF0000, [](int i) { return 5.0 + 0.01 * i; });
+    chart.Redraw();
+    const QRect after = chart.PlotRect();
+    ASSERT_GT(after.left(), before.left());
+    int left = -1, right = -1;
+    const QImage& picture = *chart.GetMemoryDC();
+    const QRgb fill = qRgb(0xE6, 0xE6, 0x82);
+    for (int x = 0; x < picture.width(); ++x) {
+        if (picture.pixel(x, y) == fill) {
+            left = left < 0 ? x : left;
+            right = x;
+        }
+    }
+    // x = sample index here, over 0..100 across the plot.
+    const auto pixelOf = [&](int index) { return after.left() + double(index) / 100.0 * after.width(); };
+    EXPECT_NEAR(left, pixelOf(first), 3.0);
+    EXPECT_NEAR(right, pixelOf(last), 3.0);
+    int firstAfter = 0, lastAfter = 0;
+    ASSERT_EQ(chart.GetSelectionRange(0, firstAfter, lastAfter), 1);
+    EXPECT_NEAR(firstAfter, first, 1);
+    EXPECT_NEAR(lastAfter, last, 1);
+}
+
+// An empty run has an X axis from 0 to 0: it is drawn as 0..1 (not "-0.000" to "0.000"), and no
+// zero label stands over the axis title.
+TEST_F(ChartRender, EmptyRunDrawsAUnitAxisWithItsTitleClear)
+{
+    Create(400, 200);
+    const auto picture = [&](float xMin, float xMax) {
+        chart.FreeAllSeries();
+        EXPECT_EQ(chart.AllocSeries(0, 16, 0xFF), 1);
+        chart.SetXAxis(0, xMin, xMax, 1.0f, u"s");
+        chart.SetYAxis(0, 0.0f, 10.0f, 1.0f, u"V");
+        chart.SetSeriesName(0, u"Time (s)", u"Voltage");
+        chart.SetCurrentSeries(0);
+        chart.ShowSeries(0, 1);
+        chart.Redraw();
+        return chart.GetMemoryDC()->copy();
+    };
+    EXPECT_EQ(picture(0.0f, 0.0f), picture(0.0f, 1.0f));
+    // An axis across 0 puts its zero line mid-plot; the title band under it stays as it is
+    // without one (the end labels aside).
+    const QImage across = picture(-5.0f, 5.0f);
+    const QImage clear = picture(1.0f, 11.0f);
+    const QRect plot = chart.PlotRect();
+    const QRect titleBand(plot.left() + 50, plot.bottom() + 4, plot.width() - 100, 200 - plot.bottom() - 5);
+    EXPECT_EQ(across.copy(titleBand), clear.copy(titleBand));
+}
+
 TEST_F(ChartRender, CursorIndexIsClampedToUsedPoints)
 {
     Create();

@@ -62,7 +62,7 @@ TEST_F(MeasureScreenPicture, ALiveRunOfFourSensors)
     setup.reject();
 
     const std::u16string text = u"Warm water in the beaker; the pendulum swings once a second.\r\n"
-                                u"비커의 물이 천천히 데워진다.";
+                                u"The water warms slowly at first.";
     platform::CopyToField(Run().note.text, text);
     Run().note.textLength = int32_t(text.size());
     shell::CNoteDlg note(screen);
@@ -71,6 +71,26 @@ TEST_F(MeasureScreenPicture, ALiveRunOfFourSensors)
     Spin(20);
     Save(note, QStringLiteral("dialog_note.png"), QSize(800, 490));
     note.reject();
+}
+
+// A window wider than 800 adds a plate at the right of the header; the run clock moves with the
+// right-hand header but never onto that plate.
+TEST_F(MeasureScreenPicture, RunClockStaysClearOfTheWidePlate)
+{
+    for (int width : {800, 801, 900, 1000, 1001, 1024, 1280, 1920}) {
+        SCOPED_TRACE(width);
+        const QRect clock = CMeasurmentDlg::RunClockRect(width);
+        EXPECT_FALSE(clock.intersects(CMeasurmentDlg::WidePlateRect(width)));
+        EXPECT_LE(clock.right(), width - 1);
+        EXPECT_GE(clock.left(), 670);
+    }
+    EXPECT_EQ(CMeasurmentDlg::RunClockRect(800), QRect(670, 65, 110, 30));
+
+    Begin();
+    Show();
+    screen->resize(1024, 768);
+    Spin(20);
+    Save(*screen, QStringLiteral("measure_screen_wide.png"), QSize(1024, 768));
 }
 
 }  // namespace

@@ -285,11 +285,11 @@ TEST_F(ProjectScreenTest, ButtonsAndMenu)
     QStringList items;
     for (QAction* action : screen->PopupMenu().actions())
         items << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    EXPECT_EQ(items, (QStringList{"새 실험", "불러오기", "저장하기", "다른 형식으로 저장", "-", "속성"}));
+    EXPECT_EQ(items, (QStringList{"New project", "Open", "Save", "Export as", "-", "Options"}));
     QMenu* other = screen->PopupMenu().actions()[3]->menu();
     ASSERT_NE(other, nullptr);
-    EXPECT_EQ(other->actions()[0]->text(), "엑셀 형식 (*.csv)");
-    EXPECT_EQ(other->actions()[1]->text(), "웹 형식 (*.html)");
+    EXPECT_EQ(other->actions()[0]->text(), "CSV file (*.csv)");
+    EXPECT_EQ(other->actions()[1]->text(), "Web page (*.html)");
 
     int options = 0;
     Dlg::SetOptionsDialog([&](QWidget*) { ++options; });

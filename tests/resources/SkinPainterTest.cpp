@@ -91,6 +91,34 @@ TEST_F(SkinPainterTest, OpaqueBackgroundsFillTheirSize)
     }
 }
 
+// Whether every pixel of a rectangle has one colour: nothing of the art shows through there.
+bool Plain(const QImage& image, const QRect& area)
+{
+    const QRgb first = image.pixel(area.topLeft());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixel(x, y) != first)
+                return false;
+    return true;
+}
+
+TEST_F(SkinPainterTest, DialogArtKeepsClearOfTheControls)
+{
+    // The integral dialog: "Method" at (15,18)-(120,37), its list at (92,15)-(222,40), the
+    // explanation at (15,60)-(220,80); the band's edge line crosses none of them.
+    const QImage integral = skingen::PaintSkin(Row("dialog", 235, 120, u'-', "integral"));
+    EXPECT_TRUE(Plain(integral, QRect(15, 15, 208, 26)));
+    EXPECT_TRUE(Plain(integral, QRect(15, 60, 206, 21)));
+    const QImage curveFit = skingen::PaintSkin(Row("dialog", 235, 155, u'-', "curvefit"));
+    EXPECT_TRUE(Plain(curveFit, QRect(15, 15, 208, 26)));
+    // The sensor set-up dialog: the zero and factor fields at y 154..176 and the OK and Cancel
+    // buttons below them sit on plain ground.
+    for (const char* glyph : {"setup", "calibrate"}) {
+        const QImage setup = skingen::PaintSkin(Row("dialog", 320, 214, u'-', glyph));
+        EXPECT_TRUE(Plain(setup, QRect(95, 140, 215, 64))) << glyph;
+    }
+}
+
 TEST_F(SkinPainterTest, UnknownKindGivesNoPicture)
 {
     EXPECT_TRUE(skingen::PaintSkin(Row("nonsense", 10, 10)).isNull());

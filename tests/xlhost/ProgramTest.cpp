@@ -39,7 +39,7 @@ TEST(XlhostProgram, ExampleSessionFillsTheSheet)
     const auto [output, status] = RunCommand(command);
     EXPECT_EQ(status, 0) << output;
     for (const char* expected : {"PvExcelInit -> 1", "alert(2): 연결되었습니다.", "PvExcelReadStart -> 1",
-                                 "PVAnalyzeData -> 1", "R2C2  \"온도(°C)\"", "R23C0  2\n", "xlAutoClose -> 1"})
+                                 "PVAnalyzeData -> 1", "R2C2  \"Temperature(°C)\"", "R23C0  2\n", "xlAutoClose -> 1"})
         EXPECT_NE(output.find(expected), std::string::npos) << expected << "\n" << output;
     sim.Stop();
 

@@ -216,7 +216,7 @@ QImage ProjectMockup(const QVector<SkinRow>& rows, const QVector<QImage>& images
     for (int i = 0; i < 4; ++i)
         m.Text(QRect(425, 470 + 26 * i, 345, 26), QString::fromLatin1(lines[i]), "Malgun Gothic", 20, false,
                QColor(0x19, 0x19, 0x64), Qt::AlignLeft | Qt::AlignVCenter);
-    m.Text(QRect(10, 60, 380, 30), QString::fromUtf8("새 실험"), "Malgun Gothic", 20, false, Qt::black,
+    m.Text(QRect(10, 60, 380, 30), QStringLiteral("New project"), "Malgun Gothic", 20, false, Qt::black,
            Qt::AlignLeft | Qt::AlignVCenter);
     m.Clock();
     return m.Finish();

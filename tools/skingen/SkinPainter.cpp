@@ -221,18 +221,26 @@ void Watermark(QPainter& p, const QString& glyph, const QRectF& box, const QColo
     DrawGlyph(p, glyph, box, Mix(base, Qt::white, 0.12));
 }
 
+constexpr int kTallDialog = 200;
+constexpr int kChoiceRowBand = 46;
+
 QImage PaintDialog(const SkinRow& row)
 {
     QImage image = Opaque(row, kNavy);
     QPainter p(&image);
     Begin(p);
-    const int band = std::min(38, row.height / 5);
+    // The small choice dialogs put their first label and list at 15..40: their band holds that row,
+    // so that its edge line never runs through a control.
+    const int band = row.height < kTallDialog ? kChoiceRowBand : std::min(38, row.height / 5);
     p.fillRect(0, 0, row.width, band, kBar);
     p.fillRect(0, band, row.width, 2, kAccent);
     p.setPen(QPen(kBarDark, 2));
     p.drawRect(QRectF(1, 1, row.width - 2, row.height - 2));
-    const qreal side = std::min(row.height * 0.5, 90.0);
-    Watermark(p, row.glyph, QRectF(row.width - side - 10, row.height - side - 10, side, side), kNavy);
+    // The sensor set-up dialog's lower right is full of fields and buttons: no art behind them.
+    if (row.glyph != u"setup" && row.glyph != u"calibrate") {
+        const qreal side = std::min(row.height * 0.5, 90.0);
+        Watermark(p, row.glyph, QRectF(row.width - side - 10, row.height - side - 10, side, side), kNavy);
+    }
     return image;
 }
 

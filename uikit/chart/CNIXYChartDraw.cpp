@@ -58,6 +58,12 @@ void MakeUsable(double& lo, double& hi)
         hi = 1.0;
         return;
     }
+    // An empty run or an all-zero axis: a unit range starting at 0, rather than a sliver around 0
+    // whose ends print as "-0.000" and "0.000".
+    if (hi == 0.0 && lo == 0.0) {
+        hi = 1.0;
+        return;
+    }
     if (hi == lo) {
         const double widen = std::max(std::fabs(lo) * 0.05, 1e-6);
         lo -= widen;
@@ -235,12 +241,25 @@ int CNIXYChart::ShownCount() const
 
 void CNIXYChart::LayOut()
 {
+    const int oldX = plotX_, oldY = plotY_, oldWidth = plotWidth_, oldHeight = plotHeight_;
     rightMargin_ = selectedOn_ ? 48 : 8;
     leftMargin_ = kColumnWidth * ShownCount() + 43;
     plotX_ = leftMargin_;
     plotY_ = 5;
     plotWidth_ = width_ - leftMargin_ - rightMargin_ - 2;
     plotHeight_ = height_ - 42;
+    // A series shown or hidden moves the plot's edges: the selection stays on the data it covers,
+    // the same fractions of the plot, not on its old pixels.
+    if (zoomOn_ && oldWidth > 0 && oldHeight > 0 &&
+        (oldX != plotX_ || oldY != plotY_ || oldWidth != plotWidth_ || oldHeight != plotHeight_)) {
+        const auto mapX = [&](int x) { return int(std::lround(double(x) * plotWidth_ / oldWidth)); };
+        const auto mapY = [&](int y) { return int(std::lround(double(y) * plotHeight_ / oldHeight)); };
+        zoomX1_ = mapX(zoomX1_);
+        zoomX2_ = mapX(zoomX2_);
+        zoomY1_ = mapY(zoomY1_);
+        zoomY2_ = mapY(zoomY2_);
+        zoomAbsolute_ = QRect(QPoint(plotX_ + zoomX1_, plotY_ + zoomY1_), QPoint(plotX_ + zoomX2_, plotY_ + zoomY2_));
+    }
 }
 
 // x: fraction of the range from its minimum; y: fraction from its maximum down; then the
@@ -462,7 +481,12 @@ void CNIXYChart::DrawZeroLines(QPainter& painter)
     const double xmax = xr.lo + (xr.hi - xr.lo) * (xo + xs);
     if (xmax > 0.0 && xmin < 0.0) {
         const int x0 = ToDevice(left - xmin * plotWidth_ / (xmax - xmin));
-        painter.drawText(QRect(x0 - 25, bottom + 2, 50, 14), Qt::AlignCenter, QStringLiteral(" 0.0"));
+        // The X title stands centred under the plot: a zero label there would print over it.
+        const QRect label(x0 - 25, bottom + 2, 50, 14);
+        const QRect title = QFontMetrics(titleFont_).boundingRect(
+            QRect(QPoint(left, bottom), QPoint(width_ - 1, height_ - 1)), Qt::AlignCenter, FromUtf16(xTitle_));
+        if (xTitle_.empty() || !label.intersects(title))
+            painter.drawText(label, Qt::AlignCenter, QStringLiteral(" 0.0"));
         DrawDottedLine(painter, x0, 5, x0, bottom, axesColour_);
     }
 }

@@ -32,7 +32,7 @@ void AddChannel(uikit::CNIXYChart& chart, int series, uint32_t colour, const cha
     chart.SetAutoScale(series, 1, 0);
     chart.SetSeriesDecimals(series, 2);
     chart.SetSeriesMargin(series, lo, hi, 8.0f);
-    chart.SetSeriesName(series, u"시간 Time(s)", name);
+    chart.SetSeriesName(series, u"Time (s)", name);
     chart.ShowSeries(series, 1);
 }
 
@@ -70,7 +70,7 @@ int main(int argc, char** argv)
     chart.SetGridCount(5, 5);
     chart.SetLineMode(1);
 
-    AddChannel(chart, 0, 0xDE3431, u"온도 Temperature(°C)", 0, 40, [](double t) { return 22 + 6 * std::sin(t * 0.4); });
+    AddChannel(chart, 0, 0xDE3431, u"Temperature(°C)", 0, 40, [](double t) { return 22 + 6 * std::sin(t * 0.4); });
     AddChannel(chart, 1, 0xA801FF, u"Voltage(V)", -5, 5, [](double t) { return 3 * std::sin(t * 1.7) * std::exp(-t * 0.08); });
     AddChannel(chart, 2, 0x0092EF, u"Light(lx)", 0, 800, [](double t) { return 300 + 200 * std::cos(t * 0.6) + 40 * std::sin(t * 5); });
     AddChannel(chart, 3, 0x2A910A, u"Force(N)", -10, 10, [](double t) { return t < 10 ? t * 0.8 - 4 : 4 - (t - 10) * 0.5; });
@@ -78,7 +78,7 @@ int main(int argc, char** argv)
     chart.Redraw();  // lays the plot out so that the cursor pixel below lands inside it
 
     uikit::ChartNote notes[2] = {
-        MakeNote(0.12f, 0.30f, 0x0000FF, 0, u"최고 온도\r\npeak temperature", 1),
+        MakeNote(0.12f, 0.30f, 0x0000FF, 0, u"Peak\r\ntemperature", 1),
         MakeNote(0.55f, 0.70f, 0x7F3F00, 1, u"damped swing", 0),
     };
     QImage closeBox(24, 20, QImage::Format_ARGB32_Premultiplied);

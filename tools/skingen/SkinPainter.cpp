@@ -236,8 +236,9 @@ QImage PaintDialog(const SkinRow& row)
     p.fillRect(0, band, row.width, 2, kAccent);
     p.setPen(QPen(kBarDark, 2));
     p.drawRect(QRectF(1, 1, row.width - 2, row.height - 2));
-    // The sensor set-up dialog's lower right is full of fields and buttons: no art behind them.
-    if (row.glyph != u"setup" && row.glyph != u"calibrate") {
+    // The sensor set-up dialog's lower right is full of fields and buttons, and the small choice
+    // dialogs have their texts there: no art behind them.
+    if (row.height >= kTallDialog && row.glyph != u"setup" && row.glyph != u"calibrate") {
         const qreal side = std::min(row.height * 0.5, 90.0);
         Watermark(p, row.glyph, QRectF(row.width - side - 10, row.height - side - 10, side, side), kNavy);
     }

@@ -502,7 +502,7 @@ ProjectResult ProjectFile::OpenProject(const std::string& chosenPath)
     return LoadProjectFile(workingPath_);
 }
 
-ProjectResult ProjectFile::SaveProjectAs(const std::string& chosenPath)
+ProjectResult ProjectFile::SaveProjectAs(const std::string& chosenPath, SetsOutOfReach outOfReach)
 {
     if (!AnyRunInUse(block_))
         return ProjectResult::NothingToSave;
@@ -519,6 +519,8 @@ ProjectResult ProjectFile::SaveProjectAs(const std::string& chosenPath)
     std::vector<Source> sources(kRunCount);
     File in;
     int64_t length = -1;
+    bool workingCopyRead = false;
+    ProjectResult workingCopy = ProjectResult::Ok;
     auto stored = std::make_unique<ProjectRecord>();
     auto head = std::make_unique<ProjectRecord>(*record_);
     head->block = block_;
@@ -528,7 +530,7 @@ ProjectResult ProjectFile::SaveProjectAs(const std::string& chosenPath)
     int64_t cursor = kDataAreaOffset;
     for (int j = 0; j < kRunCount; ++j) {
         const DataSetRecord& live = block_.records[j];
-        const int64_t bytes = SampleBytesOf(live);
+        int64_t bytes = SampleBytesOf(live);
         Source& source = sources[size_t(j)];
         if (bytes > 0 && held_ && j == held_->index && HeldMatches(live)) {
             source.inMemory = true;
@@ -543,16 +545,26 @@ ProjectResult ProjectFile::SaveProjectAs(const std::string& chosenPath)
                 source.times[c] = samples_.rawTimes[c];
             }
         } else if (bytes > 0) {
-            if (!in.IsOpen()) {
+            if (!workingCopyRead) {
+                workingCopyRead = true;
                 if (!in.OpenRead(workingPath_))
-                    return ProjectResult::OpenFailed;
-                length = in.Length();
-                if (!ReadHead(in, length, *stored))
-                    return ProjectResult::NotAProject;
+                    workingCopy = ProjectResult::OpenFailed;
+                else if (length = in.Length(); !ReadHead(in, length, *stored))
+                    workingCopy = ProjectResult::NotAProject;
             }
-            source.stored = StoredSpan(*stored, j, length);
-            if (source.stored.size != bytes || !SameSamples(stored->block.records[j], live))
-                return ProjectResult::IoError;
+            ProjectResult reach = workingCopy;
+            if (reach == ProjectResult::Ok) {
+                source.stored = StoredSpan(*stored, j, length);
+                if (source.stored.size != bytes || !SameSamples(stored->block.records[j], live))
+                    reach = ProjectResult::IoError;
+            }
+            if (reach != ProjectResult::Ok) {
+                if (outOfReach == SetsOutOfReach::Fail)
+                    return reach;
+                source.stored = {};
+                head->block.records[j].inUse = 0;
+                bytes = 0;
+            }
         }
         head->dataSize[j] = int32_t(bytes);
         head->dataOffset[j] = int32_t(bytes > 0 ? cursor : kDataAreaOffset);

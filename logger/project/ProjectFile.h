@@ -69,7 +69,11 @@ public:
     // Saving as: the working copy, its sets' samples packed one after another in set order,
     // replaces `chosenPath` whole (through a temporary file in the same folder), or nothing is
     // written. Refused while no data set is in use.
-    ProjectResult SaveProjectAs(const std::string& chosenPath);
+    // With `SetsOutOfReach::Left`, a set whose samples are only in a working copy that cannot be
+    // read (its folder moved away, say) is written as not in use instead of failing the save: the
+    // last resort that keeps what memory holds when nobody can be asked.
+    enum class SetsOutOfReach { Fail, Left };
+    ProjectResult SaveProjectAs(const std::string& chosenPath, SetsOutOfReach outOfReach = SetsOutOfReach::Fail);
 
     // Magic, version and length of a file, without loading it.
     static ProjectResult CheckProjectFile(const std::string& path);

@@ -528,7 +528,14 @@ bool CProjectMgrDlg::SaveProjectElsewhere()
 ProjectResult CProjectMgrDlg::SaveProjectTo(const std::string& path)
 {
     ProjectManagerModel* model = Model();
-    return model ? model->SaveAs(path) : ProjectResult::NothingToSave;
+    if (!model)
+        return ProjectResult::NothingToSave;
+    // Nobody can be asked on this path: when the working copy is out of reach (its folder moved
+    // away), what memory holds is still written rather than lost with the rest.
+    const ProjectResult whole = model->SaveAs(path);
+    if (whole == ProjectResult::Ok)
+        return whole;
+    return model->SaveAs(path, logger::ProjectFile::SetsOutOfReach::Left);
 }
 
 ExportScreens CProjectMgrDlg::Exports()

@@ -105,7 +105,8 @@ public:
     bool HoldsUnsavedRun();
     // The menu's save: the save dialog, then the project written there; true once it is saved.
     bool SaveProjectElsewhere();
-    // The project written to `path` without asking (the logger is lost and the program ends).
+    // The project written to `path` without asking (the logger is lost and the program ends);
+    // when the working copy cannot be read, the sets memory holds are written alone.
     logger::ProjectResult SaveProjectTo(const std::string& path);
 
     // A control's click, a menu command.

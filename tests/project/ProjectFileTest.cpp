@@ -534,4 +534,34 @@ TEST_F(ProjectFileTest, ARunTheWorkingCopyCannotTakeIsHeldUntilItIsStored)
     EXPECT_FALSE(project.HoldsRun());
 }
 
+// The data folder moved away while a run is held: a plain save as fails (the other sets' samples
+// are out of reach), and the last-resort save keeps what memory holds, marking the rest unused.
+TEST_F(ProjectFileTest, AHeldRunIsStillWrittenWhenTheWorkingCopyIsOutOfReach)
+{
+    RecordAndSave(0, {100});
+    block->currentIndex = 1;
+    StopInto(*block, *samples, 1, {400});
+    logger::fileio::SetWriteFault(ENOSPC, folder.Path().string());
+    ASSERT_EQ(project.SaveProject(), ProjectResult::IoError);
+    logger::fileio::SetWriteFault(0);
+    ASSERT_TRUE(project.HoldsUnsavedRun());
+    std::filesystem::remove(project.WorkingPath());
+
+    TempFolder rescue;
+    const std::string path = rescue.File("rescued.vrd");
+    EXPECT_NE(project.SaveProjectAs(path), ProjectResult::Ok);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    ASSERT_EQ(project.SaveProjectAs(path, ProjectFile::SetsOutOfReach::Left), ProjectResult::Ok);
+    EXPECT_FALSE(project.HoldsUnsavedRun());
+
+    auto otherBlock = std::make_unique<ExperimentBlock>();
+    auto otherSamples = std::make_unique<SampleArrays>();
+    ProjectFile other(*otherBlock, *otherSamples, rescue.Path().string());
+    otherBlock->currentIndex = 1;
+    ASSERT_EQ(other.LoadProjectFile(path), ProjectResult::Ok);
+    EXPECT_EQ(otherBlock->records[0].inUse, 0) << "the set memory did not hold is left out";
+    ASSERT_NE(otherBlock->records[1].inUse, 0);
+    ExpectSamples(*otherSamples, 1, {400});
+}
+
 }  // namespace

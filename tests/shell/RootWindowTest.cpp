@@ -141,15 +141,19 @@ TEST_F(RootWindow, AFolderWithoutTheCatalogueIsNoDataFolderAndTheProgramSaysWher
     EXPECT_FALSE(fs::exists(dataFolder / "temp_project.vrd"));
 }
 
+// A data folder whose catalogue is there but is no catalogue: the start goes as far as reading it.
+void DamageCatalogue(const fs::path& data)
+{
+    std::FILE* file = std::fopen((data / "sensor_korean.xml").c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fputs("this is no catalogue", file);
+    std::fclose(file);
+}
+
 TEST_F(RootWindow, AnUnreadableCatalogueEndsTheProgramWithItsReasonAndLeavesNoLock)
 {
     StartLogger();
-    StartProgram({"sensor_korean.xml"}, [](const fs::path& data) {
-        std::FILE* file = std::fopen((data / "sensor_korean.xml").c_str(), "w");
-        ASSERT_NE(file, nullptr);
-        std::fputs("this is no catalogue", file);
-        std::fclose(file);
-    });
+    StartProgram({"sensor_korean.xml"}, DamageCatalogue);
     ASSERT_TRUE(SpinUntil([&] { return root->IsFinished(); }, 8000));
     EXPECT_EQ(exitCodes, std::vector<int>{CVRDMainAppDlg::kExitStartFailed});
     ASSERT_EQ(shown.size(), 1u);
@@ -178,7 +182,7 @@ TEST_F(RootWindow, AFailedStartStillPutsBackAKilledSessionsSuspendTimeOuts)
     write(devicelink::kHeldBatterySuspendValue, 300);
     write(devicelink::kHeldMainsSuspendValue, 600);
     StartLogger();
-    StartProgram({"sensor_korean.xml"});
+    StartProgram({"sensor_korean.xml"}, DamageCatalogue);
     ASSERT_TRUE(SpinUntil([&] { return root->IsFinished(); }, 8000));
     EXPECT_EQ(read(devicelink::kBatterySuspendValue), 300u);
     EXPECT_EQ(read(devicelink::kMainsSuspendValue), 600u);

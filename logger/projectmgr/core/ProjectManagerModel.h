@@ -57,7 +57,11 @@ public:
     logger::ProjectResult Open(const std::string& path);
     // The menu's save: the working copy first, then the copy at `path`.
     logger::ProjectResult SaveWorking() { return project_.SaveProjectFile(project_.WorkingPath(), logger::kSaveCurrent); }
-    logger::ProjectResult SaveAs(const std::string& path) { return project_.SaveProjectAs(path); }
+    logger::ProjectResult SaveAs(const std::string& path,
+                                 logger::ProjectFile::SetsOutOfReach outOfReach = logger::ProjectFile::SetsOutOfReach::Fail)
+    {
+        return project_.SaveProjectAs(path, outOfReach);
+    }
 
     // The file name a save dialog offers: the project title made safe for a file name, with
     // `extension` ("vrd", "csv", "html"); `fallback` when the title leaves nothing usable.

@@ -216,6 +216,8 @@ private:
     int32_t SubmitOneShot(bool write, uint32_t waitMs);
     void PrepareTransaction(int channel, int32_t address, int32_t clock, int32_t readType, int32_t byteCount);
     int32_t ReadOneSample(int channel, const SensorAccessRecord& record, bool adcPath, int32_t* index);
+    // Stops whatever runs and sets the adapter for single readings (when the logger is open).
+    void BeginSingleReading();
     // One sample through one path: its first n raw words and converted values. False when none came.
     bool TakePathSample(int channel, const SensorAccessRecord& record, bool adcPath, int32_t n, int32_t* raw,
                         float* values, int32_t* time = nullptr);

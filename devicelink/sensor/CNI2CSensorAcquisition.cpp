@@ -279,6 +279,17 @@ int32_t CNI2CSensor::ConvertOneSample(int c, const SensorAccessRecord& record, i
     return produced;
 }
 
+void CNI2CSensor::BeginSingleReading()
+{
+    // A reading between runs: whatever runs is stopped and the adapter takes single readings.
+    if (api_.Open() == 1) {
+        api_.Stop();
+        running_ = 0;
+        SetAdapterMode(1);
+        platform::SleepMs(kAdapterSettleMs);
+    }
+}
+
 bool CNI2CSensor::TakePathSample(int c, const SensorAccessRecord& record, bool adcPath, int32_t n, int32_t* raw,
                                  float* values, int32_t* time)
 {
@@ -300,12 +311,7 @@ bool CNI2CSensor::ReadPathValue(int c, bool adcPath, float* value, int32_t* time
     const SensorAccessRecord* record = ValidChannel(c) ? FindSensorRecord(&channels_[c]) : nullptr;
     if (!record)
         return false;
-    if (api_.Open() == 1) {
-        api_.Stop();
-        running_ = 0;
-        SetAdapterMode(1);
-        platform::SleepMs(kAdapterSettleMs);
-    }
+    BeginSingleReading();
     int32_t raw = 0;
     const bool taken = TakePathSample(c, *record, adcPath, 1, &raw, value, time);
     SetAdapterMode(0);
@@ -321,12 +327,7 @@ int32_t CNI2CSensor::ReadSingleValue(int c, float* values, float* adcValues, int
     if (!record)
         return 0;
     n = std::clamp(n, 1, kMaxOutputs);
-    if (api_.Open() == 1) {
-        api_.Stop();
-        running_ = 0;
-        SetAdapterMode(1);
-        platform::SleepMs(kAdapterSettleMs);
-    }
+    BeginSingleReading();
     if (!TakePathSample(c, *record, false, n, raw, values)) {
         SetAdapterMode(0);
         return 0;

@@ -16,6 +16,8 @@ int DevSubmitRead(devicelink::MeasureRequest* request);
 // Register writes of a kind-0 request; the request's write-data area takes the first 8 words of
 // each bound channel's value array first. Any other kind sends nothing and gives 0.
 int DevSubmitWrite(devicelink::MeasureRequest* request);
+// Until DevStop returns the receive thread may still write a bound request's arrays and set its
+// event: a consumer releases them only after it; later data replies go nowhere.
 int DevStop(void);
 // The status word, or -1 once the logger has stopped answering; 0 without a driver.
 int DevPollStatusWord(void);

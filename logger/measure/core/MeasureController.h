@@ -19,6 +19,8 @@
 // (idle, waiting for its trigger, acquiring, or taking samples by hand), the sample intake, the
 // commit into the current data set and the chart's contents. The widget owns one, forwards its
 // clicks, keys, wake-ups and timer 1222 to it and paints the chart's picture.
+// A run that took samples is committed once (in use, counts, serial + 1) and saved to the working
+// copy at once; any other end puts the record back as it was before the start.
 namespace measure {
 
 enum class RunState { Idle, TriggerWait, Acquiring, Manual };

@@ -26,7 +26,6 @@ public:
     void Join();
 
     bool Joinable() const { return thread_.joinable(); }
-    bool StopRequested() const { return stop_.load(std::memory_order_acquire); }
     // True while the body has not returned yet.
     bool Running() const { return running_.load(std::memory_order_acquire); }
 

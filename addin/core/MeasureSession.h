@@ -66,7 +66,6 @@ public:
     int64_t ElapsedSeconds() const { return elapsed_; }
     const ChannelTexts& Newest(int channel) const { return newest_[channel]; }
     int64_t Samples(int channel) const { return intake_.Samples(channel); }
-    int64_t RowsWritten() const { return written_; }
 
 private:
     // Takes what the layer has; true when anything came.

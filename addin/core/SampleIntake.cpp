@@ -71,10 +71,4 @@ float SampleIntake::SampleTime(int channel, int64_t k) const
     return s.times[size_t(k * s.quantities)];
 }
 
-int64_t SampleIntake::SampleCapacity(int channel) const
-{
-    const Store& s = stores_[channel];
-    return s.values ? s.limitFloats / s.quantities : 0;
-}
-
 }  // namespace addin::dialogs

@@ -33,8 +33,6 @@ public:
     // Sample k's values (Quantities() floats) and time.
     const float* SampleValues(int channel, int64_t k) const;
     float SampleTime(int channel, int64_t k) const;
-    // Samples a chosen channel can hold at most.
-    int64_t SampleCapacity(int channel) const;
 
 private:
     struct Store {

@@ -21,12 +21,6 @@ void HostThreadQueue::EnterFromHost()
         Drain();
 }
 
-bool HostThreadQueue::OnHostThread() const
-{
-    std::lock_guard lock(mutex_);
-    return hostThread_ == std::this_thread::get_id();
-}
-
 void HostThreadQueue::Post(std::function<void()> work)
 {
     std::lock_guard lock(mutex_);

@@ -25,7 +25,6 @@ public:
     // Called on the host thread whenever the host calls in: remembers the thread and, once,
     // sets up the event-loop delivery when a Qt application runs on it.
     void EnterFromHost();
-    bool OnHostThread() const;
 
     // From any thread.
     void Post(std::function<void()> work);

@@ -93,14 +93,11 @@ public:
     bool StreamingActive() const { return streaming_.load(std::memory_order_acquire); }
     bool ReceiveThreadRunning() const { return receiver_.Running(); }
     bool StreamThreadRunning() const { return streamer_.Running(); }
-    int ConnectArgument() const { return connectArgument_; }
 
     const ChannelRings& Rings() const { return rings_; }
     ChannelRings& Rings() { return rings_; }
-    platform::Event& DataEvent() { return dataEvent_; }
 
     int32_t LastStatus() const { return lastStatus_.load(); }
-    int32_t LastQueriedValue() const { return lastValue_.load(); }
     int32_t LastFirmwareVersion() const { return firmwareVersion_.load(); }
     int32_t FirmwareBank() const { return firmwareBank_.load(); }
     int32_t FirmwareSequence() const { return firmwareSequence_.load(); }

@@ -18,12 +18,6 @@ bool StreamPacketQueue::Push(const StreamPacket& packet)
     return true;
 }
 
-size_t StreamPacketQueue::Size() const
-{
-    std::lock_guard lock(mutex_);
-    return packets_.size();
-}
-
 int StreamPacketQueue::NextRound(std::span<StreamPacket> out, uint32_t timeoutMs)
 {
     std::unique_lock lock(mutex_);

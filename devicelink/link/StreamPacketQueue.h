@@ -17,7 +17,6 @@ public:
 
     // Returns false when the packet was dropped because the queue is full.
     bool Push(const StreamPacket& packet);
-    size_t Size() const;
 
     // Pops at most one packet per round, so each round deals exactly what one frame carried.
     int NextRound(std::span<StreamPacket> out, uint32_t timeoutMs) override;

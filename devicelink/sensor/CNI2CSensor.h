@@ -164,7 +164,6 @@ public:
     // when the device took the request and answered within `waitMs`.
     MeasureSetupBlock& BeginOneShot(int channel);
     int32_t SubmitOneShotRead(uint32_t waitMs) { return SubmitOneShot(false, waitMs); }
-    int32_t SubmitOneShotWrite(uint32_t waitMs) { return SubmitOneShot(true, waitMs); }
     uint32_t* oneShotValues(int channel) { return oneShot_.values[channel].get(); }
     int32_t oneShotCount(int channel) const { return oneShot_.counts[channel].load(std::memory_order_acquire); }
 

@@ -122,7 +122,6 @@ public:
     int GraphHeight() const { return CurrentChartRect().Height(); }
     int ScrollPosition() const { return scroll_; }
     void SetScrollPosition(int position);
-    const GraphStack& Stack() const { return stack_; }
     int GridWidth() const { return gridWidth_; }
     uikit::TimerIds& Timers() { return timers_; }
     uikit::CButtonST* Button(int id) const;

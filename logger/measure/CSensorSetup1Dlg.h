@@ -63,8 +63,6 @@ public:
     QLineEdit& ReferenceEdit(int row) { return *referenceEdits_[size_t(row)]; }
     QLineEdit& MeasuredEdit(int row) { return *measuredEdits_[size_t(row)]; }
     QPushButton& CaptureButton(int row) { return *captureButtons_[size_t(row)]; }
-    QPushButton& ClearButton() { return *clearButton_; }
-    QPushButton& ZeroButton() { return *zeroButton_; }
     // Where the live value is drawn; a reading repaints all of it.
     static QRect LiveValueRect();
 

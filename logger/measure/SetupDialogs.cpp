@@ -27,9 +27,4 @@ int RunSetupDialog(QWidget* owner, const SetupRequest& request)
     return result == SetupDialogBase::kResultOk ? kDialogOk : kDialogCancel;
 }
 
-int RunChannelSetupDialog(QWidget* owner)
-{
-    return RunSetupDialog(owner, SetupRequest{});
-}
-
 }  // namespace measure

@@ -12,7 +12,4 @@ namespace measure {
 // generator's own dialog.
 int RunSetupDialog(QWidget* owner, const SetupRequest& request);
 
-// The channel set-up dialog (the measurement screen's set-up button opens it too).
-int RunChannelSetupDialog(QWidget* owner);
-
 }  // namespace measure

@@ -20,7 +20,6 @@ public:
     DataSetWalk(const DataSetWalk&) = delete;
     DataSetWalk& operator=(const DataSetWalk&) = delete;
 
-    int Remembered() const { return remembered_; }
     // Makes set k current and reads its samples back.
     ProjectResult Visit(int k);
     // Puts the remembered set back (once; the destructor does it when nobody did).

@@ -132,11 +132,6 @@ int SetCountOf(const AnalysisSetSelector& selector)
     return std::clamp(selector.setCount, 0, kSetsPerGraph);
 }
 
-int RecordedChannelCountOf(const AnalysisSetSelector& selector)
-{
-    return std::clamp(selector.recordedChannelCount, 0, kChannelCount);
-}
-
 int CurrentSetOf(const AnalysisSetSelector& selector)
 {
     return std::clamp(selector.currentSet, 0, kSetsPerGraph - 1);

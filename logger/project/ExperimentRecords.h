@@ -375,7 +375,6 @@ int GraphCountOf(const DataSetRecord& record);      // 1..4
 int CurrentGraphOf(const DataSetRecord& record);    // 0..graphCount-1
 int NoteCountOf(const AnalysisGraphRecord& graph);  // 0..8
 int SetCountOf(const AnalysisSetSelector& selector);           // 0..4
-int RecordedChannelCountOf(const AnalysisSetSelector& selector);  // 0..4
 int CurrentSetOf(const AnalysisSetSelector& selector);          // 0..3
 bool IsSeriesIndex(int32_t series);                 // 0..31
 bool IsChannelIndex(int32_t channel);               // 0..3

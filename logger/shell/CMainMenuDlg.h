@@ -48,7 +48,6 @@ public:
     // stopped, the keys back to the front screen.
     void Dismiss();
     bool AutoHideRunning() const { return timers_.IsActive(kAutoHideTimer); }
-    const MainMenuKeys& Keys() const { return keys_; }
 
 protected:
     bool event(QEvent* event) override;

@@ -83,7 +83,6 @@ public:
     void Quit(int exitCode = kExitOk);
 
     bool IsFinished() const { return finished_; }
-    int ExitCode() const { return exitCode_; }
     StartupState StartupStateNow() const { return startup_.State(); }
     bool StartupThreadRunning() const { return startupThread_.Joinable(); }
     const ProgramScreens& Screens() const { return screens_; }
@@ -91,8 +90,6 @@ public:
     const QString& PcSyncText() const { return pcSyncText_; }
     bool TimerRunning(int id) const { return timers_.IsActive(id); }
     devicelink::CVRDPCSync& PcSync() { return *pcSync_; }
-    int StartupFrame() const { return startupFrame_; }
-    int PcSyncFrame() const { return pcSyncFrame_; }
 
 signals:
     // The program has ended and everything is taken down.

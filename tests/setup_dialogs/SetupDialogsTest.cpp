@@ -1,13 +1,13 @@
 // The set-up, calibration and function generator dialogs, offscreen, on the real device layer and
 // sensor object against the simulated logger run in-process. The test opens the dialogs as the
 // monitor does (with its points) and answers their notices.
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "devicelink/sensor/CNI2CSensor.h"
+#include "devicelink/protocol/Vocabulary.h"
 #include "devicelink/sensor/SensorMemoryLayout.h"
 #include "logger/measure/CSensorSetup1Dlg.h"
 #include "logger/measure/SensorSetup2Dlg.h"
@@ -346,21 +347,38 @@ TEST_F(SetupDialogs, ASilentLoggerNeitherFreezesTheDialogNorPassesForAStoredCali
     sim->Command("fault 0x10000006 drop always");
     sim->Command("fault 0x10000008 drop always");
 
-    // The event loop keeps its pace while the readings wait in vain.
-    QElapsedTimer clock;
-    clock.start();
-    qint64 last = 0, longest = 0;
+    // The event loop goes on while the logger is asked and the answer is waited for in vain: it
+    // ticks between the sending of the reading that turns the live value to failing and the
+    // failing, and between the sending of OK's last write and the dialog's end.
+    struct Tick {
+        uint64_t reads;
+        uint64_t writes;
+        bool failing;
+        bool shown;
+    };
+    std::vector<Tick> ticks;
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longest = std::max(longest, clock.elapsed() - last);
-        last = clock.elapsed();
+        ticks.push_back({sim->Device().CommandCount(devicelink::code::kReadSamples),
+                         sim->Device().CommandCount(devicelink::code::kWriteSetup),
+                         dialog->Model().Live() == measure::LiveState::Failing, dialog->isVisible()});
     });
     ticker.start(10);
-    EXPECT_TRUE(SpinUntil([&] { return dialog->Model().Live() == measure::LiveState::Failing; }, 5000));
+    EXPECT_TRUE(SpinUntil([&] { return dialog->Model().Live() == measure::LiveState::Failing; }, 10000));
+    const uint64_t failingRead = sim->Device().CommandCount(devicelink::code::kReadSamples);
+    const uint64_t writesBeforeOk = sim->Device().CommandCount(devicelink::code::kWriteSetup);
     dialog->OkButton().click();
-    const int result = Ended(*dialog, 10000);
+    const int result = Ended(*dialog, 20000);
     ticker.stop();
-    EXPECT_LT(longest, 250);
+    const uint64_t lastWrite = sim->Device().CommandCount(devicelink::code::kWriteSetup);
+    EXPECT_GT(std::count_if(ticks.begin(), ticks.end(),
+                            [&](const Tick& t) { return t.reads == failingRead && !t.failing; }),
+              0)
+        << "no tick while the failing reading waited";
+    EXPECT_GT(lastWrite, writesBeforeOk);
+    EXPECT_GT(std::count_if(ticks.begin(), ticks.end(), [&](const Tick& t) { return t.writes == lastWrite && t.shown; }),
+              0)
+        << "no tick while OK's write waited";
     EXPECT_EQ(result, SetupDialogBase::kResultOk);
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0], CVRDCommonBase::LoadText(text::kCalibrationNotStored));

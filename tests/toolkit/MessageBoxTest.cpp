@@ -7,12 +7,15 @@
 #include "uikit/msgbox/MessageBoxRules.h"
 #include "uikit/resources/DataFolder.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTimerEvent>
 
+#include <algorithm>
 #include <atomic>
 #include <utility>
 #include <vector>
@@ -75,13 +78,41 @@ private:
     size_t next_ = 0;
 };
 
+// The box's window timers as the event loop knows them: which one of a period runs, and which have
+// fired since the watch began. A box that ends by itself ends on its timer, whatever the time.
+class BoxTimers : public QObject {
+public:
+    // Watches `box` from now on; the id of its running timer of `periodMs`, 0 when none runs.
+    int Watch(QObject* box, int periodMs)
+    {
+        box->installEventFilter(this);
+        for (const QAbstractEventDispatcher::TimerInfo& timer :
+             QAbstractEventDispatcher::instance()->registeredTimers(box)) {
+            if (timer.interval == periodMs)
+                return timer.timerId;
+        }
+        return 0;
+    }
+    bool Fired(int id) const { return id != 0 && std::find(fired_.begin(), fired_.end(), id) != fired_.end(); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Timer)
+            fired_.push_back(static_cast<QTimerEvent*>(event)->timerId());
+        return false;
+    }
+
+private:
+    std::vector<int> fired_;
+};
+
 class MessageBoxTest : public toolkittest::CommonServicesTest {
 protected:
     void SetUp() override
     {
         CommonServicesTest::SetUp();
         CMessageBoxDlg::SetDetection(held_.Make());
-        clock_.start();
     }
     void TearDown() override
     {
@@ -100,7 +131,6 @@ protected:
 
     HeldDetection held_;
     Script script_;
-    QElapsedTimer clock_;
 };
 
 TEST_F(MessageBoxTest, SensorsFoundListTheChannelsAndCloseAfterASecond)
@@ -112,7 +142,8 @@ TEST_F(MessageBoxTest, SensorsFoundListTheChannelsAndCloseAfterASecond)
         platform::CopyToField(sensor.channel(2).name, u"Humidity");
     };
     QString list, under;
-    qint64 reported = 0;
+    BoxTimers timers;
+    int closing = 0;
     script_.When(Started(), [&] {
         EXPECT_EQ(Box()->Type(), 0);
         EXPECT_EQ(Box()->PictureIndex(), 2);
@@ -124,18 +155,17 @@ TEST_F(MessageBoxTest, SensorsFoundListTheChannelsAndCloseAfterASecond)
         held_.release.Set();
     });
     script_.When(TypeIs(2), [&] {
-        reported = clock_.elapsed();
+        closing = timers.Watch(Box(), 1000);
         list = Box()->BodyText();
         under = Box()->LowerText();
         EXPECT_FALSE(CVRDCommonBase::IsSensorHeld());
     });
     EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 0), 2);
-    const qint64 shown = clock_.elapsed() - reported;
     EXPECT_TRUE(script_.Done());
     EXPECT_EQ(list, QStringLiteral("A - Pressure\nB\nC - Humidity\nD\n"));
     EXPECT_EQ(under, CVRDCommonBase::LoadText(2118));
-    EXPECT_GE(shown, 900);  // window timers are coarse: within 5 %
-    EXPECT_LT(shown, 2500);
+    EXPECT_NE(closing, 0) << "no one-second timer ran once the list was shown";
+    EXPECT_TRUE(timers.Fired(closing));
     EXPECT_EQ(CVRDCommonBase::GetMessageBox(), nullptr);
 }
 
@@ -164,13 +194,13 @@ TEST_F(MessageBoxTest, AFailedCheckOffersOkAtTheNoticePlace)
         EXPECT_EQ(Box()->BodyText(), CVRDCommonBase::LoadText(2067));
         QTest::mouseClick(&Box()->OkButton(), Qt::LeftButton);
     });
-    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 0), 1);
+    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 0), 1);  // OK, not the five-second time-out
     EXPECT_TRUE(script_.Done());
-    EXPECT_LT(clock_.elapsed(), 4000);  // OK, not the five-second time-out
 }
 
 TEST_F(MessageBoxTest, NothingEndsTheBoxWhileDetectionRuns)
 {
+    bool handled = false;
     script_.When(Started(), [&] {
         QTest::keyClick(Box(), Qt::Key_Escape);
         Box()->close();
@@ -178,8 +208,10 @@ TEST_F(MessageBoxTest, NothingEndsTheBoxWhileDetectionRuns)
         QCoreApplication::postEvent(Box(), new QCloseEvent);
         // A device code from anywhere but the box's own worker is no report.
         uikit::PostScreenMessage(Box(), uikit::WM_DEVICE_FOUND);
+        // Posted after them, so handled after them.
+        QMetaObject::invokeMethod(Box(), [&] { handled = true; }, Qt::QueuedConnection);
     });
-    script_.When([this] { return clock_.elapsed() > 300; }, [&] {
+    script_.When([&] { return handled; }, [&] {
         ASSERT_TRUE(Box());
         EXPECT_TRUE(Box()->isVisible());
         EXPECT_EQ(Box()->Type(), 0);
@@ -210,7 +242,10 @@ TEST_F(MessageBoxTest, OnlyOneBoxAtATime)
 
 TEST_F(MessageBoxTest, AQuestionLeftAloneIsNotAYes)
 {
+    BoxTimers timers;
+    int closing = 0;
     script_.When(TypeIs(7), [&] {
+        closing = timers.Watch(Box(), 5000);
         EXPECT_TRUE(Box()->OkButton().isVisible());
         EXPECT_TRUE(Box()->CancelButton().isVisible());
         EXPECT_EQ(Box()->BodyText(), QStringLiteral("Delete the run?"));
@@ -221,8 +256,9 @@ TEST_F(MessageBoxTest, AQuestionLeftAloneIsNotAYes)
     EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 7, QStringLiteral("Delete the run?"),
                                             QStringLiteral("It cannot be undone.")),
               2);
-    EXPECT_GE(clock_.elapsed(), 4700);  // window timers are coarse: within 5 %
     EXPECT_TRUE(script_.Done());
+    EXPECT_NE(closing, 0) << "no five-second timer ran";
+    EXPECT_TRUE(timers.Fired(closing));
 }
 
 // Where a project was kept is read and written down: the notice outlasts the five seconds after
@@ -256,12 +292,17 @@ TEST_F(MessageBoxTest, ButtonsGiveTheirResults)
     second.When(TypeIs(8), [&] { QTest::mouseClick(&Box()->CancelButton(), Qt::LeftButton); });
     EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 8), 2);
     Script third;
+    BoxTimers timers;
+    int closing = 0;
     third.When(TypeIs(6), [&] {
         EXPECT_FALSE(Box()->CancelButton().isVisible());
+        closing = timers.Watch(Box(), 5000);
         QTest::keyClick(Box(), Qt::Key_Escape);
     });
     EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 6, QStringLiteral("Saved.")), 2);
-    EXPECT_LT(clock_.elapsed(), 4000);
+    EXPECT_TRUE(third.Done());
+    EXPECT_NE(closing, 0);
+    EXPECT_FALSE(timers.Fired(closing)) << "ended by its timer, not by Escape";
 }
 
 TEST_F(MessageBoxTest, WithoutASensorObjectTheBoxSaysSoAndCanBeClosed)
@@ -281,9 +322,12 @@ TEST_F(MessageBoxTest, WithoutASensorObjectTheBoxSaysSoAndCanBeClosed)
 TEST_F(MessageBoxTest, ALateCancelStopsDetectionAndWaitsForIt)
 {
     CMessageBoxDlg::SetLateCancelDelay(200);
+    BoxTimers timers;
+    int late = 0;
+    script_.When([] { return Box() != nullptr; }, [&] { late = timers.Watch(Box(), 200); });
     script_.When(Started(), [&] { EXPECT_FALSE(Box()->CancelButton().isVisible()); });
     script_.When([] { return Box() && Box()->CancelButton().isVisible(); }, [&] {
-        EXPECT_GE(clock_.elapsed(), 150);
+        EXPECT_TRUE(timers.Fired(late)) << "Cancel came before its timer";
         QTest::mouseClick(&Box()->CancelButton(), Qt::LeftButton);
     });
     EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 0), 2);

@@ -54,7 +54,6 @@ public:
     uint32_t GetColor(int index) const;
     // Check-box mode: a checkable button.
     void SetCheckBoxMode(bool on) { setCheckable(on); }
-    bool IsCheckBoxMode() const { return isCheckable(); }
     // Only in check-box mode.
     void SetCheck(int checked, bool repaint = true);
     int GetCheck() const { return isChecked() ? 1 : 0; }
@@ -75,7 +74,6 @@ public:
     int CurrentSlot() const;
     const QPixmap& SlotBitmap(int slot) const;
     bool HasCaptionFont() const { return captionFont_.has_value(); }
-    QRect CaptionRect() const { return captionRect_; }
 
     QSize sizeHint() const override;
 

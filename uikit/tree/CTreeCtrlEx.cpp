@@ -83,8 +83,6 @@ CTreeCtrlEx::~CTreeCtrlEx() = default;
 
 QObject* CTreeCtrlEx::LabelTarget() const
 {
-    if (target_)
-        return target_;
     return parentWidget() ? parentWidget()->parentWidget() : nullptr;
 }
 

@@ -29,8 +29,7 @@ public:
     explicit CTreeCtrlEx(QWidget* parent = nullptr);
     ~CTreeCtrlEx() override;
 
-    // Where committed labels go; the parent of the tree's parent unless set.
-    void SetLabelTarget(QObject* target) { target_ = target; }
+    // Where committed labels go: the parent of the tree's parent.
     QObject* LabelTarget() const;
 
     // Images by index, cut from a strip of square pictures with the key colour (0x00BBGGRR)
@@ -61,7 +60,6 @@ private:
     // The delegate wrote a committed label into the item at `index`.
     void LabelCommitted(const QModelIndex& index, const QString& text);
 
-    QPointer<QObject> target_;
     QPointer<QLineEdit> editor_;
     QVector<QIcon> images_;
 };

@@ -22,7 +22,6 @@ public:
     const CTreeCtrlEx& Tree() const { return *tree_; }
     QLineEdit* EditSelectedLabel();
     void SetTopOffset(int offset);
-    int TopOffset() const { return top_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

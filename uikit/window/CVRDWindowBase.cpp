@@ -76,13 +76,6 @@ CVRDWindowBase::CVRDWindowBase()
 
 CVRDWindowBase::~CVRDWindowBase() = default;
 
-void CVRDWindowBase::FillClient(const QWidget* window, QPainter& painter, uint32_t colour)
-{
-    if (!window)
-        return;
-    painter.fillRect(window->rect(), ColorFromRef(colour));
-}
-
 void CVRDWindowBase::DrawBitmap(QPainter& painter, const QPixmap& bitmap, int left, int top, int right, int bottom)
 {
     DrawBitmapPart(painter, bitmap, left, top, right, bottom, 0, 0);
@@ -108,16 +101,6 @@ void CVRDWindowBase::DrawBitmapTransparent(QPainter& painter, const QPixmap& bit
     if (bitmap.isNull())
         return;
     DrawBitmap(painter, KeyedPixmap(bitmap, key), left, top, right, bottom);
-}
-
-void CVRDWindowBase::DrawBitmapTransparentScaled(QPainter& painter, const QPixmap& bitmap, int left, int top,
-                                                 int right, int bottom, uint32_t key, int sourceWidth,
-                                                 int sourceHeight)
-{
-    if (bitmap.isNull() || right <= left || bottom <= top || sourceWidth <= 0 || sourceHeight <= 0)
-        return;
-    painter.drawPixmap(RectFromEdges(left, top, right, bottom), KeyedPixmap(bitmap, key),
-                       QRect(0, 0, sourceWidth, sourceHeight));
 }
 
 void CVRDWindowBase::DrawBitmapNatural(QPainter& painter, const QPixmap& bitmap, int left, int top, int, int)
@@ -208,12 +191,6 @@ void CVRDWindowBase::DrawClock(QPainter& painter)
                      ColorFromRef(kClockFieldColour));
     DrawTextInRect(painter, ClockText(now.hour(), now.minute()), r.left(), r.top(), r.right() + 1, r.bottom() + 1,
                    &clockFont_, kClockTextColour, kFormatCentredLine);
-}
-
-const QPixmap& CVRDWindowBase::SkinBitmap(int index) const
-{
-    static const QPixmap none;
-    return index >= 0 && index < kSkinBitmapCount ? skin_[index] : none;
 }
 
 }  // namespace uikit

@@ -32,8 +32,6 @@ public:
     CVRDWindowBase(const CVRDWindowBase&) = delete;
     CVRDWindowBase& operator=(const CVRDWindowBase&) = delete;
 
-    // Fills the window's client area; nothing without a window.
-    void FillClient(const QWidget* window, QPainter& painter, uint32_t colour);
     // Copies the picture from its origin (or from sourceX, sourceY) into the rectangle, unscaled.
     void DrawBitmap(QPainter& painter, const QPixmap& bitmap, int left, int top, int right, int bottom);
     void DrawBitmapPart(QPainter& painter, const QPixmap& bitmap, int left, int top, int right, int bottom,
@@ -41,9 +39,6 @@ public:
     // The same, leaving out the pixels of the key colour.
     void DrawBitmapTransparent(QPainter& painter, const QPixmap& bitmap, int left, int top, int right, int bottom,
                                uint32_t key);
-    // Stretches (0,0)-(sourceWidth,sourceHeight) of the picture into the rectangle, key left out.
-    void DrawBitmapTransparentScaled(QPainter& painter, const QPixmap& bitmap, int left, int top, int right,
-                                     int bottom, uint32_t key, int sourceWidth, int sourceHeight);
     // At the picture's own size from (left, top) with the skin key left out; nothing for a null
     // picture.
     void DrawBitmapNatural(QPainter& painter, const QPixmap& bitmap, int left, int top, int right, int bottom);
@@ -63,12 +58,8 @@ public:
     // The clock: "hh:mmAM" / "hh:mmPM" on a light field at the top right.
     void DrawClock(QPainter& painter);
 
-    int ClientWidth() const { return clientWidth_; }
-    int ClientHeight() const { return clientHeight_; }
     // Where DrawClock draws for the stored client width.
     QRect ClockRect() const;
-    const QPixmap& SkinBitmap(int index) const;
-    const QFont& ClockFont() const { return clockFont_; }
 
     // The clock's text for a time of day.
     static QString ClockText(int hour, int minute);

@@ -99,7 +99,6 @@ public:
     // The current data set of the measurement screen; null when there is none (the screen then
     // shows nothing and every command does nothing).
     void Bind(logger::DataSetRecord* record);
-    bool HasRecord() const { return record_ != nullptr; }
     logger::DataSetRecord* Record() { return record_; }
     const logger::DataSetRecord* Record() const { return record_; }
     int CurrentGraph() const;

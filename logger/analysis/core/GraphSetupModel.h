@@ -121,7 +121,6 @@ public:
     RangeMode XMode() const { return xMode_; }
     void ChooseXMode(RangeMode mode);
     AxisRange XRange() const { return xRange_; }
-    bool TimeFieldsEnabled() const { return source_ == XSource::Time; }
     const std::u16string& XLabel() const { return xLabel_; }
     float ScaleA() const { return scaleA_; }
     float OffsetB() const { return offsetB_; }

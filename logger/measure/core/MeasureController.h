@@ -141,7 +141,6 @@ private:
     void Commit(logger::DataSetRecord& record, RunEnd end);
     // The record as it was before the start, the screen idle again, and `messageId` shown.
     void Abandon(int messageId);
-    void RebuildView();
     void RequestRepaint();
     void ShowNotice(int textId, int secondTextId = 0);
     void UpdateValueText(int c, const devicelink::ChannelState& state, const float* values);

@@ -71,7 +71,6 @@ public:
     bool Paused() const { return state_ == MonitorState::Paused; }
     // False until the first pass after a show: nothing received, no panels.
     bool FourPanels() const { return fourPanels_; }
-    bool Delivered() const { return delivered_; }
     bool BlinkOn() const { return blinkOn_; }
     uint32_t Generation() const { return generation_; }
     uint64_t PassCount() const { return passes_; }

@@ -408,11 +408,6 @@ void SensorSetupModel::MarkZeroed(int channel)
     editTexts_[size_t(channel)][size_t(SetupEdit::ZeroOffset)] = setup::FormatEditNumber(s.zeroOffset);
 }
 
-bool SensorSetupModel::Zeroed(int channel) const
-{
-    return ValidChannel(channel) && zeroed_[size_t(channel)];
-}
-
 std::optional<BadEntry> SensorSetupModel::ApplyReferences()
 {
     for (int c = 0; c < devicelink::kChannelStateCount; ++c) {

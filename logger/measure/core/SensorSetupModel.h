@@ -127,7 +127,6 @@ public:
     // The zero is set: the channel stores no points now (mode 1), and its offset is what the
     // zero made of it (mode 0).
     void MarkZeroed(int channel);
-    bool Zeroed(int channel) const;
 
     // Mode 1 OK: reads the reference texts (the first that is no number comes back), then what to
     // store: the current channel, and every other one whose points changed; channels zeroed or

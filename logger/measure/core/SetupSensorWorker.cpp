@@ -62,12 +62,6 @@ bool SetupSensorWorker::Submit(Job job)
     return true;
 }
 
-bool SetupSensorWorker::JobPending() const
-{
-    std::lock_guard lock(mutex_);
-    return job_.has_value() || jobRunning_;
-}
-
 std::optional<LiveSample> SetupSensorWorker::TakeSample()
 {
     std::lock_guard lock(mutex_);

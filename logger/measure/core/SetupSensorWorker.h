@@ -52,7 +52,6 @@ public:
     void SetChannel(int channel);
     // False while another job is waiting or running.
     bool Submit(Job job);
-    bool JobPending() const;
 
     std::optional<LiveSample> TakeSample();
     std::optional<JobOutcome> TakeOutcome();

@@ -30,7 +30,6 @@ public:
 
     void Arm(const Channel (&channels)[logger::kChannelCount], bool photogate);
     void Disarm() { armed_ = false; }
-    bool Armed() const { return armed_; }
     bool Photogate() const { return photogate_; }
     int32_t TickMs() const { return photogate_ ? kPhotogateTickMs : kLevelTickMs; }
 

@@ -26,7 +26,6 @@ public:
     ~ProjectManagerModel();
 
     logger::ProjectFile& Project() { return project_; }
-    const logger::ProjectRecord& Head() const { return project_.Record(); }
     logger::ExperimentBlock& Block() { return block_; }
 
     std::vector<TreeItem> Tree(std::u16string_view graphText) const;

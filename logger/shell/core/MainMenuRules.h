@@ -25,7 +25,6 @@ public:
     // `runExists`: the measurement screen's current data set holds a recorded run.
     MenuKeyOutcome OnKey(MenuKey key, bool runExists);
     int ToggleValue() const { return toggle_; }
-    int EscapeCount() const { return escapes_; }
 
 private:
     int escapes_ = 0;

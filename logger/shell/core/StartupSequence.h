@@ -55,7 +55,6 @@ public:
     // UI thread: start-up ends without the screens (a failure, or a quit during start-up).
     void Fail();
 
-    bool CatalogueLoadStarted() const { return loadStarted_; }
     bool FirstScreenShown() const { return shown_; }
 
 private:

@@ -73,12 +73,6 @@ constexpr int kNoNewSetId = 2086;
 constexpr int kSetNeedsDataId = 2121;
 constexpr int kDeleteSetId = 2088;
 
-CAnalyzeDlg::MessagePresenter& Presenter()
-{
-    static CAnalyzeDlg::MessagePresenter presenter;
-    return presenter;
-}
-
 // The button face the skins were drawn on, a shade lighter, channel by channel.
 uint32_t ButtonFaceColour()
 {
@@ -96,10 +90,11 @@ void ScreenMessageSink::ShowMessage(int kind, std::u16string_view first, std::u1
     screen_.Present(kind, FromU16(first), FromU16(second));
 }
 
-void CAnalyzeDlg::SetMessagePresenter(MessagePresenter presenter) { Presenter() = std::move(presenter); }
-
-CAnalyzeDlg::CAnalyzeDlg(QWidget* rootWindow)
-    : QWidget(rootWindow), dialogs_(std::make_unique<ScreenDialogs>())
+CAnalyzeDlg::CAnalyzeDlg(QWidget* rootWindow, const shell::ScreenServices& services)
+    : QWidget(rootWindow),
+      present_(services.present),
+      editNote_(services.editChartNote),
+      dialogs_(std::make_unique<ScreenDialogs>(editNote_))
 {
     setWindowTitle(LoadText(2030, 32));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -192,14 +187,14 @@ void CAnalyzeDlg::SetInteraction(std::unique_ptr<AnalysisInteraction> interactio
 
 void CAnalyzeDlg::SetDialogs(std::unique_ptr<AnalysisDialogs> dialogs)
 {
-    dialogs_ = dialogs ? std::move(dialogs) : std::make_unique<ScreenDialogs>();
+    dialogs_ = dialogs ? std::move(dialogs) : std::make_unique<ScreenDialogs>(editNote_);
 }
 
 int CAnalyzeDlg::Present(int type, const QString& first, const QString& second)
 {
     WaitCursor::RestoreAll();
-    if (const MessagePresenter& presenter = Presenter())
-        return presenter(this, type, first, second);
+    if (present_)
+        return present_(this, type, first, second);
     return ShowMessageBox(this, type, first, second);
 }
 

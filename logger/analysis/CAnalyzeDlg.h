@@ -17,6 +17,7 @@
 #include "logger/analysis/LanguageTexts.h"
 #include "logger/analysis/core/AnalysisScreenModel.h"
 #include "logger/analysis/core/GateEvents.h"
+#include "logger/shell/ScreenServices.h"
 #include "uikit/chart/CNIXYChart.h"
 #include "uikit/common/CVRDCommonBase.h"
 #include "uikit/events/TimerIds.h"
@@ -85,12 +86,9 @@ public:
     static constexpr int kHeight = 600;
     static constexpr int kMaxGridWidth = 400;
 
-    // How the screen asks and tells the user: the message box type, two texts, 1 for OK. The
-    // program's message box unless replaced (tests answer for the user); null restores it.
-    using MessagePresenter = std::function<int(QWidget* owner, int type, const QString& first, const QString& second)>;
-    static void SetMessagePresenter(MessagePresenter presenter);
-
-    explicit CAnalyzeDlg(QWidget* rootWindow);
+    // Of `services` it takes the message box and, for its own dialogs (ScreenDialogs), the note
+    // dialog on memos and chart notes.
+    CAnalyzeDlg(QWidget* rootWindow, const shell::ScreenServices& services);
     ~CAnalyzeDlg() override;
 
     // The root window calls this each time before it shows the screen: binds to the current data
@@ -193,6 +191,8 @@ private:
     void OnIntegral();
     void OnDerivative();
 
+    shell::MessagePresenter present_;
+    shell::ChartNoteEditor editNote_;
     uikit::TimerIds timers_{this};
     std::array<uikit::CNIXYChart, logger::kGraphCount> charts_;
     ChartSeriesTable series_{charts_[0]};

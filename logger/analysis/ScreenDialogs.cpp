@@ -11,12 +11,6 @@ namespace analysis {
 
 namespace {
 
-ScreenDialogs::NoteEditor& Editor()
-{
-    static ScreenDialogs::NoteEditor editor;
-    return editor;
-}
-
 // A dialog over the screen: no wait cursor may stay up over it.
 bool RunsOk(CSkinnedDlg& dialog)
 {
@@ -25,8 +19,6 @@ bool RunsOk(CSkinnedDlg& dialog)
 }
 
 }  // namespace
-
-void ScreenDialogs::SetNoteEditor(NoteEditor editor) { Editor() = std::move(editor); }
 
 bool ScreenDialogs::ChooseCurveFit(CAnalyzeDlg& screen, const logger::AnalysisSettings& current,
                                    CurveFitChoice& choice)
@@ -70,13 +62,13 @@ bool ScreenDialogs::GraphSetup(CAnalyzeDlg& screen, logger::DataSetRecord& recor
 bool ScreenDialogs::EditMemo(CAnalyzeDlg& screen, logger::NoteRecord& memo)
 {
     WaitCursor::RestoreAll();
-    return Editor() && Editor()(&screen, &memo, nullptr, {});
+    return editNote_ && editNote_(&screen, &memo, nullptr, {});
 }
 
 bool ScreenDialogs::EditNote(CAnalyzeDlg& screen, logger::GraphNote& note, QPoint at)
 {
     WaitCursor::RestoreAll();
-    return Editor() && Editor()(&screen, nullptr, &note, at);
+    return editNote_ && editNote_(&screen, nullptr, &note, at);
 }
 
 void ScreenDialogs::ShowDetails(CAnalyzeDlg& screen, const ResultLines& lines)

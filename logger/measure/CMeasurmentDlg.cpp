@@ -15,7 +15,6 @@
 #include "logger/measure/core/MeasureTexts.h"
 #include "logger/project/ProjectFile.h"
 #include "logger/project/WorkingCopySession.h"
-#include "logger/shell/CNoteDlg.h"
 #include "uikit/button/CButtonST.h"
 #include "uikit/events/ScreenEvent.h"
 #include "uikit/events/ScreenMessages.h"
@@ -89,22 +88,6 @@ constexpr int kRunClockPlateGap = 4;
 
 const QString kFace = QStringLiteral("Malgun Gothic");
 
-CMeasurmentDlg::MessagePresenter& Presenter()
-{
-    static CMeasurmentDlg::MessagePresenter presenter;
-    return presenter;
-}
-CMeasurmentDlg::MeasureSetupDialog& SetupHook()
-{
-    static CMeasurmentDlg::MeasureSetupDialog dialog;
-    return dialog;
-}
-CMeasurmentDlg::NoteEditor& NoteHook()
-{
-    static CMeasurmentDlg::NoteEditor editor;
-    return editor;
-}
-
 QPixmap Bitmap(int id)
 {
     uikit::ResourceModule* module = uikit::CVRDCommonBase::GetBitmapModule();
@@ -133,12 +116,10 @@ QFont FittingFont(const QFont& font, const QString& text, int width, int smalles
 
 }  // namespace
 
-void CMeasurmentDlg::SetMessagePresenter(MessagePresenter presenter) { Presenter() = std::move(presenter); }
-void CMeasurmentDlg::SetSetupDialog(MeasureSetupDialog dialog) { SetupHook() = std::move(dialog); }
-void CMeasurmentDlg::SetNoteEditor(NoteEditor editor) { NoteHook() = std::move(editor); }
-
-CMeasurmentDlg::CMeasurmentDlg(QWidget* rootWindow)
+CMeasurmentDlg::CMeasurmentDlg(QWidget* rootWindow, const shell::ScreenServices& services)
     : QWidget(rootWindow),
+      present_(services.present),
+      editNote_(services.editNote),
       block_(std::make_unique<logger::ExperimentBlock>()),
       samples_(std::make_unique<logger::SampleArrays>()),
       project_(std::make_unique<logger::ProjectFile>(*block_, *samples_,
@@ -306,24 +287,17 @@ void CMeasurmentDlg::OnMeasureSetup()
     int32_t maxRates[logger::kChannelCount] = {};
     for (int c = 0; c < logger::kChannelCount; ++c)
         maxRates[c] = controller_->ChannelMaxRate(c);
-    int result = CMeasurSetup1Dlg::kResultCancel;
-    if (const MeasureSetupDialog& hook = SetupHook()) {
-        result = hook(this, *record, maxRates);
-    } else {
-        CMeasurSetup1Dlg dialog(this, *record, maxRates,
-                                [this](const QString& text) { Present(text::kNoticeBox, text, {}); });
-        result = dialog.exec();
-    }
-    controller_->AfterSetupDialog(result == CMeasurSetup1Dlg::kResultOk);
+    CMeasurSetup1Dlg dialog(this, *record, maxRates,
+                            [this](const QString& text) { Present(text::kNoticeBox, text, {}); });
+    controller_->AfterSetupDialog(dialog.exec() == CMeasurSetup1Dlg::kResultOk);
 }
 
 void CMeasurmentDlg::OnNote()
 {
     logger::DataSetRecord* record = controller_->CurrentRun();
-    if (!record || !controller_->IsIdle())
+    if (!record || !controller_->IsIdle() || !editNote_)
         return;
-    const NoteEditor& hook = NoteHook();
-    const bool accepted = hook ? hook(this, record->note) : shell::EditNoteRecord(this, record->note);
+    const bool accepted = editNote_(this, record->note);
     // The note is kept in the working copy at once, as a run is.
     if (accepted && project_->SaveProject() != logger::ProjectResult::Ok)
         ShowMessage(text::kNoticeBox, text::kProjectNotWritten, 0);
@@ -409,8 +383,8 @@ void CMeasurmentDlg::FillRunCombo()
 
 int CMeasurmentDlg::Present(int type, const QString& first, const QString& second)
 {
-    if (const MessagePresenter& presenter = Presenter())
-        return presenter(this, type, first, second);
+    if (present_)
+        return present_(this, type, first, second);
     return ShowMessageBox(this, type, first, second);
 }
 

@@ -17,6 +17,7 @@
 #include "logger/measure/core/MonitorSetup.h"
 #include "logger/measure/core/SensorObjectAdapter.h"
 #include "logger/project/ExperimentRecords.h"
+#include "logger/shell/ScreenServices.h"
 #include "uikit/chart/CNIXYChart.h"
 #include "uikit/common/CVRDCommonBase.h"
 #include "uikit/common/ExperimentSource.h"
@@ -62,22 +63,10 @@ public:
     static constexpr int kHeight = 600;
     static constexpr int kChartTop = 185;
 
-    // How the screen asks and tells: message box type and two texts; 1 for OK. The program's
-    // message box unless replaced (tests answer for the user); null restores it.
-    using MessagePresenter = std::function<int(QWidget* owner, int type, const QString& first, const QString& second)>;
-    static void SetMessagePresenter(MessagePresenter presenter);
-    // The measurement set-up dialog on the current data set: OK or Cancel
-    // (CMeasurSetup1Dlg::kResultOk / kResultCancel). The real dialog unless replaced.
-    using MeasureSetupDialog = std::function<int(QWidget* owner, logger::DataSetRecord& record,
-                                          const int32_t (&maxRates)[logger::kChannelCount])>;
-    static void SetSetupDialog(MeasureSetupDialog dialog);
-    // The note dialog on the data set's note; true after OK. The real dialog unless replaced.
-    using NoteEditor = std::function<bool(QWidget* owner, logger::NoteRecord& note)>;
-    static void SetNoteEditor(NoteEditor editor);
-
     // Registers itself in slot 3. `rootWindow` is the page's parent; the working project is kept
-    // in the session's working-copy folder (the data folder while there is no session).
-    explicit CMeasurmentDlg(QWidget* rootWindow);
+    // in the session's working-copy folder (the data folder while there is no session). Of
+    // `services` it takes the message box and the note dialog on a data set's note.
+    CMeasurmentDlg(QWidget* rootWindow, const shell::ScreenServices& services);
     ~CMeasurmentDlg() override;
 
     // uikit::ExperimentSource.
@@ -143,6 +132,8 @@ private:
     void DrawPanels(QPainter& painter);
     void DrawRunClock(QPainter& painter);
 
+    shell::MessagePresenter present_;
+    shell::NoteEditor editNote_;
     std::unique_ptr<logger::ExperimentBlock> block_;
     std::unique_ptr<logger::SampleArrays> samples_;
     std::unique_ptr<logger::ProjectFile> project_;

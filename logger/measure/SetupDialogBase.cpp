@@ -24,12 +24,6 @@ constexpr int kSmallButtonCaption = 2111;
 constexpr uint32_t kCaptionColour = 0x140000;
 constexpr int kNoticeBox = 6;
 
-SetupDialogBase::NoticeHandler& NoticeHandlerSlot()
-{
-    static SetupDialogBase::NoticeHandler handler;
-    return handler;
-}
-
 struct SmallButtonSkin {
     int pressed, normal, disabled;
 };
@@ -37,11 +31,6 @@ constexpr SmallButtonSkin kOkSkin = {2329, 2330, 2331};
 constexpr SmallButtonSkin kCancelSkin = {2374, 2373, 2372};
 
 }  // namespace
-
-void SetupDialogBase::SetNoticeHandler(NoticeHandler handler)
-{
-    NoticeHandlerSlot() = std::move(handler);
-}
 
 SetupDialogBase::SetupDialogBase(QWidget* owner, devicelink::CNI2CSensor& sensor)
     : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint),
@@ -151,8 +140,8 @@ void SetupDialogBase::reject()
 void SetupDialogBase::Notice(int textId)
 {
     const QString text = LoadText(textId);
-    if (NoticeHandlerSlot())
-        NoticeHandlerSlot()(text);
+    if (notice_)
+        notice_(text);
     else
         RunMessageBox(this, kNoticeBox, text);
 }

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include <QDialog>
 #include <QFont>
@@ -37,11 +38,11 @@ public:
     static constexpr int kOkId = 1;
     static constexpr int kCancelId = 2;
 
-    // Where notices go (null: the program's message box). For tests of the dialogs.
-    using NoticeHandler = std::function<void(const QString& text)>;
-    static void SetNoticeHandler(NoticeHandler handler);
-
     ~SetupDialogBase() override;
+
+    // Where this dialog's notices go (empty: the program's message box). For tests of the dialogs.
+    using NoticeHandler = std::function<void(const QString& text)>;
+    void SetNoticeHandler(NoticeHandler handler) { notice_ = std::move(handler); }
 
     uikit::CButtonST& OkButton() { return *ok_; }
     uikit::CButtonST& CancelButton() { return *cancel_; }
@@ -93,6 +94,7 @@ private:
     SetupSensor& sensor_;
     std::unique_ptr<SetupSensorWorker> worker_;
     std::function<void(const JobOutcome&)> then_;
+    NoticeHandler notice_;
     uikit::CButtonST* ok_ = nullptr;
     uikit::CButtonST* cancel_ = nullptr;
     bool busy_ = false;

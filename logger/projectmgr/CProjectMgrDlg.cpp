@@ -81,14 +81,6 @@ constexpr int kCancelText = 2035;
 // The program's name and build, as the screen has always shown them.
 const char* const kVersionLines[] = {"Plovex Logger", "V2.19", "Program ver : Sep 13 2013"};
 
-// The replaceable parts of the screen, one of each kind for the process.
-template <typename Hook>
-Hook& HookOf()
-{
-    static Hook hook;
-    return hook;
-}
-
 QString FromU16(std::u16string_view text) { return QString::fromUtf16(text.data(), qsizetype(text.size())); }
 
 uint32_t ButtonFaceColour()
@@ -105,7 +97,7 @@ QString DocumentsFolder()
 }
 
 // The program runs full screen on a touch screen: the dialog covers the program's window.
-QString RunFileDialog(QWidget* owner, const CProjectMgrDlg::FileRequest& request)
+QString RunFileDialog(QWidget* owner, const shell::FileRequest& request)
 {
     QFileDialog dialog(owner, request.title, request.folder);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -125,13 +117,12 @@ QString RunFileDialog(QWidget* owner, const CProjectMgrDlg::FileRequest& request
 
 }  // namespace
 
-void CProjectMgrDlg::SetMessagePresenter(MessagePresenter presenter) { HookOf<MessagePresenter>() = std::move(presenter); }
-void CProjectMgrDlg::SetFileChooser(FileChooser chooser) { HookOf<FileChooser>() = std::move(chooser); }
-void CProjectMgrDlg::SetNoteEditor(NoteEditor editor) { HookOf<NoteEditor>() = std::move(editor); }
-void CProjectMgrDlg::SetOptionsDialog(OptionsDialog dialog) { HookOf<OptionsDialog>() = std::move(dialog); }
-void CProjectMgrDlg::SetExportScreens(ExportScreensProvider provider) { HookOf<ExportScreensProvider>() = std::move(provider); }
-
-CProjectMgrDlg::CProjectMgrDlg(QWidget* rootWindow) : QWidget(rootWindow)
+CProjectMgrDlg::CProjectMgrDlg(QWidget* rootWindow, const shell::ScreenServices& services)
+    : QWidget(rootWindow),
+      present_(services.present),
+      chooseFile_(services.chooseFile),
+      editNote_(services.editNote),
+      runOptions_(services.runOptions)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
@@ -353,10 +344,9 @@ void CProjectMgrDlg::OnEditNote()
 {
     ProjectManagerModel* model = Model();
     logger::NoteRecord* note = model ? model->NoteOf(SelectedKey()) : nullptr;
-    const NoteEditor& editor = HookOf<NoteEditor>();
-    if (!note || !editor)
+    if (!note || !editNote_)
         return;
-    if (editor(this, *note))
+    if (editNote_(this, *note))
         RebuildProjectTree(logger::kSaveCurrent);
 }
 
@@ -432,8 +422,8 @@ void CProjectMgrDlg::RunCommand(int id)
         OnReport();
         break;
     case kOptions:
-        if (const OptionsDialog& dialog = HookOf<OptionsDialog>())
-            dialog(this);
+        if (runOptions_)
+            runOptions_(this);
         break;
     default:
         break;
@@ -451,7 +441,7 @@ bool CProjectMgrDlg::NeedsData()
 
 QString CProjectMgrDlg::ChooseFile(bool save, int titleId, const QString& extension, const QStringList& filters)
 {
-    FileRequest request;
+    shell::FileRequest request;
     request.save = save;
     request.title = LoadText(titleId, kTextChars);
     request.folder = DocumentsFolder();
@@ -460,8 +450,7 @@ QString CProjectMgrDlg::ChooseFile(bool save, int titleId, const QString& extens
                                 LoadText(kTextNewProjectTitle, kProjectTitleChars + 1).toStdU16String()));
     request.filters = filters;
     request.suffix = extension;
-    const FileChooser& chooser = HookOf<FileChooser>();
-    return chooser ? chooser(this, request) : RunFileDialog(this, request);
+    return chooseFile_ ? chooseFile_(this, request) : RunFileDialog(this, request);
 }
 
 void CProjectMgrDlg::OnNewProject()
@@ -540,20 +529,10 @@ ProjectResult CProjectMgrDlg::SaveProjectTo(const std::string& path)
 
 ExportScreens CProjectMgrDlg::Exports()
 {
-    ExportScreens screens;
-    if (const ExportScreensProvider& provider = HookOf<ExportScreensProvider>())
-        screens = provider();
     // The kit also gives the exports the catalogue's units and the language texts.
     if (!kit_)
         kit_ = std::make_unique<ExportKit>(this, GetSensor());
-    const ExportScreens own = kit_->Screens();
-    if (!screens.series)
-        screens.series = own.series;
-    if (!screens.pictures)
-        screens.pictures = own.pictures;
-    if (!screens.analysis)
-        screens.analysis = own.analysis;
-    return screens;
+    return kit_->Screens();
 }
 
 void CProjectMgrDlg::OnExportCsv()
@@ -663,8 +642,8 @@ void CProjectMgrDlg::OnReport()
 
 int CProjectMgrDlg::Present(int type, const QString& first, const QString& second)
 {
-    if (const MessagePresenter& presenter = HookOf<MessagePresenter>())
-        return presenter(this, type, first, second);
+    if (present_)
+        return present_(this, type, first, second);
     return ShowMessageBox(this, type, first, second);
 }
 

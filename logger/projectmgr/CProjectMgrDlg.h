@@ -13,6 +13,7 @@
 #include "logger/projectmgr/ExportKit.h"
 #include "logger/projectmgr/core/ProjectManagerModel.h"
 #include "logger/projectmgr/core/ProjectTexts.h"
+#include "logger/shell/ScreenServices.h"
 #include "uikit/common/CVRDCommonBase.h"
 #include "uikit/window/CVRDWindowBase.h"
 
@@ -66,37 +67,9 @@ public:
     static constexpr int kHeight = 600;
     static constexpr int kTreeImageStrip = 143;
 
-    // How the screen asks and tells the user: message box type, two texts; 1 for OK. The
-    // program's message box unless replaced (tests answer for the user); null restores it.
-    using MessagePresenter = std::function<int(QWidget* owner, int type, const QString& first, const QString& second)>;
-    static void SetMessagePresenter(MessagePresenter presenter);
-
-    // A file to open or a name to save under; the chosen path, or empty when the user cancelled.
-    struct FileRequest {
-        bool save = false;
-        QString title;
-        QString folder;        // where the dialog starts: the user's documents folder
-        QString fileName;      // the name it offers
-        QStringList filters;   // "VRD FILE (*.vrd)" ...
-        QString suffix;        // added to a name typed without one
-    };
-    // Non-native file dialogs full screen unless replaced; null restores them.
-    using FileChooser = std::function<QString(QWidget* owner, const FileRequest& request)>;
-    static void SetFileChooser(FileChooser chooser);
-
-    // The note dialog on a note record; true when it ended with OK. Until one is set the note
-    // button does nothing.
-    using NoteEditor = std::function<bool(QWidget* owner, logger::NoteRecord& note)>;
-    static void SetNoteEditor(NoteEditor editor);
-    // The options dialog (menu "Options"); until one is set the item does nothing.
-    using OptionsDialog = std::function<void(QWidget* owner)>;
-    static void SetOptionsDialog(OptionsDialog dialog);
-    // The measurement and analysis screens' chart series, pictures and analysis model for the
-    // exports; what it leaves null the screen makes itself (ExportKit).
-    using ExportScreensProvider = std::function<ExportScreens()>;
-    static void SetExportScreens(ExportScreensProvider provider);
-
-    explicit CProjectMgrDlg(QWidget* rootWindow);
+    // Of `services` it takes the message box, the file dialog, the note dialog and the options
+    // dialog (menu "Options").
+    CProjectMgrDlg(QWidget* rootWindow, const shell::ScreenServices& services);
     ~CProjectMgrDlg() override;
 
     // The root window calls this when the logger is lost, so that the working copy keeps the run.
@@ -159,6 +132,10 @@ private:
     ExportScreens Exports();
     bool NeedsData();
 
+    shell::MessagePresenter present_;
+    shell::FileChooser chooseFile_;
+    shell::NoteEditor editNote_;
+    shell::OptionsDialog runOptions_;
     std::unique_ptr<ProjectManagerModel> model_;
     std::unique_ptr<ExportKit> kit_;
     std::unique_ptr<logger::CsvExportJob> csvJob_;

@@ -18,9 +18,8 @@ class CNI2CSensor;
 
 // What CSV export and the report read of the measurement and analysis screens: the measurement
 // chart's series of the loaded data set, the chart pictures, and an analysis model that runs each
-// analysis set afresh. The program may hand in the screens' own (CProjectMgrDlg::SetExportScreens);
-// whatever it leaves out the project manager makes here, over the process's shared chart series,
-// which the measurement screen fills whenever a data set is loaded. A run's picture is always the
+// analysis set afresh. The project manager makes them here, over the process's shared chart
+// series, which the measurement screen fills whenever a data set is loaded. A run's picture is always the
 // measurement screen's (ExperimentSource::SaveRunPicture): only that screen sets its chart up for
 // a data set.
 namespace projectmgr {

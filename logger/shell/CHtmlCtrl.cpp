@@ -27,12 +27,6 @@ const QString kAppPrefix = QStringLiteral("app:");
 constexpr int kNoticeBox = 6;
 constexpr int kNoticeChars = 256;
 
-CHtmlCtrl::Hooks& CurrentHooks()
-{
-    static CHtmlCtrl::Hooks hooks;
-    return hooks;
-}
-
 QString DataDirectory()
 {
     const QString dir = uikit::CVRDCommonBase::GetDataDirectory();
@@ -50,12 +44,7 @@ QString AddressOfLocal(const QUrl& url)
 
 }  // namespace
 
-void CHtmlCtrl::SetHooks(Hooks hooks)
-{
-    CurrentHooks() = std::move(hooks);
-}
-
-CHtmlCtrl::CHtmlCtrl(QWidget* parent) : QTextBrowser(parent)
+CHtmlCtrl::CHtmlCtrl(QWidget* parent, HelpLinkServices links) : QTextBrowser(parent), links_(std::move(links))
 {
     setObjectName(QString::number(kControlId));
     setOpenLinks(true);
@@ -79,8 +68,8 @@ bool CHtmlCtrl::InHelpFolder(const QUrl& url)
 void CHtmlCtrl::Tell(int textId, const QString& link)
 {
     QTimer::singleShot(0, this, [this, textId, link] {
-        if (CurrentHooks().tell) {
-            CurrentHooks().tell(textId, link);
+        if (links_.tell) {
+            links_.tell(textId, link);
             return;
         }
         uikit::CVRDCommonBase::RunMessageBox(window(), kNoticeBox, uikit::CVRDCommonBase::LoadText(textId, kNoticeChars),
@@ -168,8 +157,8 @@ void CHtmlCtrl::doSetSource(const QUrl& name, QTextDocument::ResourceType type)
         return;  // the page stays
     }
     case Target::Outside:
-        if (CurrentHooks().openOutside)
-            CurrentHooks().openOutside(name);
+        if (links_.openOutside)
+            links_.openOutside(name);
         else
             QDesktopServices::openUrl(name);
         Tell(kTextLinkOutside, name.toString());
@@ -218,21 +207,20 @@ QVariant CHtmlCtrl::loadResource(int type, const QUrl& name)
 
 void CHtmlCtrl::OnAppCommand(const QString& command)
 {
-    const Hooks& hooks = CurrentHooks();
     if (command.compare(QStringLiteral("Minimise"), Qt::CaseInsensitive) == 0) {
-        if (hooks.minimise) {
-            hooks.minimise();
+        if (links_.minimise) {
+            links_.minimise();
             return;
         }
         QWidget* root = uikit::CVRDCommonBase::GetScreen(uikit::kSlotRoot);
         (root ? root : window())->showMinimized();
     } else if (command.compare(QStringLiteral("Beep"), Qt::CaseInsensitive) == 0) {
-        if (hooks.beep)
-            hooks.beep();
+        if (links_.beep)
+            links_.beep();
         else
             QApplication::beep();
-    } else if (hooks.unexpectedCommand) {
-        hooks.unexpectedCommand(command);
+    } else if (links_.unexpectedCommand) {
+        links_.unexpectedCommand(command);
     } else {
         QMessageBox box(QMessageBox::Question, QStringLiteral("Unexpected Command"), command, QMessageBox::Ok, this);
         box.exec();

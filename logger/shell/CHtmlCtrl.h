@@ -1,11 +1,11 @@
 #pragma once
 
+#include "logger/shell/ScreenServices.h"
+
 #include <QString>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QtGlobal>
-
-#include <functional>
 
 // The help viewer's browser: our local help pages (headings, tables, lists, pictures, relative
 // links, style sheets, UTF-8) and nothing else. It runs no scripts and fetches nothing remote:
@@ -23,19 +23,8 @@ class CHtmlCtrl : public QTextBrowser {
 public:
     static constexpr int kControlId = 1116;
 
-    // What the commands and outside links do; each empty hook does the program's own thing
-    // (a beep, the root window minimised, a question box, the desktop's browser). For tests.
-    struct Hooks {
-        std::function<void()> beep;
-        std::function<void()> minimise;
-        std::function<void(const QString& command)> unexpectedCommand;
-        std::function<void(const QUrl& url)> openOutside;
-        // A notice to the user: a language text and the link it is about.
-        std::function<void(int textId, const QString& link)> tell;
-    };
-    static void SetHooks(Hooks hooks);
-
-    explicit CHtmlCtrl(QWidget* parent = nullptr);
+    // `links`: what the commands and outside links do (the program's own where empty).
+    explicit CHtmlCtrl(QWidget* parent = nullptr, HelpLinkServices links = {});
     ~CHtmlCtrl() override;
 
     // Shows a page by its address as the program names pages: a path in either slash
@@ -77,6 +66,7 @@ private:
     // Told once the link's handling has returned (never inside the click that followed it).
     void Tell(int textId, const QString& link);
 
+    HelpLinkServices links_;
     QString address_;
     qint64 loadSerial_ = 0;
     bool navigating_ = false;

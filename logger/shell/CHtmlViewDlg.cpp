@@ -41,7 +41,7 @@ QString FromU16(const std::u16string& text)
 
 }  // namespace
 
-CHtmlViewDlg::CHtmlViewDlg(QWidget* rootWindow) : QWidget(rootWindow)
+CHtmlViewDlg::CHtmlViewDlg(QWidget* rootWindow, const ScreenServices& services) : QWidget(rootWindow)
 {
     setObjectName(QStringLiteral("CHtmlViewDlg"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -65,7 +65,7 @@ CHtmlViewDlg::CHtmlViewDlg(QWidget* rootWindow) : QWidget(rootWindow)
     connect(Button(kCloseButtonId), &QAbstractButton::clicked, this,
             [] { PostToScreen(uikit::kSlotRoot, uikit::WM_HTML_BACK); });
 
-    browser_ = new CHtmlCtrl(this);
+    browser_ = new CHtmlCtrl(this, services.help);
     connect(browser_, &CHtmlCtrl::LinkFollowed, this,
             [this](const QString& address) { history_.FollowLink(address.toStdU16String()); });
 

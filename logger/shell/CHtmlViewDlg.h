@@ -1,5 +1,6 @@
 #pragma once
 
+#include "logger/shell/ScreenServices.h"
 #include "logger/shell/core/HelpHistory.h"
 #include "uikit/common/CVRDCommonBase.h"
 #include "uikit/window/CVRDWindowBase.h"
@@ -34,7 +35,8 @@ public:
     static constexpr int kButtonCount = 6;
     static constexpr int kTopBarHeight = 55;
 
-    explicit CHtmlViewDlg(QWidget* rootWindow);
+    // Of `services` it takes what the browser does about commands and outside links.
+    CHtmlViewDlg(QWidget* rootWindow, const ScreenServices& services);
     ~CHtmlViewDlg() override;
 
     CHtmlCtrl& Browser() { return *browser_; }

@@ -39,12 +39,6 @@ constexpr MenuButton kMenuButtons[CMainMenuDlg::kButtonCount] = {
     {kTextQuit, {2019, 2021, 0, 2020}, uikit::WM_APP_QUIT},
 };
 
-int& AutoHideDelay()
-{
-    static int delay = CMainMenuDlg::kAutoHideMs;
-    return delay;
-}
-
 MenuKey KeyOf(int key)
 {
     switch (key) {
@@ -60,11 +54,6 @@ MenuKey KeyOf(int key)
 }
 
 }  // namespace
-
-void CMainMenuDlg::SetAutoHideDelay(int ms)
-{
-    AutoHideDelay() = ms > 0 ? ms : kAutoHideMs;
-}
 
 CMainMenuDlg::CMainMenuDlg(QWidget* rootWindow) : QWidget(rootWindow), keys_(GetByteSetting())
 {
@@ -164,7 +153,7 @@ bool CMainMenuDlg::event(QEvent* event)
     switch (message->code()) {
     case uikit::WM_SCREEN_SHOW:
         Button(kAnalysisButtonId)->setEnabled(RunExists());
-        timers_.SetTimer(kAutoHideTimer, AutoHideDelay());
+        timers_.SetTimer(kAutoHideTimer, autoHideMs_);
         break;
     case uikit::WM_SCREEN_HIDE:
         // Shown again since this was posted: it stays.

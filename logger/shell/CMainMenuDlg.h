@@ -34,9 +34,6 @@ public:
     static constexpr int kAutoHideTimer = 444;
     static constexpr int kAutoHideMs = 10000;
 
-    // How long the menu stays up untouched (kAutoHideMs unless changed; for tests).
-    static void SetAutoHideDelay(int ms);
-
     explicit CMainMenuDlg(QWidget* rootWindow);
     ~CMainMenuDlg() override;
 
@@ -48,6 +45,8 @@ public:
     // stopped, the keys back to the front screen.
     void Dismiss();
     bool AutoHideRunning() const { return timers_.IsActive(kAutoHideTimer); }
+    // How long the menu stays up untouched from its next showing (0: kAutoHideMs).
+    void SetAutoHideDelay(int ms) { autoHideMs_ = ms > 0 ? ms : kAutoHideMs; }
 
 protected:
     bool event(QEvent* event) override;
@@ -66,6 +65,7 @@ private:
     std::array<QString, kButtonCount> captions_;
     QPixmap background_;
     QFont font_;
+    int autoHideMs_ = kAutoHideMs;
 };
 
 }  // namespace shell

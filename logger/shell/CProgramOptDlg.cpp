@@ -37,25 +37,15 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 const char* const kLanguages[] = {"English (UK/US)",   "Danish (Denmark)",   "German (International)",
                                   "Korean (Korea)",    "Dutch (Nederlands)", "Spanish (International)"};
 
-CProgramOptDlg::Services& Defaults()
-{
-    static CProgramOptDlg::Services services;
-    return services;
-}
-
 ClockSetter& ClockOf(const CProgramOptDlg::Services& services)
 {
-    if (services.clock)
-        return *services.clock;
-    return Defaults().clock ? *Defaults().clock : SystemClockSetter();
+    return services.clock ? *services.clock : SystemClockSetter();
 }
 
 std::u16string EventNameOf(const CProgramOptDlg::Services& services)
 {
     if (!services.eventName.empty())
         return services.eventName;
-    if (!Defaults().eventName.empty())
-        return Defaults().eventName;
     return platform::AsciiToUtf16(devicelink::kReloadTimeoutsEvent);
 }
 
@@ -80,15 +70,10 @@ Widget* Control(QWidget* parent, int id, const QRect& place)
 
 }  // namespace
 
-void CProgramOptDlg::SetDefaultServices(Services services)
-{
-    Defaults() = std::move(services);
-}
-
 CProgramOptDlg::CProgramOptDlg(QWidget* owner, Services services)
     : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint),
       model_(platform::ProcessRegistry(), ClockOf(services), EventNameOf(services)),
-      notice_(services.notice ? services.notice : Defaults().notice)
+      notice_(std::move(services.notice))
 {
     setObjectName(QStringLiteral("CProgramOptDlg"));
     setModal(true);
@@ -187,9 +172,9 @@ void CProgramOptDlg::paintEvent(QPaintEvent*)
     DrawTextInRect(painter, heading_, 20, 15, 300, 30, &font_, kWhite, uikit::kFormatLeftLine);
 }
 
-int RunProgramOptions(QWidget* owner)
+int RunProgramOptions(QWidget* owner, ProgramOptionsServices services)
 {
-    CProgramOptDlg dialog(owner);
+    CProgramOptDlg dialog(owner, std::move(services));
     return dialog.exec() == CProgramOptDlg::kResultOk ? CProgramOptDlg::kResultOk : CProgramOptDlg::kResultCancel;
 }
 

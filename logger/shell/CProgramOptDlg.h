@@ -30,9 +30,8 @@ class CButtonST;
 namespace shell {
 
 // What the options dialog works on besides the process's registry; an empty field takes the
-// process's default (CProgramOptDlg::SetDefaultServices), and that one the program's own: the
-// machine's clock, the power manager's "PowerManager/ReloadActivityTimeouts" event, the message
-// box for a clock that could not be set.
+// program's own: the machine's clock, the power manager's "PowerManager/ReloadActivityTimeouts"
+// event, the message box for a clock that could not be set.
 struct ProgramOptionsServices {
     ClockSetter* clock = nullptr;
     std::u16string eventName;
@@ -51,8 +50,6 @@ public:
     static constexpr int kCancelId = 2;
 
     using Services = ProgramOptionsServices;
-    // For tests of screens that open the dialog themselves; {} restores the program's.
-    static void SetDefaultServices(Services services);
 
     explicit CProgramOptDlg(QWidget* owner, Services services = {});
     ~CProgramOptDlg() override;
@@ -94,6 +91,6 @@ private:
 };
 
 // Runs the options dialog over `owner`: 1 after OK, 2 after Cancel.
-int RunProgramOptions(QWidget* owner);
+int RunProgramOptions(QWidget* owner, ProgramOptionsServices services = {});
 
 }  // namespace shell

@@ -58,18 +58,6 @@ const QRect kPcSyncTextArea(0, 155, 320, 30);
 // Red E6, green 16, blue 6C, as 0x00BBGGRR.
 constexpr uint32_t kPcSyncTextColour = 0x6C16E6;
 
-CVRDMainAppDlg::MessagePresenter& Presenter()
-{
-    static CVRDMainAppDlg::MessagePresenter presenter;
-    return presenter;
-}
-
-int& PollPeriod()
-{
-    static int period = CVRDMainAppDlg::kPollMs;
-    return period;
-}
-
 void Print(const QString& first, const QString& second)
 {
     const QString line = second.isEmpty() ? first : first + QLatin1Char(' ') + second;
@@ -78,18 +66,13 @@ void Print(const QString& first, const QString& second)
 
 }  // namespace
 
-void CVRDMainAppDlg::SetMessagePresenter(MessagePresenter presenter)
-{
-    Presenter() = std::move(presenter);
-}
+CVRDMainAppDlg::CVRDMainAppDlg(QWidget* parent) : CVRDMainAppDlg(parent, Services{}) {}
 
-void CVRDMainAppDlg::SetPollPeriod(int ms)
+CVRDMainAppDlg::CVRDMainAppDlg(QWidget* parent, Services services)
+    : QWidget(parent), services_(std::move(services)), pcSync_(std::make_unique<devicelink::CVRDPCSync>())
 {
-    PollPeriod() = ms > 0 ? ms : kPollMs;
-}
-
-CVRDMainAppDlg::CVRDMainAppDlg(QWidget* parent) : QWidget(parent), pcSync_(std::make_unique<devicelink::CVRDPCSync>())
-{
+    if (services_.pollMs <= 0)
+        services_.pollMs = kPollMs;
     setObjectName(QStringLiteral("CVRDMainAppDlg"));
     setWindowTitle(QStringLiteral("Corvik"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -275,7 +258,7 @@ void CVRDMainAppDlg::ShowFirstScreen()
         showFullScreen();
     ShowScreen(screens_.sensors);
     uikit::PostScreenMessage(screens_.sensors, uikit::WM_SCREEN_SHOW);
-    timers_.SetTimer(kPollTimer, PollPeriod());
+    timers_.SetTimer(kPollTimer, services_.pollMs);
     timers_.SetTimer(kRedrawTimer, kRedrawMs);
     // Where the working copy went, told once the monitor is up (the poll waits meanwhile).
     const std::vector<Notice> notices = std::move(notices_);
@@ -542,7 +525,7 @@ void CVRDMainAppDlg::RunDeviceBox(int type, uint32_t redetect)
         uikit::PostScreenMessage(front, uikit::WM_SCREEN_REFRESH);
         uikit::PostScreenMessage(front, type == kBoxAttached ? uikit::WM_DEVICE_FOUND : uikit::WM_DEVICE_NOT_FOUND);
     }
-    timers_.SetTimer(kPollTimer, PollPeriod());
+    timers_.SetTimer(kPollTimer, services_.pollMs);
 }
 
 void CVRDMainAppDlg::LoggerLost()
@@ -611,7 +594,7 @@ void CVRDMainAppDlg::FinishLeavingPcSync()
         return;
     timers_.KillTimer(kPcSyncTimer);
     if (sensor_)
-        timers_.SetTimer(kPollTimer, PollPeriod());
+        timers_.SetTimer(kPollTimer, services_.pollMs);
     pcSyncMode_ = false;
     pcSync_->event().Reset();
     update();
@@ -753,8 +736,8 @@ void CVRDMainAppDlg::TearDown()
 
 int CVRDMainAppDlg::Present(int type, const QString& first, const QString& second)
 {
-    if (const MessagePresenter& presenter = Presenter())
-        return presenter(this, type, first, second);
+    if (services_.present)
+        return services_.present(this, type, first, second);
     return GetFrontScreen() ? ShowMessageBox(this, type, first, second) : RunMessageBox(this, type, first, second);
 }
 

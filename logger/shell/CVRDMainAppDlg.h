@@ -1,6 +1,7 @@
 #pragma once
 
 #include "logger/shell/ProgramScreens.h"
+#include "logger/shell/ScreenServices.h"
 #include "logger/shell/core/DevicePollRule.h"
 #include "logger/shell/core/ShellNavigation.h"
 #include "logger/shell/core/StartupSequence.h"
@@ -64,15 +65,18 @@ public:
     static constexpr int kPollMs = 1000;
     static constexpr int kPcSyncLeaveMs = 1000;
 
-    // How the root window tells the user something and runs the device-change boxes (types 0
-    // and 1, which run detection): the program's message box unless replaced (tests answer for
-    // the user); null restores it.
-    using MessagePresenter = std::function<int(QWidget* owner, int type, const QString& first, const QString& second)>;
-    static void SetMessagePresenter(MessagePresenter presenter);
-    // The device poll's period (kPollMs unless changed; for tests).
-    static void SetPollPeriod(int ms);
+    // What the root window itself asks of the program; the program runs with the defaults, tests
+    // give their own. The screens it makes get theirs from CreateProgramScreens.
+    struct Services {
+        // How the root window tells the user something and runs the device-change boxes (types
+        // 0 and 1, which run detection). Empty: the program's message box.
+        MessagePresenter present;
+        // The device poll's period; 0 is kPollMs.
+        int pollMs = kPollMs;
+    };
 
     explicit CVRDMainAppDlg(QWidget* parent = nullptr);
+    CVRDMainAppDlg(QWidget* parent, Services services);
     ~CVRDMainAppDlg() override;
 
     // Starts the program: the common services, the working copy's folder and lock (a second
@@ -146,6 +150,7 @@ private:
     int Present(int type, const QString& first, const QString& second = {});
     void TearDown();
 
+    Services services_;
     uikit::TimerIds timers_{this};
     StartupSequence startup_;
     platform::WorkerThread startupThread_;

@@ -1,7 +1,6 @@
 #include "logger/shell/ProgramScreens.h"
 
 #include "logger/analysis/CAnalyzeDlg.h"
-#include "logger/analysis/ScreenDialogs.h"
 #include "logger/measure/CMeasurmentDlg.h"
 #include "logger/measure/CSensorDlg.h"
 #include "logger/measure/SetupDialogs.h"
@@ -9,6 +8,7 @@
 #include "logger/shell/CHtmlViewDlg.h"
 #include "logger/shell/CProgramOptDlg.h"
 #include "logger/shell/CNoteDlg.h"
+#include "logger/shell/ScreenServices.h"
 #include "logger/shell/core/ShellTexts.h"
 #include "uikit/common/CVRDCommonBase.h"
 
@@ -25,30 +25,39 @@ Screen* Page(Screen* screen, int windowTextId)
     return screen;
 }
 
+// The shell's dialogs the screens open; the message box, the file dialog and the help viewer's
+// commands and outside links stay the screens' own.
+ScreenServices ProgramScreenServices()
+{
+    ScreenServices services;
+    services.editNote = EditNoteRecord;
+    services.editChartNote = [](QWidget* owner, logger::NoteRecord* note, logger::GraphNote* chartNote, QPoint at) {
+        CNoteDlg dialog(owner);
+        if (dialog.SetTarget(note, chartNote, at.x(), at.y()) == 0)
+            return false;
+        return dialog.exec() == CNoteDlg::kResultOk;
+    };
+    services.runOptions = [](QWidget* owner) { RunProgramOptions(owner); };
+    return services;
+}
+
 }  // namespace
 
 ProgramScreens CreateProgramScreens(QWidget* rootWindow)
 {
-    projectmgr::CProjectMgrDlg::SetOptionsDialog([](QWidget* owner) { RunProgramOptions(owner); });
-    projectmgr::CProjectMgrDlg::SetNoteEditor(EditNoteRecord);
-    analysis::ScreenDialogs::SetNoteEditor(
-        [](QWidget* owner, logger::NoteRecord* note, logger::GraphNote* chartNote, QPoint at) {
-            CNoteDlg dialog(owner);
-            if (dialog.SetTarget(note, chartNote, at.x(), at.y()) == 0)
-                return false;
-            return dialog.exec() == CNoteDlg::kResultOk;
-        });
-
+    const ScreenServices services = ProgramScreenServices();
     ProgramScreens screens;
-    screens.help = Page(new CHtmlViewDlg(rootWindow), 0);
+    screens.help = Page(new CHtmlViewDlg(rootWindow, services), 0);
     QPointer<measure::CSensorDlg> sensors = Page(new measure::CSensorDlg(rootWindow), kTextSensors);
-    QPointer<measure::CMeasurmentDlg> measurement = Page(new measure::CMeasurmentDlg(rootWindow), kTextMeasure);
+    QPointer<measure::CMeasurmentDlg> measurement =
+        Page(new measure::CMeasurmentDlg(rootWindow, services), kTextMeasure);
     // The measurement screen's sensor button opens the same set-up dialog as the monitor's.
     measurement->SetSetupDialogRunner([page = measurement](const measure::SetupRequest& request) {
         return page ? measure::RunSetupDialog(page, request) : measure::kDialogCancel;
     });
-    QPointer<analysis::CAnalyzeDlg> analysis = Page(new analysis::CAnalyzeDlg(rootWindow), kTextAnalyse);
-    QPointer<projectmgr::CProjectMgrDlg> projects = Page(new projectmgr::CProjectMgrDlg(rootWindow), kTextProjects);
+    QPointer<analysis::CAnalyzeDlg> analysis = Page(new analysis::CAnalyzeDlg(rootWindow, services), kTextAnalyse);
+    QPointer<projectmgr::CProjectMgrDlg> projects =
+        Page(new projectmgr::CProjectMgrDlg(rootWindow, services), kTextProjects);
 
     screens.sensors = sensors.data();
     screens.measurement = measurement.data();

@@ -34,8 +34,9 @@ struct ProgramScreens {
 };
 
 // Makes the five screens in the order the program starts them: help viewer, sensor monitor,
-// measurement screen, analysis screen, project manager, each with its window text, and joins the
-// project manager to the options dialog.
+// measurement screen, analysis screen, project manager, each with its window text, and hands them
+// one value of the program's services (ScreenServices.h): the note dialog for the measurement,
+// analysis and project screens, the options dialog for the project manager.
 ProgramScreens CreateProgramScreens(QWidget* rootWindow);
 
 }  // namespace shell

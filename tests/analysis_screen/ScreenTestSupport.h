@@ -261,14 +261,15 @@ protected:
             sensor->LoadCatalogue();
             return sensor;
         });
-        CAnalyzeDlg::SetMessagePresenter([this](QWidget*, int type, const QString& first, const QString& second) {
+        shell::ScreenServices services;
+        services.present = [this](QWidget*, int type, const QString& first, const QString& second) {
             messages.push_back({type, first, second, QGuiApplication::overrideCursor() != nullptr});
             return answer;
-        });
+        };
         root = std::make_unique<QWidget>();
         root->resize(CAnalyzeDlg::kWidth, CAnalyzeDlg::kHeight);
         measurement = new MeasurementStandIn(root.get());
-        screen = new CAnalyzeDlg(root.get());
+        screen = new CAnalyzeDlg(root.get(), services);
         auto scripted = std::make_unique<ScriptedDialogs>();
         dialogs = scripted.get();
         screen->SetDialogs(std::move(scripted));
@@ -277,7 +278,6 @@ protected:
     void TearDown() override
     {
         root.reset();
-        CAnalyzeDlg::SetMessagePresenter(nullptr);
         CommonServicesTest::TearDown();
     }
 

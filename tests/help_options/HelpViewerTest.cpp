@@ -43,22 +43,28 @@ protected:
     void SetUp() override
     {
         WidgetTest::SetUp();
-        CHtmlCtrl::SetHooks({[this] { ++beeps_; }, [this] { ++minimised_; },
-                             [this](const QString& command) { unexpected_.push_back(command); },
-                             [this](const QUrl& url) { outside_.push_back(url); },
-                             [this](int textId, const QString& link) { told_.push_back({textId, link}); }});
-        viewer_ = std::make_unique<CHtmlViewDlg>(&root_);
-        root_.show();
-        viewer_->show();
+        shell::ScreenServices services;
+        services.help = {[this] { ++beeps_; }, [this] { ++minimised_; },
+                         [this](const QString& command) { unexpected_.push_back(command); },
+                         [this](const QUrl& url) { outside_.push_back(url); },
+                         [this](int textId, const QString& link) { told_.push_back({textId, link}); }};
+        OpenViewer(services);
     }
     void TearDown() override
     {
         viewer_.reset();
-        CHtmlCtrl::SetHooks({});
         QDir::setCurrent(QStringLiteral(CORVIK_DATA_DIR));
         WidgetTest::TearDown();
     }
 
+    // A viewer of its own in place of the one there was.
+    void OpenViewer(const shell::ScreenServices& services)
+    {
+        viewer_.reset();
+        viewer_ = std::make_unique<CHtmlViewDlg>(&root_, services);
+        root_.show();
+        viewer_->show();
+    }
     CHtmlCtrl& Browser() { return viewer_->Browser(); }
     QString Page(const char* name) { return DataPath(QStringLiteral("Sensors/") + QString::fromUtf8(name)); }
 
@@ -287,7 +293,7 @@ TEST(HelpFolderRule, KeepsToTheFolderOnceLinksAndClimbsAreResolved)
 
 TEST_F(HelpViewerTest, WithoutHooksMinimiseTakesTheRootWindowAndOtherAsksAQuestion)
 {
-    CHtmlCtrl::SetHooks({});
+    OpenViewer({});
     Show(Page("N11.html"));
     Browser().setSource(QUrl(QStringLiteral("app:Minimise")));
     EXPECT_TRUE(SpinUntil([&] { return root_.isMinimized(); })) << "the whole program, not the page";

@@ -41,7 +41,6 @@ protected:
     {
         waiter_.reset();
         platform::NamedEvent::Unlink(eventName_);
-        CProgramOptDlg::SetDefaultServices({});
         WidgetTest::TearDown();
     }
 
@@ -175,9 +174,8 @@ TEST_F(OptionsDialogTest, OkSignalsTheEventAndCancelWritesNothing)
     EXPECT_TRUE(waiter_->Wait(500));
 }
 
-TEST_F(OptionsDialogTest, RunProgramOptionsUsesTheDefaultServicesAndGivesOneForOk)
+TEST_F(OptionsDialogTest, RunProgramOptionsUsesTheGivenServicesAndGivesOneForOk)
 {
-    CProgramOptDlg::SetDefaultServices(Services());
     for (const bool ok : {true, false}) {
         QTimer::singleShot(0, [ok] {
             auto* dialog = qobject_cast<CProgramOptDlg*>(QApplication::activeModalWidget());
@@ -185,7 +183,7 @@ TEST_F(OptionsDialogTest, RunProgramOptionsUsesTheDefaultServicesAndGivesOneForO
             dialog->DatePicker().setDate(QDate(2029, 9, 9));
             (ok ? dialog->OkButton() : dialog->CancelButton()).click();
         });
-        EXPECT_EQ(shell::RunProgramOptions(&root_), ok ? 1 : 2);
+        EXPECT_EQ(shell::RunProgramOptions(&root_, Services()), ok ? 1 : 2);
     }
     ASSERT_EQ(clock_.calls.size(), 1u);
     EXPECT_EQ(clock_.calls[0].year, 2029);

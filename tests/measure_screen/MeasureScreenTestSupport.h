@@ -24,6 +24,7 @@
 #include "logger/measure/CMeasurSetup1Dlg.h"
 #include "logger/measure/CMeasurmentDlg.h"
 #include "logger/project/WorkingCopySession.h"
+#include "logger/shell/CNoteDlg.h"
 #include "platform/RegistryStore.h"
 #include "tests/measure/MeasureTestSupport.h"
 #include "tests/support/DevsimFixture.h"
@@ -96,23 +97,23 @@ protected:
             folder.string(), (folder / "user").string(), logger::LocalProjectTime());
         ASSERT_EQ(start.status, logger::WorkingCopyStatus::Ready);
 
-        CMeasurmentDlg::SetMessagePresenter([this](QWidget*, int type, const QString& first, const QString& second) {
+        // The user's answers are scripted; notes are edited in the program's note dialog.
+        shell::ScreenServices services;
+        services.present = [this](QWidget*, int type, const QString& first, const QString& second) {
             shown.push_back({type, first, second});
             return answer;
-        });
+        };
+        services.editNote = shell::EditNoteRecord;
         root = std::make_unique<RecordingPage>();
         root->resize(CMeasurmentDlg::kWidth, CMeasurmentDlg::kHeight);
         root->show();
         CVRDCommonBase::SetScreen(uikit::kSlotRoot, root.get());
-        screen = new CMeasurmentDlg(root.get());
+        screen = new CMeasurmentDlg(root.get(), services);
     }
     void TearDown() override
     {
         delete screen;
         root.reset();
-        CMeasurmentDlg::SetMessagePresenter(nullptr);
-        CMeasurmentDlg::SetSetupDialog(nullptr);
-        CMeasurmentDlg::SetNoteEditor(nullptr);
         CVRDCommonBase::Shutdown();   // the sensor object closes the device
         platform::SetProcessRegistry(nullptr);
         if (sim)

@@ -149,11 +149,11 @@ TEST_F(ProjectScreenTest, ANoteIsClearedOnlyWhenTheUserSaysSoAndStartsAfresh)
 TEST_F(ProjectScreenTest, NotesAreEditedThroughTheNoteDialog)
 {
     RecordLessonAndShow();
-    Dlg::SetNoteEditor([](QWidget*, logger::NoteRecord& note) {
+    editNote = [](QWidget*, logger::NoteRecord& note) {
         platform::CopyToField(note.text, u"Measured twice.");
         note.textLength = 15;
         return true;
-    });
+    };
     ASSERT_TRUE(screen->SelectItem({ItemKind::DataSet, 2}));
     screen->Click(Dlg::kNote);
     EXPECT_EQ(logger::NoteText(Block().records[2].note), u"Measured twice.");
@@ -292,7 +292,7 @@ TEST_F(ProjectScreenTest, ButtonsAndMenu)
     EXPECT_EQ(other->actions()[1]->text(), "Web page (*.html)");
 
     int options = 0;
-    Dlg::SetOptionsDialog([&](QWidget*) { ++options; });
+    runOptions = [&](QWidget*) { ++options; };
     screen->PopupMenu().actions()[5]->trigger();
     EXPECT_EQ(options, 1);
     EXPECT_TRUE(screen->Button(Dlg::kSpare)->isHidden());

@@ -139,17 +139,25 @@ protected:
         platform::SetProcessRegistry(&registry_);
         uikit::CVRDCommonBase::SetSensorFactory([this] { return std::make_unique<devicelink::CNI2CSensor>(api); });
         ASSERT_EQ(uikit::CVRDCommonBase::InitGlobals(), 1);
-        Dlg::SetMessagePresenter([this](QWidget*, int type, const QString& first, const QString& second) {
+        shell::ScreenServices services;
+        services.present = [this](QWidget*, int type, const QString& first, const QString& second) {
             shown.push_back({type, first, second});
             return answer;
-        });
-        Dlg::SetFileChooser([this](QWidget*, const Dlg::FileRequest& request) {
+        };
+        services.chooseFile = [this](QWidget*, const shell::FileRequest& request) {
             requests.push_back(request);
             return chosen;
-        });
+        };
+        services.editNote = [this](QWidget* owner, logger::NoteRecord& note) {
+            return editNote && editNote(owner, note);
+        };
+        services.runOptions = [this](QWidget* owner) {
+            if (runOptions)
+                runOptions(owner);
+        };
         root = std::make_unique<RootPage>();
         measurement = std::make_unique<StandInMeasurement>(folder.Path().string());
-        screen = std::make_unique<Dlg>(root.get());
+        screen = std::make_unique<Dlg>(root.get(), services);
     }
 
     void TearDown() override
@@ -157,10 +165,6 @@ protected:
         screen.reset();
         measurement.reset();
         root.reset();
-        Dlg::SetMessagePresenter(nullptr);
-        Dlg::SetFileChooser(nullptr);
-        Dlg::SetNoteEditor(nullptr);
-        Dlg::SetOptionsDialog(nullptr);
         uikit::CVRDCommonBase::Shutdown();
         uikit::CVRDCommonBase::SetSensorFactory(nullptr);
         platform::SetProcessRegistry(nullptr);
@@ -207,7 +211,10 @@ protected:
     int answer = 1;
     std::vector<Shown> shown;
     QString chosen;
-    std::vector<Dlg::FileRequest> requests;
+    std::vector<shell::FileRequest> requests;
+    // The note and options dialogs; empty: neither opens.
+    shell::NoteEditor editNote;
+    shell::OptionsDialog runOptions;
 };
 
 }  // namespace projectscreentest

@@ -73,13 +73,8 @@ protected:
         EnsureWidgetApp();
         QDir::setCurrent(QStringLiteral(CORVIK_DATA_DIR));
     }
-    void SetUp() override
-    {
-        SetupDialogBase::SetNoticeHandler([this](const QString& text) { notices.push_back(text); });
-    }
     void TearDown() override
     {
-        SetupDialogBase::SetNoticeHandler(nullptr);
         CVRDCommonBase::Shutdown();  // the sensor object closes the device
         platform::SetProcessRegistry(nullptr);
         if (sim)
@@ -121,6 +116,7 @@ protected:
     std::unique_ptr<CSensorSetup1Dlg> OpenCalibration()
     {
         auto dialog = std::make_unique<CSensorSetup1Dlg>(nullptr, *sensor);
+        dialog->SetNoticeHandler([this](const QString& text) { notices.push_back(text); });
         dialog->SetMode(SetupMode::Calibration);
         measure::MonitorSensorAdapter monitorSensor([this] { return sensor; });
         dialog->SetPoints(measure::GatherCalibrationPoints(monitorSensor));
@@ -130,12 +126,14 @@ protected:
     std::unique_ptr<CSensorSetup1Dlg> OpenSetup()
     {
         auto dialog = std::make_unique<CSensorSetup1Dlg>(nullptr, *sensor);
+        dialog->SetNoticeHandler([this](const QString& text) { notices.push_back(text); });
         dialog->open();
         return dialog;
     }
     std::unique_ptr<SensorSetup2Dlg> OpenGenerator(int channel)
     {
         auto dialog = std::make_unique<SensorSetup2Dlg>(nullptr, *sensor);
+        dialog->SetNoticeHandler([this](const QString& text) { notices.push_back(text); });
         dialog->SetChannel(channel);
         dialog->open();
         return dialog;

@@ -33,7 +33,7 @@ protected:
     void SetUp() override
     {
         RootWindowTest::SetUp();
-        CVRDMainAppDlg::SetPollPeriod(20);
+        pollMs = 20;
         CVRDCommonBase::SetSensorFactory([this] { return std::make_unique<devicelink::CNI2CSensor>(logger); });
         // The device-change box runs detection at once and ends.
         deviceBox = [this](int type) {

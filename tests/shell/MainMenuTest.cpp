@@ -60,7 +60,6 @@ protected:
     {
         CVRDCommonBase::Shutdown();
         CVRDCommonBase::SetMainMenuFactory(nullptr);
-        CMainMenuDlg::SetAutoHideDelay(0);
         platform::SetProcessRegistry(nullptr);
     }
     static void Settle() { Spin(20); }
@@ -141,14 +140,14 @@ TEST_F(MainMenu, TimerHidesItAndClearsTheShownFlag)
 {
     Key(Qt::Key_Enter);
     EXPECT_FALSE(Up());
-    CMainMenuDlg::SetAutoHideDelay(50);
+    menu->SetAutoHideDelay(50);
     CVRDCommonBase::ShowMainMenu();
     ASSERT_TRUE(SpinUntil([&] { return Up(); }));
     ASSERT_TRUE(SpinUntil([&] { return !menu->isVisible(); }, 1000));
     EXPECT_FALSE(Up());
     EXPECT_FALSE(menu->AutoHideRunning());
     // Shown again right after a hide: the hide's late notice leaves it up.
-    CMainMenuDlg::SetAutoHideDelay(0);
+    menu->SetAutoHideDelay(0);
     menu->Dismiss();
     CVRDCommonBase::ShowMainMenu();
     Settle();

@@ -334,7 +334,7 @@ TEST_F(RootWindow, QuitAndACloseRequestTakeEverythingDownInOrder)
 
 TEST_F(RootWindow, APlugAndAPullRunTheirBoxesAndTheMonitorIsRefreshed)
 {
-    CVRDMainAppDlg::SetPollPeriod(100);
+    pollMs = 100;
     StartLogger();
     StartProgram();
     ASSERT_TRUE(WaitForStartUp());
@@ -356,7 +356,7 @@ TEST_F(RootWindow, APlugAndAPullRunTheirBoxesAndTheMonitorIsRefreshed)
 
 TEST_F(RootWindow, ALostLoggerEndsTheProgramWithTheMessageInOrder)
 {
-    CVRDMainAppDlg::SetPollPeriod(50);
+    pollMs = 50;
     StartUp();
     ASSERT_TRUE(sim->AddFault("0x10000011 disconnect"));
     ASSERT_TRUE(SpinUntil([&] { return root->IsFinished(); }, 10000));

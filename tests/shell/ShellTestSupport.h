@@ -64,19 +64,10 @@ protected:
     {
         platform::SetProcessRegistry(&registry);
         ::setenv("XDG_DATA_HOME", folder.File("user").c_str(), 1);
-        shell::CVRDMainAppDlg::SetMessagePresenter([this](QWidget* owner, int type, const QString& first,
-                                                          const QString& second) {
-            shown.push_back({type, first, second});
-            if (type > 1)
-                return 1;
-            return deviceBox ? deviceBox(type) : uikit::CVRDCommonBase::RunMessageBox(owner, type, first, second);
-        });
     }
     void TearDown() override
     {
         root.reset();
-        shell::CVRDMainAppDlg::SetMessagePresenter(nullptr);
-        shell::CVRDMainAppDlg::SetPollPeriod(0);
         uikit::CVRDCommonBase::SetSensorFactory(nullptr);
         if (sim)
             sim->Stop();
@@ -109,7 +100,15 @@ protected:
         if (prepare)
             prepare(data);
         QDir::setCurrent(QString::fromStdString(data.string()));
-        root = std::make_unique<shell::CVRDMainAppDlg>();
+        shell::CVRDMainAppDlg::Services services;
+        services.present = [this](QWidget* owner, int type, const QString& first, const QString& second) {
+            shown.push_back({type, first, second});
+            if (type > 1)
+                return 1;
+            return deviceBox ? deviceBox(type) : uikit::CVRDCommonBase::RunMessageBox(owner, type, first, second);
+        };
+        services.pollMs = pollMs;
+        root = std::make_unique<shell::CVRDMainAppDlg>(nullptr, services);
         rootCodes = std::make_unique<CodeWatch>(root.get());
         QObject::connect(root.get(), &shell::CVRDMainAppDlg::finished, [this](int code) { exitCodes.push_back(code); });
         root->show();
@@ -141,6 +140,8 @@ protected:
     std::vector<Shown> shown;
     // How a device-change box runs (the program's box when empty); its result.
     std::function<int(int type)> deviceBox;
+    // The device poll's period for the programs started from now on (0: the program's).
+    int pollMs = 0;
 };
 
 }  // namespace shelltest

@@ -181,7 +181,7 @@ void BM_EnterTheAnalysisScreen(benchmark::State& state)
         QWidget root;
         root.resize(800, 600);
         auto* recording = new Recording(&root);
-        auto* screen = new analysis::CAnalyzeDlg(&root);
+        auto* screen = new analysis::CAnalyzeDlg(&root, shell::ScreenServices{});
         root.show();
 
         uikit::CNIXYChart loader;

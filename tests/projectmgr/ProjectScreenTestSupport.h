@@ -137,8 +137,9 @@ protected:
     void SetUp() override
     {
         platform::SetProcessRegistry(&registry_);
-        uikit::CVRDCommonBase::SetSensorFactory([this] { return std::make_unique<devicelink::CNI2CSensor>(api); });
-        ASSERT_EQ(uikit::CVRDCommonBase::InitGlobals(), 1);
+        uikit::CommonServices services;
+        services.makeSensor = [this] { return std::make_unique<devicelink::CNI2CSensor>(api); };
+        ASSERT_EQ(uikit::CVRDCommonBase::InitGlobals(std::move(services)), 1);
         Dlg::SetMessagePresenter([this](QWidget*, int type, const QString& first, const QString& second) {
             shown.push_back({type, first, second});
             return answer;
@@ -162,7 +163,6 @@ protected:
         Dlg::SetNoteEditor(nullptr);
         Dlg::SetOptionsDialog(nullptr);
         uikit::CVRDCommonBase::Shutdown();
-        uikit::CVRDCommonBase::SetSensorFactory(nullptr);
         platform::SetProcessRegistry(nullptr);
     }
 

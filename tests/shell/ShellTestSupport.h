@@ -77,7 +77,6 @@ protected:
         root.reset();
         shell::CVRDMainAppDlg::SetMessagePresenter(nullptr);
         shell::CVRDMainAppDlg::SetPollPeriod(0);
-        uikit::CVRDCommonBase::SetSensorFactory(nullptr);
         if (sim)
             sim->Stop();
         platform::SetProcessRegistry(nullptr);
@@ -112,6 +111,7 @@ protected:
         root = std::make_unique<shell::CVRDMainAppDlg>();
         rootCodes = std::make_unique<CodeWatch>(root.get());
         QObject::connect(root.get(), &shell::CVRDMainAppDlg::finished, [this](int code) { exitCodes.push_back(code); });
+        root->SetCommonServices(common);
         root->show();
         root->Start();
     }
@@ -134,6 +134,8 @@ protected:
     platform::MemoryRegistryStore registry;
     std::unique_ptr<devsim::testing::InProcessDevsim> sim;
     std::unique_ptr<shell::CVRDMainAppDlg> root;
+    // What the program starts its common services with (the program's own unless a test says).
+    uikit::CommonServices common;
     std::unique_ptr<CodeWatch> rootCodes;
     int starts = 0;
     fs::path dataFolder;

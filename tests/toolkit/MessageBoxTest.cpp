@@ -31,7 +31,7 @@ struct HeldDetection {
     std::u16string text;
     std::function<void(devicelink::CNI2CSensor&)> effect;
 
-    CMessageBoxDlg::Detection Make()
+    uikit::MessageBoxServices::Detection Make()
     {
         return [this](devicelink::CNI2CSensor& sensor, std::u16string& out) -> int32_t {
             started = true;
@@ -77,10 +77,10 @@ private:
 
 class MessageBoxTest : public toolkittest::CommonServicesTest {
 protected:
+    void AddServices(uikit::CommonServices& services) override { services.messageBox.detect = held_.Make(); }
     void SetUp() override
     {
         CommonServicesTest::SetUp();
-        CMessageBoxDlg::SetDetection(held_.Make());
         clock_.start();
     }
     void TearDown() override
@@ -266,9 +266,9 @@ TEST_F(MessageBoxTest, ButtonsGiveTheirResults)
 
 TEST_F(MessageBoxTest, WithoutASensorObjectTheBoxSaysSoAndCanBeClosed)
 {
-    CVRDCommonBase::Shutdown();
-    CVRDCommonBase::SetSensorFactory([] { return std::unique_ptr<devicelink::CNI2CSensor>(); });
-    ASSERT_EQ(CVRDCommonBase::InitGlobals(), 1);
+    Restart([](uikit::CommonServices& services) {
+        services.makeSensor = [] { return std::unique_ptr<devicelink::CNI2CSensor>(); };
+    });
     script_.When(TypeIs(3), [&] {
         EXPECT_TRUE(Box()->OkButton().isVisible());
         EXPECT_FALSE(held_.started);
@@ -280,7 +280,7 @@ TEST_F(MessageBoxTest, WithoutASensorObjectTheBoxSaysSoAndCanBeClosed)
 
 TEST_F(MessageBoxTest, ALateCancelStopsDetectionAndWaitsForIt)
 {
-    CMessageBoxDlg::SetLateCancelDelay(200);
+    Restart([](uikit::CommonServices& services) { services.messageBox.lateCancelMs = 200; });
     script_.When(Started(), [&] { EXPECT_FALSE(Box()->CancelButton().isVisible()); });
     script_.When([] { return Box() && Box()->CancelButton().isVisible(); }, [&] {
         EXPECT_GE(clock_.elapsed(), 150);
@@ -300,7 +300,7 @@ TEST_F(MessageBoxTest, ShutdownDuringDetectionStopsAndJoinsTheWorker)
     EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 0), 2);
     EXPECT_TRUE(held_.aborted);
     EXPECT_EQ(CVRDCommonBase::GetMessageBox(), nullptr);
-    ASSERT_EQ(CVRDCommonBase::InitGlobals(), 1);
+    ASSERT_EQ(CVRDCommonBase::InitGlobals(StartServices()), 1);
 }
 
 }  // namespace

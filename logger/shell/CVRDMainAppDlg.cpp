@@ -100,7 +100,8 @@ void CVRDMainAppDlg::Start()
     // Before the data directory is taken: started elsewhere, the program finds its data beside
     // its executable and works from there.
     const uikit::DataFolderSearch data = uikit::EnterDataFolder(QString::fromLatin1(uikit::kProgramDataMarker));
-    if (InitGlobals() != 1) {
+    commonServices_.makeMainMenu = [this](QWidget*) -> QWidget* { return new CMainMenuDlg(this); };
+    if (InitGlobals(std::move(commonServices_)) != 1) {
         FailStart(uikit::kTextNoMemory, {});
         return;
     }
@@ -113,7 +114,6 @@ void CVRDMainAppDlg::Start()
                   uikit::kBoxTypeWaitingNotice);
         return;
     }
-    SetMainMenuFactory([this](QWidget*) -> QWidget* { return new CMainMenuDlg(this); });
     // One program at a time: a second one goes before it touches the logger the first one uses.
     if (!BeginWorkingCopy())
         return;

@@ -79,6 +79,9 @@ public:
     CVRDMainAppDlg(QWidget* parent, Services services);
     ~CVRDMainAppDlg() override;
 
+    // What Start starts the common services with (the program's unless given others before);
+    // the root window adds its main menu.
+    void SetCommonServices(uikit::CommonServices services) { commonServices_ = std::move(services); }
     // Starts the program: the common services, the working copy's folder and lock (a second
     // program ends here, before it opens the logger), the skin, the start-up animation and its
     // thread. A failure here ends the program at once (finished is emitted).
@@ -164,6 +167,7 @@ private:
     int openFailure_ = 0;
     std::string cataloguePath_;
 
+    uikit::CommonServices commonServices_;
     devicelink::CNI2CSensor* sensor_ = nullptr;
     std::unique_ptr<devicelink::CVRDPCSync> pcSync_;
     ProgramScreens screens_;

@@ -251,16 +251,18 @@ public:
 // kit's catalogue), its root window and the stand-in in slot 3.
 class AnalysisScreenTest : public toolkittest::CommonServicesTest {
 protected:
-    void SetUp() override
+    void AddServices(uikit::CommonServices& services) override
     {
-        CommonServicesTest::SetUp();
-        // The sensor object is made on first use, so the catalogue's factory still takes over.
-        CVRDCommonBase::SetSensorFactory([this] {
+        services.makeSensor = [this] {
             auto sensor = std::make_unique<devicelink::CNI2CSensor>(api_);
             sensor->LoadSensorXml(CataloguePath());
             sensor->LoadCatalogue();
             return sensor;
-        });
+        };
+    }
+    void SetUp() override
+    {
+        CommonServicesTest::SetUp();
         shell::ScreenServices services;
         services.present = [this](QWidget*, int type, const QString& first, const QString& second) {
             messages.push_back({type, first, second, QGuiApplication::overrideCursor() != nullptr});

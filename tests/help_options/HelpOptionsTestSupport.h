@@ -41,16 +41,17 @@ protected:
     void SetUp() override
     {
         platform::SetProcessRegistry(&registry_);
-        ASSERT_EQ(uikit::CVRDCommonBase::InitGlobals(), 1);
+        ASSERT_EQ(uikit::CVRDCommonBase::InitGlobals(StartServices()), 1);
         root_.resize(800, 600);
         uikit::CVRDCommonBase::SetScreen(uikit::kSlotRoot, &root_);
     }
     void TearDown() override
     {
         uikit::CVRDCommonBase::Shutdown();
-        uikit::CVRDCommonBase::SetMainMenuFactory(nullptr);
         platform::SetProcessRegistry(nullptr);
     }
+    // The common services the suite starts with: the program's unless it adds its own.
+    virtual uikit::CommonServices StartServices() { return {}; }
     static QString DataPath(const QString& name) { return QStringLiteral(CORVIK_DATA_DIR "/") + name; }
 
     platform::MemoryRegistryStore registry_;

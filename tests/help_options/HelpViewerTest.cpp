@@ -101,7 +101,15 @@ protected:
         ADD_FAILURE() << "no link to " << href.toStdString();
     }
 
+    uikit::CommonServices StartServices() override
+    {
+        uikit::CommonServices services;
+        services.makeMainMenu = [this](QWidget*) { return menu_ = new QWidget; };
+        return services;
+    }
+
     std::unique_ptr<CHtmlViewDlg> viewer_;
+    QWidget* menu_ = nullptr;  // the main menu, once made
     int beeps_ = 0;
     int minimised_ = 0;
     std::vector<QString> unexpected_;
@@ -120,7 +128,7 @@ protected:
         HelpViewerTest::SetUp();
         uikit::CVRDCommonBase::Shutdown();
         QDir::setCurrent(dir_.path());
-        ASSERT_EQ(uikit::CVRDCommonBase::InitGlobals(), 1);
+        ASSERT_EQ(uikit::CVRDCommonBase::InitGlobals(StartServices()), 1);
     }
     QString Write(const QString& name, const QByteArray& html)
     {
@@ -456,12 +464,10 @@ TEST_F(HelpViewerTest, TopBarButtonsAreLaidOutAndCloseAsksTheRootToGoBack)
     viewer_->close();
     ASSERT_TRUE(SpinUntil([&] { return root_.CodeCount(uikit::WM_HTML_BACK) == 2; }));
 
-    QWidget* menu = nullptr;
-    uikit::CVRDCommonBase::SetMainMenuFactory([&](QWidget*) { return menu = new QWidget; });
     viewer_->show();
     viewer_->Button(CHtmlViewDlg::kMenuButtonId)->click();
     EXPECT_TRUE(uikit::CVRDCommonBase::IsMainMenuShown());
-    EXPECT_NE(menu, nullptr);
+    EXPECT_NE(menu_, nullptr);
 }
 
 TEST_F(HelpViewerTest, OpenHelpPagePostsTheRequestToTheRootWindow)
@@ -484,11 +490,10 @@ TEST_F(HelpViewerTest, OpenHelpPagePostsTheRequestToTheRootWindow)
 
 TEST_F(HelpViewerTest, PictureOfAHelpPage)
 {
-    uikit::CVRDWindowBase::SetClockSource([] { return QTime(10, 25); });
+    viewer_->SetClockSource([] { return QTime(10, 25); });
     Show(Page("N11.html"));
     WaitForTitle(u"Barometer");
     const QImage picture = viewer_->grab().toImage();
-    uikit::CVRDWindowBase::SetClockSource(nullptr);
     ASSERT_TRUE(QDir().mkpath(QStringLiteral(CORVIK_PICTURE_DIR)));
     EXPECT_TRUE(picture.save(QStringLiteral(CORVIK_PICTURE_DIR "/screen_help.png")));
 }

@@ -137,8 +137,9 @@ protected:
     void SetUp() override
     {
         platform::SetProcessRegistry(&registry_);
-        uikit::CVRDCommonBase::SetSensorFactory([this] { return std::make_unique<devicelink::CNI2CSensor>(api); });
-        ASSERT_EQ(uikit::CVRDCommonBase::InitGlobals(), 1);
+        uikit::CommonServices common;
+        common.makeSensor = [this] { return std::make_unique<devicelink::CNI2CSensor>(api); };
+        ASSERT_EQ(uikit::CVRDCommonBase::InitGlobals(std::move(common)), 1);
         shell::ScreenServices services;
         services.present = [this](QWidget*, int type, const QString& first, const QString& second) {
             shown.push_back({type, first, second});
@@ -166,7 +167,6 @@ protected:
         measurement.reset();
         root.reset();
         uikit::CVRDCommonBase::Shutdown();
-        uikit::CVRDCommonBase::SetSensorFactory(nullptr);
         platform::SetProcessRegistry(nullptr);
     }
 

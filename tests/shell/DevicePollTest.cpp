@@ -34,7 +34,7 @@ protected:
     {
         RootWindowTest::SetUp();
         pollMs = 20;
-        CVRDCommonBase::SetSensorFactory([this] { return std::make_unique<devicelink::CNI2CSensor>(logger); });
+        common.makeSensor = [this] { return std::make_unique<devicelink::CNI2CSensor>(logger); };
         // The device-change box runs detection at once and ends.
         deviceBox = [this](int type) {
             devicelink::CNI2CSensor* sensor = CVRDCommonBase::GetSensor();

@@ -42,7 +42,9 @@ protected:
     void SetUp() override
     {
         platform::SetProcessRegistry(&registry);
-        ASSERT_EQ(CVRDCommonBase::InitGlobals(), 1);
+        uikit::CommonServices services;
+        services.makeMainMenu = [this](QWidget*) -> QWidget* { return new CMainMenuDlg(&root); };
+        ASSERT_EQ(CVRDCommonBase::InitGlobals(std::move(services)), 1);
         root.resize(800, 600);
         root.show();
         front = new RecordingPage(&root);
@@ -50,7 +52,6 @@ protected:
         front->show();
         CVRDCommonBase::SetScreen(uikit::kSlotRoot, &root);
         CVRDCommonBase::SetFrontScreen(front);
-        CVRDCommonBase::SetMainMenuFactory([this](QWidget*) -> QWidget* { return new CMainMenuDlg(&root); });
         CVRDCommonBase::ShowMainMenu();
         menu = static_cast<CMainMenuDlg*>(CVRDCommonBase::GetMainMenu());
         ASSERT_NE(menu, nullptr);
@@ -59,7 +60,6 @@ protected:
     void TearDown() override
     {
         CVRDCommonBase::Shutdown();
-        CVRDCommonBase::SetMainMenuFactory(nullptr);
         platform::SetProcessRegistry(nullptr);
     }
     static void Settle() { Spin(20); }

@@ -302,7 +302,7 @@ TEST_F(RootWindow, QuitAndACloseRequestTakeEverythingDownInOrder)
     for (const bool byClose : {false, true}) {
         SCOPED_TRACE(byClose ? "close request" : "WM_APP_QUIT");
         std::vector<std::string> log;
-        CVRDCommonBase::SetSensorFactory([&log] { return std::make_unique<LoggedSensor>(log); });
+        common.makeSensor = [&log] { return std::make_unique<LoggedSensor>(log); };
         exitCodes.clear();
         StartUp();
         const shell::ProgramScreens& s = root->Screens();

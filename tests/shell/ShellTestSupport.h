@@ -68,7 +68,6 @@ protected:
     void TearDown() override
     {
         root.reset();
-        uikit::CVRDCommonBase::SetSensorFactory(nullptr);
         if (sim)
             sim->Stop();
         platform::SetProcessRegistry(nullptr);
@@ -111,6 +110,7 @@ protected:
         root = std::make_unique<shell::CVRDMainAppDlg>(nullptr, services);
         rootCodes = std::make_unique<CodeWatch>(root.get());
         QObject::connect(root.get(), &shell::CVRDMainAppDlg::finished, [this](int code) { exitCodes.push_back(code); });
+        root->SetCommonServices(common);
         root->show();
         root->Start();
     }
@@ -133,6 +133,8 @@ protected:
     platform::MemoryRegistryStore registry;
     std::unique_ptr<devsim::testing::InProcessDevsim> sim;
     std::unique_ptr<shell::CVRDMainAppDlg> root;
+    // What the program starts its common services with (the program's own unless a test says).
+    uikit::CommonServices common;
     std::unique_ptr<CodeWatch> rootCodes;
     int starts = 0;
     fs::path dataFolder;

@@ -48,7 +48,7 @@ TEST_F(CommonBaseTest, FirstStartCreatesFullScreenAsZeroAndTheSettingWaitsForThe
     EXPECT_EQ(CVRDCommonBase::SetFullScreen(1), 1);
     EXPECT_EQ(CVRDCommonBase::GetFullScreen(), 0);
     CVRDCommonBase::Shutdown();
-    ASSERT_EQ(CVRDCommonBase::InitGlobals(), 1);
+    ASSERT_EQ(CVRDCommonBase::InitGlobals(StartServices()), 1);
     EXPECT_EQ(CVRDCommonBase::GetFullScreen(), 1);
 }
 
@@ -187,7 +187,7 @@ TEST_F(CommonBaseTest, ShutdownLeavesTheSharedSeriesAsNew)
     table[20]->hasData = 1;
 
     CVRDCommonBase::Shutdown();
-    ASSERT_EQ(CVRDCommonBase::InitGlobals(), 1);
+    ASSERT_EQ(CVRDCommonBase::InitGlobals(StartServices()), 1);
     for (uikit::ChartSeries* s : table) {
         EXPECT_FALSE(s->HasBuffers());
         EXPECT_EQ(s->used, 0);
@@ -202,22 +202,22 @@ TEST_F(CommonBaseTest, StartUpWithoutMemoryForTheWorkBuffersFails)
 {
     CVRDCommonBase::Shutdown();
     int calls = 0;
-    CVRDCommonBase::SetWorkBufferAllocator([&calls](size_t) -> std::unique_ptr<float[]> {
+    uikit::CommonServices services = StartServices();
+    services.allocateWorkBuffer = [&calls](size_t) -> std::unique_ptr<float[]> {
         return ++calls == 1 ? std::make_unique<float[]>(16) : nullptr;
-    });
-    EXPECT_EQ(CVRDCommonBase::InitGlobals(), 0);
+    };
+    EXPECT_EQ(CVRDCommonBase::InitGlobals(services), 0);
     EXPECT_FALSE(CVRDCommonBase::IsInitialised());
     EXPECT_EQ(CVRDCommonBase::GetWorkBuffer(), nullptr);  // none half-made
     EXPECT_FALSE(CVRDCommonBase::LoadText(uikit::kTextNoMemory).isEmpty());  // what the user is told
-    CVRDCommonBase::SetWorkBufferAllocator(nullptr);
-    EXPECT_EQ(CVRDCommonBase::InitGlobals(), 1);
+    EXPECT_EQ(CVRDCommonBase::InitGlobals(StartServices()), 1);
 }
 
 TEST_F(CommonBaseTest, NoSensorObjectWhenItCannotBeMade)
 {
-    CVRDCommonBase::Shutdown();
-    CVRDCommonBase::SetSensorFactory([]() -> std::unique_ptr<devicelink::CNI2CSensor> { throw std::bad_alloc(); });
-    ASSERT_EQ(CVRDCommonBase::InitGlobals(), 1);
+    Restart([](uikit::CommonServices& services) {
+        services.makeSensor = []() -> std::unique_ptr<devicelink::CNI2CSensor> { throw std::bad_alloc(); };
+    });
     EXPECT_EQ(CVRDCommonBase::GetSensor(), nullptr);
     EXPECT_EQ(CVRDCommonBase::ResetChannelStates(), 0);
 }

@@ -30,33 +30,33 @@ protected:
     QImage GrabDetecting(int type)
     {
         platform::Event release(platform::Event::Kind::ManualReset);
-        CMessageBoxDlg::SetDetection([&release](devicelink::CNI2CSensor&, std::u16string&) {
+        uikit::MessageBoxServices services;
+        services.detect = [&release](devicelink::CNI2CSensor&, std::u16string&) {
             release.Wait();
             return 1;
-        });
+        };
         QImage image;
         {
-            CMessageBoxDlg box(nullptr, type);
+            CMessageBoxDlg box(nullptr, type, {}, {}, services);
             box.show();
             toolkittest::Spin(10);
             image = box.grab().toImage();
             release.Set();
         }
-        CMessageBoxDlg::SetDetection(nullptr);
         return image;
     }
     // A detection box as it shows its result, the way the device poll gets there.
     QImage GrabReport(int startType, int32_t result, int endType)
     {
-        CMessageBoxDlg::SetDetection([result](devicelink::CNI2CSensor&, std::u16string& text) {
+        uikit::MessageBoxServices services;
+        services.detect = [result](devicelink::CNI2CSensor&, std::u16string& text) {
             text = u"Pressure sensor";
             return result;
-        });
-        CMessageBoxDlg box(nullptr, startType);
+        };
+        CMessageBoxDlg box(nullptr, startType, {}, {}, services);
         box.show();
         EXPECT_TRUE(toolkittest::SpinUntil([&] { return box.Type() == endType; }));
         toolkittest::Spin(10);
-        CMessageBoxDlg::SetDetection(nullptr);
         return box.grab().toImage();
     }
     QImage GrabButton(const std::function<void(CButtonST&)>& state)

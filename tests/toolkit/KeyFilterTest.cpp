@@ -47,6 +47,17 @@ class KeyFilterTest : public toolkittest::CommonServicesTest {
 protected:
     using Page = toolkittest::RecordingPage;
 
+    void AddServices(uikit::CommonServices& services) override
+    {
+        services.makeMainMenu = [this](QWidget* front) {
+            ++menusMade_;
+            menuFront_ = front;
+            auto* menu = new QWidget(root_.get());
+            menu->setGeometry(20, 460, 760, 130);
+            new uikit::CButtonST(menu);
+            return menu;
+        };
+    }
     void SetUp() override
     {
         CommonServicesTest::SetUp();
@@ -62,14 +73,6 @@ protected:
         root_->show();
         CVRDCommonBase::SetScreen(0, root_.get());
         CVRDCommonBase::SetFrontScreen(front_);
-        CVRDCommonBase::SetMainMenuFactory([this](QWidget* front) {
-            ++menusMade_;
-            menuFront_ = front;
-            auto* menu = new QWidget(root_.get());
-            menu->setGeometry(20, 460, 760, 130);
-            new uikit::CButtonST(menu);
-            return menu;
-        });
         CVRDCommonBase::SetKeyFilterEnabled(true);
         Connect(0, u"Pressure");
     }
@@ -207,18 +210,18 @@ TEST_F(KeyFilterTest, TheMenuIsNeverFreedTwice)
     EXPECT_FALSE(menu);
     EXPECT_EQ(CVRDCommonBase::GetMainMenu(), nullptr);
     CVRDCommonBase::Shutdown();
-    ASSERT_EQ(CVRDCommonBase::InitGlobals(), 1);
+    ASSERT_EQ(CVRDCommonBase::InitGlobals(StartServices()), 1);
 }
 
 TEST_F(KeyFilterTest, ShutdownFreesAMenuThatHasNoParent)
 {
-    CVRDCommonBase::SetMainMenuFactory([](QWidget*) { return new QWidget; });
+    Restart([](uikit::CommonServices& services) { services.makeMainMenu = [](QWidget*) { return new QWidget; }; });
     CVRDCommonBase::ShowMainMenu();
     QPointer<QWidget> menu = CVRDCommonBase::GetMainMenu();
     ASSERT_TRUE(menu);
     CVRDCommonBase::Shutdown();
     EXPECT_FALSE(menu);
-    ASSERT_EQ(CVRDCommonBase::InitGlobals(), 1);
+    ASSERT_EQ(CVRDCommonBase::InitGlobals(StartServices()), 1);
 }
 
 TEST_F(KeyFilterTest, FilterActsOnlyOnceEnabled)

@@ -34,7 +34,7 @@ struct HeldDetection {
     std::u16string text;
     std::function<void(devicelink::CNI2CSensor&)> effect;
 
-    CMessageBoxDlg::Detection Make()
+    uikit::MessageBoxServices::Detection Make()
     {
         return [this](devicelink::CNI2CSensor& sensor, std::u16string& out) -> int32_t {
             started = true;
@@ -109,10 +109,10 @@ private:
 
 class MessageBoxTest : public toolkittest::CommonServicesTest {
 protected:
+    void AddServices(uikit::CommonServices& services) override { services.messageBox.detect = held_.Make(); }
     void SetUp() override
     {
         CommonServicesTest::SetUp();
-        CMessageBoxDlg::SetDetection(held_.Make());
     }
     void TearDown() override
     {
@@ -307,9 +307,9 @@ TEST_F(MessageBoxTest, ButtonsGiveTheirResults)
 
 TEST_F(MessageBoxTest, WithoutASensorObjectTheBoxSaysSoAndCanBeClosed)
 {
-    CVRDCommonBase::Shutdown();
-    CVRDCommonBase::SetSensorFactory([] { return std::unique_ptr<devicelink::CNI2CSensor>(); });
-    ASSERT_EQ(CVRDCommonBase::InitGlobals(), 1);
+    Restart([](uikit::CommonServices& services) {
+        services.makeSensor = [] { return std::unique_ptr<devicelink::CNI2CSensor>(); };
+    });
     script_.When(TypeIs(3), [&] {
         EXPECT_TRUE(Box()->OkButton().isVisible());
         EXPECT_FALSE(held_.started);
@@ -321,7 +321,7 @@ TEST_F(MessageBoxTest, WithoutASensorObjectTheBoxSaysSoAndCanBeClosed)
 
 TEST_F(MessageBoxTest, ALateCancelStopsDetectionAndWaitsForIt)
 {
-    CMessageBoxDlg::SetLateCancelDelay(200);
+    Restart([](uikit::CommonServices& services) { services.messageBox.lateCancelMs = 200; });
     BoxTimers timers;
     int late = 0;
     script_.When([] { return Box() != nullptr; }, [&] { late = timers.Watch(Box(), 200); });
@@ -344,7 +344,7 @@ TEST_F(MessageBoxTest, ShutdownDuringDetectionStopsAndJoinsTheWorker)
     EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 0), 2);
     EXPECT_TRUE(held_.aborted);
     EXPECT_EQ(CVRDCommonBase::GetMessageBox(), nullptr);
-    ASSERT_EQ(CVRDCommonBase::InitGlobals(), 1);
+    ASSERT_EQ(CVRDCommonBase::InitGlobals(StartServices()), 1);
 }
 
 }  // namespace

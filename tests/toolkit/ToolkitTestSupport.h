@@ -41,18 +41,30 @@ protected:
     void SetUp() override
     {
         platform::SetProcessRegistry(&registry_);
-        uikit::CVRDCommonBase::SetSensorFactory(
-            [this] { return std::make_unique<devicelink::CNI2CSensor>(api_); });
-        ASSERT_EQ(uikit::CVRDCommonBase::InitGlobals(), 1);
+        ASSERT_EQ(uikit::CVRDCommonBase::InitGlobals(StartServices()), 1);
     }
     void TearDown() override
     {
         uikit::CVRDCommonBase::Shutdown();
-        uikit::CVRDCommonBase::SetSensorFactory(nullptr);
-        uikit::CVRDCommonBase::SetMainMenuFactory(nullptr);
-        uikit::CMessageBoxDlg::SetDetection(nullptr);
-        uikit::CMessageBoxDlg::SetLateCancelDelay(uikit::CMessageBoxDlg::kLateCancelMs);
         platform::SetProcessRegistry(nullptr);
+    }
+    // What a suite adds to the services the common state starts with.
+    virtual void AddServices(uikit::CommonServices&) {}
+    // The sensor object on the fake logger, with the suite's additions.
+    uikit::CommonServices StartServices()
+    {
+        uikit::CommonServices services;
+        services.makeSensor = [this] { return std::make_unique<devicelink::CNI2CSensor>(api_); };
+        AddServices(services);
+        return services;
+    }
+    // The common state started again with the suite's services changed (a new sensor object).
+    void Restart(const std::function<void(uikit::CommonServices&)>& change)
+    {
+        uikit::CommonServices services = StartServices();
+        change(services);
+        uikit::CVRDCommonBase::Shutdown();
+        ASSERT_EQ(uikit::CVRDCommonBase::InitGlobals(std::move(services)), 1);
     }
     devicelink::CNI2CSensor& Sensor() { return *uikit::CVRDCommonBase::GetSensor(); }
     // Channel c as detection leaves an identified sensor.

@@ -17,8 +17,6 @@ protected:
         EnsureWidgetApp();
         QDir::setCurrent(QStringLiteral(CORVIK_DATA_DIR));
     }
-    void TearDown() override { CVRDWindowBase::SetClockSource(nullptr); }
-
     static QImage White(int w, int h)
     {
         QImage image(w, h, QImage::Format_RGB32);
@@ -56,7 +54,7 @@ TEST_F(WindowBaseTest, ClockSitsAtTheRightOfWideClients)
 
 TEST_F(WindowBaseTest, ClockDrawsItsFieldAndTheTimeOfItsSource)
 {
-    CVRDWindowBase::SetClockSource([] { return QTime(13, 7); });
+    base_.SetClockSource([] { return QTime(13, 7); });
     QWidget wide;
     wide.resize(1024, 100);
     base_.GetClientSize(&wide);

@@ -45,9 +45,7 @@ struct CommonState {
     QPointer<CMessageBoxDlg> messageBox;
     QPointer<QWidget> mainMenu;
     bool mainMenuShown = false;
-    CVRDCommonBase::MainMenuFactory menuFactory;
-    CVRDCommonBase::SensorFactory sensorFactory;
-    CVRDCommonBase::BufferAllocator bufferAllocator;
+    CommonServices services;
     std::unique_ptr<devicelink::CNI2CSensor> sensor;
     int sensorWorkers = 0;
     int recordings = 0;
@@ -100,6 +98,12 @@ void HandleScreenKey(QWidget* front, const QKeyEvent& key)
 
 }  // namespace
 
+CommonServices::CommonServices()
+    : makeSensor([] { return std::make_unique<devicelink::CNI2CSensor>(); }),
+      allocateWorkBuffer([](size_t floats) { return std::unique_ptr<float[]>(new (std::nothrow) float[floats]()); })
+{
+}
+
 CVRDCommonBase::~CVRDCommonBase() = default;
 
 // ---- Registry.
@@ -127,11 +131,12 @@ int CVRDCommonBase::GetFullScreen()
 
 // ---- Start-up and shut-down.
 
-int CVRDCommonBase::InitGlobals()
+int CVRDCommonBase::InitGlobals(CommonServices services)
 {
     if (State().initialised)
         Shutdown();
     CommonState& s = State();
+    s.services = std::move(services);
     s.fullScreen = 0;
     s.byteSetting = 0;
     s.front = nullptr;
@@ -142,13 +147,8 @@ int CVRDCommonBase::InitGlobals()
         screen = nullptr;
     s.taps.Forget();
 
-    const auto allocate = [&s]() -> std::unique_ptr<float[]> {
-        if (s.bufferAllocator)
-            return s.bufferAllocator(kWorkBufferFloats);
-        return std::unique_ptr<float[]>(new (std::nothrow) float[kWorkBufferFloats]());
-    };
-    s.work1 = allocate();
-    s.work2 = allocate();
+    s.work1 = s.services.allocateWorkBuffer(kWorkBufferFloats);
+    s.work2 = s.services.allocateWorkBuffer(kWorkBufferFloats);
     if (!s.work1 || !s.work2) {
         s.work1.reset();
         s.work2.reset();
@@ -191,12 +191,8 @@ void CVRDCommonBase::Shutdown()
     s.taps.Forget();
     LanguageModule().Unload();
     BitmapModule().Unload();
+    s.services = {};
     s.initialised = false;
-}
-
-void CVRDCommonBase::SetWorkBufferAllocator(BufferAllocator allocator)
-{
-    State().bufferAllocator = std::move(allocator);
 }
 
 bool CVRDCommonBase::IsInitialised()
@@ -226,17 +222,12 @@ devicelink::CNI2CSensor* CVRDCommonBase::GetSensor()
     CommonState& s = State();
     if (!s.sensor) {
         try {
-            s.sensor = s.sensorFactory ? s.sensorFactory() : std::make_unique<devicelink::CNI2CSensor>();
+            s.sensor = s.services.makeSensor();
         } catch (const std::bad_alloc&) {
             s.sensor.reset();
         }
     }
     return s.sensor.get();
-}
-
-void CVRDCommonBase::SetSensorFactory(SensorFactory factory)
-{
-    State().sensorFactory = std::move(factory);
 }
 
 void CVRDCommonBase::BeginSensorUse(SensorUse use)
@@ -355,16 +346,11 @@ logger::SampleArrays* CVRDCommonBase::GetSampleArrays()
 
 // ---- Main menu.
 
-void CVRDCommonBase::SetMainMenuFactory(MainMenuFactory factory)
-{
-    State().menuFactory = std::move(factory);
-}
-
 void CVRDCommonBase::ShowMainMenu()
 {
     CommonState& s = State();
-    if (!s.mainMenu && s.menuFactory)
-        s.mainMenu = s.menuFactory(GetFrontScreen());
+    if (!s.mainMenu && s.services.makeMainMenu)
+        s.mainMenu = s.services.makeMainMenu(GetFrontScreen());
     if (!s.mainMenu)
         return;
     PostScreenMessage(s.mainMenu, WM_SCREEN_SHOW);
@@ -472,7 +458,7 @@ int CVRDCommonBase::RunMessageBox(QWidget* owner, int type, const QString& text1
     CommonState& s = State();
     if (s.messageBox)
         return 0;
-    QPointer<CMessageBoxDlg> box = new CMessageBoxDlg(owner, type, text1, text2);
+    QPointer<CMessageBoxDlg> box = new CMessageBoxDlg(owner, type, text1, text2, s.services.messageBox);
     s.messageBox = box;
     const int result = box->exec();
     // Shut-down may have deleted the box while it ran.

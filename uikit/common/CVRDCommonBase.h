@@ -1,6 +1,7 @@
 #pragma once
 
 #include "uikit/chart/ChartSeries.h"
+#include "uikit/msgbox/MessageBoxServices.h"
 #include "uikit/registry/RegistryValues.h"
 
 #include <cstdint>
@@ -28,9 +29,16 @@ struct SampleArrays;
 // box and the one key filter. All state is the process's, made by InitGlobals and released by
 // Shutdown; everything runs on the UI thread.
 //
-// The program's own parts are not known here: the shell registers its main menu (a factory),
-// the measurement screen offers its recording through ExperimentSource, and the sensor object is
-// made by a factory that tests replace.
+// The program's own parts are not known here: the measurement screen offers its recording
+// through ExperimentSource, and what the common state needs made or run is given to InitGlobals
+// as one value, CommonServices: the sensor object's factory, the work buffers' allocation, the
+// shell's main menu and the message box's services. They last until Shutdown, which forgets
+// them; the next InitGlobals takes a new value, so nothing of one start reaches the next.
+//
+// What stays the process's own is state rather than a service: the registered screens and the
+// one in front, the one main menu and message box, the one sensor object and who holds it, the
+// work buffers, the key filter the root window turns on and the service-mode setting the main
+// menu toggles.
 namespace uikit {
 
 class CMessageBoxDlg;
@@ -53,13 +61,32 @@ inline constexpr int kTextNoMemory = 2800;
 // reset of the Left key is refused, and the root window defers its device poll and navigation.
 enum class SensorUse { Worker, Recording };
 
-class CVRDCommonBase {
-public:
+// What InitGlobals is given. The defaults are the program's but for the main menu, which the
+// root window adds; tests give their own.
+struct CommonServices {
+    // Makes the one sensor object at its first use; a throw of bad_alloc leaves none.
     using SensorFactory = std::function<std::unique_ptr<devicelink::CNI2CSensor>()>;
+    // Gets each work buffer of kWorkBufferFloats floats; null: out of memory.
+    using BufferAllocator = std::function<std::unique_ptr<float[]>(size_t floats)>;
     // Makes the main menu for the front screen. The menu must not be a child of a screen: the
     // common services delete it at shut-down (unless it has gone already).
     using MainMenuFactory = std::function<QWidget*(QWidget* frontScreen)>;
 
+    // The program's: a sensor object on the flat device API, and each work buffer zeroed by
+    // plain allocation (null when memory is short). Made out of line, where the sensor object's
+    // type is known.
+    CommonServices();
+
+    SensorFactory makeSensor;
+    BufferAllocator allocateWorkBuffer;
+    // None: the Enter key and the menu buttons show nothing.
+    MainMenuFactory makeMainMenu;
+    // What every box opened through RunMessageBox is given.
+    MessageBoxServices messageBox;
+};
+
+class CVRDCommonBase {
+public:
     virtual ~CVRDCommonBase();
 
     // Registry.
@@ -72,23 +99,18 @@ public:
 
     // Start-up and shut-down. InitGlobals returns 1, or 0 when the work buffers cannot be had
     // (the caller then tells the user with text kTextNoMemory and ends); called again it starts
-    // from a clean state.
-    static int InitGlobals();
+    // from a clean state with the services now given.
+    static int InitGlobals(CommonServices services = {});
     static void Shutdown();
     static bool IsInitialised();
-    // How InitGlobals gets each work buffer of kWorkBufferFloats floats (null: out of memory);
-    // null restores the plain non-throwing allocation. For tests of the out-of-memory start.
-    using BufferAllocator = std::function<std::unique_ptr<float[]>(size_t floats)>;
-    static void SetWorkBufferAllocator(BufferAllocator allocator);
 
     static float* GetWorkBuffer();
     static float* GetWorkBuffer2();
     static const QString& GetDataDirectory();
 
-    // The sensor object, made on the first call by the factory; null when it cannot be made.
+    // The sensor object, made on the first call by the services' factory; null when it cannot be
+    // made.
     static devicelink::CNI2CSensor* GetSensor();
-    // Replaces the factory (null restores the program's: a sensor object on the flat device API).
-    static void SetSensorFactory(SensorFactory factory);
     static void BeginSensorUse(SensorUse use);
     static void EndSensorUse(SensorUse use);
     static bool IsSensorHeld();
@@ -122,8 +144,7 @@ public:
     static logger::ExperimentBlock* GetExperimentBlock();
     static logger::SampleArrays* GetSampleArrays();
 
-    // Main menu.
-    static void SetMainMenuFactory(MainMenuFactory factory);
+    // Main menu, made at its first showing by the services' factory.
     static void ShowMainMenu();
     static void HideMainMenu();
     static QWidget* GetMainMenu();
@@ -138,12 +159,14 @@ public:
     // 1 when this tap completes a double tap (positions in pixels, unsigned 16-bit).
     static int IsDoubleTap(uint16_t x, uint16_t y);
 
-    // Message box: 1 when it ended with OK, 2 otherwise, 0 (nothing shown) while one is open.
+    // Message box, with the services' message box services: 1 when it ended with OK, 2
+    // otherwise, 0 (nothing shown) while one is open.
     static int RunMessageBox(QWidget* owner, int type, const QString& text1 = {}, const QString& text2 = {});
     // Gives the front screen the focus first; 0 without a front screen.
     static int ShowMessageBox(QWidget* owner, int type, const QString& text1 = {}, const QString& text2 = {});
     static CMessageBoxDlg* GetMessageBox();
 
+    // The service mode the main menu toggles (0 off); 0 at every start.
     static int GetByteSetting();
     static void SetByteSetting(int value);
 };

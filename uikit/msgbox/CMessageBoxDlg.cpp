@@ -48,18 +48,6 @@ constexpr int kReportFontPx = 14;
 // passes for the end of detection.
 constexpr qint64 kWorkerReport = 0x57524B;
 
-CMessageBoxDlg::Detection& DetectionHook()
-{
-    static CMessageBoxDlg::Detection hook;
-    return hook;
-}
-
-int& LateCancelDelay()
-{
-    static int delay = CMessageBoxDlg::kLateCancelMs;
-    return delay;
-}
-
 uint32_t Lighter(uint32_t colour, int by)
 {
     uint32_t out = 0;
@@ -76,18 +64,19 @@ void DrawText(QPainter& painter, const QRect& area, const QString& text, uint32_
 
 }  // namespace
 
-void CMessageBoxDlg::SetDetection(Detection detection)
+int32_t DetectSensorsOn(devicelink::CNI2CSensor& sensor, std::u16string& text)
 {
-    DetectionHook() = std::move(detection);
+    return sensor.DetectSensors(text);
 }
 
-void CMessageBoxDlg::SetLateCancelDelay(int ms)
-{
-    LateCancelDelay() = ms;
-}
-
-CMessageBoxDlg::CMessageBoxDlg(QWidget* owner, int type, const QString& text1, const QString& text2)
-    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), owner_(owner), type_(type), text1_(text1), text2_(text2)
+CMessageBoxDlg::CMessageBoxDlg(QWidget* owner, int type, const QString& text1, const QString& text2,
+                               MessageBoxServices services)
+    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint),
+      owner_(owner),
+      services_(std::move(services)),
+      type_(type),
+      text1_(text1),
+      text2_(text2)
 {
     setModal(true);
     if (ResourceModule* bitmaps = GetBitmapModule()) {
@@ -190,11 +179,10 @@ void CMessageBoxDlg::StartDetection()
     sensor_->ClearDetectionAbort();
     workerText_.clear();
     devicelink::CNI2CSensor* sensor = sensor_;
-    const Detection detection = DetectionHook();
     BeginSensorUse(SensorUse::Worker);
     workerActive_ = true;
-    const bool started = worker_.Start([this, sensor, detection](const std::atomic<bool>&) {
-        const int32_t result = detection ? detection(*sensor, workerText_) : sensor->DetectSensors(workerText_);
+    const bool started = worker_.Start([this, sensor](const std::atomic<bool>&) {
+        const int32_t result = services_.detect(*sensor, workerText_);
         PostScreenMessage(this, ReportOfDetection(result), 0, kWorkerReport);
     });
     if (!started) {
@@ -203,7 +191,7 @@ void CMessageBoxDlg::StartDetection()
         PostScreenMessage(this, WM_DEVICE_CHECK_OTHER);
         return;
     }
-    timers_.SetTimer(kLateCancelTimer, LateCancelDelay());
+    timers_.SetTimer(kLateCancelTimer, services_.lateCancelMs);
 }
 
 void CMessageBoxDlg::EndWorker()

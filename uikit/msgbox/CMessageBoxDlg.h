@@ -3,10 +3,10 @@
 #include "platform/WorkerThread.h"
 #include "uikit/common/CVRDCommonBase.h"
 #include "uikit/events/TimerIds.h"
+#include "uikit/msgbox/MessageBoxServices.h"
 #include "uikit/window/CVRDWindowBase.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include <QDialog>
@@ -26,7 +26,8 @@ class CNI2CSensor;
 //
 // While detection runs nothing ends the box: Escape and close requests are ignored, and a Cancel
 // appears only after 30 seconds (a logger that does not answer); it asks detection to stop and
-// the box closes once the worker has ended. The worker is always joined before the box goes.
+// the box closes once the worker has ended. The worker is always joined before the box goes. How
+// detection runs and that delay are the box's services, given at construction.
 namespace uikit {
 
 class CButtonST;
@@ -41,17 +42,11 @@ public:
     static constexpr int kCancelId = 1095;
     static constexpr int kAutoCloseTimer = 111;
     static constexpr int kLateCancelTimer = 112;
-    static constexpr int kLateCancelMs = 30000;
     static constexpr int kWidth = 500;
     static constexpr int kHeight = 300;
 
-    // How detection is run on the worker: the sensor object's DetectSensors unless replaced.
-    using Detection = std::function<int32_t(devicelink::CNI2CSensor& sensor, std::u16string& text)>;
-    static void SetDetection(Detection detection);
-    // How long detection runs before Cancel appears (kLateCancelMs unless changed; for tests).
-    static void SetLateCancelDelay(int ms);
-
-    CMessageBoxDlg(QWidget* owner, int type, const QString& text1 = {}, const QString& text2 = {});
+    CMessageBoxDlg(QWidget* owner, int type, const QString& text1 = {}, const QString& text2 = {},
+                   MessageBoxServices services = {});
     ~CMessageBoxDlg() override;
 
     int Type() const { return type_; }
@@ -79,6 +74,7 @@ private:
     void EndWorker();
 
     QWidget* owner_;
+    const MessageBoxServices services_;
     int type_;
     QString text1_;
     QString text2_;

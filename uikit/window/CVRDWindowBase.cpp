@@ -23,12 +23,6 @@ constexpr int kClockFieldInset = 5;
 constexpr uint32_t kClockFieldColour = 0xEEEEED;
 constexpr uint32_t kClockTextColour = 0x643700;
 
-std::function<QTime()>& ClockSource()
-{
-    static std::function<QTime()> source;
-    return source;
-}
-
 // The outer rectangle of a widget in global coordinates: a window's frame, a child's geometry.
 QRect OuterRect(const QWidget* w)
 {
@@ -172,9 +166,9 @@ QString CVRDWindowBase::ClockText(int hour, int minute)
         .arg(hour < 12 ? QStringLiteral("AM") : QStringLiteral("PM"));
 }
 
-void CVRDWindowBase::SetClockSource(std::function<QTime()> source)
+void CVRDWindowBase::SetClockSource(ClockSource source)
 {
-    ClockSource() = std::move(source);
+    clockSource_ = source ? std::move(source) : ClockSource(&QTime::currentTime);
 }
 
 QRect CVRDWindowBase::ClockRect() const
@@ -185,7 +179,7 @@ QRect CVRDWindowBase::ClockRect() const
 
 void CVRDWindowBase::DrawClock(QPainter& painter)
 {
-    const QTime now = ClockSource() ? ClockSource()() : QTime::currentTime();
+    const QTime now = clockSource_();
     const QRect r = ClockRect();
     painter.fillRect(r.adjusted(kClockFieldInset, kClockFieldInset, -kClockFieldInset, -kClockFieldInset),
                      ColorFromRef(kClockFieldColour));

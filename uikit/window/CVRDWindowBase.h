@@ -63,8 +63,10 @@ public:
 
     // The clock's text for a time of day.
     static QString ClockText(int hour, int minute);
-    // Where the clock reads the time of day; null restores the system's local time. For tests.
-    static void SetClockSource(std::function<QTime()> source);
+    // Where this window's clock reads the time of day: the system's local time unless given
+    // another (a test's fixed time, so that its picture does not change).
+    using ClockSource = std::function<QTime()>;
+    void SetClockSource(ClockSource source);
 
 protected:
     static constexpr int kFontQuality = 6;
@@ -72,6 +74,7 @@ protected:
 private:
     QPixmap skin_[kSkinBitmapCount];
     QFont clockFont_;
+    ClockSource clockSource_ = &QTime::currentTime;
     int clientWidth_ = 800;
     int clientHeight_ = 600;
 };

@@ -40,6 +40,11 @@ constexpr ResultLine Only(Reader reader, ResultLine line)
     line.reader = reader;
     return line;
 }
+constexpr ResultLine WithLength(int labelLength, ResultLine line)
+{
+    line.labelLength = labelLength;
+    return line;
+}
 constexpr ResultLine WithUnit(int unitId, ResultLine line)
 {
     line.unitId = unitId;
@@ -184,11 +189,11 @@ constexpr ResultLine kOscillationLines[] = {
     Value(text::kFrequency, F::kFrequency),
     Value(text::kDamping, F::kDamping),
     Value(text::kQualityFactor, F::kQuality),
-    Value(text::kW, F::kW),
+    WithLength(48, Value(text::kW, F::kW)),
     Only(Reader::Program, WithUnit(text::kKFromPeaks, As(LineKind::ValueAndUnit, Value(text::kK, F::kK)))),
     Only(Reader::AddIn, Value(text::kK, F::kK)),
     Only(Reader::AddIn, As(LineKind::Note, Value(text::kKFromPeaks, -1))),
-    Value(text::kCentreLine, F::kCentreLine),
+    WithLength(48, Value(text::kCentreLine, F::kCentreLine)),
     Value(text::kRSquared, F::kR2),
     Value(text::kRmsResidual, F::kRms),
     Named(u"A", F::kA),

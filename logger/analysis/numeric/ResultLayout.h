@@ -45,6 +45,12 @@ enum class LineKind : std::uint8_t {
 
 enum class Reader : std::uint8_t { Both, Program, AddIn };
 
+// Every result's first slot: the points it took (the peaks, for the oscillation fit).
+inline constexpr int kCountSlot = 0;
+
+// The program's buffer for the text of most labels, terminator included.
+inline constexpr int kLabelLength = 32;
+
 struct ResultLine {
     LineKind kind = LineKind::Blank;
     int textId = 0;                 // the label's string id; 0 for `name`
@@ -54,6 +60,7 @@ struct ResultLine {
     std::u16string_view after;      // after the value
     int unitId = 0;                 // the unit text of a ValueAndUnit
     Reader reader = Reader::Both;
+    int labelLength = kLabelLength; // the program's buffer for the label's text
 };
 
 struct ResultLayout {
@@ -65,11 +72,6 @@ struct ResultLayout {
     std::span<const ResultLine> body;    // the lines of the analysis' own values
 };
 
-// Every result's first slot: the points it took (the peaks, for the oscillation fit).
-inline constexpr int kCountSlot = 0;
-
-// The program's buffer for the text of every label but a title, terminator included.
-inline constexpr int kLabelLength = 32;
 
 // The layout of `analysis`; `method` picks the integral's title (an unknown method: an empty
 // title) and the derivative's lines.

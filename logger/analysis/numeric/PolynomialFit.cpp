@@ -106,12 +106,12 @@ int FitPolynomial(int start, int end, int n, int order, const float* x, const fl
     };
     const detail::FitQuality q = detail::WriteAndMeasure(start, end, n, x, y, fit, model);
 
-    result[0] = static_cast<float>(count);
-    result[1] = static_cast<float>(order);
-    result[2] = static_cast<float>(q.r2);
-    result[3] = static_cast<float>(q.Rms());
+    result[PolynomialResult::kCount] = static_cast<float>(count);
+    result[PolynomialResult::kOrder] = static_cast<float>(order);
+    result[PolynomialResult::kR2] = static_cast<float>(q.r2);
+    result[PolynomialResult::kRms] = static_cast<float>(q.Rms());
     for (int m = 0; m <= order; ++m)
-        result[4 + m] = static_cast<float>(c[m]);
+        result[PolynomialResult::kC0 + m] = static_cast<float>(c[m]);
     return 5 + order;
 }
 

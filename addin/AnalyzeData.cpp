@@ -1,24 +1,19 @@
 #include "addin/AnalyzeData.h"
 
 #include "logger/analysis/numeric/CurveFits.h"
+#include "logger/analysis/numeric/ResultLayout.h"
 #include "logger/analysis/numeric/SampleAnalysis.h"
 #include "platform/CLocale.h"
 #include "platform/Text.h"
 
 #include <algorithm>
-#include <cmath>
+#include <optional>
+#include <span>
 
 namespace addin {
 
 namespace {
 
-constexpr int kTitleStatistics = 2159;
-constexpr int kStartLabel = 2160;
-constexpr int kEndLabel = 2161;
-constexpr int kStepLabel = 2162;
-constexpr int kPointsLabel = 2163;
-constexpr int kPeaksLabel = 2193;
-constexpr int kFirstIntegralTitle = 2185;
 constexpr int kIntegralMethods = 5;
 
 std::u16string Ascii(const std::string& text)
@@ -31,56 +26,22 @@ std::u16string Real(float value)
     return Ascii(platform::FormatFixed(value, 6));
 }
 
-// Builds the lines: labels by id, values from the result array in order.
-class Lines {
-public:
-    Lines(const LabelSource& label, const std::vector<float>& result) : label_(label), result_(result) {}
-
-    void Title(int id) { lines_.push_back(label_(id)); }
-    void Note(int id) { lines_.push_back(u"*" + label_(id)); }
-    void Blank() { lines_.emplace_back(); }
-    void Text(int id, const std::u16string& value) { lines_.push_back(label_(id) + u" : " + value); }
-    // "%s : %f" of the next result.
-    void Value(int id, const char16_t* suffix = u"") { lines_.push_back(label_(id) + suffix + u" : " + Next()); }
-    // "X : %f" of the next result, for a coefficient named by a letter.
-    void Named(const std::u16string& name) { lines_.push_back(name + u" : " + Next()); }
-    void Count(int id, float value)
-    {
-        const int64_t count = std::isfinite(value) ? int64_t(std::clamp(value, -1e9f, 1e9f)) : 0;
-        lines_.push_back(label_(id) + u" : " + Ascii(platform::FormatInt(count)));
-    }
-    // "%s : %f" of result k, for a value the routine gives out of the order it is reported in.
-    void ValueOf(int id, const char16_t* suffix, size_t k)
-    {
-        lines_.push_back(label_(id) + suffix + u" : " + Real(k < result_.size() ? result_[k] : 0.0f));
-    }
-    // Skips to result index k.
-    void At(size_t k) { next_ = k; }
-    std::u16string Next() { return next_ < result_.size() ? Real(result_[next_++]) : Real(0.0f); }
-    std::vector<std::u16string> Take() { return std::move(lines_); }
-
-private:
-    const LabelSource& label_;
-    const std::vector<float>& result_;
-    std::vector<std::u16string> lines_;
-    size_t next_ = 1;
-};
-
-int TitleOf(const AnalysisRequest& r)
+// The description of the result lines of each kind.
+std::optional<numeric::Analysis> ResultLinesOf(int32_t kind)
 {
-    switch (r.kind) {
-    case kAnalysisStatistics: return kTitleStatistics;
-    case kAnalysisLinear: return 2172;
-    case kAnalysisQuadratic: return 2177;
-    case kAnalysisPolynomial: return 2179;
-    case kAnalysisExponential: return 2181;
-    case kAnalysisExponentialOffset: return 2183;
-    case kAnalysisLogarithmic: return 2184;
-    case kAnalysisPower: return 2182;
-    case kAnalysisIntegral: return kFirstIntegralTitle + std::clamp(r.method, 0, kIntegralMethods - 1);
-    case kAnalysisDerivative: return 2191;
-    case kAnalysisDampedOscillation: return 2192;
-    default: return 0;
+    switch (kind) {
+    case kAnalysisStatistics: return numeric::Analysis::Statistics;
+    case kAnalysisLinear: return numeric::Analysis::Linear;
+    case kAnalysisQuadratic: return numeric::Analysis::Quadratic;
+    case kAnalysisPolynomial: return numeric::Analysis::Polynomial;
+    case kAnalysisExponential: return numeric::Analysis::Exponential;
+    case kAnalysisExponentialOffset: return numeric::Analysis::ExponentialOffset;
+    case kAnalysisLogarithmic: return numeric::Analysis::Logarithmic;
+    case kAnalysisPower: return numeric::Analysis::Power;
+    case kAnalysisIntegral: return numeric::Analysis::Integral;
+    case kAnalysisDerivative: return numeric::Analysis::Derivative;
+    case kAnalysisDampedOscillation: return numeric::Analysis::DampedOscillation;
+    default: return std::nullopt;
     }
 }
 
@@ -104,85 +65,32 @@ int Run(const AnalysisRequest& r, int n, float* fitted, float* result)
     }
 }
 
-void KindLines(Lines& l, const AnalysisRequest& r, const std::vector<float>& result)
+// The lines of one line of the description that the add-in shows; the range's positions are
+// its points' indexes times the step.
+void WriteLine(std::vector<std::u16string>& out, const numeric::ResultLine& line, const LabelSource& label,
+               const AnalysisRequest& r, const std::vector<float>& result)
 {
-    switch (r.kind) {
-    case kAnalysisStatistics:
-        for (int id = 2164; id <= 2171; ++id)
-            l.Value(id);
+    using numeric::LineKind;
+    const std::u16string name = line.textId != 0 ? label(line.textId) : std::u16string(line.name);
+    const std::u16string head = name + std::u16string(line.qualifier) + u" : ";
+    const float dx = r.x[1] - r.x[0];
+    const float value = line.slot >= 0 ? result[size_t(line.slot)] : 0.0f;
+    switch (line.kind) {
+    case LineKind::Blank: out.emplace_back(); break;
+    case LineKind::RangeStart: out.push_back(head + PositionText(double(float(r.first) * dx))); break;
+    case LineKind::RangeEnd: out.push_back(head + PositionText(double(float(r.last - 1) * dx))); break;
+    case LineKind::Step: out.push_back(head + PositionText(double(dx))); break;
+    case LineKind::Value:
+    case LineKind::ValueAndSpan:
+    case LineKind::ValueAndUnit: out.push_back(head + Real(value) + std::u16string(line.after)); break;
+    case LineKind::Count:
+        out.push_back(head + Ascii(platform::FormatInt(numeric::CountOf(value))) + std::u16string(line.after));
         break;
-    case kAnalysisLinear:
-        l.Value(2173);
-        l.Value(2174);
-        l.Value(2175, u" (A)");
-        l.Value(2175, u" (B)");
-        l.Value(2176, u" (p)");
-        break;
-    case kAnalysisQuadratic:
-    case kAnalysisExponentialOffset:
-        l.Named(u"A");
-        l.Named(u"B");
-        l.Named(u"C");
-        l.Value(2176);
-        l.Value(2178);
-        break;
-    case kAnalysisPolynomial: {
-        const int order = std::clamp(int(result[1]), 0, 13);
-        l.Count(2180, result[1]);
-        l.At(2);
-        l.Value(2176);
-        l.Value(2178);
-        for (int k = 0; k <= order; ++k)
-            l.Named(u"C" + Ascii(platform::FormatInt(k)));
-        break;
-    }
-    case kAnalysisExponential:
-        // The routine gives the error of B before that of A.
-        l.Named(u"A");
-        l.Named(u"B");
-        l.ValueOf(2175, u" (A)", 4);
-        l.ValueOf(2175, u" (B)", 3);
-        l.At(5);
-        l.Value(2176);
-        break;
-    case kAnalysisPower:
-        l.Named(u"A");
-        l.Named(u"B");
-        l.Value(2175, u" (A)");
-        l.Value(2175, u" (B)");
-        l.Value(2176);
-        break;
-    case kAnalysisLogarithmic:
-        l.Named(u"A");
-        l.Named(u"B");
-        l.Value(2176);
-        l.Value(2178);
-        break;
-    case kAnalysisIntegral:
-        l.Value(2190);
-        break;
-    case kAnalysisDerivative:
-        l.Value(2164);
-        l.Value(2165);
-        if (r.method == 1) {
-            l.Value(2173);
-            l.Value(2174);
-            l.Value(2176);
-            l.Value(2178);
-        }
-        break;
-    case kAnalysisDampedOscillation:
-        for (int id = 2194; id <= 2199; ++id)
-            l.Value(id);
-        l.Note(2201);
-        l.Value(2200);
-        l.Value(2176);
-        l.Value(2178);
-        l.Named(u"A");
-        l.Named(u"B");
-        l.Named(u"C");
-        break;
-    default:
+    case LineKind::Note: out.push_back(u"*" + name); break;
+    case LineKind::FirstX: out.push_back(head + Real(r.x[size_t(r.first)])); break;
+    case LineKind::Coefficients:
+        for (int k = 0; k < numeric::CoefficientCount(result.data()); ++k)
+            out.push_back(name + Ascii(platform::FormatInt(k)) + u" : " + Real(result[size_t(line.slot + k)]));
         break;
     }
 }
@@ -205,8 +113,8 @@ AnalysisOutcome RunAnalysis(const AnalysisRequest& r, const LabelSource& label)
 {
     AnalysisOutcome out;
     const int n = int(std::min(r.x.size(), r.y.size()));
-    const int title = TitleOf(r);
-    if (n < 2 || r.first < 0 || r.first > r.last || r.last >= n || title == 0)
+    const std::optional<numeric::Analysis> analysis = ResultLinesOf(r.kind);
+    if (n < 2 || r.first < 0 || r.first > r.last || r.last >= n || !analysis)
         return out;
     std::vector<float> result(kAnalysisResultLength, 0.0f);
     std::vector<float> fitted(size_t(n), 0.0f);
@@ -214,17 +122,16 @@ AnalysisOutcome RunAnalysis(const AnalysisRequest& r, const LabelSource& label)
     if (out.status < 1 || out.status > 255)
         return out;
 
-    const float dx = r.x[1] - r.x[0];
-    Lines l(label, result);
-    l.Title(title);
-    if (r.kind != kAnalysisLinear)
-        l.Blank();
-    l.Text(kStartLabel, PositionText(double(float(r.first) * dx)));
-    l.Text(kEndLabel, PositionText(double(float(r.last - 1) * dx)));
-    l.Text(kStepLabel, PositionText(double(dx)));
-    l.Count(r.kind == kAnalysisDampedOscillation ? kPeaksLabel : kPointsLabel, result[0]);
-    KindLines(l, r, result);
-    out.lines = l.Take();
+    // An integral's method beyond the last is titled as the last.
+    const int method = r.kind == kAnalysisIntegral ? std::clamp(r.method, 0, kIntegralMethods - 1) : r.method;
+    const numeric::ResultLayout& layout = numeric::LayoutOf(*analysis, method);
+    out.lines.push_back(label(layout.titleId));
+    for (const std::span<const numeric::ResultLine> part : {layout.header, layout.body}) {
+        for (const numeric::ResultLine& line : part) {
+            if (line.reader != numeric::Reader::Program)
+                WriteLine(out.lines, line, label, r, result);
+        }
+    }
     out.ok = true;
     out.result = std::move(result);
     out.fitted = std::move(fitted);

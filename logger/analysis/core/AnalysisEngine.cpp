@@ -4,12 +4,16 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <optional>
+#include <span>
 #include <system_error>
 #include <thread>
 
 #include "devicelink/sensor/ChannelState.h"
 #include "logger/analysis/core/AnalysisText.h"
+#include "logger/analysis/core/AnalysisTexts.h"
 #include "logger/analysis/numeric/CurveFits.h"
+#include "logger/analysis/numeric/ResultLayout.h"
 #include "logger/analysis/numeric/SampleAnalysis.h"
 #include "platform/Text.h"
 
@@ -21,13 +25,32 @@ using logger::DataSetRecord;
 
 namespace {
 
-// Room for the longest result layout (an order-13 polynomial) with some to spare.
+// Room for the longest result (an order-13 polynomial's) with some to spare.
 constexpr int kResultRoom = 32;
-// Label buffers the text table gives no length for.
-constexpr int kDefaultLabelLength = 32;
 constexpr int kMessageTextLength = 256;
 // The conductivity sensor whose channels the comparison reads.
 constexpr char16_t kComparisonModel[] = u"R55V";
+
+// The description of the result lines of each analysis type.
+std::optional<numeric::Analysis> ResultLinesOf(int type)
+{
+    switch (type) {
+    case kTypeStatistics: return numeric::Analysis::Statistics;
+    case kTypeLinear: return numeric::Analysis::Linear;
+    case kTypeQuadratic: return numeric::Analysis::Quadratic;
+    case kTypePolynomial: return numeric::Analysis::Polynomial;
+    case kTypeExponential: return numeric::Analysis::Exponential;
+    case kTypeExponentialOffset: return numeric::Analysis::ExponentialOffset;
+    case kTypeExponentialShift: return numeric::Analysis::ExponentialShift;
+    case kTypeLogarithmic: return numeric::Analysis::Logarithmic;
+    case kTypePower: return numeric::Analysis::Power;
+    case kTypeIntegral: return numeric::Analysis::Integral;
+    case kTypeDerivative: return numeric::Analysis::Derivative;
+    case kTypeDampedOscillation: return numeric::Analysis::DampedOscillation;
+    case kTypeComparison: return numeric::Analysis::Comparison;
+    default: return std::nullopt;
+    }
+}
 
 }  // namespace
 
@@ -63,17 +86,17 @@ AnalysisError DescribeAnalysisStatus(int status, const TextSource& texts)
     const uint32_t low = code & 0xFF;
     AnalysisError error;
     if (high >= 1 && high <= 254 && high != 100) {
-        error.firstId = 2128;
-        error.second = texts.String(2127, kMessageTextLength) + u" " + Int(int(high));
+        error.firstId = text::kNotEnoughData;
+        error.second = texts.String(text::kMorePoints, kMessageTextLength) + u" " + Int(int(high));
     } else if (high == 100) {
-        error.firstId = 2128;
-        error.second = texts.String(2129, kMessageTextLength) + u" 10";
+        error.firstId = text::kNotEnoughData;
+        error.second = texts.String(text::kMorePeaks, kMessageTextLength) + u" 10";
     } else if (high >= 255) {
-        error.firstId = 2045;
+        error.firstId = text::kNone;
     }
     if (low == 0 || high >= 255) {
-        error.firstId = 2045;
-        error.second = u"\n" + texts.String(2142, kMessageTextLength);
+        error.firstId = text::kNone;
+        error.second = u"\n" + texts.String(text::kNoResult, kMessageTextLength);
     }
     if (error.IsError())
         error.first = texts.String(error.firstId, kMessageTextLength);
@@ -364,163 +387,48 @@ int AnalysisEngine::RunRoutine(const Run& run, float* r)
 void AnalysisEngine::WriteLines(const AnalysisSettings& settings, int type, const Inputs& in, int start, int end,
                                 const float* r)
 {
-    ResultLines& out = lines_;
-    auto labelled = [&](int id, int length, double value) { out.Append(Label(id, length) + u" : " + Fixed(value)); };
-    auto plain = [&](std::u16string_view name, double value) {
-        out.Append(std::u16string(name) + u" : " + Fixed(value));
-    };
-    auto standardError = [&](std::u16string_view which, double value) {
-        out.Append(Label(2175, kDefaultLabelLength) + u" (" + std::u16string(which) + u") : " + Fixed(value));
-    };
-
-    if (type == kTypeComparison) {
-        out.Append(u"< Orbeck 전도도 >");
-        out.Append(u"");
-        out.Append(u"데이터의 갯수 : " + Int(int(r[0])));
-        out.Append(u"전도도1의 평균 : " + Fixed(r[1]));
-        out.Append(u"전도도2의 평균 : " + Fixed(r[2]));
-        out.Append(u"");
-        out.Append(u"전도도의 차이 : " + Fixed(r[3]));
-        out.Append(u"전도도의 감소 : " + Fixed(r[4]) + u"%");
+    const std::optional<numeric::Analysis> analysis = ResultLinesOf(type);
+    if (!analysis)
         return;
-    }
-
-    std::u16string title;
-    switch (type) {
-    case kTypeStatistics: title = Label(2159, 16); break;
-    case kTypeLinear: title = Label(2172, 48); break;
-    case kTypeQuadratic: title = Label(2177, 48); break;
-    case kTypePolynomial: title = Label(2179, 64); break;
-    case kTypeExponential: title = Label(2181, 48); break;
-    case kTypeExponentialOffset: title = Label(2183, 64); break;
-    case kTypeExponentialShift: title = Label(2244, 64); break;
-    case kTypeLogarithmic: title = Label(2184, 64); break;
-    case kTypePower: title = Label(2182, 32); break;
-    case kTypeIntegral: {
-        static constexpr int kTitles[] = {2185, 2186, 2187, 2188, 2189};
-        const int method = settings.integralMethod;
-        if (method >= 0 && method <= 4)
-            title = Label(kTitles[method], method == 3 ? 48 : 32);
-        break;
-    }
-    case kTypeDerivative: title = Label(2191, 48); break;
-    case kTypeDampedOscillation: title = Label(2192, 128); break;
-    default: break;
-    }
-
-    // The range as the X axis labels it: the x of its first and last point and the step.
-    const std::u16string first = platform::Utf8ToUtf16(series_.FormatTickLabel(in.ySeries, in.x[start]));
-    const std::u16string last = platform::Utf8ToUtf16(series_.FormatTickLabel(in.ySeries, in.x[end - 1]));
-    const std::u16string step = platform::Utf8ToUtf16(series_.FormatTickLabel(in.ySeries, in.h));
-    out.Append(title);
-    out.Append(u"");
-    out.Append(Label(2160, kDefaultLabelLength) + u" : " + first);
-    out.Append(Label(2161, kDefaultLabelLength) + u" : " + last);
-    out.Append(Label(2162, kDefaultLabelLength) + u" : " + step);
-    out.Append(Label(type == kTypeDampedOscillation ? 2193 : 2163, kDefaultLabelLength) + u" : " + Int(int(r[0])));
-
-    switch (type) {
-    case kTypeStatistics:
-        labelled(2164, kDefaultLabelLength, r[1]);
-        labelled(2165, kDefaultLabelLength, r[2]);
-        out.Append(Label(2166, kDefaultLabelLength) + u" : " + Fixed(r[3]) + u" (t=" +
-                   Fixed((double(r[0]) - 1.0) * in.h, 3) + u")");
-        labelled(2167, kDefaultLabelLength, r[4]);
-        labelled(2168, 32, r[5]);
-        labelled(2169, kDefaultLabelLength, r[6]);
-        labelled(2170, kDefaultLabelLength, r[7]);
-        labelled(2171, kDefaultLabelLength, r[8]);
-        break;
-    case kTypeLinear:
-        labelled(2173, kDefaultLabelLength, r[1]);
-        labelled(2174, kDefaultLabelLength, r[2]);
-        standardError(u"A", r[3]);
-        standardError(u"B", r[4]);
-        out.Append(Label(2176, kDefaultLabelLength) + u" (p) : " + Fixed(r[5]));
-        break;
-    case kTypeQuadratic:
-        plain(u"A", r[1]);
-        plain(u"B", r[2]);
-        plain(u"C", r[3]);
-        labelled(2176, kDefaultLabelLength, r[4]);
-        labelled(2178, 32, r[5]);
-        break;
-    case kTypePolynomial: {
-        out.Append(Label(2180, 32) + u" : " + Int(int(r[1])));
-        labelled(2176, kDefaultLabelLength, r[2]);
-        labelled(2178, 32, r[3]);
-        const int order = settings.polynomialOrder;
-        for (int i = 0; i <= order; ++i)
-            plain(u"C" + Int(i), r[4 + i]);
-        break;
-    }
-    case kTypeExponential:
-        // The routine gives the error of B before that of A.
-        plain(u"A", r[1]);
-        plain(u"B", r[2]);
-        standardError(u"A", r[4]);
-        standardError(u"B", r[3]);
-        labelled(2176, 32, r[5]);
-        break;
-    case kTypeExponentialOffset:
-        plain(u"A", r[1]);
-        plain(u"B", r[2]);
-        plain(u"C", r[3]);
-        plain(u"x0", in.x[start]);
-        labelled(2176, kDefaultLabelLength, r[4]);
-        labelled(2178, 32, r[5]);
-        break;
-    case kTypeExponentialShift:
-        plain(u"A", r[1]);
-        plain(u"B", r[2]);
-        plain(u"C", r[3]);
-        plain(u"D", r[4]);
-        labelled(2176, kDefaultLabelLength, r[5]);
-        labelled(2178, 32, r[6]);
-        break;
-    case kTypeLogarithmic:
-        plain(u"A", r[1]);
-        plain(u"B", r[2]);
-        labelled(2176, kDefaultLabelLength, r[3]);
-        labelled(2178, 32, r[4]);
-        break;
-    case kTypePower:
-        plain(u"A", r[1]);
-        plain(u"B", r[2]);
-        standardError(u"A", r[3]);
-        standardError(u"B", r[4]);
-        labelled(2176, 32, r[5]);
-        break;
-    case kTypeIntegral:
-        labelled(2190, 32, r[1]);
-        break;
-    case kTypeDerivative:
-        labelled(2164, kDefaultLabelLength, r[1]);
-        labelled(2165, kDefaultLabelLength, r[2]);
-        if (settings.derivativeMethod == 1) {
-            labelled(2173, kDefaultLabelLength, r[3]);
-            labelled(2174, kDefaultLabelLength, r[4]);
-            labelled(2176, kDefaultLabelLength, r[5]);
-            labelled(2178, 32, r[6]);
-        } else if (settings.derivativeMethod == 2) {
-            out.Append(Label(2156, 32) + u" (g) : " + Fixed(r[3]));
+    const int method = type == kTypeIntegral ? settings.integralMethod : settings.derivativeMethod;
+    const numeric::ResultLayout& layout = numeric::LayoutOf(*analysis, method);
+    lines_.Append(layout.titleId != 0 ? Label(layout.titleId, layout.titleLength) : std::u16string(layout.title));
+    for (const std::span<const numeric::ResultLine> part : {layout.header, layout.body}) {
+        for (const numeric::ResultLine& line : part) {
+            if (line.reader != numeric::Reader::AddIn)
+                WriteLine(line, in, start, end, r);
         }
+    }
+}
+
+void AnalysisEngine::WriteLine(const numeric::ResultLine& line, const Inputs& in, int start, int end, const float* r)
+{
+    using numeric::LineKind;
+    const std::u16string name = line.textId != 0 ? Label(line.textId, line.labelLength) : std::u16string(line.name);
+    const std::u16string label = name + std::u16string(line.qualifier) + u" : ";
+    // The range as the X axis labels it: the x of its first and last point and the step.
+    const auto position = [&](double x) { return platform::Utf8ToUtf16(series_.FormatTickLabel(in.ySeries, x)); };
+    const double value = line.slot >= 0 ? double(r[line.slot]) : 0.0;
+    const std::u16string after(line.after);
+    switch (line.kind) {
+    case LineKind::Blank: lines_.Append(u""); break;
+    case LineKind::RangeStart: lines_.Append(label + position(in.x[start])); break;
+    case LineKind::RangeEnd: lines_.Append(label + position(in.x[end - 1])); break;
+    case LineKind::Step: lines_.Append(label + position(in.h)); break;
+    case LineKind::Value: lines_.Append(label + Fixed(value) + after); break;
+    case LineKind::Count: lines_.Append(label + Int(numeric::CountOf(r[line.slot])) + after); break;
+    case LineKind::ValueAndSpan:
+        lines_.Append(label + Fixed(value) + u" (t=" + Fixed((double(r[numeric::kCountSlot]) - 1.0) * in.h, 3) + u")");
         break;
-    case kTypeDampedOscillation:
-        labelled(2194, 32, r[1]);
-        labelled(2195, 32, r[2]);
-        labelled(2196, 32, r[3]);
-        labelled(2197, 32, r[4]);
-        labelled(2198, 48, r[5]);
-        out.Append(Label(2199, 32) + u" : " + Fixed(r[6]) + u"*" + Label(2201, 32));
-        labelled(2200, 48, r[7]);
-        labelled(2176, kDefaultLabelLength, r[8]);
-        labelled(2178, 32, r[9]);
-        plain(u"A", r[10]);
-        plain(u"B", r[11]);
-        plain(u"C", r[12]);
+    case LineKind::ValueAndUnit:
+        lines_.Append(label + Fixed(value) + u"*" + Label(line.unitId, numeric::kLabelLength));
         break;
-    default: break;
+    case LineKind::Note: lines_.Append(u"*" + name); break;
+    case LineKind::FirstX: lines_.Append(label + Fixed(in.x[start])); break;
+    case LineKind::Coefficients:
+        for (int i = 0; i < numeric::CoefficientCount(r); ++i)
+            lines_.Append(name + Int(i) + u" : " + Fixed(r[line.slot + i]));
+        break;
     }
 }
 
@@ -532,50 +440,61 @@ std::u16string AnalysisEngine::Legend(const AnalysisSettings& settings, int type
     std::u16string legend;
     if (settings.showEquation == 1) {
         switch (type) {
-        case kTypeLinear: legend = u"y=" + Fixed(r[1]) + u"*x + " + Fixed(r[2]); break;
-        case kTypeQuadratic:
-            legend = u"y=" + Fixed(r[1]) + u"*x^2 + " + Fixed(r[2]) + u"*x + " + Fixed(r[3]);
+        case kTypeLinear:
+            legend = u"y=" + Fixed(r[numeric::LinearResult::kA]) + u"*x + " + Fixed(r[numeric::LinearResult::kB]);
             break;
-        case kTypePolynomial: {
-            legend = u"y=";
-            for (int p = settings.polynomialOrder; p >= 1; --p)
-                legend += u" " + Fixed(r[4 + p]) + u"*x^" + Int(p) + u" +";
-            legend += u" " + Fixed(r[4]);
+        case kTypeQuadratic: {
+            using Q = numeric::QuadraticResult;
+            legend = u"y=" + Fixed(r[Q::kA]) + u"*x^2 + " + Fixed(r[Q::kB]) + u"*x + " + Fixed(r[Q::kC]);
             break;
         }
-        case kTypeExponential: legend = u"y=" + Fixed(r[1]) + u" * exp(" + Fixed(r[2]) + u"*x)"; break;
-        case kTypeExponentialOffset:
-            // The model is A*exp(B*(x - x0)) + C, with x0 the first point of the range.
-            legend = u"y=" + Fixed(r[1]) + u" * exp(" + Fixed(r[2]) + u"*" + Shifted(u"x", in.x[start]) + u") + " +
-                     Fixed(r[3]);
+        case kTypePolynomial: {
+            const float* c = r + numeric::PolynomialResult::kC0;
+            legend = u"y=";
+            for (int p = settings.polynomialOrder; p >= 1; --p)
+                legend += u" " + Fixed(c[p]) + u"*x^" + Int(p) + u" +";
+            legend += u" " + Fixed(c[0]);
             break;
+        }
+        case kTypeExponential: {
+            using E = numeric::ExponentialResult;
+            legend = u"y=" + Fixed(r[E::kA]) + u" * exp(" + Fixed(r[E::kB]) + u"*x)";
+            break;
+        }
+        case kTypeExponentialOffset: {
+            // The model is A*exp(B*(x - x0)) + C, with x0 the first point of the range.
+            using O = numeric::ExponentialOffsetResult;
+            legend = u"y=" + Fixed(r[O::kA]) + u" * exp(" + Fixed(r[O::kB]) + u"*" + Shifted(u"x", in.x[start]) +
+                     u") + " + Fixed(r[O::kC]);
+            break;
+        }
         case kTypeExponentialShift: {
             // A*exp(B*x - C) + D: the exponent's constant term is -C.
-            const double term = -double(r[3]);
-            std::u16string exponent = Fixed(r[2]) + u"*x";
+            using X = numeric::ExponentialShiftResult;
+            const double term = -double(r[X::kC]);
+            std::u16string exponent = Fixed(r[X::kB]) + u"*x";
             if (term < 0.0)
                 exponent += u" " + Fixed(term);
             else if (term > 0.0)
                 exponent += u" +" + Fixed(term);
-            legend = u"y=" + Fixed(r[1]) + u" * exp(" + exponent + u") + " + Fixed(r[4]);
+            legend = u"y=" + Fixed(r[X::kA]) + u" * exp(" + exponent + u") + " + Fixed(r[X::kD]);
             break;
         }
-        case kTypeLogarithmic: legend = u"y=" + Fixed(r[1]) + u" + " + Fixed(r[2]) + u"*ln(x)"; break;
-        case kTypePower: legend = u"y=" + Fixed(r[1]) + u" * x^" + Fixed(r[2]); break;
+        case kTypeLogarithmic: {
+            using G = numeric::LogarithmicResult;
+            legend = u"y=" + Fixed(r[G::kA]) + u" + " + Fixed(r[G::kB]) + u"*ln(x)";
+            break;
+        }
+        case kTypePower:
+            legend = u"y=" + Fixed(r[numeric::PowerResult::kA]) + u" * x^" + Fixed(r[numeric::PowerResult::kB]);
+            break;
         default: break;
         }
         legend += u"\r\n";
     }
-    if (settings.showR2 == 1) {
-        int element = 5;
-        if (type == kTypeQuadratic || type == kTypeExponentialOffset)
-            element = 4;
-        else if (type == kTypePolynomial)
-            element = 2;
-        else if (type == kTypeLogarithmic)
-            element = 3;
-        legend += u"r^2=" + Fixed(r[element]);
-    }
+    const int rSquared = numeric::LayoutOf(*ResultLinesOf(type), 0).rSquaredSlot;
+    if (settings.showR2 == 1 && rSquared >= 0)
+        legend += u"r^2=" + Fixed(r[rSquared]);
     return legend;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "logger/analysis/core/AnalysisPorts.h"
+#include "logger/analysis/numeric/ResultLayout.h"
 #include "logger/project/ExperimentRecords.h"
 
 // The analysis engine: applies one analysis set of a graph to the selected range of its data
@@ -105,6 +106,7 @@ private:
     static double RunCost(const Run& run);
     void WriteLines(const logger::AnalysisSettings& settings, int type, const Inputs& in, int start, int end,
                     const float* r);
+    void WriteLine(const numeric::ResultLine& line, const Inputs& in, int start, int end, const float* r);
     std::u16string Legend(const logger::AnalysisSettings& settings, int type, const Inputs& in, int start,
                           const float* r) const;
     std::u16string Label(int id, int length) const;

@@ -6,6 +6,7 @@
 
 #include "devicelink/sensor/ChannelState.h"
 #include "logger/analysis/core/AnalysisText.h"
+#include "logger/analysis/core/AnalysisTexts.h"
 #include "platform/Text.h"
 
 namespace analysis {
@@ -125,7 +126,7 @@ bool AnalysisScreenModel::InitAnalysisSettings(int graph, int set)
     AnalysisSettings& settings = *logger::SettingsAt(*record_, graph, set);
     std::memset(&settings, 0, sizeof settings);
     logger::InitNoteRecord(settings.memo);
-    platform::CopyToField(settings.setName, texts_.String(2033, kNameLength) + Int(set + 1));
+    platform::CopyToField(settings.setName, texts_.String(text::kSetName, kNameLength) + Int(set + 1));
     const int channel = FirstRecordedChannel();
     settings.ySlot = channel;
     if (channel < 0)
@@ -150,7 +151,7 @@ bool AnalysisScreenModel::InitGraphRecord(int graph, const AnalysisSettings& set
     std::memset(&g, 0, sizeof g);
     g.inUse = 1;
     const bool sampled = record_->mode != 0 || record_->specialSensor == 1;
-    platform::CopyToField(g.xLabel, texts_.String(sampled ? 2211 : 2104, kLabelLength));
+    platform::CopyToField(g.xLabel, texts_.String(sampled ? text::kSampleAxis : text::kTimeAxis, kLabelLength));
     g.xScaleA = 1.0f;
     g.xOffsetB = 0.0f;
     g.autoScalePad = 0.05f;
@@ -566,7 +567,8 @@ GraphPresentation AnalysisScreenModel::Presentation(int graph) const
     p.viewYScale = g.viewYScale;
     p.secondAxis = g.secondAxis == 1;
     if (p.secondAxis)
-        p.selectedLabel = texts_.String(settings.analysisType == kTypeIntegral ? 2113 : 2112, kLabelLength);
+        p.selectedLabel = texts_.String(
+            settings.analysisType == kTypeIntegral ? text::kIntegralAxis : text::kDerivativeAxis, kLabelLength);
     p.noteCount = logger::NoteCountOf(g);
 
     for (int s = 0; s < logger::kSeriesCount; ++s) {

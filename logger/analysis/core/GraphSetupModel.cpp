@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "devicelink/sensor/ChannelState.h"
+#include "logger/analysis/core/AnalysisTexts.h"
 #include "platform/Text.h"
 
 namespace analysis {
@@ -278,7 +279,7 @@ void GraphSetupModel::ChooseXSource(XSource source)
 ComboContent GraphSetupModel::XChannels() const
 {
     if (source_ == XSource::Time)
-        return {{texts_.String(kTimeChannelTextId, kLabelLength)}, 0, false};
+        return {{texts_.String(text::kTimeAxis, kLabelLength)}, 0, false};
     ComboContent combo = YChannels();
     combo.selected = combo.items.empty() ? -1 : std::clamp(xChannelPosition_, 0, int(combo.items.size()) - 1);
     return combo;
@@ -297,7 +298,7 @@ void GraphSetupModel::ChooseXChannel(int position)
 ComboContent GraphSetupModel::XOutputs() const
 {
     if (source_ == XSource::Time)
-        return {{texts_.String(kNoOutputTextId, kLabelLength)}, 0, false};
+        return {{texts_.String(text::kNone, kLabelLength)}, 0, false};
     return OutputCombo(ChannelAt(xChannelPosition_), xOutput_);
 }
 

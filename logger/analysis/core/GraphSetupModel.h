@@ -79,8 +79,6 @@ class GraphSetupModel {
 public:
     static constexpr int kPageCount = 4;
     static constexpr int kMaxEntries = 4;
-    static constexpr int kTimeChannelTextId = 2104;
-    static constexpr int kNoOutputTextId = 2045;
 
     GraphSetupModel(logger::DataSetRecord& record, const ChannelUnitSource& units, const SeriesAxisSource& axes,
                     const TextSource& texts);

@@ -68,12 +68,12 @@ int FitLinear(int start, int end, int n, const float* x, const float* y, float* 
     q.sxx = line.sxx;
     q.r2 = line.R2();
 
-    result[0] = static_cast<float>(count);
-    result[1] = static_cast<float>(line.slope);
-    result[2] = static_cast<float>(line.Intercept());
-    result[3] = static_cast<float>(q.SlopeError());
-    result[4] = static_cast<float>(q.InterceptError());
-    result[5] = static_cast<float>(q.r2);
+    result[LinearResult::kCount] = static_cast<float>(count);
+    result[LinearResult::kA] = static_cast<float>(line.slope);
+    result[LinearResult::kB] = static_cast<float>(line.Intercept());
+    result[LinearResult::kErrorA] = static_cast<float>(q.SlopeError());
+    result[LinearResult::kErrorB] = static_cast<float>(q.InterceptError());
+    result[LinearResult::kR2] = static_cast<float>(q.r2);
     return 6;
 }
 
@@ -111,12 +111,12 @@ int FitExponential(int start, int end, int n, const float* x, const float* y, fl
     if (q.sxx == 0)
         return kStatusZeroDenominator;
 
-    result[0] = static_cast<float>(count);
-    result[1] = static_cast<float>(a);
-    result[2] = static_cast<float>(b);
-    result[3] = static_cast<float>(q.SlopeError());
-    result[4] = static_cast<float>(q.InterceptError());
-    result[5] = static_cast<float>(q.r2);
+    result[ExponentialResult::kCount] = static_cast<float>(count);
+    result[ExponentialResult::kA] = static_cast<float>(a);
+    result[ExponentialResult::kB] = static_cast<float>(b);
+    result[ExponentialResult::kErrorB] = static_cast<float>(q.SlopeError());
+    result[ExponentialResult::kErrorA] = static_cast<float>(q.InterceptError());
+    result[ExponentialResult::kR2] = static_cast<float>(q.r2);
     return 6;
 }
 
@@ -142,12 +142,12 @@ int FitPower(int start, int end, int n, const float* x, const float* y, float* f
     if (q.sxx == 0)
         return kStatusZeroDenominator;
 
-    result[0] = static_cast<float>(count);
-    result[1] = static_cast<float>(a);
-    result[2] = static_cast<float>(b);
-    result[3] = static_cast<float>(q.InterceptError());
-    result[4] = static_cast<float>(q.SlopeError());
-    result[5] = static_cast<float>(q.r2);
+    result[PowerResult::kCount] = static_cast<float>(count);
+    result[PowerResult::kA] = static_cast<float>(a);
+    result[PowerResult::kB] = static_cast<float>(b);
+    result[PowerResult::kErrorA] = static_cast<float>(q.InterceptError());
+    result[PowerResult::kErrorB] = static_cast<float>(q.SlopeError());
+    result[PowerResult::kR2] = static_cast<float>(q.r2);
     return 6;
 }
 
@@ -169,11 +169,11 @@ int FitLogarithmic(int start, int end, int n, const float* x, const float* y, fl
     const auto model = [a, b](double xi) { return a + b * std::log(xi == 0 ? 1e-10 : xi); };
     const FitQuality q = WriteAndMeasure(start, end, n, x, y, fit, model, kPositiveX);
 
-    result[0] = static_cast<float>(count);
-    result[1] = static_cast<float>(a);
-    result[2] = static_cast<float>(b);
-    result[3] = static_cast<float>(q.r2);
-    result[4] = static_cast<float>(q.Rms());
+    result[LogarithmicResult::kCount] = static_cast<float>(count);
+    result[LogarithmicResult::kA] = static_cast<float>(a);
+    result[LogarithmicResult::kB] = static_cast<float>(b);
+    result[LogarithmicResult::kR2] = static_cast<float>(q.r2);
+    result[LogarithmicResult::kRms] = static_cast<float>(q.Rms());
     return 5;
 }
 

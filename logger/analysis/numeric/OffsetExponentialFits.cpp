@@ -96,12 +96,12 @@ int FitExponentialOffset(int start, int end, int n, const float* x, const float*
     if (const int status = FitOffsetCurve(start, end, n, x, y, fit, model, q); status != 1)
         return status;
 
-    result[0] = static_cast<float>(end - start);
-    result[1] = static_cast<float>(model.a);
-    result[2] = static_cast<float>(model.b);
-    result[3] = static_cast<float>(model.c);
-    result[4] = static_cast<float>(q.r2);
-    result[5] = static_cast<float>(q.Rms());
+    result[ExponentialOffsetResult::kCount] = static_cast<float>(end - start);
+    result[ExponentialOffsetResult::kA] = static_cast<float>(model.a);
+    result[ExponentialOffsetResult::kB] = static_cast<float>(model.b);
+    result[ExponentialOffsetResult::kC] = static_cast<float>(model.c);
+    result[ExponentialOffsetResult::kR2] = static_cast<float>(q.r2);
+    result[ExponentialOffsetResult::kRms] = static_cast<float>(q.Rms());
     return 6;
 }
 
@@ -113,13 +113,13 @@ int FitExponentialShift(int start, int end, int n, const float* x, const float* 
     if (const int status = FitOffsetCurve(start, end, n, x, y, fit, model, q); status != 1)
         return status;
 
-    result[0] = static_cast<float>(end - start);
-    result[1] = static_cast<float>(model.a);
-    result[2] = static_cast<float>(model.b);
-    result[3] = static_cast<float>(model.x0 * model.b);
-    result[4] = static_cast<float>(model.c);
-    result[5] = static_cast<float>(q.r2);
-    result[6] = static_cast<float>(q.Rms());
+    result[ExponentialShiftResult::kCount] = static_cast<float>(end - start);
+    result[ExponentialShiftResult::kA] = static_cast<float>(model.a);
+    result[ExponentialShiftResult::kB] = static_cast<float>(model.b);
+    result[ExponentialShiftResult::kC] = static_cast<float>(model.x0 * model.b);
+    result[ExponentialShiftResult::kD] = static_cast<float>(model.c);
+    result[ExponentialShiftResult::kR2] = static_cast<float>(q.r2);
+    result[ExponentialShiftResult::kRms] = static_cast<float>(q.Rms());
     return 7;
 }
 

@@ -11,10 +11,8 @@ namespace numeric {
 
 namespace {
 
-// The recurrence and coefficient tables hold orders up to 13 (15 entries with p(-1) and p(k+1)).
-constexpr int kMaxOrder = 13;
-
-using Table = std::array<double, kMaxOrder + 2>;
+// The recurrence and coefficient tables hold the highest order with p(-1) and p(k+1).
+using Table = std::array<double, kMaxPolynomialOrder + 2>;
 
 double Quotient(double numerator, double divisor) { return divisor == 0 ? 0.0 : numerator / divisor; }
 
@@ -25,7 +23,7 @@ int FitPolynomial(int start, int end, int n, int order, const float* x, const fl
     const int count = RangeCount(start, end);
     if (count < 3)
         return TooFewPoints(3, count);
-    if (order < 0 || order > kMaxOrder)
+    if (order < 0 || order > kMaxPolynomialOrder)
         return kStatusZeroDenominator;
     if (count <= order)
         return TooFewPoints(order + 1, count);
@@ -108,12 +106,12 @@ int FitPolynomial(int start, int end, int n, int order, const float* x, const fl
     };
     const detail::FitQuality q = detail::WriteAndMeasure(start, end, n, x, y, fit, model);
 
-    result[0] = static_cast<float>(count);
-    result[1] = static_cast<float>(order);
-    result[2] = static_cast<float>(q.r2);
-    result[3] = static_cast<float>(q.Rms());
+    result[PolynomialResult::kCount] = static_cast<float>(count);
+    result[PolynomialResult::kOrder] = static_cast<float>(order);
+    result[PolynomialResult::kR2] = static_cast<float>(q.r2);
+    result[PolynomialResult::kRms] = static_cast<float>(q.Rms());
     for (int m = 0; m <= order; ++m)
-        result[4 + m] = static_cast<float>(c[m]);
+        result[PolynomialResult::kC0 + m] = static_cast<float>(c[m]);
     return 5 + order;
 }
 

@@ -81,8 +81,8 @@ int IntegrateSamples(int start, int end, int n, int method, const float* x, cons
         break;
     }
 
-    result[0] = static_cast<float>(count);
-    result[1] = static_cast<float>(integral);
+    result[IntegralResult::kCount] = static_cast<float>(count);
+    result[IntegralResult::kIntegral] = static_cast<float>(integral);
     return 2;
 }
 
@@ -110,9 +110,9 @@ int DifferentiateSamples(int start, int end, int n, int method, const float* x, 
         largest = std::max(largest, d[i]);
         smallest = std::min(smallest, d[i]);
     }
-    result[0] = static_cast<float>(count);
-    result[1] = largest;
-    result[2] = smallest;
+    result[DerivativeResult::kCount] = static_cast<float>(count);
+    result[DerivativeResult::kMax] = largest;
+    result[DerivativeResult::kMin] = smallest;
     if (method != 1 && method != 2)
         return 3;
 
@@ -123,16 +123,16 @@ int DifferentiateSamples(int start, int end, int n, int method, const float* x, 
     if (method == 2) {
         // A constant second derivative: the slope of the derivative everywhere.
         detail::Fill(n, d, line.slope);
-        result[3] = static_cast<float>(line.slope);
+        result[DerivativeResult::kSecondDerivative] = static_cast<float>(line.slope);
         return 4;
     }
 
     // The line replaces the derivative at every index.
     const double sse = detail::WriteModelAndResiduals(start, end, n, x, d, d, [&line](double xi) { return line.At(xi); });
-    result[3] = static_cast<float>(line.slope);
-    result[4] = static_cast<float>(line.Intercept());
-    result[5] = static_cast<float>(line.R2());
-    result[6] = static_cast<float>(std::sqrt(sse / count));
+    result[DerivativeResult::kSlope] = static_cast<float>(line.slope);
+    result[DerivativeResult::kIntercept] = static_cast<float>(line.Intercept());
+    result[DerivativeResult::kR2] = static_cast<float>(line.R2());
+    result[DerivativeResult::kRms] = static_cast<float>(std::sqrt(sse / count));
     return 7;
 }
 

@@ -139,11 +139,11 @@ int CompareTwoSeries(int start, int end, int n, const float* /*x1*/, const float
     const double percent = larger == 0 ? 0.0 : difference / larger * 100.0;
 
     detail::Fill(n, curve, difference);
-    result[0] = static_cast<float>(count);
-    result[1] = static_cast<float>(mean1);
-    result[2] = static_cast<float>(mean2);
-    result[3] = static_cast<float>(difference);
-    result[4] = static_cast<float>(percent);
+    result[ComparisonResult::kCount] = static_cast<float>(count);
+    result[ComparisonResult::kMean1] = static_cast<float>(mean1);
+    result[ComparisonResult::kMean2] = static_cast<float>(mean2);
+    result[ComparisonResult::kDifference] = static_cast<float>(difference);
+    result[ComparisonResult::kDifferencePercent] = static_cast<float>(percent);
     return 5;
 }
 

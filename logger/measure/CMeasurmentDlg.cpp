@@ -311,7 +311,7 @@ void CMeasurmentDlg::OnMeasureSetup()
         result = hook(this, *record, maxRates);
     } else {
         CMeasurSetup1Dlg dialog(this, *record, maxRates,
-                                [this](const QString& text) { Present(text::kNoticeBox, text, {}); });
+                                [this](const QString& text) { Present(uikit::kBoxTypeNotice, text, {}); });
         result = dialog.exec();
     }
     controller_->AfterSetupDialog(result == CMeasurSetup1Dlg::kResultOk);
@@ -326,7 +326,7 @@ void CMeasurmentDlg::OnNote()
     const bool accepted = hook ? hook(this, record->note) : shell::EditNoteRecord(this, record->note);
     // The note is kept in the working copy at once, as a run is.
     if (accepted && project_->SaveProject() != logger::ProjectResult::Ok)
-        ShowMessage(text::kNoticeBox, text::kProjectNotWritten, 0);
+        ShowMessage(uikit::kBoxTypeNotice, text::kProjectNotWritten, 0);
 }
 
 void CMeasurmentDlg::OnSensorSetup()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "uikit/chart/ChartSeries.h"
+#include "uikit/msgbox/MessageBoxKind.h"
 #include "uikit/registry/RegistryValues.h"
 
 #include <cstdint>
@@ -138,7 +139,8 @@ public:
     // 1 when this tap completes a double tap (positions in pixels, unsigned 16-bit).
     static int IsDoubleTap(uint16_t x, uint16_t y);
 
-    // Message box: 1 when it ended with OK, 2 otherwise, 0 (nothing shown) while one is open.
+    // Message box of a MessageBoxKind: 1 when it ended with OK, 2 otherwise, 0 (nothing shown)
+    // while one is open.
     static int RunMessageBox(QWidget* owner, int type, const QString& text1 = {}, const QString& text2 = {});
     // Gives the front screen the focus first; 0 without a front screen.
     static int ShowMessageBox(QWidget* owner, int type, const QString& text1 = {}, const QString& text2 = {});

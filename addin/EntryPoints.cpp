@@ -18,7 +18,6 @@ constexpr int kToolbarInfo = 7;
 constexpr char16_t kMenuName[] = u"Generic";
 constexpr char16_t kToolbarName[] = u"Test";
 constexpr char16_t kLongName[] = u"Generic Standalone DLL";
-constexpr int kAlertInfo = 2;
 
 template <size_t N>
 int Register(HostOperand* path, const std::array<std::u16string_view, N>& row)
@@ -135,7 +134,7 @@ ADDIN_EXPORT int xlAutoAdd(void)
     return Guarded(1, [] {
         char text[128];
         std::snprintf(text, sizeof text, "Thank you for adding GENERIC.XLL\n built on %s at %s", __DATE__, __TIME__);
-        host::Alert(platform::AsciiToUtf16(text), kAlertInfo);
+        host::Alert(platform::AsciiToUtf16(text), host::kAlertInfo);
         return 1;
     });
 }
@@ -143,7 +142,7 @@ ADDIN_EXPORT int xlAutoAdd(void)
 ADDIN_EXPORT int xlAutoRemove(void)
 {
     return Guarded(1, [] {
-        host::Alert(u"Thank you for removing GENERIC.XLL!", kAlertInfo);
+        host::Alert(u"Thank you for removing GENERIC.XLL!", host::kAlertInfo);
         return 1;
     });
 }

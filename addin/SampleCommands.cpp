@@ -29,8 +29,6 @@ constexpr int64_t kLargestFibonacci = 1476;
 constexpr uint32_t kRvnFloatBits = 0x46ADB472u;  // 22234.2227
 constexpr uint32_t kDanceMs = 60000;
 constexpr uint32_t kDanceStepMs = 100;
-constexpr int kAlertQuestion = 1;
-constexpr int kAlertInfo = 2;
 
 HostOperand ErrorOperand(int32_t code)
 {
@@ -176,7 +174,7 @@ ADDIN_EXPORT int fDance(void)
             if (elapsed >= kDanceMs)
                 break;
             if (AbortPending()) {
-                if (host::Alert(u"Are you sure you want to cancel this operation?", kAlertQuestion))
+                if (host::Alert(u"Are you sure you want to cancel this operation?", host::kAlertQuestion))
                     break;
                 ClearAbort();
             }
@@ -308,11 +306,11 @@ ADDIN_EXPORT int RvnFunctionTest(RvnTestRecord* record)
         std::snprintf(text, sizeof text, "RvnFunctionTest doubles %016llX %016llX",
                       static_cast<unsigned long long>(std::bit_cast<uint64_t>(record->doubles[0])),
                       static_cast<unsigned long long>(std::bit_cast<uint64_t>(record->doubles[1])));
-        host::Alert(platform::AsciiToUtf16(text), kAlertInfo);
+        host::Alert(platform::AsciiToUtf16(text), host::kAlertInfo);
         std::snprintf(text, sizeof text, "RvnFunctionTest floats %08X %08X %08X %08X",
                       std::bit_cast<uint32_t>(record->floats[0]), std::bit_cast<uint32_t>(record->floats[1]),
                       std::bit_cast<uint32_t>(record->floats[2]), std::bit_cast<uint32_t>(record->floats[3]));
-        host::Alert(platform::AsciiToUtf16(text), kAlertInfo);
+        host::Alert(platform::AsciiToUtf16(text), host::kAlertInfo);
         record->floats[0] = record->floats[1] = std::bit_cast<float>(kRvnFloatBits);
         return 1;
     });

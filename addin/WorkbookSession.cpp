@@ -40,8 +40,6 @@ constexpr char16_t kSensorsGone[] = u"센서 연결이 해제되었습니다.";
 constexpr char16_t kChannelLine[] = u"채널";
 constexpr char16_t kCable[] = u"CABL";
 
-constexpr int kAlertInfo = 2;
-
 std::u16string Ascii(const char* text)
 {
     return platform::AsciiToUtf16(text);
@@ -95,14 +93,14 @@ int WorkbookSession::Init()
     std::memset(table_, 0, sizeof table_);
     detected_ = 0;
     if (CorvikApiOpen() == 1) {
-        host::Alert(kConnected, kAlertInfo);
+        host::Alert(kConnected, host::kAlertInfo);
         open_ = 1;
     } else {
-        host::Alert(kNotConnected, kAlertInfo);
+        host::Alert(kNotConnected, host::kAlertInfo);
         open_ = 0;
         char code[32];
         std::snprintf(code, sizeof code, "error code =%x", unsigned(CorvikApiGetLastError()));
-        host::Alert(Ascii(code), kAlertInfo);
+        host::Alert(Ascii(code), host::kAlertInfo);
     }
     return open_;
 }
@@ -126,7 +124,7 @@ int WorkbookSession::ReadStart(int32_t mask, int32_t periodMs, int32_t durationS
     int32_t periods[kTableChannels];
     std::fill(std::begin(periods), std::end(periods),
               int32_t(std::clamp<int64_t>(periodUs, 0, std::numeric_limits<int32_t>::max())));
-    if (CorvikApiStartSampling(mask, periodUs, Product(durationS, 1000), 0, periods, 0) != 1)
+    if (CorvikApiStartSampling(mask, periodUs, Product(durationS, 1000), kSampleCommonPeriod, periods, 0) != 1)
         return 0;
     reading_ = 1;
     startRow_ = row;
@@ -197,7 +195,7 @@ int WorkbookSession::SensorDetection(int32_t pollMs, int32_t force)
     } else {
         message = kSensorsGone;
     }
-    host::Alert(message, kAlertInfo);
+    host::Alert(message, host::kAlertInfo);
     return 1;
 }
 

@@ -309,7 +309,7 @@ int CorvikApiStartSampling(int32_t mask, int64_t periodUs, int64_t durationMs, i
     devicelink::AcquisitionPlan plan;
     int64_t shortest = periodUs;
     plan.interval = int32_t(periodUs);
-    if (mode == 1) {
+    if (mode == kSamplePerChannelPeriods) {
         int32_t common = 0;
         shortest = std::numeric_limits<int64_t>::max();
         for (int c = 0; c < kTableChannels; ++c) {

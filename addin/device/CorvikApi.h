@@ -39,7 +39,9 @@ int CorvikApiIsLinked();
 // The current values of a channel, `quantities` floats (1..4). 1, or 0 (values untouched).
 int CorvikApiReadSnapshot(int channel, float* values, int quantities);
 int CorvikApiDetectSensors(SensorTableEntry* table);
-// mode 1 gives each enabled channel its own period (periodsUs, multiples of 100).
+// How the channels of a sampling run are timed: all at periodUs, or each enabled channel at its
+// own period (periodsUs, multiples of 100).
+enum SamplingMode : int32_t { kSampleCommonPeriod = 0, kSamplePerChannelPeriods = 1 };
 int CorvikApiStartSampling(int32_t mask, int64_t periodUs, int64_t durationMs, int32_t mode,
                            const int32_t* periodsUs, int32_t spare);
 int CorvikApiStopSampling();

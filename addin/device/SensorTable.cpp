@@ -24,14 +24,14 @@ int32_t OutputSelectorOf(const devicelink::ChannelState& state)
     const int32_t kind = state.conversionKind;
     const int32_t output = state.selectedOutput;
     switch (kind) {
-    case 1:
-    case 2:
-    case 3:
-    case 20:
+    case devicelink::kConvertOnePoint:
+    case devicelink::kConvertTwoPoints:
+    case devicelink::kConvertThreePoints:
+    case devicelink::kConvertClampedTwoPoints:
         return state.allOutputs == 1 && output >= 1 && output <= 3 ? output : kind;
-    case 24:
+    case devicelink::kConvertMemoryLine:
         return output == 5 ? 2 : output;
-    case 26:
+    case devicelink::kConvertTwoSlopes:
         return output == 5 ? 2 : 0;
     default:
         return 0;

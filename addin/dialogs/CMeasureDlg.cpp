@@ -35,7 +35,6 @@ constexpr int kDurationLabelId = 2047;
 constexpr int kRateRangeText = 3100;
 constexpr int kNoMemoryText = 3101;
 constexpr int kNotStartedText = 3102;
-constexpr int kAlertWarning = 3;
 constexpr int kChannelPitch = 160;
 
 uint32_t LiftedButtonFace(const QWidget* widget)
@@ -177,7 +176,7 @@ void CMeasureDlg::StartMeasurement()
     }
     const auto refuse = [this](int textId) {
         if (textId)
-            host::Alert(LanguageString(textId).toStdU16String(), kAlertWarning);
+            host::Alert(LanguageString(textId).toStdU16String(), host::kAlertWarning);
         SetStartChecked(false);
     };
     const StartCheck check = CheckStart(settings.rate, settings.duration, settings.mask);

@@ -41,7 +41,7 @@ int FlatDialogDevice::StartSampling(uint32_t mask, int64_t periodUs, int64_t dur
 {
     // The window's rows hold every quantity of a sample.
     CorvikApiReadAllQuantities(1);
-    const int started = CorvikApiStartSampling(int32_t(mask), periodUs, durationMs, 0, periodsUs, 0);
+    const int started = CorvikApiStartSampling(int32_t(mask), periodUs, durationMs, kSampleCommonPeriod, periodsUs, 0);
     if (started != 1)
         CorvikApiReadAllQuantities(0);
     return started;

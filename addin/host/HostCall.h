@@ -64,7 +64,12 @@ int SetCellInteger(int32_t row, int32_t column, int32_t number);
 int SetCellText(int32_t row, int32_t column, std::u16string_view text);
 // Clears the cells of an area.
 int ClearCells(int32_t rowFirst, int32_t rowLast, int32_t columnFirst, int32_t columnLast);
-// Alert types: 1 asks OK or Cancel (the answer is true for OK), 2 informs, 3 warns.
+// The host's alert boxes by their type number.
+enum AlertKind : int {
+    kAlertQuestion = 1,   // OK or Cancel: the answer is true for OK
+    kAlertInfo = 2,
+    kAlertWarning = 3,
+};
 bool Alert(std::u16string_view text, int type);
 int ShowStatus(std::u16string_view text);
 int ClearStatus();

@@ -1,6 +1,7 @@
 // Conversion kinds driven by calibration points, lines and polynomials.
 #include "devicelink/conversion/CalibrationPolynomial.h"
 #include "devicelink/conversion/SampleConversionRoutines.h"
+#include "devicelink/protocol/Vocabulary.h"
 
 #include <cmath>
 #include <memory>
@@ -155,7 +156,7 @@ int32_t ConvertSwappedThreePoints(const Batch& b)
 int32_t ConvertClampedTwoPoints(const Batch& b)
 {
     const ConversionParams& p = b.p;
-    const bool byOrderCode = p.conversionKind == 27;
+    const bool byOrderCode = p.conversionKind == kConvertOrderedClampedTwoPoints;
     const bool isSigned = p.isSigned == 1;
     const Line line = Line::Through(R(p, 1), P(p, 1), R(p, 0), P(p, 0));
     return ConvertEachSample(b, TimesFor::EverySample, [&](const int32_t* sample, double& value) {

@@ -192,7 +192,7 @@ int32_t CNI2CSensor::ClearCalibration(int c)
     }
     if (present == 1) {
         const int32_t n = state.conversionKind;
-        if (n < 1 || n > 3)
+        if (n < kConvertOnePoint || n > kConvertThreePoints)
             return 0;
         for (int k = 0; k < kPlainPoints; ++k) {
             state.originReference[k] = platform::ReadLEFloat(image, memory::kPlainValues + 4 * size_t(k));

@@ -22,11 +22,32 @@ inline constexpr int kCalibrationWords = 11;
 inline constexpr int kSensorMemorySize = memory_chip::kBytes;
 inline constexpr int kCalibrationOriginPoints = 8;
 
+// What starts a run on a channel (ChannelState::triggerKind): the selected output crossing the
+// trigger level, or a photogate's edge. The set-up dialog lists them in this order.
+enum TriggerKind : int32_t {
+    kTriggerNone = 0,
+    kTriggerRisingLevel = 1,    // fires at a value at or above the level
+    kTriggerFallingLevel = 2,   // fires at a value at or below the level
+    kTriggerGateBlocked = 3,
+    kTriggerGateUnblocked = 4,
+    kTriggerGateChanges = 5,    // blocked or unblocked
+};
+inline constexpr int32_t kTriggerKindCount = 6;
+
+constexpr bool IsLevelTrigger(int32_t kind)
+{
+    return kind == kTriggerRisingLevel || kind == kTriggerFallingLevel;
+}
+constexpr bool IsGateTrigger(int32_t kind)
+{
+    return kind >= kTriggerGateBlocked && kind <= kTriggerGateChanges;
+}
+
 struct ChannelState {
     int32_t identificationWord;          // from the adapter; low half -1 after a file entry
     int32_t calibration[kCalibrationWords];  // register set-up constants; "N50": four float gains
     int32_t adapterKind;                 // second kind byte of the adapter
-    int32_t conversionKind;              // 0..35
+    int32_t conversionKind;              // a ConversionKind, 0..35
     int32_t conversionArgument;
     int32_t calibrationMode;             // 1: calibration lives in the sensor's own memory
     int32_t firstConversion;             // the gate sensors' first-conversion flag
@@ -41,7 +62,7 @@ struct ChannelState {
     float gain;                          // the correction factor, 1.0 by default
     float secondZeroOffset;
     int32_t further[2];
-    int32_t triggerKind;                 // 0 none, 1 rising level, 2 falling level, 3..5 gate edges
+    int32_t triggerKind;                 // a TriggerKind
     float triggerLevel;
     int32_t photogateSetup;              // gate set-up word; 5 in the device-timed gate modes
     int32_t samplingEntry;               // which sampling entry of the access record applies

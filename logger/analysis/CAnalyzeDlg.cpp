@@ -394,9 +394,9 @@ void CAnalyzeDlg::OnAddSet()
 {
     switch (model_.AddSet()) {
     case AddSetResult::Added: AfterSetChange(); break;
-    case AddSetResult::Full: Present(kMessageNotice, LoadText(kTooManySetsId, kTextLength), {}); break;
+    case AddSetResult::Full: Present(uikit::kBoxTypeNotice, LoadText(kTooManySetsId, kTextLength), {}); break;
     case AddSetResult::NoChannel:
-        Present(kMessageNotice, LoadText(kNoNewSetId, kTextLength), LoadText(kSetNeedsDataId, kTextLength));
+        Present(uikit::kBoxTypeNotice, LoadText(kNoNewSetId, kTextLength), LoadText(kSetNeedsDataId, kTextLength));
         break;
     case AddSetResult::NoData: break;
     }
@@ -406,7 +406,7 @@ void CAnalyzeDlg::OnDeleteSet()
 {
     const logger::AnalysisSettings& settings = *model_.CurrentSettings();
     const QString question = FromU16(logger::SetNameText(settings)) + QStringLiteral(" ?");
-    if (Present(kMessageQuestion, LoadText(kDeleteSetId, kTextLength), question) != 1)
+    if (Present(uikit::kBoxTypeQuestion, LoadText(kDeleteSetId, kTextLength), question) != 1)
         return;
     switch (model_.DeleteSet(model_.CurrentSet())) {
     case DeleteSetResult::Refilled:

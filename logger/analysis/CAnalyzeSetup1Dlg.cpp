@@ -385,7 +385,7 @@ bool CAnalyzeSetup1Dlg::TakeChoices()
     const SetupResult result = model_.Commit(TakeEdits());
     if (!result.accepted) {
         const int text = result.refusal == SetupRefusal::InvertedRange ? kInvertedRangeTextId : kNotANumberTextId;
-        screen_.Present(kMessageNotice, LoadText(text, kTextLength * 2), {});
+        screen_.Present(uikit::kBoxTypeNotice, LoadText(text, kTextLength * 2), {});
         return false;
     }
     selectionChanged_ = result.selectionChanged;

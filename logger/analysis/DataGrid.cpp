@@ -82,16 +82,15 @@ std::u16string SeriesHeader(const logger::DataSetRecord& record, const uikit::Ch
 }
 
 constexpr int kShortestFormat = -1;
-constexpr int kManualMode = 1;
 constexpr int kMaxTimeDecimals = 6;
 
 }  // namespace
 
 int TimeColumnFormat(const logger::DataSetRecord& record, int channel)
 {
-    if (record.mode == kManualMode)
+    if (record.mode == logger::kRunManual)
         return 0;
-    if (record.mode != 0)
+    if (record.mode != logger::kRunTimed)
         return kShortestFormat;
     int32_t period = record.period;
     if (record.perChannelRates == 1)

@@ -33,7 +33,8 @@ constexpr int kRateUnitTexts[] = {2221, 2095, 2220};   // Hz, ms, microseconds
 constexpr int kLengthUnitTexts[] = {2096, 2097};        // seconds, minutes
 constexpr int kEndOfRunTexts[] = {2140, 2102, 2100};    // one run, repeat, until stopped
 constexpr int kYScaleTexts[] = {2043, 2133};            // automatic, fixed
-constexpr int kModeTexts[] = {2209, 2208, 2229, 2230, 2210};
+constexpr int kModeTexts[] = {2209, 2208, 2229, 2230, 2210};    // one a logger::RunMode, in its order
+static_assert(std::size(kModeTexts) == logger::kRunModeCount);
 
 // Layout: five rows, labels on the left, their controls after them.
 constexpr int kRowTop[] = {48, 75, 102, 129, 156};
@@ -274,7 +275,7 @@ void CMeasurSetup1Dlg::accept()
         if (notice_)
             notice_(reason);
         else
-            RunMessageBox(this, text::kNoticeBox, reason);
+            RunMessageBox(this, uikit::kBoxTypeNotice, reason);
         return;
     }
     done(kResultOk);

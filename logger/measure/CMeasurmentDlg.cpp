@@ -288,7 +288,7 @@ void CMeasurmentDlg::OnMeasureSetup()
     for (int c = 0; c < logger::kChannelCount; ++c)
         maxRates[c] = controller_->ChannelMaxRate(c);
     CMeasurSetup1Dlg dialog(this, *record, maxRates,
-                            [this](const QString& text) { Present(text::kNoticeBox, text, {}); });
+                            [this](const QString& text) { Present(uikit::kBoxTypeNotice, text, {}); });
     controller_->AfterSetupDialog(dialog.exec() == CMeasurSetup1Dlg::kResultOk);
 }
 
@@ -300,7 +300,7 @@ void CMeasurmentDlg::OnNote()
     const bool accepted = editNote_(this, record->note);
     // The note is kept in the working copy at once, as a run is.
     if (accepted && project_->SaveProject() != logger::ProjectResult::Ok)
-        ShowMessage(text::kNoticeBox, text::kProjectNotWritten, 0);
+        ShowMessage(uikit::kBoxTypeNotice, text::kProjectNotWritten, 0);
 }
 
 void CMeasurmentDlg::OnSensorSetup()

@@ -22,7 +22,6 @@ constexpr int kSmallButtonWidth = 24;
 constexpr int kSmallButtonHeight = 22;
 constexpr int kSmallButtonCaption = 2111;
 constexpr uint32_t kCaptionColour = 0x140000;
-constexpr int kNoticeBox = 6;
 
 struct SmallButtonSkin {
     int pressed, normal, disabled;
@@ -143,7 +142,7 @@ void SetupDialogBase::Notice(int textId)
     if (notice_)
         notice_(text);
     else
-        RunMessageBox(this, kNoticeBox, text);
+        RunMessageBox(this, uikit::kBoxTypeNotice, text);
 }
 
 void SetupDialogBase::SetBusy(bool busy)

@@ -55,7 +55,7 @@ std::unique_ptr<CsvDataSet> CurrentCsvDataSet(const CsvSources& sources, int ind
         channel.exported = !channel.values.empty();
         // Untimed runs count samples; timed ones stamp the period's multiples.
         const int32_t period = data->perChannelRates ? record->channelPeriod[c] : record->period;
-        channel.timeDecimals = record->mode == 0 ? csv::TimeDecimals(period) : 0;
+        channel.timeDecimals = record->mode == logger::kRunTimed ? csv::TimeDecimals(period) : 0;
         if (channel.exported && data->timeChannel < 0)
             data->timeChannel = c;
     }

@@ -233,15 +233,31 @@ static_assert(offsetof(AnalysisSettings, polynomialOrder) == 1376);
 static_assert(offsetof(AnalysisSettings, expVariant) == 1380);
 static_assert(offsetof(AnalysisSettings, reserved) == 1384);
 
+// How a data set records (DataSetRecord::mode): timed at a rate, one sample at each press of the
+// user's key, or one at each event of the photogates. The set-up dialog lists them in this order.
+enum RunMode : int32_t {
+    kRunTimed = 0,
+    kRunManual = 1,
+    kRunPhotogateT1 = 2,
+    kRunPhotogateT2 = 3,
+    kRunPhotogateT1T2 = 4,
+};
+inline constexpr int32_t kRunModeCount = 5;
+
+constexpr bool IsPhotogateRun(int32_t mode)
+{
+    return mode >= kRunPhotogateT1 && mode <= kRunPhotogateT1T2;
+}
+
 // One recorded data set (run). Offsets from the start of the record.
 struct DataSetRecord {
     int32_t inUse;
     char16_t title[32];                          // may be full without a terminator
     ChannelStateImage channels[kChannelCount];   // taken when a measurement starts
     int32_t reserved0;
-    int32_t mode;                                // 0 timed, 1 manual, 2..4 photogate modes
+    int32_t mode;                                // a RunMode
     int32_t perChannelRates;
-    int32_t length;                              // seconds (modes 1-4: the entered number)
+    int32_t length;                              // seconds (untimed modes: the entered number)
     int32_t rate;                                // Hz
     int32_t period;                              // microseconds
     int32_t channelRate[kChannelCount];

@@ -258,13 +258,11 @@ ProjectResult ProjectFile::NewProject(std::u16string_view title, const ProjectTi
                 return ProjectResult::OpenFailed;
         }
     }
-    return SaveProjectFile(workingPath_, kSaveNew);
+    return SaveProjectFile(workingPath_, SaveMode::New);
 }
 
-ProjectResult ProjectFile::SaveProjectFile(const std::string& path, int mode)
+ProjectResult ProjectFile::SaveProjectFile(const std::string& path, SaveMode mode)
 {
-    if (mode != kSaveNew && mode != kSaveKeepRecord && mode != kSaveCurrent)
-        return ProjectResult::BadMode;
     const bool working = path == workingPath_;
     // While another set is visited, the held one's record in the live block describes samples
     // that only the memory has: a head written now would pair it with its old stored copy.
@@ -280,7 +278,7 @@ ProjectResult ProjectFile::SaveProjectFile(const std::string& path, int mode)
     return result;
 }
 
-ProjectResult ProjectFile::WriteProjectFile(const std::string& path, int mode)
+ProjectResult ProjectFile::WriteProjectFile(const std::string& path, SaveMode mode)
 {
     File file;
     bool created = false;
@@ -315,7 +313,7 @@ ProjectResult ProjectFile::WriteProjectFile(const std::string& path, int mode)
             return ProjectResult::IoError;
     }
 
-    auto next = std::make_unique<ProjectRecord>(mode == kSaveKeepRecord && headOnDisk ? *onDisk : *record_);
+    auto next = std::make_unique<ProjectRecord>(mode == SaveMode::KeepRecord && headOnDisk ? *onDisk : *record_);
     next->block = block_;
     std::vector<Span> spans(kRunCount);
     for (int j = 0; j < kRunCount; ++j) {
@@ -465,12 +463,12 @@ bool ProjectFile::HeldMatches(const DataSetRecord& record) const
 
 ProjectResult ProjectFile::SaveProject()
 {
-    return SaveProjectFile(workingPath_, kSaveCurrent);
+    return SaveProjectFile(workingPath_, SaveMode::Current);
 }
 
 ProjectResult ProjectFile::SaveProjectKeepRecord()
 {
-    return SaveProjectFile(workingPath_, kSaveKeepRecord);
+    return SaveProjectFile(workingPath_, SaveMode::KeepRecord);
 }
 
 ProjectResult ProjectFile::LoadProject()

@@ -25,10 +25,12 @@ struct ProjectTime {
 // The local time now; the "not available" values when it cannot be had.
 ProjectTime LocalProjectTime();
 
-// Save modes of SaveProjectFile.
-constexpr int kSaveNew = 0;          // a new project head; CSV export saves with it too
-constexpr int kSaveKeepRecord = 1;   // the head, sizes and offsets on disk win over memory
-constexpr int kSaveCurrent = 2;      // the usual save of the current data set
+// What SaveProjectFile writes as the project head.
+enum class SaveMode {
+    New,          // a new project head; CSV export saves with it too
+    KeepRecord,   // the head, sizes and offsets on disk win over memory
+    Current,      // the usual save of the current data set
+};
 
 // The project file over the measurement screen's block and sample arrays. The program works on
 // one working copy in the data folder; opening copies a checked file over it and saving as copies
@@ -53,7 +55,7 @@ public:
     // there, else in the first room between the other sets, else behind them; another set's
     // samples are never moved or written over. The file ends with the last set's samples, and
     // nothing is written at all when neither the head nor the samples changed.
-    ProjectResult SaveProjectFile(const std::string& path, int mode);
+    ProjectResult SaveProjectFile(const std::string& path, SaveMode mode);
     // Reads `path` into the head, the block and the current data set's samples. The current index
     // stays what it was when the file holds that set, else it moves to the file's last recorded
     // set (or, with none recorded, its last made one). A refused file changes nothing.
@@ -95,7 +97,7 @@ private:
         std::vector<int32_t> times[kChannelCount];
         bool savedElsewhere = false;
     };
-    ProjectResult WriteProjectFile(const std::string& path, int mode);
+    ProjectResult WriteProjectFile(const std::string& path, SaveMode mode);
     // After a failed save of the working copy: the current set, when its samples are not there.
     void HoldCurrentRun();
     bool HeldMatches(const DataSetRecord& record) const;

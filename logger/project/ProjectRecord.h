@@ -65,7 +65,6 @@ enum class ProjectResult : int32_t {
     NotAProject = 2,     // wrong magic, too old a version, or shorter than the project head
     IoError = 3,         // a read, write, sync or rename failed; the caller must say so
     NothingToSave = 4,   // no data set is in use
-    BadMode = 5,         // a save mode other than 0, 1, 2
     TooLarge = 6,        // the file would pass the 2 GiB its 32-bit offsets can address
 };
 

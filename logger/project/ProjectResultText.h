@@ -16,7 +16,6 @@ inline int ProjectResultTextId(ProjectResult result)
     case ProjectResult::NotAProject:
         return 2982;
     case ProjectResult::IoError:
-    case ProjectResult::BadMode:
         return 2983;
     case ProjectResult::NothingToSave:
         return 2984;

@@ -197,7 +197,7 @@ void ApplyTimeScales(DataSetRecord& record)
 {
     for (int c = 0; c < kChannelCount; ++c) {
         float timeScale = 1.0f;
-        if (record.mode == 0) {
+        if (record.mode == kRunTimed) {
             const int32_t period = record.perChannelRates == 1 ? record.channelPeriod[c] : record.period;
             timeScale = period >= kMillisecondStampPeriod ? 0.001f : 0.000001f;
         }

@@ -72,8 +72,6 @@ constexpr int kMenuY = 48;
 constexpr int kKeyMenuX = 30;
 constexpr int kKeyMenuY = 24;
 
-constexpr int kNotice = 6;
-constexpr int kQuestion = 7;
 constexpr int kTextChars = 256;
 constexpr int kProjectTitleChars = 64;
 constexpr int kCancelText = 2035;
@@ -280,14 +278,14 @@ void CProjectMgrDlg::SaveProject()
 
 // ---- The tree.
 
-void CProjectMgrDlg::RebuildProjectTree(int mode)
+void CProjectMgrDlg::RebuildProjectTree()
 {
     if (ProjectManagerModel* model = Model()) {
         // While a run is held in memory the working copy cannot take changes either; they stay
         // in memory with it, and the user was told when the run ended.
-        const ProjectResult result = model->Refresh(mode);
-        if (mode == 3 || !model->Project().HoldsRun())
-            Check(mode == 3 ? Operation::Open : Operation::Change, result);
+        const ProjectResult result = model->SaveWorking();
+        if (!model->Project().HoldsRun())
+            Check(Operation::Change, result);
     }
     FillTree();
 }
@@ -337,7 +335,7 @@ void CProjectMgrDlg::OnTreeLabelEdited(qint64 key, const QString& text)
     if (!model)
         return;
     model->ApplyLabel(ItemKey::Unpack(key), text.toStdU16String());
-    RebuildProjectTree(logger::kSaveCurrent);
+    RebuildProjectTree();
 }
 
 void CProjectMgrDlg::OnEditNote()
@@ -347,7 +345,7 @@ void CProjectMgrDlg::OnEditNote()
     if (!note || !editNote_)
         return;
     if (editNote_(this, *note))
-        RebuildProjectTree(logger::kSaveCurrent);
+        RebuildProjectTree();
 }
 
 void CProjectMgrDlg::OnDeleteItem()
@@ -649,19 +647,19 @@ int CProjectMgrDlg::Present(int type, const QString& first, const QString& secon
 
 bool CProjectMgrDlg::Ask(int textId, const QString& detail)
 {
-    return Present(kQuestion, LoadText(textId, kTextChars), detail) == 1;
+    return Present(uikit::kBoxTypeQuestion, LoadText(textId, kTextChars), detail) == 1;
 }
 
 void CProjectMgrDlg::Tell(int textId, const QString& detail)
 {
-    Present(kNotice, LoadText(textId, kTextChars), detail);
+    Present(uikit::kBoxTypeNotice, LoadText(textId, kTextChars), detail);
 }
 
 bool CProjectMgrDlg::Check(Operation operation, ProjectResult result)
 {
     if (result == ProjectResult::Ok)
         return true;
-    Present(kNotice, LoadText(OperationTextId(operation), kTextChars), LoadText(ReasonTextId(result), kTextChars));
+    Present(uikit::kBoxTypeNotice, LoadText(OperationTextId(operation), kTextChars), LoadText(ReasonTextId(result), kTextChars));
     return false;
 }
 
@@ -672,7 +670,7 @@ bool CProjectMgrDlg::event(QEvent* event)
     if (const uikit::ScreenEvent* message = uikit::AsScreenEvent(event)) {
         switch (message->code()) {
         case uikit::WM_SCREEN_SHOW:
-            RebuildProjectTree(logger::kSaveCurrent);
+            RebuildProjectTree();
             update();
             return true;
         case uikit::WM_SCREEN_HIDE:

@@ -111,8 +111,8 @@ private:
     void BuildMenu();
     void ShowMenuAt(int x, int y);
 
-    // Rebuilding the tree after the working copy was saved (modes 0..2) or loaded (3).
-    void RebuildProjectTree(int mode);
+    // Rebuilding the tree after a change: the working copy is saved first.
+    void RebuildProjectTree();
     void FillTree();
     void OnTreeLabelEdited(qint64 key, const QString& text);
     void OnEditNote();

@@ -23,8 +23,7 @@ namespace {
 constexpr int kTitleChars = 64;
 constexpr int kNotFoundChars = 256;
 const QString kAppPrefix = QStringLiteral("app:");
-// The message box's notice with OK (it closes by itself), and how much of its text is read.
-constexpr int kNoticeBox = 6;
+// How much of the notice's text is read.
 constexpr int kNoticeChars = 256;
 
 QString DataDirectory()
@@ -72,7 +71,7 @@ void CHtmlCtrl::Tell(int textId, const QString& link)
             links_.tell(textId, link);
             return;
         }
-        uikit::CVRDCommonBase::RunMessageBox(window(), kNoticeBox, uikit::CVRDCommonBase::LoadText(textId, kNoticeChars),
+        uikit::CVRDCommonBase::RunMessageBox(window(), uikit::kBoxTypeNotice, uikit::CVRDCommonBase::LoadText(textId, kNoticeChars),
                                              link);
     });
 }

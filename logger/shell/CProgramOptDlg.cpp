@@ -158,7 +158,7 @@ void CProgramOptDlg::Apply()
         if (notice_)
             notice_(text);
         else
-            RunMessageBox(this, 6, text);
+            RunMessageBox(this, uikit::kBoxTypeNotice, text);
     }
 }
 

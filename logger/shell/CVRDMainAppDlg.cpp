@@ -39,11 +39,7 @@ constexpr int kRedrawMs = 60000;
 constexpr int kDeferredRetryMs = 100;
 constexpr int kPcSyncTextChars = 64;
 constexpr int kTextChars = 256;
-// Message box types: the device-change notices, and a notice with OK.
-constexpr int kBoxAttached = 0;
-constexpr int kBoxRemoved = 1;
-constexpr int kBoxNotice = 6;
-constexpr int kBoxQuestion = 7;
+// The message box's answer to OK.
 constexpr int kBoxOk = 1;
 
 constexpr int kIconId = 128;
@@ -496,11 +492,11 @@ void CVRDMainAppDlg::PollDevice()
         break;
     case PollAction::AttachBox:
         pollRule_.BoxRan(statusWord);
-        RunDeviceBox(kBoxAttached, decision.redetect);
+        RunDeviceBox(uikit::kBoxTypeDeviceAttached, decision.redetect);
         break;
     case PollAction::RemovalBox:
         pollRule_.BoxRan(statusWord);
-        RunDeviceBox(kBoxRemoved, 0);
+        RunDeviceBox(uikit::kBoxTypeDeviceRemoved, 0);
         break;
     case PollAction::Nothing:
         break;
@@ -523,7 +519,7 @@ void CVRDMainAppDlg::RunDeviceBox(int type, uint32_t redetect)
     if (!pcSyncMode_) {
         QWidget* front = GetFrontScreen();
         uikit::PostScreenMessage(front, uikit::WM_SCREEN_REFRESH);
-        uikit::PostScreenMessage(front, type == kBoxAttached ? uikit::WM_DEVICE_FOUND : uikit::WM_DEVICE_NOT_FOUND);
+        uikit::PostScreenMessage(front, type == uikit::kBoxTypeDeviceAttached ? uikit::WM_DEVICE_FOUND : uikit::WM_DEVICE_NOT_FOUND);
     }
     timers_.SetTimer(kPollTimer, services_.pollMs);
 }
@@ -539,7 +535,7 @@ void CVRDMainAppDlg::LoggerLost()
     const QString first = LoadText(kTextLoggerLost, kTextChars);
     const QString second = KeepHeldRunOnLoss();
     Print(first, second);
-    Present(kBoxNotice, first, second);
+    Present(uikit::kBoxTypeNotice, first, second);
     Quit(kExitLoggerLost);
 }
 
@@ -673,10 +669,10 @@ bool CVRDMainAppDlg::ConfirmQuitWithHeldRun()
         return true;
     askingQuit_ = true;
     bool quit = false;
-    if (Present(kBoxQuestion, LoadText(kTextAskSaveHeldRun, kTextChars)) == kBoxOk)
+    if (Present(uikit::kBoxTypeQuestion, LoadText(kTextAskSaveHeldRun, kTextChars)) == kBoxOk)
         quit = screens_.saveProjectElsewhere && screens_.saveProjectElsewhere();
     else
-        quit = Present(kBoxQuestion, LoadText(kTextAskDropHeldRun, kTextChars)) == kBoxOk;
+        quit = Present(uikit::kBoxTypeQuestion, LoadText(kTextAskDropHeldRun, kTextChars)) == kBoxOk;
     askingQuit_ = false;
     // Close requests made while the question was open were answered by it.
     pendingQuit_ = -1;

@@ -327,7 +327,7 @@ TEST_F(EngineTest, TooFewPointsTellsTheMinimum)
     table.Allocate(16, 100);
     EXPECT_EQ(Run(10, 12, kTypeLinear), 0);
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].kind, kMessageNotice);
+    EXPECT_EQ(messages.shown[0].kind, uikit::kBoxTypeNotice);
     EXPECT_EQ(Utf8(messages.shown[0].first), "[2128]");
     EXPECT_EQ(Utf8(messages.shown[0].second), "[2127] 3");
     EXPECT_EQ(Set().resultShown, 0);

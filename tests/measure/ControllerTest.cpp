@@ -675,6 +675,20 @@ TEST_F(ControllerTest, TheClockFollowsTheNewestSampleInTimedAndManualRuns)
     controller->Stop();
 }
 
+// Each photogate run mode asks the logger for its own trigger word; timed runs for none.
+TEST_F(ControllerTest, EachPhotogateModeSendsItsTriggerWord)
+{
+    SwitchOn({0});
+    const std::pair<int32_t, uint32_t> cases[] = {{0, 0u}, {2, 0x31u}, {3, 0x32u}, {4, 0x33u}};
+    for (const auto& [mode, code] : cases) {
+        Run().mode = mode;
+        controller->Start();
+        ASSERT_EQ(controller->State(), RunState::Acquiring) << mode;
+        EXPECT_EQ(uint32_t(sensor.acquisitionRequest().block.triggerWord) >> 24, code) << mode;
+        controller->Stop();
+    }
+}
+
 // The clock has two digits of hours: from 99 hours on they stay at 99.
 TEST_F(ControllerTest, TheRunClockStopsAtNinetyNineHours)
 {

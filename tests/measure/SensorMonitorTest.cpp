@@ -105,7 +105,7 @@ TEST_F(SensorMonitorTest, NothingOfAnEarlierRunIsTakenForANewSample)
 
 TEST_F(SensorMonitorTest, ThePositionIsReadFromTheSamplesUpToTheNewestOnly)
 {
-    FakeMonitorSensor::Channel& gps = sensor.Plug(1, MonitorPass::kPositionKind, u"GPS");
+    FakeMonitorSensor::Channel& gps = sensor.Plug(1, devicelink::kConvertGps, u"GPS");
     gps.record.outputCount = 3;
     gps.convert = [](int32_t, const int32_t*, float*) { return 0; };
     monitor.Show();

@@ -51,7 +51,7 @@ TEST_F(ProjectFileTest, TheWorkingCopyIsAsLongAsItsData)
     const size_t longer = Working().size();
     EXPECT_EQ(longer, 525512u + 80000u);
     block->currentIndex = -1;
-    ASSERT_EQ(project.SaveProjectFile(project.WorkingPath(), kSaveNew), ProjectResult::Ok);
+    ASSERT_EQ(project.SaveProjectFile(project.WorkingPath(), SaveMode::New), ProjectResult::Ok);
     EXPECT_EQ(Working().size(), longer);
     ASSERT_EQ(project.NewProject(u"Again", {}), ProjectResult::Ok);
     EXPECT_EQ(Working().size(), 525512u);
@@ -342,7 +342,7 @@ TEST_F(ProjectFileTest, ALoadMakesASetOfTheFileCurrent)
     block->records[2].dataSetSerial = 0;
     block->records[3] = block->records[2];
     block->currentIndex = 0;
-    ASSERT_EQ(project.SaveProjectFile(made, kSaveNew), ProjectResult::Ok);
+    ASSERT_EQ(project.SaveProjectFile(made, SaveMode::New), ProjectResult::Ok);
     block->currentIndex = 3;
     ASSERT_EQ(project.LoadProjectFile(made), ProjectResult::Ok);
     EXPECT_EQ(block->currentIndex, 1);
@@ -391,13 +391,13 @@ TEST_F(ProjectFileTest, FailuresAreReportedAndReplaceNothing)
     // A path that exists but cannot be opened as a file is neither recreated nor truncated.
     const std::string folderPath = folder.File("a-folder");
     std::filesystem::create_directories(folderPath + "/inside");
-    EXPECT_EQ(project.SaveProjectFile(folderPath, kSaveCurrent), ProjectResult::OpenFailed);
+    EXPECT_EQ(project.SaveProjectFile(folderPath, SaveMode::Current), ProjectResult::OpenFailed);
     EXPECT_TRUE(std::filesystem::is_directory(folderPath + "/inside"));
     EXPECT_EQ(project.SaveProjectAs(folder.File("empty.vrd")), ProjectResult::NothingToSave);
 
     RecordAndSave(0, {1000, 1000});
     if (std::filesystem::exists("/dev/full")) {
-        EXPECT_EQ(project.SaveProjectFile("/dev/full", kSaveCurrent), ProjectResult::IoError);
+        EXPECT_EQ(project.SaveProjectFile("/dev/full", SaveMode::Current), ProjectResult::IoError);
     }
 
     const std::string target = folder.File("mine.vrd");

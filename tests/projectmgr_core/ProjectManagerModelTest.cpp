@@ -53,7 +53,7 @@ TEST_F(ProjectManagerModelTest, RenamesAreCutToTheirFieldAndSurviveSaveAndLoad)
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(model.ApplyLabel(c.key, k70));
-        ASSERT_EQ(model.Refresh(logger::kSaveCurrent), ProjectResult::Ok);
+        ASSERT_EQ(model.SaveWorking(), ProjectResult::Ok);
     }
     // The measurement screen's next save (leaving the set) keeps them too.
     ASSERT_EQ(project.SaveProject(), ProjectResult::Ok);
@@ -89,7 +89,7 @@ TEST_F(ProjectManagerModelTest, GraphsKeepTheirNameAndVanishedItemsChangeNothing
     EXPECT_FALSE(model.ApplyLabel({}, u"Nothing"));
     EXPECT_EQ(model.NoteOf({ItemKind::Graph, 0, 0}), nullptr);
     EXPECT_EQ(model.NoteOf({ItemKind::DataSet, 3}), nullptr);
-    ASSERT_EQ(model.Refresh(logger::kSaveCurrent), ProjectResult::Ok);
+    ASSERT_EQ(model.SaveWorking(), ProjectResult::Ok);
     EXPECT_EQ(Working(), before);
 }
 
@@ -97,7 +97,7 @@ TEST_F(ProjectManagerModelTest, ShowingTheScreenAHundredTimesWritesNothing)
 {
     const auto before = Working();
     for (int i = 0; i < 100; ++i)
-        ASSERT_EQ(model.Refresh(logger::kSaveCurrent), ProjectResult::Ok);
+        ASSERT_EQ(model.SaveWorking(), ProjectResult::Ok);
     EXPECT_EQ(Working(), before);
 }
 

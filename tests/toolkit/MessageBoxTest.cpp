@@ -145,7 +145,7 @@ TEST_F(MessageBoxTest, SensorsFoundListTheChannelsAndCloseAfterASecond)
     BoxTimers timers;
     int closing = 0;
     script_.When(Started(), [&] {
-        EXPECT_EQ(Box()->Type(), 0);
+        EXPECT_EQ(Box()->Type(), uikit::kBoxTypeDeviceAttached);
         EXPECT_EQ(Box()->PictureIndex(), 2);
         EXPECT_TRUE(Box()->DetectionRunning());
         EXPECT_TRUE(CVRDCommonBase::IsSensorHeld());
@@ -154,13 +154,13 @@ TEST_F(MessageBoxTest, SensorsFoundListTheChannelsAndCloseAfterASecond)
         EXPECT_EQ(Box()->BodyText(), CVRDCommonBase::LoadText(2081));
         held_.release.Set();
     });
-    script_.When(TypeIs(2), [&] {
+    script_.When(TypeIs(uikit::kBoxTypeSensorsIdentified), [&] {
         closing = timers.Watch(Box(), 1000);
         list = Box()->BodyText();
         under = Box()->LowerText();
         EXPECT_FALSE(CVRDCommonBase::IsSensorHeld());
     });
-    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 0), 2);
+    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, uikit::kBoxTypeDeviceAttached), 2);
     EXPECT_TRUE(script_.Done());
     EXPECT_EQ(list, QStringLiteral("A - Pressure\nB\nC - Humidity\nD\n"));
     EXPECT_EQ(under, CVRDCommonBase::LoadText(2118));
@@ -174,13 +174,13 @@ TEST_F(MessageBoxTest, NothingFoundShowsTheDetectionText)
     held_.result = 0;
     held_.text = u"Pressure";
     held_.release.Set();
-    script_.When(TypeIs(4), [&] {
+    script_.When(TypeIs(uikit::kBoxTypeNothingDetected), [&] {
         EXPECT_EQ(Box()->BodyText(), QStringLiteral("Pressure"));
         EXPECT_EQ(Box()->LowerText(), CVRDCommonBase::LoadText(2053));
         EXPECT_EQ(Box()->PictureIndex(), 3);
         EXPECT_FALSE(Box()->OkButton().isVisible());
     });
-    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 1), 2);
+    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, uikit::kBoxTypeDeviceRemoved), 2);
     EXPECT_TRUE(script_.Done());
 }
 
@@ -188,13 +188,13 @@ TEST_F(MessageBoxTest, AFailedCheckOffersOkAtTheNoticePlace)
 {
     held_.result = -1;
     held_.release.Set();
-    script_.When(TypeIs(3), [&] {
+    script_.When(TypeIs(uikit::kBoxTypeCheckCables), [&] {
         EXPECT_TRUE(Box()->OkButton().isVisible());
         EXPECT_EQ(Box()->OkButton().geometry(), QRect(105, 90, 78, 30));
         EXPECT_EQ(Box()->BodyText(), CVRDCommonBase::LoadText(2067));
         QTest::mouseClick(&Box()->OkButton(), Qt::LeftButton);
     });
-    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 0), 1);  // OK, not the five-second time-out
+    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, uikit::kBoxTypeDeviceAttached), 1);  // OK, not the five-second time-out
     EXPECT_TRUE(script_.Done());
 }
 
@@ -214,11 +214,11 @@ TEST_F(MessageBoxTest, NothingEndsTheBoxWhileDetectionRuns)
     script_.When([&] { return handled; }, [&] {
         ASSERT_TRUE(Box());
         EXPECT_TRUE(Box()->isVisible());
-        EXPECT_EQ(Box()->Type(), 0);
+        EXPECT_EQ(Box()->Type(), uikit::kBoxTypeDeviceAttached);
         EXPECT_TRUE(Box()->DetectionRunning());
         held_.release.Set();
     });
-    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 0), 2);
+    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, uikit::kBoxTypeDeviceAttached), 2);
     EXPECT_TRUE(script_.Done());
     EXPECT_FALSE(CVRDCommonBase::IsSensorHeld());
 }
@@ -229,22 +229,22 @@ TEST_F(MessageBoxTest, OnlyOneBoxAtATime)
     CVRDCommonBase::SetFrontScreen(&front);
     int nested = -1, shown = -1;
     script_.When(Started(), [&] {
-        nested = CVRDCommonBase::RunMessageBox(nullptr, 0);
-        shown = CVRDCommonBase::ShowMessageBox(nullptr, 7, QStringLiteral("Delete?"), QString());
+        nested = CVRDCommonBase::RunMessageBox(nullptr, uikit::kBoxTypeDeviceAttached);
+        shown = CVRDCommonBase::ShowMessageBox(nullptr, uikit::kBoxTypeQuestion, QStringLiteral("Delete?"), QString());
         held_.release.Set();
     });
-    EXPECT_EQ(CVRDCommonBase::ShowMessageBox(nullptr, 0), 2);
+    EXPECT_EQ(CVRDCommonBase::ShowMessageBox(nullptr, uikit::kBoxTypeDeviceAttached), 2);
     EXPECT_EQ(nested, 0);
     EXPECT_EQ(shown, 0);
     CVRDCommonBase::SetFrontScreen(nullptr);
-    EXPECT_EQ(CVRDCommonBase::ShowMessageBox(nullptr, 7), 0);  // no front screen
+    EXPECT_EQ(CVRDCommonBase::ShowMessageBox(nullptr, uikit::kBoxTypeQuestion), 0);  // no front screen
 }
 
 TEST_F(MessageBoxTest, AQuestionLeftAloneIsNotAYes)
 {
     BoxTimers timers;
     int closing = 0;
-    script_.When(TypeIs(7), [&] {
+    script_.When(TypeIs(uikit::kBoxTypeQuestion), [&] {
         closing = timers.Watch(Box(), 5000);
         EXPECT_TRUE(Box()->OkButton().isVisible());
         EXPECT_TRUE(Box()->CancelButton().isVisible());
@@ -253,7 +253,7 @@ TEST_F(MessageBoxTest, AQuestionLeftAloneIsNotAYes)
         // A stray device code does not turn the question into a notice.
         uikit::PostScreenMessage(Box(), uikit::WM_DEVICE_FOUND);
     });
-    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 7, QStringLiteral("Delete the run?"),
+    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, uikit::kBoxTypeQuestion, QStringLiteral("Delete the run?"),
                                             QStringLiteral("It cannot be undone.")),
               2);
     EXPECT_TRUE(script_.Done());
@@ -286,20 +286,20 @@ TEST_F(MessageBoxTest, ANoticeUntilAnsweredWaitsForItsOk)
 
 TEST_F(MessageBoxTest, ButtonsGiveTheirResults)
 {
-    script_.When(TypeIs(8), [&] { QTest::mouseClick(&Box()->OkButton(), Qt::LeftButton); });
-    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 8), 1);
+    script_.When(TypeIs(uikit::kBoxTypeTwoButtons), [&] { QTest::mouseClick(&Box()->OkButton(), Qt::LeftButton); });
+    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, uikit::kBoxTypeTwoButtons), 1);
     Script second;
-    second.When(TypeIs(8), [&] { QTest::mouseClick(&Box()->CancelButton(), Qt::LeftButton); });
-    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 8), 2);
+    second.When(TypeIs(uikit::kBoxTypeTwoButtons), [&] { QTest::mouseClick(&Box()->CancelButton(), Qt::LeftButton); });
+    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, uikit::kBoxTypeTwoButtons), 2);
     Script third;
     BoxTimers timers;
     int closing = 0;
-    third.When(TypeIs(6), [&] {
+    third.When(TypeIs(uikit::kBoxTypeNotice), [&] {
         EXPECT_FALSE(Box()->CancelButton().isVisible());
         closing = timers.Watch(Box(), 5000);
         QTest::keyClick(Box(), Qt::Key_Escape);
     });
-    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 6, QStringLiteral("Saved.")), 2);
+    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, uikit::kBoxTypeNotice, QStringLiteral("Saved.")), 2);
     EXPECT_TRUE(third.Done());
     EXPECT_NE(closing, 0);
     EXPECT_FALSE(timers.Fired(closing)) << "ended by its timer, not by Escape";
@@ -310,12 +310,12 @@ TEST_F(MessageBoxTest, WithoutASensorObjectTheBoxSaysSoAndCanBeClosed)
     Restart([](uikit::CommonServices& services) {
         services.makeSensor = [] { return std::unique_ptr<devicelink::CNI2CSensor>(); };
     });
-    script_.When(TypeIs(3), [&] {
+    script_.When(TypeIs(uikit::kBoxTypeCheckCables), [&] {
         EXPECT_TRUE(Box()->OkButton().isVisible());
         EXPECT_FALSE(held_.started);
         QTest::mouseClick(&Box()->OkButton(), Qt::LeftButton);
     });
-    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 0), 1);
+    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, uikit::kBoxTypeDeviceAttached), 1);
     EXPECT_TRUE(script_.Done());
 }
 
@@ -330,7 +330,7 @@ TEST_F(MessageBoxTest, ALateCancelStopsDetectionAndWaitsForIt)
         EXPECT_TRUE(timers.Fired(late)) << "Cancel came before its timer";
         QTest::mouseClick(&Box()->CancelButton(), Qt::LeftButton);
     });
-    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 0), 2);
+    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, uikit::kBoxTypeDeviceAttached), 2);
     EXPECT_TRUE(script_.Done());
     EXPECT_TRUE(held_.aborted);
     // The request is taken back once the worker has ended: a later detection runs in full.
@@ -341,7 +341,7 @@ TEST_F(MessageBoxTest, ALateCancelStopsDetectionAndWaitsForIt)
 TEST_F(MessageBoxTest, ShutdownDuringDetectionStopsAndJoinsTheWorker)
 {
     script_.When(Started(), [] { CVRDCommonBase::Shutdown(); });
-    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 0), 2);
+    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, uikit::kBoxTypeDeviceAttached), 2);
     EXPECT_TRUE(held_.aborted);
     EXPECT_EQ(CVRDCommonBase::GetMessageBox(), nullptr);
     ASSERT_EQ(CVRDCommonBase::InitGlobals(StartServices()), 1);

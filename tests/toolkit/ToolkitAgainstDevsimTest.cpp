@@ -56,7 +56,7 @@ TEST_F(ToolkitAgainstDevsim, APluggedSensorIsDetectedWhileTheBoxIsUp)
             list = box->BodyText();
     });
     watch.start(5);
-    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, 0), 2);
+    EXPECT_EQ(CVRDCommonBase::RunMessageBox(nullptr, uikit::kBoxTypeDeviceAttached), 2);
     EXPECT_EQ(sensor->connected(1), 1);
     const QString name = QString::fromStdU16String(std::u16string(platform::FieldView(sensor->channel(1).name)));
     EXPECT_FALSE(name.isEmpty());

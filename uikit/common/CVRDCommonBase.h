@@ -1,6 +1,7 @@
 #pragma once
 
 #include "uikit/chart/ChartSeries.h"
+#include "uikit/msgbox/MessageBoxKind.h"
 #include "uikit/msgbox/MessageBoxServices.h"
 #include "uikit/registry/RegistryValues.h"
 
@@ -159,8 +160,8 @@ public:
     // 1 when this tap completes a double tap (positions in pixels, unsigned 16-bit).
     static int IsDoubleTap(uint16_t x, uint16_t y);
 
-    // Message box, with the services' message box services: 1 when it ended with OK, 2
-    // otherwise, 0 (nothing shown) while one is open.
+    // Message box of a MessageBoxKind, with the services' message box services: 1 when it ended
+    // with OK, 2 otherwise, 0 (nothing shown) while one is open.
     static int RunMessageBox(QWidget* owner, int type, const QString& text1 = {}, const QString& text2 = {});
     // Gives the front screen the focus first; 0 without a front screen.
     static int ShowMessageBox(QWidget* owner, int type, const QString& text1 = {}, const QString& text2 = {});

@@ -3,6 +3,7 @@
 #include "platform/WorkerThread.h"
 #include "uikit/common/CVRDCommonBase.h"
 #include "uikit/events/TimerIds.h"
+#include "uikit/msgbox/MessageBoxKind.h"
 #include "uikit/msgbox/MessageBoxServices.h"
 #include "uikit/window/CVRDWindowBase.h"
 
@@ -17,12 +18,12 @@ namespace devicelink {
 class CNI2CSensor;
 }
 
-// The program's skinned modal message box, 500 x 300. Types 0 and 1 are the device-change
-// notices: detection runs on a worker while the box is up, then the box shows the result and
-// closes by itself. Types 2 to 7 close by themselves after 1 or 5 seconds; type 8 waits for a
-// button; type 9 is a notice that waits for OK. Without its skin the box is drawn plainly, its
-// buttons as framed panels. exec() gives kResultOk (1) for OK and kResultCancel (2) for Cancel, close, Escape and
-// time-out. Screens open it only through CVRDCommonBase::RunMessageBox or ShowMessageBox.
+// The program's skinned modal message box, 500 x 300, of a MessageBoxKind (its type). The
+// device-change notices run detection on a worker while the box is up, then the box shows the
+// result and closes by itself. The reports, the notice and the question close by themselves after
+// 1 or 5 seconds; the two-button box waits for a button; the waiting notice waits for OK. Without
+// its skin the box is drawn plainly, its buttons as framed panels. exec() gives kResultOk (1) for
+// OK and kResultCancel (2) for Cancel, close, Escape and time-out. Screens open it only through CVRDCommonBase::RunMessageBox or ShowMessageBox.
 //
 // While detection runs nothing ends the box: Escape and close requests are ignored, and a Cancel
 // appears only after 30 seconds (a logger that does not answer); it asks detection to stop and

@@ -1,5 +1,8 @@
 #include "uikit/msgbox/MessageBoxRules.h"
 
+#include <array>
+#include <cstddef>
+
 #include "devicelink/sensor/CNI2CSensor.h"
 #include "platform/Text.h"
 #include "uikit/events/ScreenMessages.h"
@@ -15,39 +18,42 @@ constexpr int kTextCheckCables = 2067;
 constexpr int kTextCheckLogger = 2157;
 
 using B = BoxButton;
-constexpr BoxTypeRule kRules[kBoxTypeCount] = {
-    {2, true, 0, B::Hidden, B::Hidden, BoxBody::LanguageText, kTextAttached},
-    {3, true, 0, B::Hidden, B::Hidden, BoxBody::LanguageText, kTextRemoved},
-    {2, false, 1000, B::Hidden, B::Unchanged, BoxBody::ChannelList, kTextIdentified},
-    {0, false, 5000, B::ShownAtNotice, B::Unchanged, BoxBody::LanguageText, kTextCheckCables},
-    {3, false, 1000, B::Hidden, B::Unchanged, BoxBody::DetectionText, kTextRemoved},
-    {0, false, 1000, B::Hidden, B::Hidden, BoxBody::LanguageText, kTextCheckLogger},
-    {0, false, 5000, B::Shown, B::Hidden, BoxBody::CallerTexts, 0},
-    {0, false, 5000, B::Shown, B::Shown, BoxBody::CallerTexts, 0},
-    {0, false, 0, B::Shown, B::Shown, BoxBody::None, 0},
-    {0, false, 0, B::Shown, B::Hidden, BoxBody::CallerTexts, 0},
-};
+constexpr std::array<BoxTypeRule, kBoxTypeCount> BuildRules()
+{
+    std::array<BoxTypeRule, kBoxTypeCount> r{};
+    r[kBoxTypeDeviceAttached] = {2, true, 0, B::Hidden, B::Hidden, BoxBody::LanguageText, kTextAttached};
+    r[kBoxTypeDeviceRemoved] = {3, true, 0, B::Hidden, B::Hidden, BoxBody::LanguageText, kTextRemoved};
+    r[kBoxTypeSensorsIdentified] = {2, false, 1000, B::Hidden, B::Unchanged, BoxBody::ChannelList, kTextIdentified};
+    r[kBoxTypeCheckCables] = {0, false, 5000, B::ShownAtNotice, B::Unchanged, BoxBody::LanguageText, kTextCheckCables};
+    r[kBoxTypeNothingDetected] = {3, false, 1000, B::Hidden, B::Unchanged, BoxBody::DetectionText, kTextRemoved};
+    r[kBoxTypeCheckLogger] = {0, false, 1000, B::Hidden, B::Hidden, BoxBody::LanguageText, kTextCheckLogger};
+    r[kBoxTypeNotice] = {0, false, 5000, B::Shown, B::Hidden, BoxBody::CallerTexts, 0};
+    r[kBoxTypeQuestion] = {0, false, 5000, B::Shown, B::Shown, BoxBody::CallerTexts, 0};
+    r[kBoxTypeTwoButtons] = {0, false, 0, B::Shown, B::Shown, BoxBody::None, 0};
+    r[kBoxTypeWaitingNotice] = {0, false, 0, B::Shown, B::Hidden, BoxBody::CallerTexts, 0};
+    return r;
+}
 
-constexpr int kTwoButtonType = 8;
+constexpr auto kRules = BuildRules();
 
 }  // namespace
 
 const BoxTypeRule& RuleOfBoxType(int type)
 {
-    return kRules[type >= 0 && type < kBoxTypeCount ? type : kTwoButtonType];
+    return kRules[size_t(type >= 0 && type < kBoxTypeCount ? type : kBoxTypeTwoButtons)];
 }
 
 int BoxTypeOfReport(int code)
 {
     switch (code) {
     case WM_DEVICE_FOUND:
-        return 2;
+        return kBoxTypeSensorsIdentified;
     case WM_DEVICE_NOT_FOUND:
-        return 4;
+        return kBoxTypeNothingDetected;
     case WM_DEVICE_CHECK_OTHER:
-        return 3;
+        return kBoxTypeCheckCables;
     case WM_DEVICE_CHECK_NOTICE:
-        return 5;
+        return kBoxTypeCheckLogger;
     default:
         return -1;
     }

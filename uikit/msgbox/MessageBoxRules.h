@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "uikit/msgbox/MessageBoxKind.h"
+
 namespace devicelink {
 class CNI2CSensor;
 }
@@ -14,7 +16,7 @@ enum class BoxBody { LanguageText, ChannelList, DetectionText, CallerTexts, None
 
 struct BoxTypeRule {
     int picture;           // 0 information, 1 question, 2 sensor attached, 3 sensor removed
-    bool runsDetection;    // types 0 and 1: detection on a worker while the box is up
+    bool runsDetection;    // the device-change notices: detection on a worker while the box is up
     int autoCloseMs;       // 0: stays until a button ends it
     BoxButton ok;
     BoxButton cancel;
@@ -22,21 +24,16 @@ struct BoxTypeRule {
     int textId;            // the language text of the body (or of the line under it), 0 none
 };
 
-// Types 0..8 as every screen uses them, and type 9: a notice that stays until OK is pressed (the
-// reason the program cannot start, which the user must be able to read to the end).
-inline constexpr int kBoxTypeWaitingNotice = 9;
-inline constexpr int kBoxTypeCount = 10;
-
-// The rule of a type; types outside 0..9 are treated as type 8 (two buttons, no text).
+// The rule of a MessageBoxKind; numbers outside the kinds are treated as kBoxTypeTwoButtons.
 const BoxTypeRule& RuleOfBoxType(int type);
 
-// The type a detection report (0x1400, 0x1401, 0x1402, 0x1403) turns the box into, or -1.
+// The kind a detection report (0x1400, 0x1401, 0x1402, 0x1403) turns the box into, or -1.
 int BoxTypeOfReport(int code);
 
 // The screen message that reports a detection result: 1 found, 0 nothing, else other.
 int ReportOfDetection(int result);
 
-// The type-2 list: a line per channel A..D, "A - <name>" for a connected channel, the letter
+// The list of kBoxTypeSensorsIdentified: a line per channel A..D, "A - <name>" for a connected channel, the letter
 // alone otherwise, each line ended by a line feed. Letters only without a sensor object.
 std::u16string ChannelListText(devicelink::CNI2CSensor* sensor);
 

@@ -346,7 +346,7 @@ int AnalysisEngine::Finish(DataSetRecord& record, Run& run, ErrorReport report)
     const AnalysisError error = DescribeAnalysisStatus(run.status, texts_);
     if (error.IsError()) {
         if (report == ErrorReport::Show)
-            messages_.ShowMessage(kMessageNotice, error.first, error.second);
+            messages_.ShowMessage(uikit::kBoxTypeNotice, error.first, error.second);
         return 0;
     }
     settings.resultShown = 1;

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "uikit/msgbox/MessageBoxKind.h"
+
 // What the analysis engine and the analysis screen's model are given from outside: the chart's
 // series records, the language module's texts and the message box. The program hands in the
 // real chart, resource module and message box; tests hand in plain tables.
@@ -49,15 +51,11 @@ public:
     virtual std::u16string String(int id, int maxChars) const = 0;
 };
 
-// The program's message box: a notice of `kind` with two texts.
+// The program's message box: a uikit::MessageBoxKind with two texts.
 class MessageSink {
 public:
     virtual ~MessageSink() = default;
     virtual void ShowMessage(int kind, std::u16string_view first, std::u16string_view second) = 0;
 };
-
-// Message box kinds the analysis uses.
-constexpr int kMessageNotice = 6;
-constexpr int kMessageQuestion = 7;
 
 }  // namespace analysis

@@ -150,7 +150,7 @@ bool AnalysisScreenModel::InitGraphRecord(int graph, const AnalysisSettings& set
     AnalysisGraphRecord& g = *logger::AnalysisGraphAt(*record_, graph);
     std::memset(&g, 0, sizeof g);
     g.inUse = 1;
-    const bool sampled = record_->mode != 0 || record_->specialSensor == 1;
+    const bool sampled = record_->mode != logger::kRunTimed || record_->specialSensor == 1;
     platform::CopyToField(g.xLabel, texts_.String(sampled ? text::kSampleAxis : text::kTimeAxis, kLabelLength));
     g.xScaleA = 1.0f;
     g.xOffsetB = 0.0f;

@@ -39,13 +39,13 @@ int32_t SubValueCount(const devicelink::ChannelState& state, const devicelink::S
 
 bool IsEventKind(int32_t conversionKind)
 {
-    return conversionKind == kConversionGate || conversionKind == kConversionSharedChange ||
-           conversionKind == kConversionChannelChange;
+    return conversionKind == devicelink::kConvertGateEvents || conversionKind == devicelink::kConvertSharedChangeEvents ||
+           conversionKind == devicelink::kConvertChannelChangeEvents;
 }
 
 bool IsRecordableKind(int32_t conversionKind)
 {
-    return conversionKind != kConversionGps && conversionKind != kConversionNotRecordable;
+    return conversionKind != devicelink::kConvertGps && conversionKind != devicelink::kConvertBareCable;
 }
 
 int32_t UnitEntryOf(const devicelink::SensorAccessRecord& record, const devicelink::ChannelState& state,

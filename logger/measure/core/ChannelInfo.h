@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "devicelink/catalogue/SensorCatalogue.h"
+#include "devicelink/protocol/Vocabulary.h"
 #include "devicelink/sensor/ChannelState.h"
 
 // What the measurement screen reads of a channel's state and its catalogue record. Both may come
@@ -13,11 +14,6 @@ namespace measure {
 
 inline constexpr int kSeriesPerSubValue = 4;   // series = channel + 4 x sub-value
 inline constexpr int kMaxSubValues = 4;
-inline constexpr int32_t kConversionGps = 18;
-inline constexpr int32_t kConversionGate = 21;
-inline constexpr int32_t kConversionSharedChange = 31;
-inline constexpr int32_t kConversionChannelChange = 32;
-inline constexpr int32_t kConversionNotRecordable = 35;
 
 // The colour (0x00BBGGRR) of a recorded series 0..15, channel + 4 x sub-value; channel c's own
 // colour is that of series c.
@@ -28,7 +24,7 @@ int32_t ValuesPerSample(const devicelink::SensorAccessRecord* record);
 int32_t SubValueCount(const devicelink::ChannelState& state, const devicelink::SensorAccessRecord* record);
 // Kinds whose conversion delivers events, not one value per sample.
 bool IsEventKind(int32_t conversionKind);
-// Kinds a measurement cannot record (GPS text, and kind 35).
+// Kinds a measurement cannot record (GPS text, and the bare cable).
 bool IsRecordableKind(int32_t conversionKind);
 // The unit entry (0-based) of an output: the output's unit choice in the record's table.
 int32_t UnitEntryOf(const devicelink::SensorAccessRecord& record, const devicelink::ChannelState& state,

@@ -6,17 +6,24 @@
 #include "logger/measure/core/ChannelStateCopy.h"
 #include "logger/measure/core/MeasureTexts.h"
 #include "logger/project/ProjectResultText.h"
+#include "uikit/msgbox/MessageBoxKind.h"
 
 namespace measure {
 
 namespace {
 
-constexpr int32_t kManualMode = 1;
 constexpr int32_t kGateSetupWord = 5;
-// Device mode codes of the three photogate modes 2, 3, 4.
-constexpr int32_t kPhotogateModeCodes[] = {0x31000000, 0x32000000, 0x33000000};
 
-bool IsPhotogateMode(int32_t mode) { return mode >= 2 && mode <= 4; }
+// The logger's trigger word of a photogate run.
+int32_t PhotogateModeCode(int32_t mode)
+{
+    switch (mode) {
+    case logger::kRunPhotogateT1: return 0x31000000;
+    case logger::kRunPhotogateT2: return 0x32000000;
+    case logger::kRunPhotogateT1T2: return 0x33000000;
+    default: return 0;
+    }
+}
 
 }  // namespace
 
@@ -90,7 +97,7 @@ bool MeasureController::DeleteCurrentRun()
 {
     if (!IsIdle())
         return false;
-    if (host_.ShowMessage(text::kQuestionBox, text::kDeleteQuestion, text::kDeleteWarning) != text::kAnswerOk)
+    if (host_.ShowMessage(uikit::kBoxTypeQuestion, text::kDeleteQuestion, text::kDeleteWarning) != text::kAnswerOk)
         return false;
     const int result = runs_.DeleteRun(block_.currentIndex);
     if (result == logger::kRunDone) {
@@ -216,7 +223,7 @@ PlanChannel MeasureController::PlanChannelOf(const logger::DataSetRecord& record
 {
     PlanChannel channel;
     const devicelink::ChannelState live = sensor_.LiveState(c);
-    channel.takesPart = channelOn_[c] && sensor_.IsConnected(c) && live.conversionKind != kConversionGps;
+    channel.takesPart = channelOn_[c] && sensor_.IsConnected(c) && live.conversionKind != devicelink::kConvertGps;
     const devicelink::ChannelState state =
         record.channelRecorded[c] == 1 ? ToDeviceState(record.channels[c]) : live;
     const devicelink::SensorAccessRecord* access = sensor_.FindRecord(state);
@@ -345,7 +352,7 @@ void MeasureController::Start()
         const devicelink::ChannelState live = sensor_.LiveState(c);
         if (IsPhotogate(live)) {
             photogate_[c] = true;
-            if (IsPhotogateMode(mode))
+            if (logger::IsPhotogateRun(mode))
                 sensor_.SetPhotogateSetup(c, kGateSetupWord);
         } else if (NeedsSetupBeforeRun(live)) {
             sensor_.Reconfigure(c);
@@ -366,7 +373,7 @@ void MeasureController::Start()
     ++generation_;
     repaintPending_ = false;
 
-    if (mode == kManualMode) {
+    if (mode == logger::kRunManual) {
         for (int c = 0; c < logger::kChannelCount; ++c) {
             const AcquisitionArrays arrays = sensor_.Arrays(c);
             if (record->channelRecorded[c] == 1 && arrays.Bound())
@@ -394,8 +401,8 @@ bool MeasureController::ArmTrigger(const logger::DataSetRecord& record)
             continue;
         anyPhotogate = anyPhotogate || photogate_[c];
         const int32_t kind = sensor_.LiveState(c).triggerKind;
-        triggered = triggered || kind != 0;
-        if (kind >= 3 && kind <= 5) {
+        triggered = triggered || kind != devicelink::kTriggerNone;
+        if (devicelink::IsGateTrigger(kind)) {
             gate = true;
             gateKind = kind;
         }
@@ -417,7 +424,7 @@ bool MeasureController::ArmTrigger(const logger::DataSetRecord& record)
             ch.watched = photogate_[c];
             ch.kind = gateKind;
         } else {
-            ch.watched = live.triggerKind == 1 || live.triggerKind == 2;
+            ch.watched = devicelink::IsLevelTrigger(live.triggerKind);
             ch.kind = live.triggerKind;
         }
     }
@@ -434,7 +441,7 @@ bool MeasureController::BeginAcquisition()
     }
     const int32_t mode = ModeOf(*record);
     devicelink::AcquisitionPlan plan;
-    plan.triggerWord = IsPhotogateMode(mode) ? kPhotogateModeCodes[mode - 2] : 0;
+    plan.triggerWord = PhotogateModeCode(mode);
     for (int c = 0; c < logger::kChannelCount; ++c) {
         plan.selection[c] = photogate_[c] ? 1 : 0;
         plan.channelFlags[c] = record->channelRecorded[c] == 1 ? 1 : 0;
@@ -621,7 +628,7 @@ void MeasureController::Abandon(int messageId)
 
 void MeasureController::ShowNotice(int textId, int secondTextId)
 {
-    host_.ShowMessage(text::kNoticeBox, textId, secondTextId);
+    host_.ShowMessage(uikit::kBoxTypeNotice, textId, secondTextId);
 }
 
 void MeasureController::RequestRepaint()

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "uikit/msgbox/MessageBoxKind.h"
+
 // What the measurement screen's widget does for its controller. Everything but PostWakeUp is
 // called on the screen's (UI) thread.
 namespace measure {
@@ -11,7 +13,8 @@ class MeasureScreenHost {
 public:
     virtual ~MeasureScreenHost() = default;
 
-    // The program's message box with two language-module texts (0: none); 1 for OK, 2 otherwise.
+    // The program's message box of a uikit::MessageBoxKind with two language-module texts (0:
+    // none); 1 for OK, 2 otherwise.
     virtual int ShowMessage(int type, int textId, int secondTextId) = 0;
     // A language-module text.
     virtual std::u16string Text(int id) = 0;

@@ -61,7 +61,7 @@ void MeasureSetupModel::Load(const logger::DataSetRecord& record, const int32_t 
     v.rate = Number(std::max(record.rate, 1));
     v.rateUnit = kRateHertz;
     const int32_t length = std::max(record.length, 0);
-    if (v.mode == 0 && length > 60) {
+    if (v.mode == logger::kRunTimed && length > 60) {
         v.length = Number(length / 60);
         v.lengthUnit = kLengthMinutes;
     } else {
@@ -151,16 +151,16 @@ void MeasureSetupModel::SetLengthUnit(int unit)
 
 void MeasureSetupModel::SetMode(int mode)
 {
-    values_.mode = mode >= 0 && mode < kModeCount ? mode : 0;
+    values_.mode = mode >= 0 && mode < logger::kRunModeCount ? mode : logger::kRunTimed;
     // Only timed runs have a length unit: the other modes count samples.
-    if (values_.mode != 0 && values_.lengthUnit == kLengthMinutes)
+    if (values_.mode != logger::kRunTimed && values_.lengthUnit == kLengthMinutes)
         SetLengthUnit(kLengthSeconds);
 }
 
 int MeasureSetupModel::Apply(logger::DataSetRecord& record) const
 {
     const Values& v = values_;
-    const bool timed = v.mode == 0;
+    const bool timed = v.mode == logger::kRunTimed;
     // Every entry is checked before the record is touched.
     const int32_t rate = timed ? RateInHertz(v.rate, v.rateUnit) : 1;
     if (rate == 0 && !(timed && v.perChannel))

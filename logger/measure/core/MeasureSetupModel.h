@@ -27,7 +27,7 @@ public:
     // What the controls show. The widget keeps them in step with its edits and combos.
     struct Values {
         std::u16string title;
-        int32_t mode = 0;
+        int32_t mode = logger::kRunTimed;
         std::u16string rate;
         int rateUnit = kRateHertz;
         std::u16string length;
@@ -47,7 +47,7 @@ public:
     const Values& values() const { return values_; }
 
     // Controls that follow the others.
-    bool RateControlsEnabled() const { return values_.mode == 0; }
+    bool RateControlsEnabled() const { return values_.mode == logger::kRunTimed; }
     bool RepeatEnabled() const { return values_.endOfRun == kEndAfterRepeats; }
     bool ChannelRowEnabled(int c) const { return maxRates_[c] > 0; }
     // "ch[A] ( 1~500 Hz )"
@@ -73,7 +73,7 @@ private:
     Values values_;
     std::u16string loadedLength_;
     int loadedLengthUnit_ = kLengthSeconds;
-    int32_t loadedMode_ = 0;
+    int32_t loadedMode_ = logger::kRunTimed;
     int32_t maxRates_[logger::kChannelCount] = {};
 };
 

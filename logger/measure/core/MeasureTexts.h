@@ -38,9 +38,7 @@ inline constexpr int kMarkerOutOfRange = 2834;
 // The set-up dialog's per-channel switch.
 inline constexpr int kPerChannelRates = 3140;
 
-// Message box types: a notice with OK, a question with OK and Cancel.
-inline constexpr int kNoticeBox = 6;
-inline constexpr int kQuestionBox = 7;
+// The message box's answer to OK (its kinds are uikit::MessageBoxKind).
 inline constexpr int kAnswerOk = 1;
 
 }  // namespace measure::text

@@ -51,7 +51,7 @@ void MeasureController::SetupChart(bool fromLiveStates)
         return;
     const int32_t mode = ModeOf(*record);
     const std::u16string xTitle =
-        host_.Text(mode != 0 || record->specialSensor == 1 ? text::kSampleAxis : text::kTimeAxis);
+        host_.Text(mode != logger::kRunTimed || record->specialSensor == 1 ? text::kSampleAxis : text::kTimeAxis);
     chart_.SetAutoScalePad(record->viewGraphs[ViewGraphOf(*record)].autoScalePad);
     for (int s = 0; s < kDataSeries; ++s) {
         chart_.SetSeriesState(s, 0);

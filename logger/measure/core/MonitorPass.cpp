@@ -60,7 +60,7 @@ bool MonitorPass::Convert(int c, const devicelink::SensorAccessRecord& record, c
     panel.newestRaw = arrays.values[newest];
     std::fill_n(values_.begin(), devicelink::kMaxOutputs, 0.0f);
 
-    if (sensor_.State(c).conversionKind == kPositionKind) {
+    if (sensor_.State(c).conversionKind == devicelink::kConvertGps) {
         // One character a sample: the sentence lies in the samples up to the newest, never past
         // it (nor past the arrays' start after the driver began again there).
         const int32_t samples = std::min(count / entries, kPositionWindow);

@@ -7,6 +7,7 @@
 #include "logger/measure/core/MonitorLayout.h"
 #include "logger/measure/core/MonitorSensor.h"
 #include "logger/measure/core/MonitorTextRules.h"
+#include "devicelink/protocol/Vocabulary.h"
 
 // One pass of the sensor monitor: the newest sample of every connected channel becomes the texts,
 // trend and slot of its panel. It reads the acquisition arrays as the driver leaves them and
@@ -29,7 +30,6 @@ public:
     // The position sensor's conversion reads this many samples back from the newest, so that a
     // whole NMEA sentence is among them.
     static constexpr int32_t kPositionWindow = 500;
-    static constexpr int32_t kPositionKind = 18;
 
     explicit MonitorPass(MonitorSensor& sensor);
 

@@ -14,12 +14,20 @@ namespace measure {
 
 namespace {
 
-constexpr int32_t kTwoPointKind = 20;
-constexpr int32_t kMemoryLineKind = 24;
-
-bool PointKind(int32_t kind)
+// The points of the kinds that convert through calibration points; 0 for every other kind.
+int32_t PointCountOfKind(int32_t kind)
 {
-    return (kind >= 1 && kind <= 3) || kind == kTwoPointKind;
+    switch (kind) {
+    case devicelink::kConvertOnePoint:
+        return 1;
+    case devicelink::kConvertTwoPoints:
+    case devicelink::kConvertClampedTwoPoints:
+        return 2;
+    case devicelink::kConvertThreePoints:
+        return 3;
+    default:
+        return 0;
+    }
 }
 
 }  // namespace
@@ -42,10 +50,10 @@ void GatherChannelPoints(const devicelink::ChannelState& state, int32_t& count, 
     const bool userSet = platform::ReadLE32(image, memory::kSecondKind) != 0;
 
     int32_t n = 0;
-    if (ownMemory && (PointKind(kind) || kind == kMemoryLineKind))
+    if (ownMemory && (PointCountOfKind(kind) > 0 || kind == devicelink::kConvertMemoryLine))
         n = storedKind;
-    else if (PointKind(kind))
-        n = kind == kTwoPointKind ? 2 : kind;  // the two-point line has two points, not twenty
+    else
+        n = PointCountOfKind(kind);
     n = std::min(n, kCalibrationPointsMax);
 
     for (int32_t i = 0; i < n; ++i) {

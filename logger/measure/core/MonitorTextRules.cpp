@@ -15,16 +15,16 @@ using U = TitleUnit;
 using V = ValueRule;
 
 constexpr KindRule kRules[] = {
-    {11, V::Magnitude, u"%1 (%2)", {}, {U::Selected}, 1},
-    {12, V::BlankFourth, u"%1 (%2/%3/%4)", {}, {U::Output0, U::Output1, U::Output2}, 3},
-    {15, V::SwapFirstTwo, u"%1 (%2)", {}, {U::Selected}, 1},
-    {16, V::Unchanged, u"%1 (%2)", u"OPT.W %1 (%2)", {U::Selected}, 1},
-    {17, V::BlankFourth, u"%1 (%2/%3/%4)", {}, {U::Output0, U::Output1, U::Output2}, 3},
-    {18, V::Position, u"%1 (°/ °/ m)", {}, {}, 0},
-    {23, V::Unchanged, u"%1 (%2/%3/%4/hpa)", {}, {U::Output0, U::Output1, U::Output2}, 3},
-    {28, V::Unchanged, u"%1 (%2)", u"OPT.W %1 (%2)", {U::Selected}, 1},
-    {29, V::BlankFourth, u"%1 (%2)", {}, {U::Output0}, 1},
-    {35, V::NotAvailable, u"%1", {}, {}, 0},
+    {devicelink::kConvertThreeAxis, V::Magnitude, u"%1 (%2)", {}, {U::Selected}, 1},
+    {devicelink::kConvertPressure, V::BlankFourth, u"%1 (%2/%3/%4)", {}, {U::Output0, U::Output1, U::Output2}, 3},
+    {devicelink::kConvertColour, V::SwapFirstTwo, u"%1 (%2)", {}, {U::Selected}, 1},
+    {devicelink::kConvertForceLine, V::Unchanged, u"%1 (%2)", u"OPT.W %1 (%2)", {U::Selected}, 1},
+    {devicelink::kConvertHumidity, V::BlankFourth, u"%1 (%2/%3/%4)", {}, {U::Output0, U::Output1, U::Output2}, 3},
+    {devicelink::kConvertGps, V::Position, u"%1 (°/ °/ m)", {}, {}, 0},
+    {devicelink::kConvertWeather, V::Unchanged, u"%1 (%2/%3/%4/hpa)", {}, {U::Output0, U::Output1, U::Output2}, 3},
+    {devicelink::kConvertPolynomial, V::Unchanged, u"%1 (%2)", u"OPT.W %1 (%2)", {U::Selected}, 1},
+    {devicelink::kConvertSevenPoints, V::BlankFourth, u"%1 (%2)", {}, {U::Output0}, 1},
+    {devicelink::kConvertBareCable, V::NotAvailable, u"%1", {}, {}, 0},
 };
 constexpr KindRule kOtherKinds = {-1, V::Unchanged, u"%1 (%2)", {}, {U::Selected}, 1};
 

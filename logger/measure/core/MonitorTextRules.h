@@ -43,10 +43,10 @@ enum class TitleUnit : uint8_t { Selected, Output0, Output1, Output2 };
 
 // One row of the rule table. Patterns take the sensor's name as %1 and the units as %2...
 struct KindRule {
-    int32_t kind;  // -1: every kind without a row of its own
+    int32_t kind;  // a devicelink::ConversionKind; -1: every kind without a row of its own
     ValueRule values;
     std::u16string_view title;
-    // Used instead of `title` when the selected output's unit is not its first (kinds 16, 28).
+    // Used instead of `title` when the selected output's unit is not its first (the force line and the polynomial).
     std::u16string_view titleOtherUnit;
     TitleUnit units[3];
     int unitCount;

@@ -5,6 +5,7 @@
 
 #include "logger/measure/core/ChannelStateCopy.h"
 #include "devicelink/catalogue/SensorCatalogue.h"
+#include "devicelink/protocol/Vocabulary.h"
 
 namespace measure {
 
@@ -14,8 +15,6 @@ constexpr int32_t kFastRate = 1000;        // above it a channel samples on the 
 constexpr int32_t kDefaultPerChannelLength = 10;
 constexpr int32_t kDefaultCommonLength = 1;
 constexpr int64_t kStoreEntries = logger::kMaxSampleEntries;
-constexpr int32_t kConversionGate = 21;
-constexpr int32_t kConversionChannelChange = 32;
 
 int32_t ClampCount(int64_t count)
 {
@@ -30,10 +29,10 @@ void MarkSpecialChannels(logger::DataSetRecord& record, const PlanChannel (&chan
         const PlanChannel& ch = channels[c];
         if (!ch.takesPart)
             continue;
-        const bool gate = ch.conversionKind == kConversionGate && ch.firstConversion == 1;
+        const bool gate = ch.conversionKind == devicelink::kConvertGateEvents && ch.firstConversion == 1;
         if (gate)
             record.channelSpecial[c] = 1;
-        if (gate || (ch.conversionKind == kConversionChannelChange && ch.firstConversion == 0))
+        if (gate || (ch.conversionKind == devicelink::kConvertChannelChangeEvents && ch.firstConversion == 0))
             record.specialSensor = 1;
     }
 }
@@ -166,7 +165,7 @@ int32_t LengthThatFits(int32_t rate, int32_t valuesPerSample, int32_t repeats)
 
 int32_t ModeOf(const logger::DataSetRecord& record)
 {
-    return record.mode >= 0 && record.mode < kModeCount ? record.mode : 0;
+    return record.mode >= 0 && record.mode < logger::kRunModeCount ? record.mode : logger::kRunTimed;
 }
 
 int32_t RepeatsOf(const logger::DataSetRecord& record)
@@ -202,7 +201,7 @@ PlanOutcome PlanRates(logger::DataSetRecord& record, const PlanChannel (&channel
                 record.channelRate[c] = requested;
         }
     }
-    if (record.mode != 0)
+    if (record.mode != logger::kRunTimed)
         record.perChannelRates = 0;
 
     if (record.perChannelRates == 1)

@@ -15,7 +15,6 @@ inline constexpr int32_t kMaxRate = 10000;
 inline constexpr int32_t kPeriodStep = 100;          // microseconds; the logger's period grid
 inline constexpr int32_t kMicroseconds = 1000000;
 inline constexpr int32_t kMaxRepeat = 100;
-inline constexpr int32_t kModeCount = 5;             // timed, manual, three photogate modes
 
 // What the plan needs to know of one channel.
 struct PlanChannel {

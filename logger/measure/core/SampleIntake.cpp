@@ -115,7 +115,7 @@ void SampleIntake::TakeChannel(int c, IntakeChannel& ch, int32_t mode, int32_t* 
         ch.finished = true;
     if (points > 0) {
         *added = true;
-        if (ch.haveNewest && (ch.eventKind || mode == 0 || mode == 1))
+        if (ch.haveNewest && (ch.eventKind || mode == logger::kRunTimed || mode == logger::kRunManual))
             *elapsedMs = Milliseconds(ch.newestTime);
     }
 }

@@ -9,7 +9,6 @@ namespace measure {
 
 namespace {
 
-constexpr int32_t kSharedChangeKind = 31;
 constexpr int32_t kRepeatSetup = 1;
 
 bool ValidChannel(int channel) { return channel >= 0 && channel < devicelink::kChannelStateCount; }
@@ -116,7 +115,7 @@ void SensorObjectAdapter::ResetConversion(int channel)
         return;
     devicelink::ResetChannelConvState(channel);
     sensor->ResetChannelFilter(channel);
-    if (sensor->channel(channel).conversionKind == kSharedChangeKind)
+    if (sensor->channel(channel).conversionKind == devicelink::kConvertSharedChangeEvents)
         devicelink::ResetSharedChangeState();
 }
 

@@ -12,9 +12,6 @@ namespace measure {
 
 namespace {
 
-constexpr int32_t kGateEventsKind = 21;
-constexpr int32_t kPhotogateKind = 32;
-
 const std::string kNoText;
 
 bool Contains(const std::vector<setup::ListEntry>& entries, int32_t value)
@@ -180,7 +177,7 @@ bool SensorSetupModel::LevelEnabled() const
 
 void SensorSetupModel::ChooseTrigger(int32_t kind)
 {
-    if (current_ >= 0 && kind >= 0 && kind < setup::kTriggerKindCount)
+    if (current_ >= 0 && kind >= devicelink::kTriggerNone && kind < setup::kTriggerKindCount)
         CurrentSettings().triggerKind = kind;
 }
 
@@ -190,7 +187,7 @@ void SensorSetupModel::ChooseMode(int32_t mode)
         return;
     ChannelSettings& s = CurrentSettings();
     s.sensorMode = mode;
-    if (CurrentChannel().state.conversionKind == kPhotogateKind && s.output >= 0 && s.output < devicelink::kMaxOutputs)
+    if (CurrentChannel().state.conversionKind == devicelink::kConvertChannelChangeEvents && s.output >= 0 && s.output < devicelink::kMaxOutputs)
         s.range[s.output] = setup::PhotogateRangeForMode(mode);
     // The output must be one the (new) list offers.
     const std::vector<setup::ListEntry> outputs = OutputEntries();
@@ -213,9 +210,9 @@ void SensorSetupModel::ChooseRange(int32_t range)
         return;
     s.range[s.output] = range;
     const int32_t kind = CurrentChannel().state.conversionKind;
-    if (kind == kGateEventsKind)
+    if (kind == devicelink::kConvertGateEvents)
         s.sensorMode = setup::GateModeForRange(range, s.sensorMode);
-    else if (kind == kPhotogateKind)
+    else if (kind == devicelink::kConvertChannelChangeEvents)
         s.sensorMode = setup::PhotogateModeForRange(range);
 }
 

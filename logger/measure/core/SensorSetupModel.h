@@ -35,7 +35,7 @@ struct SetupChannel {
 
 // What mode 0 writes back into a channel on OK.
 struct ChannelSettings {
-    int32_t triggerKind = 0;
+    int32_t triggerKind = devicelink::kTriggerNone;
     int32_t sensorMode = 0;
     int32_t output = 0;
     int32_t range[devicelink::kMaxOutputs] = {};

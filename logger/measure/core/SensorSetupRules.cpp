@@ -12,12 +12,6 @@ namespace measure::setup {
 
 namespace {
 
-constexpr int32_t kThreeAxisKind = 11;
-constexpr int32_t kPressureKind = 12;
-constexpr int32_t kGateEventsKind = 21;
-constexpr int32_t kPhotogateKind = 32;
-constexpr int32_t kFirstLevelTrigger = 1;
-constexpr int32_t kLastLevelTrigger = 2;
 // The three-axis sensor keeps its names in blocks, one per display form.
 constexpr int32_t kThreeAxisForms = 3;
 
@@ -68,19 +62,19 @@ std::vector<ListEntry> TriggerEntries()
 
 bool LevelApplies(int32_t triggerKind)
 {
-    return triggerKind >= kFirstLevelTrigger && triggerKind <= kLastLevelTrigger;
+    return devicelink::IsLevelTrigger(triggerKind);
 }
 
 std::vector<ListEntry> SensorModeEntries(int32_t conversionKind)
 {
     switch (conversionKind) {
-    case kThreeAxisKind:
+    case devicelink::kConvertThreeAxis:
         return TextEntries(kThreeAxisTexts);
-    case kPressureKind:
+    case devicelink::kConvertPressure:
         return TextEntries(kPressureTexts);
-    case kGateEventsKind:
+    case devicelink::kConvertGateEvents:
         return TextEntries(kGateEventTexts);
-    case kPhotogateKind: {
+    case devicelink::kConvertChannelChangeEvents: {
         std::vector<ListEntry> entries;
         for (size_t i = 0; i < std::size(kPhotogateModes); ++i)
             entries.push_back({int32_t(i), 0, std::u16string(kPhotogateModes[i])});
@@ -97,7 +91,7 @@ std::vector<ListEntry> OutputEntries(const devicelink::ChannelState& state)
     std::vector<ListEntry> entries;
     int32_t count = std::clamp(state.outputCount, 0, names);
     int32_t first = 0;
-    if (state.conversionKind == kThreeAxisKind && count > 0) {
+    if (state.conversionKind == devicelink::kConvertThreeAxis && count > 0) {
         count = std::min(count, names / kThreeAxisForms);
         first = count * std::clamp(state.sensorTypeCode, 0, kThreeAxisForms - 1);
     }

@@ -22,7 +22,8 @@ struct ListEntry {
     std::u16string text;
 };
 
-inline constexpr int kTriggerKindCount = 6;
+// One text a devicelink::TriggerKind, in its order.
+inline constexpr int kTriggerKindCount = devicelink::kTriggerKindCount;
 inline constexpr int kTriggerKindTexts[kTriggerKindCount] = {2242, 2224, 2225, 2226, 2227, 2228};
 std::vector<ListEntry> TriggerEntries();
 // The level applies to the level triggers only (rising and falling); gate triggers have none.
@@ -41,11 +42,11 @@ std::u16string RangeText(const devicelink::SensorUnitEntry& unit);
 // What a change of one list does to another.
 inline constexpr int32_t kPhotogateCounterMode = 4;
 inline constexpr int32_t kPhotogateAnalogMode = 5;
-// Photogate (kind 32): the counter mode shows counts (range 1), the analogue mode volts
+// Photogate (devicelink::kConvertChannelChangeEvents): the counter mode shows counts (range 1), the analogue mode volts
 // (range 2), every timing mode times (range 0); and back from the range to the mode.
 int32_t PhotogateRangeForMode(int32_t mode);
 int32_t PhotogateModeForRange(int32_t range);
-// Gate events (kind 21): a range other than the first needs a mode other than the plain value.
+// Gate events (devicelink::kConvertGateEvents): a range other than the first needs a mode other than the plain value.
 int32_t GateModeForRange(int32_t range, int32_t mode);
 
 // The float edits: six significant digits, the C locale ("0.5", "12", "1.23457e+06").

@@ -45,7 +45,8 @@ bool TriggerWatch::Fires(int c, float value)
 {
     const Channel& ch = channels_[c];
     if (!photogate_) {
-        return (ch.kind == 1 && value >= ch.level) || (ch.kind == 2 && value <= ch.level);
+        return (ch.kind == devicelink::kTriggerRisingLevel && value >= ch.level) ||
+               (ch.kind == devicelink::kTriggerFallingLevel && value <= ch.level);
     }
     // A gate fires on a change between two reads, never on the first read.
     const bool first = !havePrevious_[c];
@@ -55,9 +56,9 @@ bool TriggerWatch::Fires(int c, float value)
     if (first)
         return false;
     switch (ch.kind) {
-    case 3: return step >= kGateStep;
-    case 4: return step <= -kGateStep;
-    case 5: return std::fabs(step) >= kGateStep;
+    case devicelink::kTriggerGateBlocked: return step >= kGateStep;
+    case devicelink::kTriggerGateUnblocked: return step <= -kGateStep;
+    case devicelink::kTriggerGateChanges: return std::fabs(step) >= kGateStep;
     default: return false;
     }
 }

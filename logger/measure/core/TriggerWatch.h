@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "devicelink/sensor/ChannelState.h"
 #include "logger/project/ExperimentRecords.h"
 
 // Waiting for a run's trigger: on every tick the channels that carry a trigger are read once,
@@ -21,7 +22,7 @@ public:
 
     struct Channel {
         bool watched = false;
-        int32_t kind = 0;        // 1 value >= level, 2 value <= level, 3..5 photogate edges
+        int32_t kind = devicelink::kTriggerNone;  // a devicelink::TriggerKind
         float level = 0.0f;
         int32_t output = 0;      // which of the sensor's values is compared
     };

@@ -8,8 +8,6 @@ namespace {
 
 using logger::ProjectResult;
 
-constexpr int kLoadMode = 3;
-
 // Deleting a data set needs no sensor: the run model's deletion reads none.
 class NoSensor : public logger::ChannelSetupSource {
 public:
@@ -38,13 +36,6 @@ ProjectManagerModel::~ProjectManagerModel() = default;
 std::vector<TreeItem> ProjectManagerModel::Tree(std::u16string_view graphText) const
 {
     return BuildProjectTree(project_.Record(), block_, graphText);
-}
-
-ProjectResult ProjectManagerModel::Refresh(int mode)
-{
-    if (mode == kLoadMode)
-        return project_.LoadProject();
-    return project_.SaveProjectFile(project_.WorkingPath(), mode);
 }
 
 logger::DataSetRecord* ProjectManagerModel::RecordedSet(int k)
@@ -168,7 +159,7 @@ ProjectResult ProjectManagerModel::Delete(const ItemKey& key)
     case DeleteKind::Nothing:
         break;
     }
-    return Refresh(logger::kSaveCurrent);
+    return SaveWorking();
 }
 
 bool ProjectManagerModel::HasData() const
@@ -186,7 +177,7 @@ ProjectResult ProjectManagerModel::NewProject(std::u16string_view title, const l
 {
     if (const ProjectResult made = project_.NewProject(title, time); made != ProjectResult::Ok)
         return made;
-    return Refresh(kLoadMode);
+    return project_.LoadProject();
 }
 
 ProjectResult ProjectManagerModel::Open(const std::string& path)

@@ -30,9 +30,6 @@ public:
 
     std::vector<TreeItem> Tree(std::u16string_view graphText) const;
 
-    // The file step of rebuilding the tree: mode 3 loads the working copy, modes 0..2 save it so.
-    logger::ProjectResult Refresh(int mode);
-
     // A label committed in the tree, written into the record the item names: the project title
     // (64 units), any other title or name (32 units), cut without splitting a character. False
     // when the item names nothing now (a set deleted meanwhile) or keeps its text (a graph).
@@ -54,8 +51,12 @@ public:
     bool WouldDiscard() const;
     logger::ProjectResult NewProject(std::u16string_view title, const logger::ProjectTime& time);
     logger::ProjectResult Open(const std::string& path);
-    // The menu's save: the working copy first, then the copy at `path`.
-    logger::ProjectResult SaveWorking() { return project_.SaveProjectFile(project_.WorkingPath(), logger::kSaveCurrent); }
+    // The file step of rebuilding the tree, and the menu's save: the working copy first, then the
+    // copy at `path`.
+    logger::ProjectResult SaveWorking()
+    {
+        return project_.SaveProjectFile(project_.WorkingPath(), logger::SaveMode::Current);
+    }
     logger::ProjectResult SaveAs(const std::string& path,
                                  logger::ProjectFile::SetsOutOfReach outOfReach = logger::ProjectFile::SetsOutOfReach::Fail)
     {

@@ -65,19 +65,19 @@ void Convert(benchmark::State& state, const ConversionParams& p, Run& run, int32
 void BM_DefaultLinear(benchmark::State& state)
 {
     Run run = MakeRun(1, 0xFFFF, 0);
-    Convert(state, BaseParams(0, 1), run, 0);
+    Convert(state, BaseParams(devicelink::kConvertCatalogueLine, 1), run, 0);
 }
 
 void BM_DefaultLinearValuesOnly(benchmark::State& state)
 {
     Run run = MakeRun(1, 0xFFFF, 0);
-    Convert(state, BaseParams(0, 1), run, devicelink::kValuesOnlyTimeOffset);
+    Convert(state, BaseParams(devicelink::kConvertCatalogueLine, 1), run, devicelink::kValuesOnlyTimeOffset);
 }
 
 void BM_Pressure(benchmark::State& state)
 {
     Run run = MakeRun(3, 0x3FFF, 0x4000);
-    ConversionParams p = BaseParams(12, 3);
+    ConversionParams p = BaseParams(devicelink::kConvertPressure, 3);
     const int32_t words[11] = {408, -72, -14383, 32741, 32757, 23153, 6190, 4, -32768, -8711, 2868};
     for (int k = 0; k < 11; ++k)
         p.calWords[k] = words[k];
@@ -88,13 +88,13 @@ void BM_Pressure(benchmark::State& state)
 void BM_Humidity(benchmark::State& state)
 {
     Run run = MakeRun(1, 0x01FF01FF, 0x00400000);
-    Convert(state, BaseParams(17, 1), run, 0);
+    Convert(state, BaseParams(devicelink::kConvertHumidity, 1), run, 0);
 }
 
 void BM_SevenPoints(benchmark::State& state)
 {
     Run run = MakeRun(1, 0xFFFF0000u, 0);
-    ConversionParams p = BaseParams(29, 1);
+    ConversionParams p = BaseParams(devicelink::kConvertSevenPoints, 1);
     const int32_t raws[7] = {4000, 12000, 20000, 30000, 40000, 50000, 60000};
     const float points[7] = {1.0f, 3.2f, 5.1f, 7.7f, 10.0f, 12.5f, 15.0f};
     for (int k = 0; k < 7; ++k) {

@@ -35,10 +35,10 @@ struct BenchSensor {
     const char16_t* name;
 };
 constexpr BenchSensor kSensors[4] = {
-    {u"N24_GPS", 18, u"GPS"},
-    {u"R97_HUMIDITY_TEMP", 17, u"Humidity"},
-    {u"N11_BAROMETER", 12, u"Pressure"},
-    {u"N56_MAGNETIC_3AXIS", 11, u"Magnetic field"},
+    {u"N24_GPS", devicelink::kConvertGps, u"GPS"},
+    {u"R97_HUMIDITY_TEMP", devicelink::kConvertHumidity, u"Humidity"},
+    {u"N11_BAROMETER", devicelink::kConvertPressure, u"Pressure"},
+    {u"N56_MAGNETIC_3AXIS", devicelink::kConvertThreeAxis, u"Magnetic field"},
 };
 // The pressure sensor's calibration words, as its data sheet's worked example gives them.
 constexpr int32_t kBarometerWords[11] = {408, -72, -14383, 32741, 32757, 23153, 6190, 4, -32768, -8711, 2868};
@@ -57,7 +57,7 @@ void Describe(devicelink::CNI2CSensor& sensor, int c, const BenchSensor& which)
     s.timeUnit = 0.001f;
     s.timeFactor = 1.0f;
     s.accessIndex = -1;
-    if (which.kind == 12) {
+    if (which.kind == devicelink::kConvertPressure) {
         std::copy(std::begin(kBarometerWords), std::end(kBarometerWords), s.calibration);
         platform::WriteLEFloat(std::span<uint8_t>(s.sensorMemory), 0, 1013.25f);
     }

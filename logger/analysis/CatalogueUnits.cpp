@@ -1,7 +1,6 @@
 #include "logger/analysis/CatalogueUnits.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "devicelink/catalogue/SensorCatalogue.h"
 #include "devicelink/sensor/CNI2CSensor.h"
@@ -16,9 +15,7 @@ ChannelUnit CatalogueUnits::Unit(const logger::DataSetRecord& record, int channe
     ChannelUnit unit;
     if (!logger::IsChannelIndex(channel))
         return unit;
-    // The copy may come from a project file; it is read into a record of its own, never cast.
-    devicelink::ChannelState state;
-    std::memcpy(&state, record.channels[channel].bytes, sizeof state);
+    const devicelink::ChannelState state = logger::ToDeviceState(record.channels[channel]);
     output = std::clamp(output, 0, devicelink::kMaxOutputs - 1);
     unit.sensorName = std::u16string(platform::FieldView(state.name));
     unit.valueCount = std::clamp(state.outputCount, 1, devicelink::kMaxOutputs);

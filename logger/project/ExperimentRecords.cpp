@@ -3,15 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/LittleEndian.h"
 #include "platform/Text.h"
 
 namespace logger {
 
 namespace {
-
-std::span<const uint8_t> Bytes(const ChannelStateImage& state) { return state.bytes; }
-std::span<uint8_t> Bytes(ChannelStateImage& state) { return state.bytes; }
 
 // A zero-terminated text whose stored length may be wrong: bounded by the field, the first zero
 // and the stored length, whichever is shortest.
@@ -23,26 +19,6 @@ std::u16string_view CountedText(const char16_t (&field)[N], int32_t storedLength
 }
 
 }  // namespace
-
-int32_t StateInt(const ChannelStateImage& state, size_t offset)
-{
-    return int32_t(platform::ReadLE32(Bytes(state), offset));
-}
-
-float StateFloat(const ChannelStateImage& state, size_t offset)
-{
-    return platform::ReadLEFloat(Bytes(state), offset);
-}
-
-void SetStateInt(ChannelStateImage& state, size_t offset, int32_t value)
-{
-    platform::WriteLE32(Bytes(state), offset, uint32_t(value));
-}
-
-void SetStateFloat(ChannelStateImage& state, size_t offset, float value)
-{
-    platform::WriteLEFloat(Bytes(state), offset, value);
-}
 
 void ClearAllRuns(ExperimentBlock& block)
 {

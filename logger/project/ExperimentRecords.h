@@ -3,8 +3,11 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
+#include <type_traits>
 
+#include "devicelink/sensor/ChannelState.h"
 #include "uikit/chart/ChartNote.h"
 
 // The recorded experiment data of the measurement program: four data sets with their set-up,
@@ -29,23 +32,33 @@ constexpr int kGraphNoteCount = 8;
 constexpr int32_t kMaxSampleEntries = 1048576;  // per channel, raw value and time arrays alike
 constexpr int32_t kSerialBase = 0x12300000;
 
-// The sensor object's channel state of one channel, stored byte for byte. Only the words this
-// library writes are named; the record itself belongs to the sensor object.
+// The sensor object's channel state of one channel, stored byte for byte: the bytes of a
+// devicelink::ChannelState, whose header fixes every offset.
 struct alignas(4) ChannelStateImage {
     uint8_t bytes[1536];
 };
 static_assert(sizeof(ChannelStateImage) == 1536);
+static_assert(sizeof(ChannelStateImage) == sizeof(devicelink::ChannelState));
+static_assert(std::is_trivially_copyable_v<devicelink::ChannelState>);
 
-// Word offsets inside a ChannelStateImage that a recorded copy rewrites.
-constexpr size_t kStateClearedWord = 68;   // cleared in every recorded copy
-constexpr size_t kStateTimeOffset = 808;   // int32, time origin
-constexpr size_t kStateTimeScale = 812;    // float, device time unit -> seconds
-constexpr size_t kStateValueScale = 816;   // float, value factor
+// The one crossing between a stored image and the sensor object's record: the whole record is
+// copied each way, so code on either side names fields and never reads or writes an image's bytes
+// by offset. A copy, never a cast: an image read from a file is only bytes until it is copied out.
+// Every byte, reserved ones and float bit patterns included, comes back as it went in, so an image
+// read out and written back is unchanged.
+inline devicelink::ChannelState ToDeviceState(const ChannelStateImage& image)
+{
+    devicelink::ChannelState state;
+    std::memcpy(&state, image.bytes, sizeof state);
+    return state;
+}
 
-int32_t StateInt(const ChannelStateImage& state, size_t offset);
-float StateFloat(const ChannelStateImage& state, size_t offset);
-void SetStateInt(ChannelStateImage& state, size_t offset, int32_t value);
-void SetStateFloat(ChannelStateImage& state, size_t offset, float value);
+inline ChannelStateImage ToStateImage(const devicelink::ChannelState& state)
+{
+    ChannelStateImage image;
+    std::memcpy(image.bytes, &state, sizeof image.bytes);
+    return image;
+}
 
 // The note of a project, a data set or an analysis set.
 struct NoteRecord {

@@ -82,8 +82,7 @@ bool ReadWholeFile(const std::string& path, std::string& text)
 
 int ValueCountOf(const DataSetRecord& record, int channel)
 {
-    const int32_t count =
-        StateInt(record.channels[channel], offsetof(devicelink::ChannelState, outputCount));
+    const int32_t count = ToDeviceState(record.channels[channel]).outputCount;
     return count < 1 ? 1 : (count > kValueNumbers ? kValueNumbers : count);
 }
 

@@ -181,14 +181,13 @@ void RunModel::CopyChannelSetup()
     DataSetRecord* record = GetCurrentRun();
     if (record == nullptr)
         return;
-    std::memset(record->channels, 0, sizeof record->channels);
     for (int c = 0; c < kChannelCount; ++c) {
-        ChannelStateImage& copy = record->channels[c];
-        if (const ChannelStateImage* live = sensor_.ChannelState(c))
-            copy = *live;
-        SetStateInt(copy, kStateClearedWord, 0);
-        SetStateInt(copy, kStateTimeOffset, 0);
-        SetStateFloat(copy, kStateValueScale, 1.0f);
+        const ChannelStateImage* live = sensor_.ChannelState(c);
+        devicelink::ChannelState copy = live ? ToDeviceState(*live) : devicelink::ChannelState{};
+        copy.allOutputs = 0;
+        copy.timeOrigin = 0.0f;
+        copy.timeFactor = 1.0f;
+        record->channels[c] = ToStateImage(copy);
     }
     ApplyTimeScales(*record);
 }
@@ -201,7 +200,9 @@ void ApplyTimeScales(DataSetRecord& record)
             const int32_t period = record.perChannelRates == 1 ? record.channelPeriod[c] : record.period;
             timeScale = period >= kMillisecondStampPeriod ? 0.001f : 0.000001f;
         }
-        SetStateFloat(record.channels[c], kStateTimeScale, timeScale);
+        devicelink::ChannelState state = ToDeviceState(record.channels[c]);
+        state.timeUnit = timeScale;
+        record.channels[c] = ToStateImage(state);
     }
 }
 

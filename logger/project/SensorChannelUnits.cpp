@@ -1,7 +1,6 @@
 #include "logger/project/SensorChannelUnits.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "devicelink/sensor/OutputUnit.h"
 #include "platform/Text.h"
@@ -13,9 +12,7 @@ analysis::ChannelUnit SensorChannelUnits::Unit(const DataSetRecord& record, int 
     analysis::ChannelUnit unit;
     if (!IsChannelIndex(channel))
         return unit;
-    devicelink::ChannelState state;
-    static_assert(sizeof state == sizeof record.channels[channel]);
-    std::memcpy(&state, record.channels[channel].bytes, sizeof state);
+    const devicelink::ChannelState state = ToDeviceState(record.channels[channel]);
     const int o = std::clamp(output, 0, devicelink::kMaxOutputs - 1);
     unit.sensorName = std::u16string(platform::FieldView(state.name));
     unit.valueName = std::u16string(platform::FieldView(state.outputNames[o]));

@@ -501,8 +501,9 @@ TEST_F(EngineRobustness, ComparisonNeedsTwoConductivityChannels)
 {
     table.Allocate(16, 1000);
     auto setModel = [this](int channel, const char16_t* code) {
-        std::memcpy(record->channels[channel].bytes + offsetof(devicelink::ChannelState, modelCode), code,
-                    std::char_traits<char16_t>::length(code) * 2);
+        devicelink::ChannelState state = logger::ToDeviceState(record->channels[channel]);
+        std::char_traits<char16_t>::copy(state.modelCode, code, std::char_traits<char16_t>::length(code));
+        record->channels[channel] = logger::ToStateImage(state);
     };
     setModel(2, u"R55V1");
     EXPECT_EQ(Run(0, 900, kTypeComparison), 0);

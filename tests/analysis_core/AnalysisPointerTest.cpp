@@ -79,7 +79,7 @@ TEST(GateEventsTest, TheDataSetsOwnCopyNamesAGateChannel)
     devicelink::ChannelState state;
     std::memset(&state, 0, sizeof state);
     platform::CopyToField(state.modelCode, u"R7JE");
-    std::memcpy(record->channels[2].bytes, &state, sizeof state);
+    record->channels[2] = logger::ToStateImage(state);
     EXPECT_TRUE(IsGateChannel(*record, 2));
     EXPECT_FALSE(IsGateChannel(*record, 1));
     EXPECT_FALSE(IsGateChannel(*record, -1));

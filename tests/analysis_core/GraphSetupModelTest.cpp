@@ -50,7 +50,7 @@ protected:
         platform::CopyToField(state.outputNames[2], u"Third");
         for (int c : {0, 1, 2}) {
             record->channelRecorded[c] = 1;
-            std::memcpy(record->channels[c].bytes, &state, sizeof state);
+            record->channels[c] = logger::ToStateImage(state);
         }
         logger::AnalysisSettings& s = Settings();
         s.inUse = 1;

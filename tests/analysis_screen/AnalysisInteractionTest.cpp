@@ -264,10 +264,9 @@ TEST_F(ScreenInteraction, APhotogatesGridListsAtMostAThousandEventsAndLeavesOthe
 {
     logger::DataSetRecord& record = measurement->LoadRun(Run(), 0);
     // Channel A recorded a photogate (the data set's copy says so; the live sensor does not).
-    devicelink::ChannelState state;
-    std::memcpy(&state, record.channels[0].bytes, sizeof state);
+    devicelink::ChannelState state = logger::ToDeviceState(record.channels[0]);
     platform::CopyToField(state.modelCode, u"R7JE");
-    std::memcpy(record.channels[0].bytes, &state, sizeof state);
+    record.channels[0] = logger::ToStateImage(state);
     constexpr int kGateSamples = 3100;   // 1550 blockings
     std::vector<float> gate(kGateSamples), gateTimes(kGateSamples);
     for (int k = 0; k < kGateSamples; ++k) {

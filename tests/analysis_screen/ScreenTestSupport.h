@@ -114,11 +114,12 @@ inline RecordedRun RecordFromSimulatedLogger()
     r.dataSetSerial = logger::kSerialBase + 1;   // made, then stopped into once
     logger::InitNoteRecord(r.note);
     for (int c = 0; c < 2; ++c) {
-        std::memcpy(r.channels[c].bytes, &sensor->channel(c), sizeof(devicelink::ChannelState));
-        logger::SetStateInt(r.channels[c], logger::kStateClearedWord, 0);
-        logger::SetStateInt(r.channels[c], logger::kStateTimeOffset, 0);
-        logger::SetStateFloat(r.channels[c], logger::kStateTimeScale, 0.001f);
-        logger::SetStateFloat(r.channels[c], logger::kStateValueScale, 1.0f);
+        devicelink::ChannelState state = sensor->channel(c);
+        state.allOutputs = 0;
+        state.timeOrigin = 0.0f;
+        state.timeUnit = 0.001f;
+        state.timeFactor = 1.0f;
+        r.channels[c] = logger::ToStateImage(state);
         r.channelRecorded[c] = 1;
         r.targetCount[c] = kSamples;
         r.channelRate[c] = kRate;
@@ -127,8 +128,6 @@ inline RecordedRun RecordFromSimulatedLogger()
         std::memcpy(run.samples->rawValues[c], host.values[c], size_t(n) * sizeof(uint32_t));
         std::memcpy(run.samples->rawTimes[c], host.times[c], size_t(n) * sizeof(int32_t));
 
-        devicelink::ChannelState state;
-        std::memcpy(&state, r.channels[c].bytes, sizeof state);
         const devicelink::SensorAccessRecord* access = sensor->FindSensorRecord(&state);
         RecordedSeries s;
         s.series = c;

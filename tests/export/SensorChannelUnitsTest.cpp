@@ -32,7 +32,7 @@ protected:
         platform::CopyToField(state.name, u"Probe");
         state.unitChoice[1] = 1;
         std::memset(record.get(), 0, sizeof *record);
-        std::memcpy(record->channels[1].bytes, &state, sizeof state);
+        record->channels[1] = ToStateImage(state);
     }
 
     devicelink::CNI2CSensor sensor;

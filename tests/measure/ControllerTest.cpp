@@ -8,7 +8,7 @@
 #include "MeasureTestSupport.h"
 #include "tests/support/PlainSensor.h"
 #include "tests/support/RecordingDeviceApi.h"
-#include "logger/measure/core/ChannelStateCopy.h"
+#include "logger/project/ExperimentRecords.h"
 #include "logger/measure/core/MeasureController.h"
 #include "logger/measure/core/MeasureTexts.h"
 #include "logger/measure/core/SensorObjectAdapter.h"
@@ -476,7 +476,7 @@ TEST_F(ControllerTest, SubValuesAreBoundedAndConvertedOncePerBatch)
     copy.outputCount = 99;
     copy.accessIndex = 999;
     platform::CopyToField(copy.sensorId, u"NOT_IN_THE_CATALOGUE");
-    Run().channels[2] = ToStateImage(copy);
+    Run().channels[2] = logger::ToStateImage(copy);
     Run().sampleCount[2] = 4;
     controller->RefreshRunView(true);
     EXPECT_EQ(chart.outOfRange, 0);

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "logger/measure/core/ChannelStateCopy.h"
+#include "logger/project/ExperimentRecords.h"
 #include "logger/measure/core/RatePlan.h"
 
 using namespace measure;

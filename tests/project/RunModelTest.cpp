@@ -7,6 +7,7 @@
 #include "tests/support/ProjectTestSupport.h"
 #include "logger/project/ProjectFile.h"
 #include "logger/project/RunModel.h"
+#include "platform/LittleEndian.h"
 
 using namespace logger;
 using namespace projecttest;
@@ -199,10 +200,12 @@ TEST_F(RunModelTest, ChannelCopiesTakeTheLiveStatesWithTimeWords)
         model.CopyChannelSetup();
         for (int ch = 0; ch < kChannelCount; ++ch) {
             ChannelStateImage expected = sensor.states[ch];
-            SetStateInt(expected, 68, 0);
-            SetStateInt(expected, 808, 0);
-            SetStateFloat(expected, 812, c.scale);
-            SetStateFloat(expected, 816, 1.0f);
+            // By the stored offsets, not the record's names: the all-outputs flag, the time
+            // origin, unit and factor.
+            platform::WriteLE32(expected.bytes, 68, 0);
+            platform::WriteLE32(expected.bytes, 808, 0);
+            platform::WriteLEFloat(expected.bytes, 812, c.scale);
+            platform::WriteLEFloat(expected.bytes, 816, 1.0f);
             EXPECT_EQ(std::memcmp(&run.channels[ch], &expected, sizeof expected), 0) << c.mode << " " << c.period;
         }
     }
@@ -218,7 +221,7 @@ TEST_F(RunModelTest, TimeScalesFollowThePlanOfANewSet)
     const DataSetRecord& run = *planned.GetCurrentRun();
     ASSERT_EQ(run.period, 20000);
     for (int ch = 0; ch < kChannelCount; ++ch)
-        EXPECT_FLOAT_EQ(StateFloat(run.channels[ch], kStateTimeScale), 0.001f) << ch;
+        EXPECT_FLOAT_EQ(ToDeviceState(run.channels[ch]).timeUnit, 0.001f) << ch;
 }
 
 // The model over a real working copy: samples of a set that is not shown come back from it.

@@ -27,8 +27,7 @@ inline void ShowRunOnChart(devicelink::CNI2CSensor& sensor, const logger::DataSe
         const int entries = logger::StoredEntryCount(record, c);
         if (record.channelRecorded[c] != 1 || entries == 0)
             continue;
-        devicelink::ChannelState state;
-        std::memcpy(&state, record.channels[c].bytes, sizeof state);
+        const devicelink::ChannelState state = logger::ToDeviceState(record.channels[c]);
         const devicelink::SensorAccessRecord* access = sensor.FindSensorRecord(&state);
         if (!access)
             continue;

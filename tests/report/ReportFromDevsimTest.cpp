@@ -49,14 +49,15 @@ public:
     explicit SensorSetup(devicelink::CNI2CSensor& sensor) : sensor_(sensor) {}
     const ChannelStateImage* ChannelState(int channel) const override
     {
-        static_assert(sizeof(ChannelStateImage) == sizeof(devicelink::ChannelState));
-        return reinterpret_cast<const ChannelStateImage*>(&sensor_.channel(channel));
+        image_[channel] = ToStateImage(sensor_.channel(channel));
+        return &image_[channel];
     }
     bool IsChannelConnected(int channel) const override { return sensor_.connected(channel) == 1; }
     int32_t DefaultChannelRate(int) const override { return 10; }
 
 private:
     devicelink::CNI2CSensor& sensor_;
+    mutable ChannelStateImage image_[kChannelCount];
 };
 
 class NoMessages : public analysis::MessageSink {

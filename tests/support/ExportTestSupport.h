@@ -184,7 +184,9 @@ protected:
             record.channelRecorded[c] = 1;
             record.channelPeriod[c] = periodUs * (c + 1);
             record.sampleCount[c] = spec.samples * n;
-            logger::SetStateInt(record.channels[c], 220, n);   // the state's output count
+            devicelink::ChannelState state = logger::ToDeviceState(record.channels[c]);
+            state.outputCount = n;
+            record.channels[c] = logger::ToStateImage(state);
             const int32_t stepMs = (perChannelRates ? record.channelPeriod[c] : periodUs) / 1000;
             for (int i = 0; i < spec.samples; ++i) {
                 for (int v = 0; v < n; ++v) {

@@ -167,10 +167,8 @@ bool AnalysisEngine::FindComparisonSeries(const DataSetRecord& record, Inputs& i
         const SeriesView view = series_.View(channel);
         if (!view.hasData || !view.HasBuffers())
             continue;
-        char16_t model[devicelink::kChannelTextLength];
-        std::memcpy(model, record.channels[channel].bytes + offsetof(devicelink::ChannelState, modelCode),
-                    sizeof model);
-        if (!platform::Contains(platform::FieldView(model), kComparisonModel))
+        const devicelink::ChannelState state = logger::ToDeviceState(record.channels[channel]);
+        if (!platform::Contains(platform::FieldView(state.modelCode), kComparisonModel))
             continue;
         in.n = std::min(in.n, view.Readable());
         if (found == 0) {

@@ -27,10 +27,7 @@ constexpr int kRecomputeThreads = 4;
 
 int SelectedOutputOf(const DataSetRecord& record, int channel)
 {
-    int32_t output = 0;
-    std::memcpy(&output, record.channels[channel].bytes + offsetof(devicelink::ChannelState, selectedOutput),
-                sizeof output);
-    return std::clamp(output, 0, 3);
+    return std::clamp(logger::ToDeviceState(record.channels[channel]).selectedOutput, 0, 3);
 }
 
 int32_t TargetCountOf(const DataSetRecord& record, int channel)

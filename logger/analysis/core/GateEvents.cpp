@@ -1,7 +1,5 @@
 #include "logger/analysis/core/GateEvents.h"
 
-#include <cstring>
-
 #include "devicelink/sensor/ChannelState.h"
 #include "platform/Text.h"
 
@@ -33,8 +31,7 @@ bool IsGateChannel(const logger::DataSetRecord& record, int channel)
 {
     if (!logger::IsChannelIndex(channel))
         return false;
-    devicelink::ChannelState state;
-    std::memcpy(&state, record.channels[channel].bytes, sizeof state);
+    const devicelink::ChannelState state = logger::ToDeviceState(record.channels[channel]);
     return platform::Contains(platform::FieldView(state.modelCode), u"R7JE");
 }
 

@@ -18,10 +18,7 @@ constexpr int kLabelLength = 32;
 
 devicelink::ChannelState StateOf(const logger::DataSetRecord& record, int channel)
 {
-    // The copy may come from a project file; it is read into a record of its own, never cast.
-    devicelink::ChannelState state;
-    std::memcpy(&state, record.channels[channel].bytes, sizeof state);
-    return state;
+    return logger::ToDeviceState(record.channels[channel]);
 }
 
 bool Finite(float value) { return std::isfinite(value); }

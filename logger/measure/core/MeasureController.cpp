@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "logger/measure/core/ChannelInfo.h"
-#include "logger/measure/core/ChannelStateCopy.h"
+#include "logger/project/ExperimentRecords.h"
 #include "logger/measure/core/MeasureTexts.h"
 #include "logger/project/ProjectResultText.h"
 #include "uikit/msgbox/MessageBoxKind.h"
@@ -33,7 +33,7 @@ const logger::ChannelStateImage* MeasureController::SetupSource::ChannelState(in
 {
     if (!sensor_.Available() || channel < 0 || channel >= logger::kChannelCount)
         return nullptr;
-    image_[channel] = ToStateImage(sensor_.LiveState(channel));
+    image_[channel] = logger::ToStateImage(sensor_.LiveState(channel));
     return &image_[channel];
 }
 

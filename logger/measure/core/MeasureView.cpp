@@ -5,7 +5,7 @@
 
 #include "devicelink/catalogue/SensorValueFormat.h"
 #include "logger/measure/core/ChannelInfo.h"
-#include "logger/measure/core/ChannelStateCopy.h"
+#include "logger/project/ExperimentRecords.h"
 #include "logger/measure/core/MeasureController.h"
 #include "logger/measure/core/MeasureTexts.h"
 #include "platform/Text.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "logger/measure/core/ChannelStateCopy.h"
+#include "logger/project/ExperimentRecords.h"
 #include "devicelink/catalogue/SensorCatalogue.h"
 #include "devicelink/protocol/Vocabulary.h"
 
@@ -130,7 +130,7 @@ void SetHighSpeedFlags(logger::DataSetRecord& record, const PlanChannel (&channe
             copy.adcFlag = 0;
             outcome.liveHighSpeed[c] = LiveHighSpeed::Clear;
         }
-        record.channels[c] = ToStateImage(copy);
+        record.channels[c] = logger::ToStateImage(copy);
     }
 }
 

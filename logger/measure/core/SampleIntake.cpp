@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "logger/measure/core/ChannelStateCopy.h"
+#include "logger/project/ExperimentRecords.h"
 #include "logger/measure/core/RatePlan.h"
 
 namespace measure {

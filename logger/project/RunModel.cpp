@@ -150,7 +150,7 @@ void RunModel::InitRunSetup()
     DataSetRecord* record = GetCurrentRun();
     if (record == nullptr)
         return;
-    record->mode = 0;
+    record->mode = kRunTimed;
     record->perChannelRates = 0;
     record->reserved0 = 0;
     record->stopCount = 1;

@@ -33,7 +33,7 @@ public:
     UnloadGuard()
     {
         DevGetDriverState();
-        CorvikApiSampling();
+        device::CorvikApiSampling();
         Session();
         Dialogs();
         host::HostQueue();

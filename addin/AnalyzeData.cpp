@@ -1,8 +1,8 @@
 #include "addin/AnalyzeData.h"
 
-#include "logger/analysis/numeric/CurveFits.h"
-#include "logger/analysis/numeric/ResultLayout.h"
-#include "logger/analysis/numeric/SampleAnalysis.h"
+#include "numeric/CurveFits.h"
+#include "numeric/ResultLayout.h"
+#include "numeric/SampleAnalysis.h"
 #include "platform/CLocale.h"
 #include "platform/Text.h"
 

@@ -32,7 +32,7 @@ std::u16string LanguageText(int id)
     Module& m = TheModule();
     std::lock_guard lock(m.mutex);
     if (!m.module)
-        m.module = std::make_unique<uikit::ResourceModule>(QString::fromStdString(DataFile(uikit::kLanguageModuleName)));
+        m.module = std::make_unique<uikit::ResourceModule>(QString::fromStdString(device::DataFile(uikit::kLanguageModuleName)));
     const QString text = m.module->String(id, kMaxLabelChars);
     return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
 }

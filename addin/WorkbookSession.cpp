@@ -2,8 +2,8 @@
 
 #include "addin/AddInDialogs.h"
 #include "addin/AnalyzeData.h"
-#include "addin/core/CellText.h"
-#include "addin/core/ResultLines.h"
+#include "addin/dialogs/core/CellText.h"
+#include "addin/dialogs/core/ResultLines.h"
 #include "addin/CodePage.h"
 #include "addin/Language.h"
 #include "addin/device/CorvikApi.h"
@@ -50,7 +50,7 @@ int64_t Product(int32_t a, int32_t b)
     return int64_t(a) * int64_t(b);
 }
 
-bool IsCable(const SensorTableEntry& entry)
+bool IsCable(const device::SensorTableEntry& entry)
 {
     return platform::FieldView(entry.sensorCode) == kCable;
 }
@@ -83,8 +83,8 @@ void WorkbookSession::WriteColumn(int32_t row, int32_t column, const float* valu
 
 int WorkbookSession::Init()
 {
-    if (CorvikApiGetLastError() == kApiNotConnected) {
-        CorvikApiClose();
+    if (device::CorvikApiGetLastError() == device::kApiNotConnected) {
+        device::CorvikApiClose();
         open_ = 0;
         reading_ = 0;
     }
@@ -92,14 +92,14 @@ int WorkbookSession::Init()
         return 1;
     std::memset(table_, 0, sizeof table_);
     detected_ = 0;
-    if (CorvikApiOpen() == 1) {
+    if (device::CorvikApiOpen() == 1) {
         host::Alert(kConnected, host::kAlertInfo);
         open_ = 1;
     } else {
         host::Alert(kNotConnected, host::kAlertInfo);
         open_ = 0;
         char code[32];
-        std::snprintf(code, sizeof code, "error code =%x", unsigned(CorvikApiGetLastError()));
+        std::snprintf(code, sizeof code, "error code =%x", unsigned(device::CorvikApiGetLastError()));
         host::Alert(Ascii(code), host::kAlertInfo);
     }
     return open_;
@@ -108,7 +108,7 @@ int WorkbookSession::Init()
 int WorkbookSession::Exit()
 {
     if (open_ == 1) {
-        CorvikApiClose();
+        device::CorvikApiClose();
         open_ = 0;
         reading_ = 0;
     }
@@ -121,10 +121,10 @@ int WorkbookSession::ReadStart(int32_t mask, int32_t periodMs, int32_t durationS
         return 0;
     // Microseconds and milliseconds in 64 bits: the products of large arguments do not fit 32.
     const int64_t periodUs = Product(periodMs, 1000);
-    int32_t periods[kTableChannels];
+    int32_t periods[device::kTableChannels];
     std::fill(std::begin(periods), std::end(periods),
               int32_t(std::clamp<int64_t>(periodUs, 0, std::numeric_limits<int32_t>::max())));
-    if (CorvikApiStartSampling(mask, periodUs, Product(durationS, 1000), kSampleCommonPeriod, periods, 0) != 1)
+    if (device::CorvikApiStartSampling(mask, periodUs, Product(durationS, 1000), device::kSampleCommonPeriod, periods, 0) != 1)
         return 0;
     reading_ = 1;
     startRow_ = row;
@@ -141,10 +141,10 @@ int WorkbookSession::ReadData()
         values_ = std::make_unique<float[]>(kReadCapacity);
         times_ = std::make_unique<float[]>(kReadCapacity);
     }
-    for (int c = 0; c < kTableChannels; ++c) {
-        if (table_[c].state != kEntryPresent)
+    for (int c = 0; c < device::kTableChannels; ++c) {
+        if (table_[c].state != device::kEntryPresent)
             continue;
-        const int n = CorvikApiReadBlock(c, values_.get(), times_.get(), kReadCapacity);
+        const int n = device::CorvikApiReadBlock(c, values_.get(), times_.get(), kReadCapacity);
         if (n <= 0)
             continue;
         const int64_t row = int64_t(startRow_) + written_[c];
@@ -159,7 +159,7 @@ int WorkbookSession::ReadData()
 
 int WorkbookSession::ReadStop()
 {
-    if (open_ != 1 || reading_ != 1 || CorvikApiStopSampling() != 1)
+    if (open_ != 1 || reading_ != 1 || device::CorvikApiStopSampling() != 1)
         return 0;
     reading_ = 0;
     return 1;
@@ -177,14 +177,14 @@ int WorkbookSession::SensorDetection(int32_t pollMs, int32_t force)
     if (taken <= limit && force != 1)
         return 0;
     detectionCounter_ = 0;
-    if (CorvikApiIsLinked() != 1 && force != 1)
+    if (device::CorvikApiIsLinked() != 1 && force != 1)
         return 0;
     ReadStop();
     platform::SleepMs(kBeforeDetectionMs);
     std::u16string message;
-    if (CorvikApiDetectSensors(table_) == 1) {
-        for (int c = 0; c < kTableChannels; ++c) {
-            if (table_[c].state != kEntryPresent)
+    if (device::CorvikApiDetectSensors(table_) == 1) {
+        for (int c = 0; c < device::kTableChannels; ++c) {
+            if (table_[c].state != device::kEntryPresent)
                 continue;
             if (!message.empty())
                 message += u"\n";
@@ -201,12 +201,12 @@ int WorkbookSession::SensorDetection(int32_t pollMs, int32_t force)
 
 int WorkbookSession::Snapshot(int32_t channel, int32_t row, int32_t column)
 {
-    if (open_ != 1 || channel < 0 || channel >= kTableChannels)
+    if (open_ != 1 || channel < 0 || channel >= device::kTableChannels)
         return 0;
-    const SensorTableEntry& entry = table_[channel];
-    float values[kMaxQuantities] = {};
-    const int quantities = std::clamp(entry.quantityCount, 1, kMaxQuantities);
-    if (entry.state != kEntryPresent || CorvikApiReadSnapshot(channel, values, quantities) != 1)
+    const device::SensorTableEntry& entry = table_[channel];
+    float values[device::kMaxQuantities] = {};
+    const int quantities = std::clamp(entry.quantityCount, 1, device::kMaxQuantities);
+    if (entry.state != device::kEntryPresent || device::CorvikApiReadSnapshot(channel, values, quantities) != 1)
         return 1;
     const std::u16string text = SnapshotText(lineCounter_, channel, values, entry.quantityCount, entry);
     if (!text.empty())
@@ -225,16 +225,16 @@ int WorkbookSession::SnapshotToCell()
     CloseSnapshotDialogFirst();
     if (Init() != 1)
         return 0;
-    if ((CorvikApiIsLinked() == 1 || detected_ == 0) && CorvikApiDetectSensors(table_) == 1) {
+    if ((device::CorvikApiIsLinked() == 1 || detected_ == 0) && device::CorvikApiDetectSensors(table_) == 1) {
         detected_ = 1;
         headerCounter_ = 0;
     }
     if (headerCounter_++ < kHeaderCalls && detected_ == 1) {
         host::ClearCells(kValueRow, kHeaderRow, kFirstDataColumn, kLastHeaderColumn);
         int column = 0;
-        for (int c = 0; c < kTableChannels; ++c) {
-            const SensorTableEntry& entry = table_[c];
-            if (entry.state != kEntryPresent)
+        for (int c = 0; c < device::kTableChannels; ++c) {
+            const device::SensorTableEntry& entry = table_[c];
+            if (entry.state != device::kEntryPresent)
                 continue;
             for (int r = 0; r < entry.quantityCount; ++r)
                 host::SetCellText(kHeaderRow, column + r + kFirstDataColumn, HeaderText(entry, r));
@@ -243,15 +243,15 @@ int WorkbookSession::SnapshotToCell()
     }
     // Each present channel keeps the columns of its headers, whether or not it gives values now.
     int column = 0;
-    for (int c = 0; c < kTableChannels; ++c) {
-        const SensorTableEntry& entry = table_[c];
-        if (entry.state != kEntryPresent)
+    for (int c = 0; c < device::kTableChannels; ++c) {
+        const device::SensorTableEntry& entry = table_[c];
+        if (entry.state != device::kEntryPresent)
             continue;
-        float values[kMaxQuantities] = {};
-        const int quantities = std::clamp(entry.quantityCount, 0, kMaxQuantities);
-        if (quantities > 0 && !IsCable(entry) && CorvikApiReadSnapshot(c, values, quantities) == 1) {
+        float values[device::kMaxQuantities] = {};
+        const int quantities = std::clamp(entry.quantityCount, 0, device::kMaxQuantities);
+        if (quantities > 0 && !IsCable(entry) && device::CorvikApiReadSnapshot(c, values, quantities) == 1) {
             for (int q = 0; q < quantities; ++q)
-                host::SetCell(kValueRow, column + q + kFirstDataColumn, RoundToDecimals(values[q], entry.decimals[q][kShownUnit]));
+                host::SetCell(kValueRow, column + q + kFirstDataColumn, RoundToDecimals(values[q], entry.decimals[q][device::kShownUnit]));
         }
         column += entry.quantityCount;
     }
@@ -328,11 +328,11 @@ int WorkbookSession::AnalyzeData(int32_t first, int32_t last, int32_t n, int32_t
 void WorkbookSession::Close()
 {
     if (reading_ == 1) {
-        CorvikApiStopSampling();
+        device::CorvikApiStopSampling();
         reading_ = 0;
     }
     if (open_ == 1) {
-        CorvikApiClose();
+        device::CorvikApiClose();
         open_ = 0;
     }
 }

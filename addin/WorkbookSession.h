@@ -33,7 +33,7 @@ public:
     // At the host's close: a running read stopped, the device closed if it is open.
     void Close();
     bool IsOpen() const { return open_ == 1; }
-    const SensorTableEntry& Entry(int channel) const { return table_[channel]; }
+    const device::SensorTableEntry& Entry(int channel) const { return table_[channel]; }
     const std::vector<std::u16string>& AnalysisLines() const { return analysisLines_; }
 
 private:
@@ -44,10 +44,10 @@ private:
     int32_t open_ = 0;
     int32_t reading_ = 0;
     int32_t detected_ = 0;
-    SensorTableEntry table_[kTableChannels] = {};
+    device::SensorTableEntry table_[device::kTableChannels] = {};
     int32_t startRow_ = 0;
     int32_t startColumn_ = 0;
-    int64_t written_[kTableChannels] = {};
+    int64_t written_[device::kTableChannels] = {};
     std::unique_ptr<float[]> values_;
     std::unique_ptr<float[]> times_;
     int32_t detectionCounter_ = 0;

@@ -18,7 +18,7 @@
 #include <numeric>
 #include <vector>
 
-namespace addin {
+namespace addin::device {
 
 using devicelink::CNI2CSensor;
 
@@ -446,4 +446,4 @@ int CorvikApiReadBlock(int channel, float* values, float* times, int capacity)
     return written;
 }
 
-}  // namespace addin
+}  // namespace addin::device

@@ -13,7 +13,7 @@ class CNI2CSensor;
 // The add-in's flat device layer over its one sensor object. Every call, from the host thread,
 // a dialog's timer or a display thread, runs under one recursive lock; a timer that finds the
 // layer busy skips its tick (CorvikApiBusyGuard). Each call leaves its result in the last error.
-namespace addin {
+namespace addin::device {
 
 enum CorvikApiError : int32_t {
     kApiOk = 1,
@@ -82,4 +82,4 @@ private:
 // For tests and the add-in's own layers: the open sensor object, or null.
 devicelink::CNI2CSensor* CorvikApiSensor();
 
-}  // namespace addin
+}  // namespace addin::device

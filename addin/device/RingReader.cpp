@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace addin {
+namespace addin::device {
 
 int32_t RingReader::WrapPoint(int32_t capacity, int32_t entries)
 {
@@ -70,4 +70,4 @@ void RingReader::Consume(const RingView& ring, Span span)
     haveLast_ = true;
 }
 
-}  // namespace addin
+}  // namespace addin::device

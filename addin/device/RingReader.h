@@ -9,7 +9,7 @@
 // a write count that fell since the last look means a new round; the last sample read having
 // been overwritten means the writer came round past it (a round the count alone cannot show),
 // and what it overwrote is lost.
-namespace addin {
+namespace addin::device {
 
 struct RingView {
     const uint32_t* values = nullptr;
@@ -58,4 +58,4 @@ private:
     int32_t lastTime_ = 0;
 };
 
-}  // namespace addin
+}  // namespace addin::device

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace addin {
+namespace addin::device {
 
 namespace {
 
@@ -38,4 +38,4 @@ void ReviseDetectedChannels(devicelink::CNI2CSensor& sensor)
     }
 }
 
-}  // namespace addin
+}  // namespace addin::device

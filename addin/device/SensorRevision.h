@@ -8,8 +8,8 @@ class CNI2CSensor;
 // detection: a sensor that describes itself from its adapter's memory has its texts read with
 // the erased bytes (0xFF) left out as well as the empty ones, and its name also names its one
 // quantity in the spare access record that describes it.
-namespace addin {
+namespace addin::device {
 
 void ReviseDetectedChannels(devicelink::CNI2CSensor& sensor);
 
-}  // namespace addin
+}  // namespace addin::device

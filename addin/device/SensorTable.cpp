@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace addin {
+namespace addin::device {
 
 namespace {
 
@@ -74,4 +74,4 @@ void FillTableEntry(SensorTableEntry& entry, const devicelink::ChannelState& sta
     entry.minimumReadingTime = record.minReadingTimeUs;
 }
 
-}  // namespace addin
+}  // namespace addin::device

@@ -10,7 +10,7 @@ struct SensorAccessRecord;
 
 // The add-in's description of the sensor on each channel, as detection leaves it for the
 // workbook functions and the dialogs. Texts are UTF-16 and zero-terminated.
-namespace addin {
+namespace addin::device {
 
 inline constexpr int kTableChannels = 4;
 inline constexpr int kEntryTextLength = 64;
@@ -57,4 +57,4 @@ int32_t OutputSelectorOf(const devicelink::ChannelState& state);
 // The unit shown for a quantity: the add-in never changes a unit choice, so it is the first.
 inline constexpr int kShownUnit = 0;
 
-}  // namespace addin
+}  // namespace addin::device

@@ -24,7 +24,7 @@ QPixmap AddInBitmap(int id)
 {
     std::unique_ptr<uikit::ResourceModule>& module = Module();
     if (!module)
-        module = std::make_unique<uikit::ResourceModule>(QString::fromStdString(DataFile(uikit::kAddInBitmapsName)));
+        module = std::make_unique<uikit::ResourceModule>(QString::fromStdString(device::DataFile(uikit::kAddInBitmapsName)));
     return module->Bitmap(id);
 }
 

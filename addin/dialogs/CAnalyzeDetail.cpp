@@ -1,6 +1,6 @@
 #include "addin/dialogs/CAnalyzeDetail.h"
 
-#include "addin/core/ResultLines.h"
+#include "addin/dialogs/core/ResultLines.h"
 #include "addin/dialogs/ChannelWindow.h"
 
 #include <QClipboard>

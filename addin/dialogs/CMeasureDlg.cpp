@@ -25,7 +25,7 @@ constexpr WindowLook kLook{CMeasureDlg::kDialogId, "Measurement", 640, 220, 5027
 constexpr int kStartStopPictures[4] = {5022, 5020, 5020, 5021};
 constexpr int kExtraAPictures[4] = {5024, 5023, 5023, 5025};
 constexpr int kExtraBPictures[4] = {5018, 5026, 5026, 5019};
-constexpr int kChannelPictures[kTableChannels][4] = {
+constexpr int kChannelPictures[device::kTableChannels][4] = {
     {5032, 5033, 5031, 5031}, {5035, 5036, 5034, 5034}, {5038, 5039, 5037, 5037}, {5041, 5030, 5040, 5040}};
 constexpr uint32_t kWhite = 0xFFFFFF;
 // The channel buttons are drawn on the button face lightened by this.
@@ -71,7 +71,7 @@ CMeasureDlg::CMeasureDlg(QWidget* parent) : ChannelWindow(kLook, parent), sessio
     MakeButton(kExtraButtonBId, kExtraBPictures, QRect(472, 5, 50, 32))->setEnabled(false);
 
     const uint32_t face = LiftedButtonFace(this);
-    for (int c = 0; c < kTableChannels; ++c) {
+    for (int c = 0; c < device::kTableChannels; ++c) {
         uikit::CButtonST* button = MakeButton(kFirstChannelId + c, kChannelPictures[c],
                                               uikit::RectFromEdges(57 + kChannelPitch * c, 93, 107 + kChannelPitch * c, 111));
         button->SetCheckBoxMode(true);
@@ -170,7 +170,7 @@ void CMeasureDlg::StartMeasurement()
     MeasureSettings settings;
     settings.rate = EditNumber(rateEdit_);
     settings.duration = EditNumber(durationEdit_);
-    for (int c = 0; c < kTableChannels; ++c) {
+    for (int c = 0; c < device::kTableChannels; ++c) {
         if (channelButtons_[c]->isEnabled() && channelButtons_[c]->isChecked())
             settings.mask |= 1u << c;
     }
@@ -230,7 +230,7 @@ void CMeasureDlg::SetMeasuringControls(bool measuring)
 
 void CMeasureDlg::EnableChannelButtons()
 {
-    for (int c = 0; c < kTableChannels; ++c) {
+    for (int c = 0; c < device::kTableChannels; ++c) {
         const bool selectable = IsSelectable(table_[c]);
         channelButtons_[c]->setEnabled(selectable);
         if (!selectable)
@@ -241,7 +241,7 @@ void CMeasureDlg::EnableChannelButtons()
 void CMeasureDlg::ShowProgress()
 {
     const int64_t seconds = session_.ElapsedSeconds();
-    for (int c = 0; c < kTableChannels; ++c) {
+    for (int c = 0; c < device::kTableChannels; ++c) {
         if (session_.Mask() >> c & 1u && session_.Newest(c).shown)
             texts_[c] = session_.Newest(c);
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "addin/core/MeasureSession.h"
+#include "addin/dialogs/core/MeasureSession.h"
 #include "addin/dialogs/ChannelWindow.h"
 
 #include <QFont>
@@ -72,7 +72,7 @@ private:
     QString rateLabel_;
     QString durationLabel_;
     uikit::CButtonST* startStop_ = nullptr;
-    uikit::CButtonST* channelButtons_[kTableChannels] = {};
+    uikit::CButtonST* channelButtons_[device::kTableChannels] = {};
     QLineEdit* rateEdit_ = nullptr;
     QLineEdit* durationEdit_ = nullptr;
     QWidget* spin_ = nullptr;

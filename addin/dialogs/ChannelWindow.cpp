@@ -82,7 +82,7 @@ void ChannelWindow::timerEvent(QTimerEvent* event)
     const QScopedValueRollback guard(inTick_, true);
     timers_.KillTimer(kTimerId);
     {
-        const CorvikApiBusyGuard busy;
+        const device::CorvikApiBusyGuard busy;
         if (!busy.Acquired()) {
             timers_.SetTimer(kTimerId, kBusyRetryMs);
             return;
@@ -111,8 +111,8 @@ void ChannelWindow::customEvent(QEvent* event)
 void ChannelWindow::TakeDetection(const DisplayUpdate& update)
 {
     std::memcpy(table_, update.table, sizeof table_);
-    for (int c = 0; c < kTableChannels; ++c) {
-        if (table_[c].state != kEntryPresent)
+    for (int c = 0; c < device::kTableChannels; ++c) {
+        if (table_[c].state != device::kEntryPresent)
             texts_[c] = ChannelTexts{};
     }
     ShowTexts();
@@ -120,7 +120,7 @@ void ChannelWindow::TakeDetection(const DisplayUpdate& update)
 
 void ChannelWindow::TakeReadings(const DisplayUpdate& update)
 {
-    for (int c = 0; c < kTableChannels; ++c) {
+    for (int c = 0; c < device::kTableChannels; ++c) {
         if (update.channels[c].shown)
             texts_[c] = update.channels[c];
     }
@@ -152,8 +152,8 @@ void ChannelWindow::PaintChannels(QPainter& painter)
         painter.fillRect(rect(), Qt::white);
     DrawBitmapNatural(painter, background_, 0, 0, look_.width, look_.height);
     const PanelLayout& layout = look_.panels;
-    for (int c = 0; c < kTableChannels; ++c) {
-        if (!texts_[c].shown || table_[c].state != kEntryPresent)
+    for (int c = 0; c < device::kTableChannels; ++c) {
+        if (!texts_[c].shown || table_[c].state != device::kEntryPresent)
             continue;
         const int x = kChannelPitch * c;
         for (int i = 0; i < texts_[c].lineCount; ++i) {

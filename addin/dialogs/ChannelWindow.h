@@ -1,6 +1,6 @@
 #pragma once
 
-#include "addin/core/DisplayWorker.h"
+#include "addin/dialogs/core/DisplayWorker.h"
 #include "addin/dialogs/CVRDWindowBase.h"
 #include "addin/dialogs/FlatDialogDevice.h"
 
@@ -24,7 +24,7 @@ class QPainter;
 // waiting for it.
 namespace addin::dialogs {
 
-inline constexpr uint32_t kChannelColours[kTableChannels] = {0x9B2E29, 0x2C0973, 0x1C3B65, 0x264C0A};
+inline constexpr uint32_t kChannelColours[device::kTableChannels] = {0x9B2E29, 0x2C0973, 0x1C3B65, 0x264C0A};
 
 struct PanelLayout {
     int valueTop = 0;
@@ -77,8 +77,8 @@ protected:
     void customEvent(QEvent* event) override;
 
     FlatDialogDevice device_;
-    SensorTableEntry table_[kTableChannels] = {};
-    ChannelTexts texts_[kTableChannels];
+    device::SensorTableEntry table_[device::kTableChannels] = {};
+    ChannelTexts texts_[device::kTableChannels];
     QFont valueFont_;
     QFont titleFont_;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "addin/core/DisplayWorker.h"
+#include "addin/dialogs/core/DisplayWorker.h"
 
 #include <QEvent>
 

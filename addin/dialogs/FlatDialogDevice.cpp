@@ -5,63 +5,63 @@
 
 namespace addin::dialogs {
 
-static_assert(kErrorNotConnected == kApiNotConnected);
+static_assert(kErrorNotConnected == device::kApiNotConnected);
 
 int FlatDialogDevice::IsLinked()
 {
-    return CorvikApiIsLinked();
+    return device::CorvikApiIsLinked();
 }
 
 int FlatDialogDevice::LastError()
 {
-    return CorvikApiGetLastError();
+    return device::CorvikApiGetLastError();
 }
 
-int FlatDialogDevice::DetectSensors(SensorTableEntry* table)
+int FlatDialogDevice::DetectSensors(device::SensorTableEntry* table)
 {
-    return CorvikApiDetectSensors(table);
+    return device::CorvikApiDetectSensors(table);
 }
 
 int FlatDialogDevice::ReadSnapshot(int channel, float* values, int quantities)
 {
-    return CorvikApiReadSnapshot(channel, values, quantities);
+    return device::CorvikApiReadSnapshot(channel, values, quantities);
 }
 
 void FlatDialogDevice::AbortDetection()
 {
-    CorvikApiAbortDetection();
+    device::CorvikApiAbortDetection();
 }
 
 void FlatDialogDevice::ClearDetectionAbort()
 {
-    CorvikApiClearDetectionAbort();
+    device::CorvikApiClearDetectionAbort();
 }
 
 int FlatDialogDevice::StartSampling(uint32_t mask, int64_t periodUs, int64_t durationMs, const int32_t* periodsUs)
 {
     // The window's rows hold every quantity of a sample.
-    CorvikApiReadAllQuantities(1);
-    const int started = CorvikApiStartSampling(int32_t(mask), periodUs, durationMs, kSampleCommonPeriod, periodsUs, 0);
+    device::CorvikApiReadAllQuantities(1);
+    const int started = device::CorvikApiStartSampling(int32_t(mask), periodUs, durationMs, device::kSampleCommonPeriod, periodsUs, 0);
     if (started != 1)
-        CorvikApiReadAllQuantities(0);
+        device::CorvikApiReadAllQuantities(0);
     return started;
 }
 
 int FlatDialogDevice::StopSampling()
 {
-    const int stopped = CorvikApiStopSampling();
-    CorvikApiReadAllQuantities(0);
+    const int stopped = device::CorvikApiStopSampling();
+    device::CorvikApiReadAllQuantities(0);
     return stopped;
 }
 
 int FlatDialogDevice::ReadBlock(int channel, float* values, float* times, int capacity)
 {
-    return CorvikApiReadBlock(channel, values, times, capacity);
+    return device::CorvikApiReadBlock(channel, values, times, capacity);
 }
 
 bool FlatDialogDevice::Sampling()
 {
-    return CorvikApiSampling() == 1;
+    return device::CorvikApiSampling() == 1;
 }
 
 void HostSheetWriter::ClearMeasurementArea()

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "addin/core/DialogDevice.h"
-#include "addin/core/MeasureSession.h"
+#include "addin/dialogs/core/DialogDevice.h"
+#include "addin/dialogs/core/MeasureSession.h"
 
 // The windows' device and sheet: the flat device layer and the host's active worksheet.
 namespace addin::dialogs {
@@ -10,7 +10,7 @@ class FlatDialogDevice : public DialogDevice {
 public:
     int IsLinked() override;
     int LastError() override;
-    int DetectSensors(SensorTableEntry* table) override;
+    int DetectSensors(device::SensorTableEntry* table) override;
     int ReadSnapshot(int channel, float* values, int quantities) override;
     void AbortDetection() override;
     void ClearDetectionAbort() override;

@@ -9,7 +9,7 @@ namespace analysis {
 
 // A new set stores order 0, which no choice offers: it is taken as the lowest order offered. A
 // stored model, form or method no choice offers (a damaged file) is taken as the first.
-bool AnalysisDialogs::ChooseCurveFit(CAnalyzeDlg&, const logger::AnalysisSettings& current, CurveFitChoice& choice)
+bool AnalysisDialogs::ChooseCurveFit(CAnalyzeDlg&, const project::AnalysisSettings& current, CurveFitChoice& choice)
 {
     choice.curveModel = ComboSelection(current.curveModel, kCurveModelCount);
     choice.polynomialOrder = std::clamp(current.polynomialOrder, kMinPolynomialOrder, kMaxPolynomialOrder);
@@ -17,13 +17,13 @@ bool AnalysisDialogs::ChooseCurveFit(CAnalyzeDlg&, const logger::AnalysisSetting
     return true;
 }
 
-bool AnalysisDialogs::ChooseIntegral(CAnalyzeDlg&, const logger::AnalysisSettings& current, int& method)
+bool AnalysisDialogs::ChooseIntegral(CAnalyzeDlg&, const project::AnalysisSettings& current, int& method)
 {
     method = ComboSelection(current.integralMethod, kIntegralMethodCount);
     return true;
 }
 
-bool AnalysisDialogs::ChooseDerivative(CAnalyzeDlg&, const logger::AnalysisSettings& current, int& method)
+bool AnalysisDialogs::ChooseDerivative(CAnalyzeDlg&, const project::AnalysisSettings& current, int& method)
 {
     method = ComboSelection(current.derivativeMethod, kDerivativeMethodCount);
     return true;

@@ -59,17 +59,17 @@ class AnalysisDialogs {
 public:
     virtual ~AnalysisDialogs() = default;
 
-    virtual bool ChooseCurveFit(CAnalyzeDlg&, const logger::AnalysisSettings& current, CurveFitChoice& choice);
-    virtual bool ChooseIntegral(CAnalyzeDlg&, const logger::AnalysisSettings& current, int& method);
-    virtual bool ChooseDerivative(CAnalyzeDlg&, const logger::AnalysisSettings& current, int& method);
+    virtual bool ChooseCurveFit(CAnalyzeDlg&, const project::AnalysisSettings& current, CurveFitChoice& choice);
+    virtual bool ChooseIntegral(CAnalyzeDlg&, const project::AnalysisSettings& current, int& method);
+    virtual bool ChooseDerivative(CAnalyzeDlg&, const project::AnalysisSettings& current, int& method);
     // The graph set-up on the current data set: graph count, the sets' data selection, view
     // options. dataChanged: the current set's series changed, so its analysis starts again.
-    virtual bool GraphSetup(CAnalyzeDlg&, logger::DataSetRecord&, bool& /*dataChanged*/) { return false; }
+    virtual bool GraphSetup(CAnalyzeDlg&, project::DataSetRecord&, bool& /*dataChanged*/) { return false; }
     // The current set's memo, edited in place.
-    virtual bool EditMemo(CAnalyzeDlg&, logger::NoteRecord&) { return false; }
+    virtual bool EditMemo(CAnalyzeDlg&, project::NoteRecord&) { return false; }
     // A note the user puts on the current graph: its text, size and weight, edited in place.
     // `at` is where it will stand in the screen.
-    virtual bool EditNote(CAnalyzeDlg&, logger::GraphNote&, QPoint /*at*/) { return false; }
+    virtual bool EditNote(CAnalyzeDlg&, project::GraphNote&, QPoint /*at*/) { return false; }
     // The result lines of the last run (only called with at least one line).
     virtual void ShowDetails(CAnalyzeDlg&, const ResultLines&) {}
 };

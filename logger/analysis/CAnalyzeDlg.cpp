@@ -176,7 +176,7 @@ uikit::CButtonST* CAnalyzeDlg::Button(int id) const
 
 uikit::CNIXYChart& CAnalyzeDlg::Chart(int graph)
 {
-    return charts_[size_t(std::clamp(graph, 0, logger::kGraphCount - 1))];
+    return charts_[size_t(std::clamp(graph, 0, project::kGraphCount - 1))];
 }
 
 void CAnalyzeDlg::SetInteraction(std::unique_ptr<AnalysisInteraction> interaction)
@@ -200,10 +200,10 @@ int CAnalyzeDlg::Present(int type, const QString& first, const QString& second)
 
 // The measurement screen's current data set. A data set that was never recorded has nothing to
 // analyse either.
-logger::DataSetRecord* CAnalyzeDlg::CurrentRun() const
+project::DataSetRecord* CAnalyzeDlg::CurrentRun() const
 {
-    logger::ExperimentBlock* block = GetExperimentBlock();
-    logger::DataSetRecord* record = block ? logger::RecordAt(*block, block->currentIndex) : nullptr;
+    project::ExperimentBlock* block = GetExperimentBlock();
+    project::DataSetRecord* record = block ? project::RecordAt(*block, block->currentIndex) : nullptr;
     return record && record->inUse == 1 ? record : nullptr;
 }
 
@@ -241,14 +241,14 @@ void CAnalyzeDlg::ShowEmpty()
 void CAnalyzeDlg::ActivateAnalysis()
 {
     interaction_->Reset(*this);
-    logger::DataSetRecord* record = CurrentRun();
+    project::DataSetRecord* record = CurrentRun();
     if (!record) {
         ShowEmpty();
         return;
     }
     model_.Bind(record);
     model_.Activate();
-    const logger::AnalysisSettings* settings = model_.CurrentSettings();
+    const project::AnalysisSettings* settings = model_.CurrentSettings();
     if (!settings || settings->inUse != 1) {
         ShowEmpty();
         return;
@@ -260,7 +260,7 @@ void CAnalyzeDlg::ActivateAnalysis()
     UpdateGrid();
     // First the charts take the graphs' series and axes, then every shown set is computed again
     // (the result series are shared by all data sets), then everything is drawn.
-    for (int g = 0; g < logger::GraphCountOf(*record); ++g)
+    for (int g = 0; g < project::GraphCountOf(*record); ++g)
         ApplyGraphToChart(g);
     {
         WaitCursor wait;
@@ -279,7 +279,7 @@ void CAnalyzeDlg::FillSetCombo()
             combo_->addItem(FromU16(choice.name), choice.set);
         combo_->setCurrentIndex(combo_->findData(model_.CurrentSet()));
     }
-    if (logger::DataSetRecord* record = Record())
+    if (project::DataSetRecord* record = Record())
         Button(kGrid)->SetCheck(record->gridShown == 1 ? 1 : 0);
     Button(kDetails)->setFocus();
 }
@@ -325,7 +325,7 @@ void CAnalyzeDlg::Command(int id)
 // A command the user gave: the only runs whose errors are shown.
 void CAnalyzeDlg::RunCommand(int type)
 {
-    logger::AnalysisSettings* settings = model_.CurrentSettings();
+    project::AnalysisSettings* settings = model_.CurrentSettings();
     if (!settings)
         return;
     settings->analysisType = type;
@@ -334,7 +334,7 @@ void CAnalyzeDlg::RunCommand(int type)
 
 void CAnalyzeDlg::OnCurveFit()
 {
-    logger::AnalysisSettings& settings = *model_.CurrentSettings();
+    project::AnalysisSettings& settings = *model_.CurrentSettings();
     CurveFitChoice choice;
     if (!dialogs_->ChooseCurveFit(*this, settings, choice))
         return;
@@ -347,7 +347,7 @@ void CAnalyzeDlg::OnCurveFit()
 
 void CAnalyzeDlg::OnIntegral()
 {
-    logger::AnalysisSettings& settings = *model_.CurrentSettings();
+    project::AnalysisSettings& settings = *model_.CurrentSettings();
     int method = settings.integralMethod;
     if (!dialogs_->ChooseIntegral(*this, settings, method))
         return;
@@ -357,7 +357,7 @@ void CAnalyzeDlg::OnIntegral()
 
 void CAnalyzeDlg::OnDerivative()
 {
-    logger::AnalysisSettings& settings = *model_.CurrentSettings();
+    project::AnalysisSettings& settings = *model_.CurrentSettings();
     int method = settings.derivativeMethod;
     if (!dialogs_->ChooseDerivative(*this, settings, method))
         return;
@@ -404,8 +404,8 @@ void CAnalyzeDlg::OnAddSet()
 
 void CAnalyzeDlg::OnDeleteSet()
 {
-    const logger::AnalysisSettings& settings = *model_.CurrentSettings();
-    const QString question = FromU16(logger::SetNameText(settings)) + QStringLiteral(" ?");
+    const project::AnalysisSettings& settings = *model_.CurrentSettings();
+    const QString question = FromU16(project::SetNameText(settings)) + QStringLiteral(" ?");
     if (Present(uikit::kBoxTypeQuestion, LoadText(kDeleteSetId, kTextLength), question) != 1)
         return;
     switch (model_.DeleteSet(model_.CurrentSet())) {
@@ -426,13 +426,13 @@ void CAnalyzeDlg::OnSelectSet(int comboIndex)
 
 void CAnalyzeDlg::OnSetup()
 {
-    logger::DataSetRecord& record = *Record();
-    const int previous = logger::GraphCountOf(record);
+    project::DataSetRecord& record = *Record();
+    const int previous = project::GraphCountOf(record);
     bool dataChanged = false;
     if (!dialogs_->GraphSetup(*this, record, dataChanged))
         return;
     model_.AfterSetup(previous, dataChanged);
-    if (logger::GraphCountOf(record) != previous)
+    if (project::GraphCountOf(record) != previous)
         LayoutGraphs(false);
     FillSetCombo();
     RefreshGrid();
@@ -441,13 +441,13 @@ void CAnalyzeDlg::OnSetup()
 
 void CAnalyzeDlg::OnMemo()
 {
-    if (logger::AnalysisSettings* settings = model_.CurrentSettings())
+    if (project::AnalysisSettings* settings = model_.CurrentSettings())
         dialogs_->EditMemo(*this, settings->memo);
 }
 
 void CAnalyzeDlg::SelectGraph(int graph)
 {
-    if (!HasData() || graph == CurrentGraph() || graph < 0 || graph >= logger::GraphCountOf(*Record()))
+    if (!HasData() || graph == CurrentGraph() || graph < 0 || graph >= project::GraphCountOf(*Record()))
         return;
     const int previous = CurrentGraph();
     Chart(previous).SetHighlight(0);
@@ -462,7 +462,7 @@ void CAnalyzeDlg::SelectGraph(int graph)
 
 int CAnalyzeDlg::ComputeAnalysis(int start, int end, int type)
 {
-    logger::DataSetRecord* record = Record();
+    project::DataSetRecord* record = Record();
     if (!record || !model_.CurrentSettings())
         return 0;
     return engine_.ComputeAnalysis(*record, CurrentGraph(), model_.CurrentSet(), start, end, type,

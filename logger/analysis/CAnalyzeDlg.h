@@ -107,7 +107,7 @@ public:
 
     // What the interaction and the dialogs work on.
     AnalysisScreenModel& Model() { return model_; }
-    logger::DataSetRecord* Record() { return model_.Record(); }
+    project::DataSetRecord* Record() { return model_.Record(); }
     // False while there is nothing to analyse: no data set, or one without a recorded channel.
     bool HasData() const { return !empty_; }
     int CurrentGraph() const { return model_.CurrentGraph(); }
@@ -169,7 +169,7 @@ protected:
 
 private:
     void CreateControls();
-    logger::DataSetRecord* CurrentRun() const;
+    project::DataSetRecord* CurrentRun() const;
     void ShowEmpty();
     void EnableCommands(bool on);
     void FillSetCombo();
@@ -194,7 +194,7 @@ private:
     shell::MessagePresenter present_;
     shell::ChartNoteEditor editNote_;
     uikit::TimerIds timers_{this};
-    std::array<uikit::CNIXYChart, logger::kGraphCount> charts_;
+    std::array<uikit::CNIXYChart, project::kGraphCount> charts_;
     ChartSeriesTable series_{charts_[0]};
     LanguageTexts texts_{uikit::LanguageModule()};
     ScreenMessageSink messages_{*this};
@@ -214,9 +214,9 @@ private:
     QFont font_;
 
     // A photogate's events, which the event grid shows.
-    std::array<GateEvents, logger::kChannelCount> gateEvents_;
+    std::array<GateEvents, project::kChannelCount> gateEvents_;
     // Applied to its chart since it was last drawn.
-    std::array<bool, logger::kGraphCount> stale_{};
+    std::array<bool, project::kGraphCount> stale_{};
     GraphStack stack_;
     int scroll_ = 0;
     int gridWidth_ = 0;

@@ -34,7 +34,7 @@ QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()
 
 Rect CAnalyzeDlg::CurrentChartRect() const
 {
-    const logger::DataSetRecord* record = model_.Record();
+    const project::DataSetRecord* record = model_.Record();
     if (!record)
         return {0, kButtonBandHeight, kChartWidth, kHeight};
     return ChartRect(*record, Client(), gridWidth_, stack_.scrollBarShown);
@@ -42,7 +42,7 @@ Rect CAnalyzeDlg::CurrentChartRect() const
 
 Rect CAnalyzeDlg::CurrentPlotRect() const
 {
-    const logger::DataSetRecord* record = model_.Record();
+    const project::DataSetRecord* record = model_.Record();
     const bool secondAxis = record && record->graphs[CurrentGraph()].secondAxis == 1;
     return PlotRect(CurrentChartRect(), secondAxis);
 }
@@ -72,34 +72,34 @@ void CAnalyzeDlg::LayoutGraphs(bool keepFraction)
 
 void CAnalyzeDlg::ApplyGraphToChart(int graph)
 {
-    logger::DataSetRecord* record = Record();
-    if (!record || graph < 0 || graph >= logger::kGraphCount)
+    project::DataSetRecord* record = Record();
+    if (!record || graph < 0 || graph >= project::kGraphCount)
         return;
     const Rect rect = CurrentChartRect();
     uikit::CNIXYChart& chart = Chart(graph);
     const QImage* picture = chart.GetMemoryDC();
     if (!picture || picture->width() != rect.Width() || picture->height() != rect.Height())
         chart.Attach(this, rect.Width(), rect.Height());
-    logger::AnalysisGraphRecord& g = record->graphs[graph];
+    project::AnalysisGraphRecord& g = record->graphs[graph];
     g.chartRect[0] = rect.left;
     g.chartRect[1] = rect.top;
     g.chartRect[2] = rect.right;
     g.chartRect[3] = rect.bottom;
     ApplyGraphPresentation(model_.Presentation(graph), chart, g.notes, &closeBox_);
     // With several graphs the one the tools act on is marked.
-    chart.SetHighlight(graph == CurrentGraph() && logger::GraphCountOf(*record) > 1 ? 1 : 0);
+    chart.SetHighlight(graph == CurrentGraph() && project::GraphCountOf(*record) > 1 ? 1 : 0);
     stale_[size_t(graph)] = true;
 }
 
 void CAnalyzeDlg::DrawGraph(int graph)
 {
     Chart(graph).Redraw();
-    stale_[size_t(std::clamp(graph, 0, logger::kGraphCount - 1))] = false;
+    stale_[size_t(std::clamp(graph, 0, project::kGraphCount - 1))] = false;
 }
 
 void CAnalyzeDlg::EnsureDrawn(int graph)
 {
-    if (graph >= 0 && graph < logger::kGraphCount && stale_[size_t(graph)])
+    if (graph >= 0 && graph < project::kGraphCount && stale_[size_t(graph)])
         DrawGraph(graph);
 }
 
@@ -114,10 +114,10 @@ bool CAnalyzeDlg::GraphInView(int graph) const
 // two in view are drawn on entry.
 void CAnalyzeDlg::RedrawAllGraphs()
 {
-    const logger::DataSetRecord* record = Record();
+    const project::DataSetRecord* record = Record();
     if (!record || !HasData())
         return;
-    for (int g = 0; g < logger::GraphCountOf(*record); ++g) {
+    for (int g = 0; g < project::GraphCountOf(*record); ++g) {
         ApplyGraphToChart(g);
         if (GraphInView(g))
             DrawGraph(g);
@@ -128,9 +128,9 @@ void CAnalyzeDlg::RunAnalysis(bool placeNote, ErrorReport report)
 {
     if (!HasData())
         return;
-    logger::AnalysisSettings* settings = model_.CurrentSettings();
-    logger::AnalysisGraphRecord* graph = model_.CurrentGraphRecord();
-    if (!settings || settings->inUse != 1 || !logger::IsSeriesIndex(settings->resultSeries) ||
+    project::AnalysisSettings* settings = model_.CurrentSettings();
+    project::AnalysisGraphRecord* graph = model_.CurrentGraphRecord();
+    if (!settings || settings->inUse != 1 || !project::IsSeriesIndex(settings->resultSeries) ||
         graph->seriesShown[settings->resultSeries] != 1) {
         RefreshResult();
         return;
@@ -176,7 +176,7 @@ void CAnalyzeDlg::RefreshGrid()
 // The grid of the current graph while the data set shows it; the charts start right of it.
 void CAnalyzeDlg::UpdateGrid()
 {
-    logger::DataSetRecord* record = Record();
+    project::DataSetRecord* record = Record();
     if (!HasData() || !record || record->gridShown != 1) {
         grid_->SetTableInfo(uikit::TableInfo{});
         grid_->hide();
@@ -185,7 +185,7 @@ void CAnalyzeDlg::UpdateGrid()
     }
     WaitCursor wait;
     const GraphPresentation graph = model_.Presentation(CurrentGraph());
-    const logger::AnalysisSettings* settings = model_.CurrentSettings();
+    const project::AnalysisSettings* settings = model_.CurrentSettings();
     if (settings && IsGateChannel(*record, settings->ySlot))
         grid_->SetTableInfo(BuildEventGrid(*record, graph, CurrentChart(), texts_, units_, gateEvents_));
     else
@@ -219,13 +219,13 @@ void CAnalyzeDlg::paintEvent(QPaintEvent*)
     const int cornerLeft = width() <= kWidth ? kWidth - kCornerWidth : width() - kCornerWidth;
     DrawBitmapNatural(painter, corner_, cornerLeft, 0, cornerLeft + corner_.width(), corner_.height());
 
-    const logger::DataSetRecord* record = model_.Record();
+    const project::DataSetRecord* record = model_.Record();
     if (HasData() && record) {
         // Graphs scroll under the button band, never over it.
         painter.save();
         painter.setClipRect(QRect(0, kButtonBandHeight, width(), height() - kButtonBandHeight));
         const Rect chart = CurrentChartRect();
-        for (int g = 0; g < logger::GraphCountOf(*record); ++g) {
+        for (int g = 0; g < project::GraphCountOf(*record); ++g) {
             if (!GraphInView(g))
                 continue;
             EnsureDrawn(g);
@@ -247,12 +247,12 @@ void CAnalyzeDlg::paintEvent(QPaintEvent*)
 int CAnalyzeDlg::SaveChartImage(const QString& path)
 {
     // The report may ask for any data set: bind it as entering the screen would.
-    logger::DataSetRecord* record = CurrentRun();
+    project::DataSetRecord* record = CurrentRun();
     if (!record)
         return 0;
     model_.Bind(record);
     model_.SelectData(true);
-    const logger::AnalysisSettings* settings = model_.CurrentSettings();
+    const project::AnalysisSettings* settings = model_.CurrentSettings();
     if (!settings || settings->inUse != 1)
         return 0;
     const bool wasEmpty = empty_;

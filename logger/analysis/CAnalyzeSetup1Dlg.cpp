@@ -86,7 +86,7 @@ bool SameRange(const AxisRange& a, const AxisRange& b)
 
 }  // namespace
 
-CAnalyzeSetup1Dlg::CAnalyzeSetup1Dlg(CAnalyzeDlg& screen, logger::DataSetRecord& record)
+CAnalyzeSetup1Dlg::CAnalyzeSetup1Dlg(CAnalyzeDlg& screen, project::DataSetRecord& record)
     : CSkinnedDlg(&screen, kWidth, kHeight, kBackgroundId, kFontHeight),
       screen_(screen),
       model_(record, screen.Units(), screen.Axes(), screen.Texts())
@@ -249,7 +249,7 @@ void CAnalyzeSetup1Dlg::CreateGraphsPage()
 {
     constexpr int page = 2;
     AddPageLabel(page, 2054, 14, 68, 200, 88);
-    for (int k = 0; k < logger::kGraphCount; ++k) {
+    for (int k = 0; k < project::kGraphCount; ++k) {
         auto* button = new uikit::CButtonST(this);
         SetPictures(*button, kCountPictures + 4 * k);
         button->SetCheckBoxMode(true);
@@ -326,7 +326,7 @@ void CAnalyzeSetup1Dlg::Show()
     }
     for (int p = 0; p < GraphSetupModel::kPageCount; ++p)
         pageButtons_[size_t(p)]->SetCheck(p == page ? 1 : 0);
-    for (int k = 0; k < logger::kGraphCount; ++k)
+    for (int k = 0; k < project::kGraphCount; ++k)
         countButtons_[size_t(k)]->SetCheck(k == model_.GraphChoice() ? 1 : 0);
 
     ShowCombo(kYChannel, model_.YChannels());

@@ -66,7 +66,7 @@ public:
     };
 
     // On the screen's current data set, graph and set.
-    CAnalyzeSetup1Dlg(CAnalyzeDlg& screen, logger::DataSetRecord& record);
+    CAnalyzeSetup1Dlg(CAnalyzeDlg& screen, project::DataSetRecord& record);
 
     GraphSetupModel& Model() { return model_; }
     // After OK: the set analyses other data now.
@@ -114,7 +114,7 @@ private:
     std::map<int, int> pageOf_;
     std::vector<PageLabel> pageLabels_;
     std::array<uikit::CButtonST*, GraphSetupModel::kPageCount> pageButtons_{};
-    std::array<uikit::CButtonST*, logger::kGraphCount> countButtons_{};
+    std::array<uikit::CButtonST*, project::kGraphCount> countButtons_{};
     QListWidget* list_ = nullptr;
     AxisRange shownY_{0.0f, -1.0f, -1.0f};
     AxisRange shownX_{0.0f, -1.0f, -1.0f};

@@ -19,7 +19,7 @@ constexpr int kItemLength = 32;
 
 }  // namespace
 
-CCurveFitDlg::CCurveFitDlg(QWidget* owner, const logger::AnalysisSettings& current)
+CCurveFitDlg::CCurveFitDlg(QWidget* owner, const project::AnalysisSettings& current)
     : CSkinnedDlg(owner, kWidth, kHeight, kBackgroundId, kFontHeight)
 {
     setObjectName(QStringLiteral("CCurveFitDlg"));

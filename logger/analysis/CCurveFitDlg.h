@@ -20,7 +20,7 @@ public:
     static constexpr int kOrderComboId = 1083;
     static constexpr int kFormComboId = 1005;
 
-    CCurveFitDlg(QWidget* owner, const logger::AnalysisSettings& current);
+    CCurveFitDlg(QWidget* owner, const project::AnalysisSettings& current);
 
     // After OK: model 0..3, order 3..11 (2 while none was chosen), form 0..2.
     int Model() const { return model_; }

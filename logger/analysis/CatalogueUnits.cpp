@@ -10,12 +10,12 @@
 
 namespace analysis {
 
-ChannelUnit CatalogueUnits::Unit(const logger::DataSetRecord& record, int channel, int output) const
+ChannelUnit CatalogueUnits::Unit(const project::DataSetRecord& record, int channel, int output) const
 {
     ChannelUnit unit;
-    if (!logger::IsChannelIndex(channel))
+    if (!project::IsChannelIndex(channel))
         return unit;
-    const devicelink::ChannelState state = logger::ToDeviceState(record.channels[channel]);
+    const devicelink::ChannelState state = project::ToDeviceState(record.channels[channel]);
     output = std::clamp(output, 0, devicelink::kMaxOutputs - 1);
     unit.sensorName = std::u16string(platform::FieldView(state.name));
     unit.valueCount = std::clamp(state.outputCount, 1, devicelink::kMaxOutputs);

@@ -19,7 +19,7 @@ public:
     using SensorLookup = std::function<devicelink::CNI2CSensor*()>;
     explicit CatalogueUnits(SensorLookup lookup) : lookup_(std::move(lookup)) {}
 
-    ChannelUnit Unit(const logger::DataSetRecord& record, int channel, int output) const override;
+    ChannelUnit Unit(const project::DataSetRecord& record, int channel, int output) const override;
 
 private:
     SensorLookup lookup_;

@@ -55,14 +55,14 @@ private:
 
 // The series whose points the sample and time columns count: the data set's selected channel
 // while it has points, else the first recorded series the graph shows.
-const uikit::ChartSeries* CountingSeries(const logger::DataSetRecord& record, const GraphPresentation& graph,
+const uikit::ChartSeries* CountingSeries(const project::DataSetRecord& record, const GraphPresentation& graph,
                                         const uikit::CNIXYChart& chart)
 {
-    if (logger::IsChannelIndex(record.selectedChannel)) {
+    if (project::IsChannelIndex(record.selectedChannel)) {
         if (const uikit::ChartSeries* s = Readable(chart, record.selectedChannel); s && s->used > 0)
             return s;
     }
-    for (int series = 0; series < logger::kSeriesCount / 2; ++series) {
+    for (int series = 0; series < project::kSeriesCount / 2; ++series) {
         if (IsShown(graph, series)) {
             if (const uikit::ChartSeries* s = Readable(chart, series))
                 return s;
@@ -71,7 +71,7 @@ const uikit::ChartSeries* CountingSeries(const logger::DataSetRecord& record, co
     return nullptr;
 }
 
-std::u16string SeriesHeader(const logger::DataSetRecord& record, const uikit::ChartSeries& s, int channel, int output,
+std::u16string SeriesHeader(const project::DataSetRecord& record, const uikit::ChartSeries& s, int channel, int output,
                             const ChannelUnitSource& units)
 {
     const std::u16string_view name = platform::FieldView(s.name);
@@ -86,22 +86,22 @@ constexpr int kMaxTimeDecimals = 6;
 
 }  // namespace
 
-int TimeColumnFormat(const logger::DataSetRecord& record, int channel)
+int TimeColumnFormat(const project::DataSetRecord& record, int channel)
 {
-    if (record.mode == logger::kRunManual)
+    if (record.mode == project::kRunManual)
         return 0;
-    if (record.mode != logger::kRunTimed)
+    if (record.mode != project::kRunTimed)
         return kShortestFormat;
     int32_t period = record.period;
     if (record.perChannelRates == 1)
-        period = logger::IsChannelIndex(channel) ? record.channelPeriod[channel] : 0;
+        period = project::IsChannelIndex(channel) ? record.channelPeriod[channel] : 0;
     if (period <= 0)
         return kShortestFormat;
     const double seconds = double(period) * 1e-6;
     return std::clamp(int(std::ceil(-std::log10(seconds) - 1e-9)), 0, kMaxTimeDecimals);
 }
 
-uikit::TableInfo BuildDataGrid(const logger::DataSetRecord& record, const GraphPresentation& graph,
+uikit::TableInfo BuildDataGrid(const project::DataSetRecord& record, const GraphPresentation& graph,
                                const uikit::CNIXYChart& chart, const TextSource& texts,
                                const ChannelUnitSource& units)
 {
@@ -114,9 +114,9 @@ uikit::TableInfo BuildDataGrid(const logger::DataSetRecord& record, const GraphP
     const bool ownRates = record.perChannelRates == 1;
     if (!ownRates && counting)
         columns.AddTimes(*counting, timeLabel, TimeColumnFormat(record, record.selectedChannel));
-    for (int channel = 0; channel < logger::kChannelCount; ++channel) {
-        for (int output = 0; output < logger::kChannelCount; ++output) {
-            const int series = channel + logger::kChannelCount * output;
+    for (int channel = 0; channel < project::kChannelCount; ++channel) {
+        for (int output = 0; output < project::kChannelCount; ++output) {
+            const int series = channel + project::kChannelCount * output;
             const uikit::ChartSeries* s = IsShown(graph, series) ? Readable(chart, series) : nullptr;
             if (!s)
                 continue;
@@ -129,14 +129,14 @@ uikit::TableInfo BuildDataGrid(const logger::DataSetRecord& record, const GraphP
     return info;
 }
 
-uikit::TableInfo BuildEventGrid(const logger::DataSetRecord& record, const GraphPresentation& graph,
+uikit::TableInfo BuildEventGrid(const project::DataSetRecord& record, const GraphPresentation& graph,
                                 const uikit::CNIXYChart& chart, const TextSource& texts,
-                                const ChannelUnitSource& units, std::array<GateEvents, logger::kChannelCount>& events)
+                                const ChannelUnitSource& units, std::array<GateEvents, project::kChannelCount>& events)
 {
     uikit::TableInfo info;
     GridColumns columns(info);
     int firstShown = -1;
-    for (int channel = 0; channel < logger::kChannelCount; ++channel) {
+    for (int channel = 0; channel < project::kChannelCount; ++channel) {
         events[size_t(channel)] = {};
         const uikit::ChartSeries* s = IsShown(graph, channel) ? Readable(chart, channel) : nullptr;
         if (!s)
@@ -147,11 +147,11 @@ uikit::TableInfo BuildEventGrid(const logger::DataSetRecord& record, const Graph
     }
     // The event numbers count the selected channel's events while it is shown.
     int counted = firstShown;
-    if (logger::IsChannelIndex(record.selectedChannel) && IsShown(graph, record.selectedChannel))
+    if (project::IsChannelIndex(record.selectedChannel) && IsShown(graph, record.selectedChannel))
         counted = record.selectedChannel;
     columns.Add(texts.String(kSampleHeaderId, uikit::kTableHeaderLength), nullptr,
                 counted >= 0 ? events[size_t(counted)].Count() : 0, kGridCountFormat, true);
-    for (int channel = 0; channel < logger::kChannelCount; ++channel) {
+    for (int channel = 0; channel < project::kChannelCount; ++channel) {
         const uikit::ChartSeries* s = IsShown(graph, channel) ? Readable(chart, channel) : nullptr;
         if (!s)
             continue;

@@ -22,11 +22,11 @@ constexpr int kGridCountFormat = 0;
 // The decimals a channel's times are listed with: as many as its sampling period needs, so that
 // a column reads 0.90, 0.92, ... (none for sample numbers, the shortest form when the period is
 // not known).
-int TimeColumnFormat(const logger::DataSetRecord& record, int channel);
+int TimeColumnFormat(const project::DataSetRecord& record, int channel);
 
 // `graph` says which series the chart shows; `chart` holds the series records. Time columns are
 // headed by the graph's time label.
-uikit::TableInfo BuildDataGrid(const logger::DataSetRecord& record, const GraphPresentation& graph,
+uikit::TableInfo BuildDataGrid(const project::DataSetRecord& record, const GraphPresentation& graph,
                                const uikit::CNIXYChart& chart, const TextSource& texts,
                                const ChannelUnitSource& units);
 
@@ -35,8 +35,8 @@ uikit::TableInfo BuildDataGrid(const logger::DataSetRecord& record, const GraphP
 // `events` (the caller's storage, which the columns point into; the series records are left as
 // they are).
 constexpr int kEventDecimals = 5;
-uikit::TableInfo BuildEventGrid(const logger::DataSetRecord& record, const GraphPresentation& graph,
+uikit::TableInfo BuildEventGrid(const project::DataSetRecord& record, const GraphPresentation& graph,
                                 const uikit::CNIXYChart& chart, const TextSource& texts,
-                                const ChannelUnitSource& units, std::array<GateEvents, logger::kChannelCount>& events);
+                                const ChannelUnitSource& units, std::array<GateEvents, project::kChannelCount>& events);
 
 }  // namespace analysis

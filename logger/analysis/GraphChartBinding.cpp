@@ -13,7 +13,7 @@ const char16_t* UnitOrKeep(const std::u16string& unit) { return unit.empty() ? n
 
 }  // namespace
 
-void ApplyGraphPresentation(const GraphPresentation& p, uikit::CNIXYChart& chart, logger::GraphNote* notes,
+void ApplyGraphPresentation(const GraphPresentation& p, uikit::CNIXYChart& chart, project::GraphNote* notes,
                             const QImage* closeBox)
 {
     ChartSeriesTable table(chart);

@@ -10,7 +10,7 @@ class QImage;
 // graph's chart rectangle first and redraws it afterwards.
 namespace analysis {
 
-void ApplyGraphPresentation(const GraphPresentation& graph, uikit::CNIXYChart& chart, logger::GraphNote* notes,
+void ApplyGraphPresentation(const GraphPresentation& graph, uikit::CNIXYChart& chart, project::GraphNote* notes,
                             const QImage* closeBox);
 
 }  // namespace analysis

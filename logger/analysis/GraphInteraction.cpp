@@ -66,8 +66,8 @@ bool GraphInteraction::PanChecked(const CAnalyzeDlg& screen)
 
 void GraphInteraction::StoreView(CAnalyzeDlg& screen)
 {
-    logger::AnalysisGraphRecord* graph = screen.Model().CurrentGraphRecord();
-    if (!graph || !logger::IsDataSeries(graph->ySeries))
+    project::AnalysisGraphRecord* graph = screen.Model().CurrentGraphRecord();
+    if (!graph || !project::IsDataSeries(graph->ySeries))
         return;
     screen.CurrentChart().GetSeriesTransform(graph->ySeries, graph->viewXOffset, graph->viewYOffset,
                                              graph->viewXScale, graph->viewYScale);
@@ -90,9 +90,9 @@ bool GraphInteraction::MousePress(CAnalyzeDlg& screen, QMouseEvent& event)
     if (event.button() != Qt::LeftButton)
         return false;
     const QPoint at = event.position().toPoint();
-    const logger::DataSetRecord& record = *screen.Record();
+    const project::DataSetRecord& record = *screen.Record();
     const int graph =
-        GraphAtRow(at.y(), screen.ScrollPosition(), screen.GraphHeight(), logger::GraphCountOf(record));
+        GraphAtRow(at.y(), screen.ScrollPosition(), screen.GraphHeight(), project::GraphCountOf(record));
     // Over the button band or below the last graph there is no graph to act on.
     if (graph < 0)
         return true;
@@ -184,7 +184,7 @@ bool GraphInteraction::MouseRelease(CAnalyzeDlg& screen, QMouseEvent& event)
     const int y = at.y() - PageOffset(screen);
     const Rect chart = screen.CurrentChartRect();
     if (resizing_) {
-        logger::DataSetRecord& record = *screen.Record();
+        project::DataSetRecord& record = *screen.Record();
         record.heightFraction = ResizedHeightFraction(y, screen.height());
         screen.LayoutGraphs(true);
         screen.RefreshGrid();
@@ -221,7 +221,7 @@ void GraphInteraction::DeleteNote(CAnalyzeDlg& screen, int note)
 // on it with the next command.
 void GraphInteraction::StoreSelection(CAnalyzeDlg& screen, const Rect& chart)
 {
-    logger::AnalysisSettings* settings = screen.Model().CurrentSettings();
+    project::AnalysisSettings* settings = screen.Model().CurrentSettings();
     if (!settings)
         return;
     const Rect r = OrderedRect(press_.x() - chart.left, press_.y() - chart.top, last_.x() - chart.left,
@@ -264,11 +264,11 @@ bool GraphInteraction::ContextMenu(CAnalyzeDlg& screen, QContextMenuEvent& event
     const QPoint at = event.pos();
     const int x = at.x();
     const int y = at.y() - PageOffset(screen);
-    logger::AnalysisGraphRecord* graph = screen.Model().CurrentGraphRecord();
-    if (!graph || !StrictlyInside(screen.CurrentPlotRect(), x, y) || logger::NoteCountOf(*graph) >= logger::kGraphNoteCount)
+    project::AnalysisGraphRecord* graph = screen.Model().CurrentGraphRecord();
+    if (!graph || !StrictlyInside(screen.CurrentPlotRect(), x, y) || project::NoteCountOf(*graph) >= project::kGraphNoteCount)
         return true;
     // The dialog edits a note of its own; only OK puts it on the graph.
-    logger::GraphNote edited;
+    project::GraphNote edited;
     std::memset(&edited, 0, sizeof edited);
     if (!screen.Dialogs().EditNote(screen, edited, at))
         return true;
@@ -278,7 +278,7 @@ bool GraphInteraction::ContextMenu(CAnalyzeDlg& screen, QContextMenuEvent& event
     float noteY = 0.0f;
     if (screen.CurrentChart().PixelToValueCurrent(x - chart.left, y - chart.top, series, noteX, noteY) < 0)
         return true;
-    logger::GraphNote* note = screen.Model().AddFreeNote(noteX, noteY, series);
+    project::GraphNote* note = screen.Model().AddFreeNote(noteX, noteY, series);
     if (!note)
         return true;
     std::memcpy(note->text, edited.text, sizeof note->text);
@@ -294,7 +294,7 @@ bool GraphInteraction::ContextMenu(CAnalyzeDlg& screen, QContextMenuEvent& event
 
 void GraphInteraction::StepPad(CAnalyzeDlg& screen, bool up)
 {
-    logger::AnalysisGraphRecord* graph = screen.Model().CurrentGraphRecord();
+    project::AnalysisGraphRecord* graph = screen.Model().CurrentGraphRecord();
     if (!graph)
         return;
     graph->autoScalePad = up ? RaisedPad(graph->autoScalePad) : LoweredPad(graph->autoScalePad);
@@ -325,7 +325,7 @@ void GraphInteraction::NoteTimer(CAnalyzeDlg& screen)
 
 void GraphInteraction::Zoom(CAnalyzeDlg& screen)
 {
-    logger::AnalysisGraphRecord* graph = screen.Model().CurrentGraphRecord();
+    project::AnalysisGraphRecord* graph = screen.Model().CurrentGraphRecord();
     if (!graph)
         return;
     uikit::CNIXYChart& chart = screen.CurrentChart();
@@ -344,22 +344,22 @@ void GraphInteraction::Zoom(CAnalyzeDlg& screen)
 
 void GraphInteraction::ToggleAutoScale(CAnalyzeDlg& screen)
 {
-    logger::AnalysisGraphRecord* graph = screen.Model().CurrentGraphRecord();
-    logger::AnalysisSettings* settings = screen.Model().CurrentSettings();
+    project::AnalysisGraphRecord* graph = screen.Model().CurrentGraphRecord();
+    project::AnalysisSettings* settings = screen.Model().CurrentSettings();
     if (!graph || !settings)
         return;
     const int on = graph->autoY == 0 ? 1 : 0;
     graph->autoX = on;
     graph->autoY = on;
     uikit::CNIXYChart& chart = screen.CurrentChart();
-    for (int s = 0; s < logger::kSeriesCount; ++s) {
+    for (int s = 0; s < project::kSeriesCount; ++s) {
         if (chart.IsShown(s) == 1)
             chart.SetAutoScale(s, on, on);
     }
     chart.SetZoomRect(0, 0, 0, 0, 0);
     chart.ResetTransforms();
     StoreView(screen);
-    if (logger::IsSeriesIndex(settings->resultSeries))
+    if (project::IsSeriesIndex(settings->resultSeries))
         chart.ShowSeries(settings->resultSeries, settings->resultShown == 1 ? 1 : 0);
     screen.RefreshResult();
     StoreView(screen);

@@ -20,7 +20,7 @@ bool RunsOk(CSkinnedDlg& dialog)
 
 }  // namespace
 
-bool ScreenDialogs::ChooseCurveFit(CAnalyzeDlg& screen, const logger::AnalysisSettings& current,
+bool ScreenDialogs::ChooseCurveFit(CAnalyzeDlg& screen, const project::AnalysisSettings& current,
                                    CurveFitChoice& choice)
 {
     CCurveFitDlg dialog(&screen, current);
@@ -32,7 +32,7 @@ bool ScreenDialogs::ChooseCurveFit(CAnalyzeDlg& screen, const logger::AnalysisSe
     return true;
 }
 
-bool ScreenDialogs::ChooseIntegral(CAnalyzeDlg& screen, const logger::AnalysisSettings& current, int& method)
+bool ScreenDialogs::ChooseIntegral(CAnalyzeDlg& screen, const project::AnalysisSettings& current, int& method)
 {
     CIntegralDlg dialog(&screen, current.integralMethod);
     if (!RunsOk(dialog))
@@ -41,7 +41,7 @@ bool ScreenDialogs::ChooseIntegral(CAnalyzeDlg& screen, const logger::AnalysisSe
     return true;
 }
 
-bool ScreenDialogs::ChooseDerivative(CAnalyzeDlg& screen, const logger::AnalysisSettings& current, int& method)
+bool ScreenDialogs::ChooseDerivative(CAnalyzeDlg& screen, const project::AnalysisSettings& current, int& method)
 {
     CDerivativeDlg dialog(&screen, current.derivativeMethod);
     if (!RunsOk(dialog))
@@ -50,7 +50,7 @@ bool ScreenDialogs::ChooseDerivative(CAnalyzeDlg& screen, const logger::Analysis
     return true;
 }
 
-bool ScreenDialogs::GraphSetup(CAnalyzeDlg& screen, logger::DataSetRecord& record, bool& dataChanged)
+bool ScreenDialogs::GraphSetup(CAnalyzeDlg& screen, project::DataSetRecord& record, bool& dataChanged)
 {
     CAnalyzeSetup1Dlg dialog(screen, record);
     if (!RunsOk(dialog))
@@ -59,13 +59,13 @@ bool ScreenDialogs::GraphSetup(CAnalyzeDlg& screen, logger::DataSetRecord& recor
     return true;
 }
 
-bool ScreenDialogs::EditMemo(CAnalyzeDlg& screen, logger::NoteRecord& memo)
+bool ScreenDialogs::EditMemo(CAnalyzeDlg& screen, project::NoteRecord& memo)
 {
     WaitCursor::RestoreAll();
     return editNote_ && editNote_(&screen, &memo, nullptr, {});
 }
 
-bool ScreenDialogs::EditNote(CAnalyzeDlg& screen, logger::GraphNote& note, QPoint at)
+bool ScreenDialogs::EditNote(CAnalyzeDlg& screen, project::GraphNote& note, QPoint at)
 {
     WaitCursor::RestoreAll();
     return editNote_ && editNote_(&screen, nullptr, &note, at);
@@ -73,7 +73,7 @@ bool ScreenDialogs::EditNote(CAnalyzeDlg& screen, logger::GraphNote& note, QPoin
 
 void ScreenDialogs::ShowDetails(CAnalyzeDlg& screen, const ResultLines& lines)
 {
-    const logger::AnalysisSettings* settings = screen.Model().CurrentSettings();
+    const project::AnalysisSettings* settings = screen.Model().CurrentSettings();
     CAnalyzeDetailsDlg dialog(&screen, lines, settings ? settings->analysisType : kTypeNone);
     RunsOk(dialog);
 }

@@ -15,12 +15,12 @@ class ScreenDialogs : public AnalysisDialogs {
 public:
     explicit ScreenDialogs(shell::ChartNoteEditor editNote) : editNote_(std::move(editNote)) {}
 
-    bool ChooseCurveFit(CAnalyzeDlg& screen, const logger::AnalysisSettings& current, CurveFitChoice& choice) override;
-    bool ChooseIntegral(CAnalyzeDlg& screen, const logger::AnalysisSettings& current, int& method) override;
-    bool ChooseDerivative(CAnalyzeDlg& screen, const logger::AnalysisSettings& current, int& method) override;
-    bool GraphSetup(CAnalyzeDlg& screen, logger::DataSetRecord& record, bool& dataChanged) override;
-    bool EditMemo(CAnalyzeDlg& screen, logger::NoteRecord& memo) override;
-    bool EditNote(CAnalyzeDlg& screen, logger::GraphNote& note, QPoint at) override;
+    bool ChooseCurveFit(CAnalyzeDlg& screen, const project::AnalysisSettings& current, CurveFitChoice& choice) override;
+    bool ChooseIntegral(CAnalyzeDlg& screen, const project::AnalysisSettings& current, int& method) override;
+    bool ChooseDerivative(CAnalyzeDlg& screen, const project::AnalysisSettings& current, int& method) override;
+    bool GraphSetup(CAnalyzeDlg& screen, project::DataSetRecord& record, bool& dataChanged) override;
+    bool EditMemo(CAnalyzeDlg& screen, project::NoteRecord& memo) override;
+    bool EditNote(CAnalyzeDlg& screen, project::GraphNote& note, QPoint at) override;
     void ShowDetails(CAnalyzeDlg& screen, const ResultLines& lines) override;
 
 private:

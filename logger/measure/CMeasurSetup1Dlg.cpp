@@ -33,8 +33,8 @@ constexpr int kRateUnitTexts[] = {2221, 2095, 2220};   // Hz, ms, microseconds
 constexpr int kLengthUnitTexts[] = {2096, 2097};        // seconds, minutes
 constexpr int kEndOfRunTexts[] = {2140, 2102, 2100};    // one run, repeat, until stopped
 constexpr int kYScaleTexts[] = {2043, 2133};            // automatic, fixed
-constexpr int kModeTexts[] = {2209, 2208, 2229, 2230, 2210};    // one a logger::RunMode, in its order
-static_assert(std::size(kModeTexts) == logger::kRunModeCount);
+constexpr int kModeTexts[] = {2209, 2208, 2229, 2230, 2210};    // one a project::RunMode, in its order
+static_assert(std::size(kModeTexts) == project::kRunModeCount);
 
 // Layout: five rows, labels on the left, their controls after them.
 constexpr int kRowTop[] = {48, 75, 102, 129, 156};
@@ -63,8 +63,8 @@ QString FromU16(std::u16string_view text) { return QString::fromUtf16(text.data(
 
 }  // namespace
 
-CMeasurSetup1Dlg::CMeasurSetup1Dlg(QWidget* owner, logger::DataSetRecord& record,
-                                   const int32_t (&maxRates)[logger::kChannelCount], Notice notice)
+CMeasurSetup1Dlg::CMeasurSetup1Dlg(QWidget* owner, project::DataSetRecord& record,
+                                   const int32_t (&maxRates)[project::kChannelCount], Notice notice)
     : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), record_(record), notice_(std::move(notice))
 {
     setObjectName(QStringLiteral("CMeasurSetup1Dlg"));
@@ -121,7 +121,7 @@ void CMeasurSetup1Dlg::CreateControls()
     marker_ = edit(kMarker, RowControl(4, kControlLeft, 150), MeasureSetupModel::kMaxMarkerSpacing);
     yScale_ = combo(kYScale, RowControl(4, 210, 312), {kYScaleTexts[0], kYScaleTexts[1]});
 
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         channelRate_[size_t(c)] = edit(kChannelEdits[c], RowControl(c + 1, 172, 227), kMicroseconds);
         channelUnit_[size_t(c)] =
             combo(kChannelUnits[c], RowControl(c + 1, 232, 302), {kRateUnitTexts[0], kRateUnitTexts[1], kRateUnitTexts[2]});
@@ -161,7 +161,7 @@ void CMeasurSetup1Dlg::CreateControls()
         model_.SetLengthUnit(unit);
         PushValues();
     });
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         connect(channelUnit_[size_t(c)], &QComboBox::activated, this, [this, c](int unit) {
             PullValues();
             model_.SetChannelUnit(c, unit);
@@ -220,7 +220,7 @@ void CMeasurSetup1Dlg::PushValues()
     repeat_->setText(FromU16(v.repeat));
     yScale_->setCurrentIndex(v.yScale);
     perChannel_->setChecked(v.perChannel);
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         channelRate_[size_t(c)]->setText(FromU16(v.channelRate[c]));
         channelUnit_[size_t(c)]->setCurrentIndex(v.channelUnit[c]);
     }
@@ -240,7 +240,7 @@ void CMeasurSetup1Dlg::PullValues()
     v.repeat = repeat_->text().toStdU16String();
     v.yScale = yScale_->currentIndex();
     v.perChannel = perChannel_->isChecked();
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         v.channelRate[c] = channelRate_[size_t(c)]->text().toStdU16String();
     }
 }
@@ -252,7 +252,7 @@ void CMeasurSetup1Dlg::UpdateStates()
     for (QWidget* w : std::initializer_list<QWidget*>{rate_, length_, marker_, repeat_, rateUnit_, lengthUnit_,
                                                       endOfRun_, yScale_, mode_})
         w->setVisible(!rows);
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         channelRate_[size_t(c)]->setVisible(rows);
         channelUnit_[size_t(c)]->setVisible(rows);
         channelRate_[size_t(c)]->setEnabled(model_.ChannelRowEnabled(c));
@@ -300,7 +300,7 @@ void CMeasurSetup1Dlg::paintEvent(QPaintEvent*)
     };
     if (model_.RateControlsEnabled() && model_.values().perChannel) {
         label(0, rateHeading_, kLabelLeft, kLabelRight + 100);
-        for (int c = 0; c < logger::kChannelCount; ++c)
+        for (int c = 0; c < project::kChannelCount; ++c)
             label(c + 1, FromU16(model_.ChannelCaption(c)), kLabelLeft, 170);
         return;
     }

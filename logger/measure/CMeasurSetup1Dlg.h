@@ -51,14 +51,14 @@ public:
         kMode = 1117,
         kPerChannel = 1126,
     };
-    static constexpr int kChannelEdits[logger::kChannelCount] = {1034, 1038, 1039, 1040};
-    static constexpr int kChannelUnits[logger::kChannelCount] = {1046, 1047, 1048, 1049};
+    static constexpr int kChannelEdits[project::kChannelCount] = {1034, 1038, 1039, 1040};
+    static constexpr int kChannelUnits[project::kChannelCount] = {1046, 1047, 1048, 1049};
 
     // How a refused OK is told: the text of the reason. The program's message box unless set.
     using Notice = std::function<void(const QString& text)>;
 
     // `maxRates`: each channel's largest rate, 0 where no sensor is connected.
-    CMeasurSetup1Dlg(QWidget* owner, logger::DataSetRecord& record, const int32_t (&maxRates)[logger::kChannelCount],
+    CMeasurSetup1Dlg(QWidget* owner, project::DataSetRecord& record, const int32_t (&maxRates)[project::kChannelCount],
                      Notice notice = {});
     ~CMeasurSetup1Dlg() override;
 
@@ -83,7 +83,7 @@ private:
     // Which controls are shown and enabled for the mode, end of run and per-channel choice.
     void UpdateStates();
 
-    logger::DataSetRecord& record_;
+    project::DataSetRecord& record_;
     MeasureSetupModel model_;
     Notice notice_;
     QPixmap background_;
@@ -105,8 +105,8 @@ private:
     QComboBox* yScale_ = nullptr;
     QComboBox* mode_ = nullptr;
     QCheckBox* perChannel_ = nullptr;
-    std::array<QLineEdit*, logger::kChannelCount> channelRate_{};
-    std::array<QComboBox*, logger::kChannelCount> channelUnit_{};
+    std::array<QLineEdit*, project::kChannelCount> channelRate_{};
+    std::array<QComboBox*, project::kChannelCount> channelUnit_{};
     uikit::CButtonST* ok_ = nullptr;
     uikit::CButtonST* cancel_ = nullptr;
 };

@@ -120,10 +120,10 @@ CMeasurmentDlg::CMeasurmentDlg(QWidget* rootWindow, const shell::ScreenServices&
     : QWidget(rootWindow),
       present_(services.present),
       editNote_(services.editNote),
-      block_(std::make_unique<logger::ExperimentBlock>()),
-      samples_(std::make_unique<logger::SampleArrays>()),
-      project_(std::make_unique<logger::ProjectFile>(*block_, *samples_,
-                                                     logger::WorkingCopyFolder(GetDataDirectory().toStdString()))),
+      block_(std::make_unique<project::ExperimentBlock>()),
+      samples_(std::make_unique<project::SampleArrays>()),
+      project_(std::make_unique<project::ProjectFile>(*block_, *samples_,
+                                                     project::WorkingCopyFolder(GetDataDirectory().toStdString()))),
       sensor_([] { return uikit::CVRDCommonBase::GetSensor(); })
 {
     setObjectName(QStringLiteral("CMeasurmentDlg"));
@@ -173,7 +173,7 @@ void CMeasurmentDlg::LoadSkin()
     strip_ = Bitmap(kStripBitmap);
     corner_ = Bitmap(kCornerBitmap);
     widePlate_ = Bitmap(kWidePlateBitmap);
-    for (int c = 0; c < logger::kChannelCount; ++c)
+    for (int c = 0; c < project::kChannelCount; ++c)
         panels_[size_t(c)] = Bitmap(kFirstPanelBitmap + c);
     CreateFont(&largeFont_, 20, kFace, 1, kFontQuality);
     CreateFont(&smallFont_, 15, kFace, 1, kFontQuality);
@@ -204,7 +204,7 @@ void CMeasurmentDlg::CreateControls()
     start_->SetCheckBoxMode(true);
     connect(start_, &QAbstractButton::clicked, this, [this] { Click(kStart); });
     buttons_[kStart] = start_;
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         const int first = kFirstToggleBitmap + 4 * c;
         uikit::CButtonST* toggle =
             make({kChannelA + c, kToggleLeft + kToggleStep * c, kToggleTop, first, first + 1, first + 2, first + 3});
@@ -235,7 +235,7 @@ uikit::CButtonST* CMeasurmentDlg::Button(int id) const
 
 void CMeasurmentDlg::Click(int id)
 {
-    if (id >= kChannelA && id < kChannelA + logger::kChannelCount) {
+    if (id >= kChannelA && id < kChannelA + project::kChannelCount) {
         const int c = id - kChannelA;
         const bool on = !controller_->ChannelOn(c);
         if (!controller_->SetChannel(c, on))
@@ -283,9 +283,9 @@ void CMeasurmentDlg::OnMeasureSetup()
 {
     if (!controller_->BeforeSetupDialog())
         return;
-    logger::DataSetRecord* record = controller_->CurrentRun();
-    int32_t maxRates[logger::kChannelCount] = {};
-    for (int c = 0; c < logger::kChannelCount; ++c)
+    project::DataSetRecord* record = controller_->CurrentRun();
+    int32_t maxRates[project::kChannelCount] = {};
+    for (int c = 0; c < project::kChannelCount; ++c)
         maxRates[c] = controller_->ChannelMaxRate(c);
     CMeasurSetup1Dlg dialog(this, *record, maxRates,
                             [this](const QString& text) { Present(uikit::kBoxTypeNotice, text, {}); });
@@ -294,12 +294,12 @@ void CMeasurmentDlg::OnMeasureSetup()
 
 void CMeasurmentDlg::OnNote()
 {
-    logger::DataSetRecord* record = controller_->CurrentRun();
+    project::DataSetRecord* record = controller_->CurrentRun();
     if (!record || !controller_->IsIdle() || !editNote_)
         return;
     const bool accepted = editNote_(this, record->note);
     // The note is kept in the working copy at once, as a run is.
-    if (accepted && project_->SaveProject() != logger::ProjectResult::Ok)
+    if (accepted && project_->SaveProject() != project::ProjectResult::Ok)
         ShowMessage(uikit::kBoxTypeNotice, text::kProjectNotWritten, 0);
 }
 
@@ -308,13 +308,13 @@ void CMeasurmentDlg::OnSensorSetup()
     if (!sensorSetup_ || !controller_->IsIdle())
         return;
     bool anyConnected = false;
-    for (int c = 0; c < logger::kChannelCount; ++c)
+    for (int c = 0; c < project::kChannelCount; ++c)
         anyConnected = anyConnected || sensor_.IsConnected(c);
     if (!anyConnected)
         return;
-    SetupRequest request;
-    request.dialog = measure::SetupDialog::ChannelSetup;
-    controller_->AfterSensorSetup(sensorSetup_(request) == kDialogOk);
+    monitor::SetupRequest request;
+    request.dialog = monitor::SetupDialog::ChannelSetup;
+    controller_->AfterSensorSetup(sensorSetup_(request) == monitor::kDialogOk);
 }
 
 void CMeasurmentDlg::StopMeasure()
@@ -343,7 +343,7 @@ void CMeasurmentDlg::RebuildControls()
     if (!controller_)
         return;
     const bool idle = controller_->IsIdle();
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         uikit::CButtonST* toggle = toggles_[size_t(c)];
         const bool on = controller_->ChannelOn(c);
         toggle->SetCheck(on ? 1 : 0, false);
@@ -371,10 +371,10 @@ void CMeasurmentDlg::FillRunCombo()
 {
     const QSignalBlocker quiet(runCombo_);
     runCombo_->clear();
-    for (int k = 0; k < logger::kRunCount; ++k) {
-        const logger::DataSetRecord* record = logger::RecordAt(*block_, k);
-        if (record && logger::IsCreated(*record))
-            runCombo_->addItem(FromU16(logger::RunTitle(*record)), k);
+    for (int k = 0; k < project::kRunCount; ++k) {
+        const project::DataSetRecord* record = project::RecordAt(*block_, k);
+        if (record && project::IsCreated(*record))
+            runCombo_->addItem(FromU16(project::RunTitle(*record)), k);
     }
     runCombo_->setCurrentIndex(runCombo_->findData(block_->currentIndex));
 }
@@ -547,7 +547,7 @@ void CMeasurmentDlg::paintEvent(QPaintEvent*)
 
 void CMeasurmentDlg::DrawPanels(QPainter& p)
 {
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         if (!controller_->PanelShown(c))
             continue;
         const int left = kPanelLeft + kPanelWidth * c;

@@ -14,7 +14,7 @@
 
 #include "logger/measure/XYChartRunChart.h"
 #include "logger/measure/core/MeasureController.h"
-#include "logger/measure/core/MonitorSetup.h"
+#include "logger/monitor/core/MonitorSetup.h"
 #include "logger/measure/core/SensorObjectAdapter.h"
 #include "logger/project/ExperimentRecords.h"
 #include "logger/shell/ScreenServices.h"
@@ -26,7 +26,7 @@
 
 class QComboBox;
 
-namespace logger {
+namespace project {
 class ProjectFile;
 }
 namespace uikit {
@@ -70,9 +70,9 @@ public:
     ~CMeasurmentDlg() override;
 
     // uikit::ExperimentSource.
-    logger::ExperimentBlock* ExperimentData() override { return block_.get(); }
-    logger::SampleArrays* SampleData() override { return samples_.get(); }
-    logger::ProjectFile* WorkingProject() override { return project_.get(); }
+    project::ExperimentBlock* ExperimentData() override { return block_.get(); }
+    project::SampleArrays* SampleData() override { return samples_.get(); }
+    project::ProjectFile* WorkingProject() override { return project_.get(); }
     bool SaveRunPicture(const std::string& path) override { return SaveChartPicture(QString::fromStdString(path)); }
 
     // What other parts call: the root window before every navigation and device-change box, at
@@ -80,12 +80,12 @@ public:
     // view rebuilt after the project manager changed it; the chart's picture for the report, set
     // up for the current data set from its channel copies and samples first.
     void StopMeasure();
-    logger::DataSetRecord* GetCurrentRun() { return controller_->CurrentRun(); }
+    project::DataSetRecord* GetCurrentRun() { return controller_->CurrentRun(); }
     void RefreshRunView(bool rebuildChart);
     bool SaveChartPicture(const QString& path);
     // The sensor set-up dialog (the same runner the sensor monitor takes); until one is set the
     // sensor set-up button does nothing.
-    void SetSetupDialogRunner(SetupDialogRunner runner) { sensorSetup_ = std::move(runner); }
+    void SetSetupDialogRunner(monitor::SetupDialogRunner runner) { sensorSetup_ = std::move(runner); }
 
     MeasureController& Controller() { return *controller_; }
     uikit::CNIXYChart& Chart() { return chart_; }
@@ -134,29 +134,29 @@ private:
 
     shell::MessagePresenter present_;
     shell::NoteEditor editNote_;
-    std::unique_ptr<logger::ExperimentBlock> block_;
-    std::unique_ptr<logger::SampleArrays> samples_;
-    std::unique_ptr<logger::ProjectFile> project_;
+    std::unique_ptr<project::ExperimentBlock> block_;
+    std::unique_ptr<project::SampleArrays> samples_;
+    std::unique_ptr<project::ProjectFile> project_;
     uikit::TimerIds timers_{this};
     uikit::CNIXYChart chart_;
     XYChartRunChart runChart_{chart_};
     SensorObjectAdapter sensor_;
     // Declared after everything its host calls reach, so that it stops before they go.
     std::unique_ptr<MeasureController> controller_;
-    SetupDialogRunner sensorSetup_;
+    monitor::SetupDialogRunner sensorSetup_;
 
     QPixmap header_;
     QPixmap strip_;
     QPixmap corner_;
     QPixmap widePlate_;
-    std::array<QPixmap, logger::kChannelCount> panels_;
+    std::array<QPixmap, project::kChannelCount> panels_;
     QFont largeFont_;
     QFont smallFont_;
     QFont comboFont_;
     QFont clockFont_;
     QFont captionFont_;
     uikit::CButtonST* start_ = nullptr;
-    std::array<uikit::CButtonST*, logger::kChannelCount> toggles_{};
+    std::array<uikit::CButtonST*, project::kChannelCount> toggles_{};
     std::map<int, uikit::CButtonST*> buttons_;
     QComboBox* runCombo_ = nullptr;
     QRect chartRect_{0, kChartTop, kWidth, kHeight - kChartTop};

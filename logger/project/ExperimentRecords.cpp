@@ -5,7 +5,7 @@
 
 #include "platform/Text.h"
 
-namespace logger {
+namespace project {
 
 namespace {
 
@@ -144,4 +144,4 @@ bool IsSeriesIndex(int32_t series) { return series >= 0 && series < kSeriesCount
 bool IsDataSeries(int32_t series) { return series >= 0 && series < kSeriesCount / 2; }
 bool IsChannelIndex(int32_t channel) { return channel >= 0 && channel < kChannelCount; }
 
-}  // namespace logger
+}  // namespace project

@@ -18,7 +18,7 @@
 //
 // Everything read from a file may be garbage: counts, indexes and text lengths are checked by the
 // accessors at the end of this header, never trusted where they are used.
-namespace logger {
+namespace project {
 
 static_assert(std::endian::native == std::endian::little,
               "records are stored as little-endian images and read and written whole");
@@ -418,4 +418,4 @@ const AnalysisSettings* SettingsAt(const DataSetRecord& record, int graph, int s
 // Sets of graph g whose in-use flag is set.
 int CountSetsInUse(const DataSetRecord& record, int graph);
 
-}  // namespace logger
+}  // namespace project

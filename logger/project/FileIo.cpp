@@ -14,7 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace logger::fileio {
+namespace project::fileio {
 
 namespace {
 
@@ -356,4 +356,4 @@ bool CopyFileReplacing(const std::string& source, const std::string& target)
     return out.Commit();
 }
 
-}  // namespace logger::fileio
+}  // namespace project::fileio

@@ -6,7 +6,7 @@
 
 // Whole-buffer positioned file I/O for the project file. Every call reports failure; short reads
 // at the end of a file are reported as the count actually read.
-namespace logger::fileio {
+namespace project::fileio {
 
 class File {
 public:
@@ -99,4 +99,4 @@ private:
 // file is readable and writable by its owner.
 bool CopyFileReplacing(const std::string& source, const std::string& target);
 
-}  // namespace logger::fileio
+}  // namespace project::fileio

@@ -11,7 +11,7 @@
 #include "logger/project/FileIo.h"
 #include "platform/Text.h"
 
-namespace logger {
+namespace project {
 
 namespace {
 
@@ -601,4 +601,4 @@ ProjectResult ProjectFile::SaveProjectAs(const std::string& chosenPath, SetsOutO
     return ProjectResult::Ok;
 }
 
-}  // namespace logger
+}  // namespace project

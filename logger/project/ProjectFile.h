@@ -11,7 +11,7 @@
 #include "logger/project/ProjectRecord.h"
 #include "logger/project/RunStore.h"
 
-namespace logger {
+namespace project {
 
 // Creation time of a project, as stored in its head.
 struct ProjectTime {
@@ -111,4 +111,4 @@ private:
     std::unique_ptr<HeldRun> held_;
 };
 
-}  // namespace logger
+}  // namespace project

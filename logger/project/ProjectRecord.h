@@ -7,7 +7,7 @@
 
 // The project file: a 16-byte header, the ProjectRecord (project head plus the ExperimentBlock
 // image) and a data area holding the raw samples of each data set.
-namespace logger {
+namespace project {
 
 constexpr uint32_t kProjectMagic = 0x12345678;
 constexpr int32_t kProjectVersion = 201110101;
@@ -68,4 +68,4 @@ enum class ProjectResult : int32_t {
     TooLarge = 6,        // the file would pass the 2 GiB its 32-bit offsets can address
 };
 
-}  // namespace logger
+}  // namespace project

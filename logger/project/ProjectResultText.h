@@ -2,7 +2,7 @@
 
 #include "logger/project/ProjectRecord.h"
 
-namespace logger {
+namespace project {
 
 // The language text that says why a project operation failed (the second text of its message
 // box); 0 for Ok. Every screen that saves or loads the working project tells it the same way.
@@ -25,4 +25,4 @@ inline int ProjectResultTextId(ProjectResult result)
     return 2983;
 }
 
-}  // namespace logger
+}  // namespace project

@@ -6,7 +6,7 @@
 
 #include "platform/Text.h"
 
-namespace logger {
+namespace project {
 
 namespace {
 
@@ -48,7 +48,7 @@ DataSetRecord* RunModel::GetCurrentRun()
 
 int RunModel::ClearAllRuns()
 {
-    logger::ClearAllRuns(block_);
+    project::ClearAllRuns(block_);
     return 1;
 }
 
@@ -206,4 +206,4 @@ void ApplyTimeScales(DataSetRecord& record)
     }
 }
 
-}  // namespace logger
+}  // namespace project

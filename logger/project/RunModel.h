@@ -7,7 +7,7 @@
 #include "logger/project/ExperimentRecords.h"
 #include "logger/project/RunStore.h"
 
-namespace logger {
+namespace project {
 
 // The sensor object as the run model sees it.
 class ChannelSetupSource {
@@ -75,4 +75,4 @@ private:
 // after every rate plan, since the plan may change the period.
 void ApplyTimeScales(DataSetRecord& record);
 
-}  // namespace logger
+}  // namespace project

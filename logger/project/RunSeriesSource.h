@@ -6,7 +6,7 @@
 // The measurement chart's series of the current data set, as the measurement screen filled them
 // when that set was loaded: series s = channel + 4 x value number (0..15). CSV export and the
 // report read them; the program hands in the chart's shared series records, tests plain arrays.
-namespace logger {
+namespace project {
 
 struct RunSeries {
     bool hasData = false;
@@ -24,4 +24,4 @@ public:
     virtual RunSeries Series(int series) const = 0;
 };
 
-}  // namespace logger
+}  // namespace project

@@ -2,7 +2,7 @@
 
 #include "logger/project/ProjectRecord.h"
 
-namespace logger {
+namespace project {
 
 // Where the measurement screen's data sets are kept while it is not showing them: the working
 // copy of the project. The run model saves before it leaves a data set and loads after it
@@ -21,4 +21,4 @@ public:
     virtual bool HoldsRun() const { return false; }
 };
 
-}  // namespace logger
+}  // namespace project

@@ -17,7 +17,7 @@
 
 #include "logger/project/FileIo.h"
 
-namespace logger {
+namespace project {
 
 namespace {
 
@@ -263,4 +263,4 @@ std::string WorkingCopyFolder(const std::string& fallback)
     return session.Active() ? session.Folder() : fallback;
 }
 
-}  // namespace logger
+}  // namespace project

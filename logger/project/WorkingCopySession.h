@@ -11,7 +11,7 @@
 // instance is refused instead of truncating the first one's recording), and puts a working copy
 // still holding data aside under a dated name (what a session that was killed left behind). Only
 // the newest backups stay, so that a year of crashes does not fill the folder.
-namespace logger {
+namespace project {
 
 enum class WorkingCopyStatus : int32_t {
     Ready = 0,          // the folder is chosen and locked; NewProject may start over the working copy
@@ -72,4 +72,4 @@ WorkingCopySession& ProcessWorkingCopy();
 // The folder of the process's session, or `fallback` while none is active.
 std::string WorkingCopyFolder(const std::string& fallback);
 
-}  // namespace logger
+}  // namespace project

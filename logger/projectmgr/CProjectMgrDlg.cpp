@@ -14,10 +14,10 @@
 #include <QTimer>
 
 #include "devicelink/sensor/CNI2CSensor.h"
-#include "logger/project/CsvExportJob.h"
-#include "logger/project/CsvSnapshot.h"
-#include "logger/project/ExportMessages.h"
-#include "logger/project/HtmlReport.h"
+#include "logger/export/core/CsvExportJob.h"
+#include "logger/export/core/CsvSnapshot.h"
+#include "logger/export/core/ExportMessages.h"
+#include "logger/export/core/HtmlReport.h"
 #include "logger/project/ProjectFile.h"
 #include "uikit/button/CButtonST.h"
 #include "uikit/common/ExperimentSource.h"
@@ -33,7 +33,7 @@ namespace projectmgr {
 
 namespace {
 
-using logger::ProjectResult;
+using project::ProjectResult;
 
 // Skin.
 constexpr int kBodyBitmap = 2003;
@@ -135,7 +135,7 @@ CProjectMgrDlg::CProjectMgrDlg(QWidget* rootWindow, const shell::ScreenServices&
     if (ProjectManagerModel* model = Model()) {
         Check(Operation::NewProject,
               model->NewProject(LoadText(kTextNewProjectTitle, kProjectTitleChars + 1).toStdU16String(),
-                                logger::LocalProjectTime()));
+                                project::LocalProjectTime()));
     }
     FillTree();
     SetScreen(uikit::kSlotProjects, this);
@@ -245,8 +245,8 @@ void CProjectMgrDlg::ShowMenuAt(int x, int y)
 ProjectManagerModel* CProjectMgrDlg::Model()
 {
     uikit::ExperimentSource* source = GetExperimentSource();
-    logger::ProjectFile* project = source ? source->WorkingProject() : nullptr;
-    logger::ExperimentBlock* block = source ? source->ExperimentData() : nullptr;
+    project::ProjectFile* project = source ? source->WorkingProject() : nullptr;
+    project::ExperimentBlock* block = source ? source->ExperimentData() : nullptr;
     if (!project || !block) {
         model_.reset();
         return nullptr;
@@ -341,7 +341,7 @@ void CProjectMgrDlg::OnTreeLabelEdited(qint64 key, const QString& text)
 void CProjectMgrDlg::OnEditNote()
 {
     ProjectManagerModel* model = Model();
-    logger::NoteRecord* note = model ? model->NoteOf(SelectedKey()) : nullptr;
+    project::NoteRecord* note = model ? model->NoteOf(SelectedKey()) : nullptr;
     if (!note || !editNote_)
         return;
     if (editNote_(this, *note))
@@ -460,7 +460,7 @@ void CProjectMgrDlg::OnNewProject()
         return;
     Check(Operation::NewProject,
           model->NewProject(LoadText(kTextNewProjectTitle, kProjectTitleChars + 1).toStdU16String(),
-                            logger::LocalProjectTime()));
+                            project::LocalProjectTime()));
     FillTree();
 }
 
@@ -522,7 +522,7 @@ ProjectResult CProjectMgrDlg::SaveProjectTo(const std::string& path)
     const ProjectResult whole = model->SaveAs(path);
     if (whole == ProjectResult::Ok)
         return whole;
-    return model->SaveAs(path, logger::ProjectFile::SetsOutOfReach::Left);
+    return model->SaveAs(path, project::ProjectFile::SetsOutOfReach::Left);
 }
 
 ExportScreens CProjectMgrDlg::Exports()
@@ -545,26 +545,26 @@ void CProjectMgrDlg::OnExportCsv()
         return;
 
     const ExportScreens screens = Exports();
-    logger::ProjectFile& project = model_->Project();
-    const logger::CsvSources sources{model_->Block(), project,       project.Record(),
+    project::ProjectFile& project = model_->Project();
+    const exporting::CsvSources sources{model_->Block(), project,       project.Record(),
                                      *screens.series, kit_->Units(), kit_->Texts()};
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    logger::CsvSnapshot snapshot = logger::TakeCsvSnapshot(sources, path.toStdString(), GetByteSetting() != 0);
+    exporting::CsvSnapshot snapshot = exporting::TakeCsvSnapshot(sources, path.toStdString(), GetByteSetting() != 0);
     QApplication::restoreOverrideCursor();
     const ProjectResult restore = snapshot.restore;
-    if (snapshot.result == logger::CsvResult::SaveFailed) {
-        Tell(logger::CsvResultTextId(snapshot.result));
+    if (snapshot.result == exporting::CsvResult::SaveFailed) {
+        Tell(exporting::CsvResultTextId(snapshot.result));
         return;
     }
 
-    csvJob_ = std::make_unique<logger::CsvExportJob>();
+    csvJob_ = std::make_unique<exporting::CsvExportJob>();
     if (!csvJob_->Start(std::move(snapshot))) {
-        Tell(logger::CsvResultTextId(logger::CsvResult::WriteFailed), path);
+        Tell(exporting::CsvResultTextId(exporting::CsvResult::WriteFailed), path);
         return;
     }
     {
         // The files are written on the job's worker; the box follows it and ends with it.
-        QProgressDialog progress(LoadText(logger::kCsvProgressTitleId, kTextChars), LoadText(kCancelText, 32), 0, 1000,
+        QProgressDialog progress(LoadText(exporting::kCsvProgressTitleId, kTextChars), LoadText(kCancelText, 32), 0, 1000,
                                  this);
         progress.setWindowModality(Qt::ApplicationModal);
         progress.setMinimumDuration(0);
@@ -572,7 +572,7 @@ void CProjectMgrDlg::OnExportCsv()
         progress.setAutoReset(false);
         QTimer poll;
         connect(&poll, &QTimer::timeout, &progress, [&] {
-            const logger::CsvProgress now = csvJob_->Progress();
+            const exporting::CsvProgress now = csvJob_->Progress();
             const double file = now.files > 0 ? double(now.file) / now.files : 0.0;
             const double rows = now.rows > 0 && now.files > 0 ? double(now.rowsDone) / now.rows / now.files : 0.0;
             progress.setValue(std::clamp(int(1000 * (file + rows)), 0, 999));
@@ -585,14 +585,14 @@ void CProjectMgrDlg::OnExportCsv()
             progress.exec();
     }
     csvJob_->Wait();
-    for (const logger::CsvFileResult& file : csvJob_->Results()) {
-        if (const int text = logger::CsvResultTextId(file.result)) {
+    for (const exporting::CsvFileResult& file : csvJob_->Results()) {
+        if (const int text = exporting::CsvResultTextId(file.result)) {
             Tell(text, QString::fromStdString(file.path));
             break;
         }
     }
     if (restore != ProjectResult::Ok)
-        Tell(logger::kCurrentSetLostTextId);
+        Tell(exporting::kCurrentSetLostTextId);
     FillTree();
 }
 
@@ -606,10 +606,10 @@ void CProjectMgrDlg::OnReport()
         return;
 
     const ExportScreens screens = Exports();
-    logger::ProjectFile& project = model_->Project();
-    const logger::ReportSources sources{model_->Block(), project,         project.Record(), *screens.series,
+    project::ProjectFile& project = model_->Project();
+    const exporting::ReportSources sources{model_->Block(), project,         project.Record(), *screens.series,
                                         kit_->Units(),   kit_->Texts(),   *screens.analysis, *screens.pictures};
-    logger::ReportRequest request;
+    exporting::ReportRequest request;
     request.templatePath = QDir(GetDataDirectory()).filePath(QStringLiteral("report.html")).toStdString();
     request.chosenPath = path.toStdString();
     request.author = author_->text().toStdU16String();
@@ -617,22 +617,22 @@ void CProjectMgrDlg::OnReport()
 
     // The report draws the program's charts, so it is made here on the UI thread; the box says
     // so meanwhile and cannot be dismissed.
-    QProgressDialog progress(LoadText(logger::kReportProgressTitleId, kTextChars), QString(), 0, 0, this);
+    QProgressDialog progress(LoadText(exporting::kReportProgressTitleId, kTextChars), QString(), 0, 0, this);
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(0);
     progress.show();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    const logger::ReportResult result = logger::WriteHtmlReport(sources, request);
+    const exporting::ReportResult result = exporting::WriteHtmlReport(sources, request);
     QApplication::restoreOverrideCursor();
     progress.close();
 
-    if (const int text = logger::ReportResultTextId(result.code)) {
+    if (const int text = exporting::ReportResultTextId(result.code)) {
         const std::string& detail = !result.failedPath.empty() ? result.failedPath : result.reportPath;
         Tell(text, result.failedDataSet >= 0 ? QString::number(result.failedDataSet + 1) : QString::fromStdString(detail));
     }
     if (result.restore != ProjectResult::Ok)
-        Tell(logger::kCurrentSetLostTextId);
+        Tell(exporting::kCurrentSetLostTextId);
     FillTree();
 }
 

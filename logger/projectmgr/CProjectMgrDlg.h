@@ -20,10 +20,12 @@
 class QLineEdit;
 class QMenu;
 
-namespace logger {
+namespace exporting {
 class CsvExportJob;
+}  // namespace exporting
+namespace project {
 struct NoteRecord;
-}  // namespace logger
+}  // namespace project
 namespace uikit {
 class CButtonST;
 class CTreeCtrlEx;
@@ -80,7 +82,7 @@ public:
     bool SaveProjectElsewhere();
     // The project written to `path` without asking (the logger is lost and the program ends);
     // when the working copy cannot be read, the sets memory holds are written alone.
-    logger::ProjectResult SaveProjectTo(const std::string& path);
+    project::ProjectResult SaveProjectTo(const std::string& path);
 
     // A control's click, a menu command.
     void Click(int id);
@@ -96,7 +98,7 @@ public:
     bool SelectItem(const ItemKey& key);
     ItemKey SelectedKey() const;
     // The CSV files being written, while an export runs.
-    logger::CsvExportJob* CsvJob() const { return csvJob_.get(); }
+    exporting::CsvExportJob* CsvJob() const { return csvJob_.get(); }
 
 protected:
     bool event(QEvent* event) override;
@@ -127,7 +129,7 @@ private:
     bool Ask(int textId, const QString& detail = {});
     void Tell(int textId, const QString& detail = {});
     // A failed project operation: what failed and why. True when `result` is Ok.
-    bool Check(Operation operation, logger::ProjectResult result);
+    bool Check(Operation operation, project::ProjectResult result);
     QString ChooseFile(bool save, int titleId, const QString& extension, const QStringList& filters);
     ExportScreens Exports();
     bool NeedsData();
@@ -138,7 +140,7 @@ private:
     shell::OptionsDialog runOptions_;
     std::unique_ptr<ProjectManagerModel> model_;
     std::unique_ptr<ExportKit> kit_;
-    std::unique_ptr<logger::CsvExportJob> csvJob_;
+    std::unique_ptr<exporting::CsvExportJob> csvJob_;
 
     QPixmap head_;
     QPixmap band_;

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "logger/project/SensorChannelUnits.h"
+#include "logger/export/core/SensorChannelUnits.h"
 #include "uikit/chart/ChartSeries.h"
 #include "uikit/common/CVRDCommonBase.h"
 #include "uikit/common/ExperimentSource.h"
@@ -20,13 +20,13 @@ constexpr uint32_t kChartGrid = 0xC8C8C8;
 
 class DefaultUnits : public analysis::ChannelUnitSource {
 public:
-    analysis::ChannelUnit Unit(const logger::DataSetRecord&, int, int) const override { return {}; }
+    analysis::ChannelUnit Unit(const project::DataSetRecord&, int, int) const override { return {}; }
 };
 
 std::unique_ptr<analysis::ChannelUnitSource> UnitsOf(devicelink::CNI2CSensor* sensor)
 {
     if (sensor)
-        return std::make_unique<logger::SensorChannelUnits>(*sensor);
+        return std::make_unique<exporting::SensorChannelUnits>(*sensor);
     return std::make_unique<DefaultUnits>();
 }
 
@@ -40,20 +40,20 @@ ExportKit::ExportKit(QObject* owner, devicelink::CNI2CSensor* sensor)
     uikit::GetChartSeriesTable(analysisChart_.SeriesTable());
     analysisChart_.Create(owner, kChartWidth, kAnalysisChartHeight, kChartBackground, QStringLiteral("tahoma"));
     analysisChart_.SetColors(kChartBackground, 0, kChartGrid, kChartGrid);
-    analysisPictures_ = std::make_unique<logger::ChartReportPictures>(
+    analysisPictures_ = std::make_unique<exporting::ChartReportPictures>(
         seriesChart_, analysisChart_, model_, owner, nullptr, QSize(kChartWidth, kAnalysisChartHeight));
     pictures_ = std::make_unique<ScreenPictures>(*analysisPictures_);
 }
 
 ExportKit::~ExportKit() = default;
 
-bool ExportKit::ScreenPictures::SaveMeasurementPicture(const logger::DataSetRecord&, const std::string& path)
+bool ExportKit::ScreenPictures::SaveMeasurementPicture(const project::DataSetRecord&, const std::string& path)
 {
     uikit::ExperimentSource* source = uikit::CVRDCommonBase::GetExperimentSource();
     return source != nullptr && source->SaveRunPicture(path);
 }
 
-bool ExportKit::ScreenPictures::SaveAnalysisPicture(logger::DataSetRecord& record, int graph, int set,
+bool ExportKit::ScreenPictures::SaveAnalysisPicture(project::DataSetRecord& record, int graph, int set,
                                                     const std::string& path)
 {
     return analysis_.SaveAnalysisPicture(record, graph, set, path);

@@ -6,8 +6,8 @@
 #include "logger/analysis/LanguageTexts.h"
 #include "logger/analysis/core/AnalysisEngine.h"
 #include "logger/analysis/core/AnalysisScreenModel.h"
-#include "logger/project/ChartReportPictures.h"
-#include "logger/project/ChartRunSeries.h"
+#include "logger/export/ChartReportPictures.h"
+#include "logger/export/ChartRunSeries.h"
 #include "uikit/chart/CNIXYChart.h"
 
 class QObject;
@@ -25,8 +25,8 @@ class CNI2CSensor;
 namespace projectmgr {
 
 struct ExportScreens {
-    const logger::RunSeriesSource* series = nullptr;
-    logger::ReportPictures* pictures = nullptr;
+    const project::RunSeriesSource* series = nullptr;
+    exporting::ReportPictures* pictures = nullptr;
     analysis::AnalysisScreenModel* analysis = nullptr;
 };
 
@@ -47,14 +47,14 @@ private:
     };
 
     // The run's picture from the measurement screen, the analysis pictures from the kit's chart.
-    class ScreenPictures : public logger::ReportPictures {
+    class ScreenPictures : public exporting::ReportPictures {
     public:
-        explicit ScreenPictures(logger::ReportPictures& analysis) : analysis_(analysis) {}
-        bool SaveMeasurementPicture(const logger::DataSetRecord& record, const std::string& path) override;
-        bool SaveAnalysisPicture(logger::DataSetRecord& record, int graph, int set, const std::string& path) override;
+        explicit ScreenPictures(exporting::ReportPictures& analysis) : analysis_(analysis) {}
+        bool SaveMeasurementPicture(const project::DataSetRecord& record, const std::string& path) override;
+        bool SaveAnalysisPicture(project::DataSetRecord& record, int graph, int set, const std::string& path) override;
 
     private:
-        logger::ReportPictures& analysis_;
+        exporting::ReportPictures& analysis_;
     };
 
     // Reads the shared series only; it is never drawn.
@@ -66,8 +66,8 @@ private:
     QuietMessages messages_;
     analysis::AnalysisEngine engine_{table_, texts_, messages_};
     analysis::AnalysisScreenModel model_{engine_, table_, texts_, *units_};
-    logger::ChartRunSeries series_{seriesChart_};
-    std::unique_ptr<logger::ChartReportPictures> analysisPictures_;
+    exporting::ChartRunSeries series_{seriesChart_};
+    std::unique_ptr<exporting::ChartReportPictures> analysisPictures_;
     std::unique_ptr<ScreenPictures> pictures_;
 };
 

@@ -1,7 +1,7 @@
 #include "logger/shell/CHtmlViewDlg.h"
 
 #include "logger/shell/CHtmlCtrl.h"
-#include "logger/shell/SkinButtons.h"
+#include "uikit/button/SkinButtons.h"
 #include "uikit/button/CButtonST.h"
 #include "uikit/events/ScreenEvent.h"
 #include "uikit/events/ScreenMessages.h"
@@ -22,7 +22,7 @@ constexpr int kLayoutHeight = 600;
 
 struct ButtonSpec {
     int id;
-    SkinButtonPictures pictures;  // the third picture serves focus and disabled
+    uikit::SkinButtonPictures pictures;  // the third picture serves focus and disabled
 };
 
 constexpr ButtonSpec kButtons[CHtmlViewDlg::kButtonCount] = {
@@ -53,7 +53,7 @@ CHtmlViewDlg::CHtmlViewDlg(QWidget* rootWindow, const ScreenServices& services) 
     for (int i = 0; i < kButtonCount; ++i) {
         auto* button = new uikit::CButtonST(this);
         button->setObjectName(QString::number(kButtons[i].id));
-        SetUpSkinButton(*button, kButtons[i].pictures, QRect(64 * i + 4, 4, 60, 44));
+        uikit::SetUpSkinButton(*button, kButtons[i].pictures, QRect(64 * i + 4, 4, 60, 44));
         buttons_[i] = button;
     }
     Button(kHomeButtonId)->hide();

@@ -1,6 +1,6 @@
 #include "logger/shell/CMainMenuDlg.h"
 
-#include "logger/shell/SkinButtons.h"
+#include "uikit/button/SkinButtons.h"
 #include "logger/shell/core/ShellTexts.h"
 #include "uikit/button/CButtonST.h"
 #include "uikit/events/ScreenEvent.h"
@@ -26,7 +26,7 @@ constexpr uint32_t kCaptionColour = 0xFAFAFA;
 
 struct MenuButton {
     int captionId;
-    SkinButtonPictures pictures;  // no focus picture
+    uikit::SkinButtonPictures pictures;  // no focus picture
     int code;
 };
 
@@ -67,7 +67,7 @@ CMainMenuDlg::CMainMenuDlg(QWidget* rootWindow) : QWidget(rootWindow), keys_(Get
         captions_[size_t(i)] = LoadText(kMenuButtons[i].captionId, kCaptionChars);
         auto* button = new uikit::CButtonST(this);
         button->setObjectName(QString::number(kFirstButtonId + i));
-        SetUpSkinButton(*button, kMenuButtons[i].pictures,
+        uikit::SetUpSkinButton(*button, kMenuButtons[i].pictures,
                         QRect(kButtonWidth * i, 0, kButtonWidth, kButtonHeight));
         button->SetFlag(true);
         // The strip keeps the keys; a button takes only taps.

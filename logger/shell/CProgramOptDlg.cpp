@@ -2,7 +2,7 @@
 
 #include "devicelink/sensor/PowerTimeouts.h"
 #include "logger/shell/HelpOptionsTexts.h"
-#include "logger/shell/SkinButtons.h"
+#include "uikit/button/SkinButtons.h"
 #include "platform/Text.h"
 #include "uikit/button/CButtonST.h"
 #include "uikit/paint/SkinPaint.h"
@@ -84,8 +84,8 @@ CProgramOptDlg::CProgramOptDlg(QWidget* owner, Services services)
 
     ok_ = Control<uikit::CButtonST>(this, kOkId, {});
     cancel_ = Control<uikit::CButtonST>(this, kCancelId, {});
-    SetUpSkinButton(*ok_, {2329, 2330, 0, 2331}, uikit::RectFromEdges(248, 190, 272, 212));
-    SetUpSkinButton(*cancel_, {2374, 2373, 0, 2372}, uikit::RectFromEdges(280, 190, 304, 212));
+    uikit::SetUpSkinButton(*ok_, {2329, 2330, 0, 2331}, uikit::RectFromEdges(248, 190, 272, 212));
+    uikit::SetUpSkinButton(*cancel_, {2374, 2373, 0, 2372}, uikit::RectFromEdges(280, 190, 304, 212));
     const QString caption = LoadText(kTextSmallButtonCaption, kTextChars);
     for (uikit::CButtonST* button : {ok_, cancel_})
         button->SetCaption(caption, &font_, uikit::kFormatCentredLine, 0, 0, 24, 22, kCaptionColour);

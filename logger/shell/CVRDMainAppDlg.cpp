@@ -220,9 +220,9 @@ void CVRDMainAppDlg::TakeCatalogue()
 
 bool CVRDMainAppDlg::BeginWorkingCopy()
 {
-    const logger::WorkingCopyStart start = logger::ProcessWorkingCopy().Begin(
-        GetDataDirectory().toStdString(), logger::UserDataFolder(), logger::LocalProjectTime());
-    if (start.status != logger::WorkingCopyStatus::Ready) {
+    const project::WorkingCopyStart start = project::ProcessWorkingCopy().Begin(
+        GetDataDirectory().toStdString(), project::UserDataFolder(), project::LocalProjectTime());
+    if (start.status != project::WorkingCopyStatus::Ready) {
         FailStart(projectmgr::WorkingCopyTextId(start.status), QString::fromStdString(start.folder));
         return false;
     }
@@ -649,11 +649,11 @@ QString CVRDMainAppDlg::KeepHeldRunOnLoss()
     if (!screens_.holdsUnsavedRun || !screens_.holdsUnsavedRun())
         return LoadText(kTextRecordingKept, kTextChars);
     // Nobody is asked: the program ends, and the user's own folder is the one place left.
-    const std::string folder = logger::UserDataFolder();
+    const std::string folder = project::UserDataFolder();
     std::error_code ignored;
     if (!folder.empty())
         std::filesystem::create_directories(folder, ignored);
-    const std::string path = folder.empty() ? std::string() : logger::DatedProjectPath(folder, logger::LocalProjectTime());
+    const std::string path = folder.empty() ? std::string() : project::DatedProjectPath(folder, project::LocalProjectTime());
     if (path.empty() || !screens_.saveProjectTo || !screens_.saveProjectTo(path))
         return LoadText(kTextHeldRunLost, kTextChars);
     return LoadText(kTextHeldRunSaved, kTextChars) + QLatin1Char(' ') + QString::fromStdString(path);
@@ -727,7 +727,7 @@ void CVRDMainAppDlg::TearDown()
     // The message box (its detection worker joined), the main menu, the sensor object (which
     // closes the logger) and the modules.
     Shutdown();
-    logger::ProcessWorkingCopy().End();
+    project::ProcessWorkingCopy().End();
 }
 
 int CVRDMainAppDlg::Present(int type, const QString& first, const QString& second)

@@ -2,12 +2,12 @@
 
 #include "logger/analysis/CAnalyzeDlg.h"
 #include "logger/measure/CMeasurmentDlg.h"
-#include "logger/measure/CSensorDlg.h"
-#include "logger/measure/SetupDialogs.h"
+#include "logger/monitor/CSensorDlg.h"
+#include "logger/sensorsetup/SetupDialogs.h"
 #include "logger/projectmgr/CProjectMgrDlg.h"
 #include "logger/shell/CHtmlViewDlg.h"
 #include "logger/shell/CProgramOptDlg.h"
-#include "logger/shell/CNoteDlg.h"
+#include "logger/notes/CNoteDlg.h"
 #include "logger/shell/ScreenServices.h"
 #include "logger/shell/core/ShellTexts.h"
 #include "uikit/common/CVRDCommonBase.h"
@@ -30,12 +30,12 @@ Screen* Page(Screen* screen, int windowTextId)
 ScreenServices ProgramScreenServices()
 {
     ScreenServices services;
-    services.editNote = EditNoteRecord;
-    services.editChartNote = [](QWidget* owner, logger::NoteRecord* note, logger::GraphNote* chartNote, QPoint at) {
-        CNoteDlg dialog(owner);
+    services.editNote = notes::EditNoteRecord;
+    services.editChartNote = [](QWidget* owner, project::NoteRecord* note, project::GraphNote* chartNote, QPoint at) {
+        notes::CNoteDlg dialog(owner);
         if (dialog.SetTarget(note, chartNote, at.x(), at.y()) == 0)
             return false;
-        return dialog.exec() == CNoteDlg::kResultOk;
+        return dialog.exec() == notes::CNoteDlg::kResultOk;
     };
     services.runOptions = [](QWidget* owner) { RunProgramOptions(owner); };
     return services;
@@ -48,12 +48,12 @@ ProgramScreens CreateProgramScreens(QWidget* rootWindow)
     const ScreenServices services = ProgramScreenServices();
     ProgramScreens screens;
     screens.help = Page(new CHtmlViewDlg(rootWindow, services), 0);
-    QPointer<measure::CSensorDlg> sensors = Page(new measure::CSensorDlg(rootWindow), kTextSensors);
+    QPointer<monitor::CSensorDlg> sensors = Page(new monitor::CSensorDlg(rootWindow), kTextSensors);
     QPointer<measure::CMeasurmentDlg> measurement =
         Page(new measure::CMeasurmentDlg(rootWindow, services), kTextMeasure);
     // The measurement screen's sensor button opens the same set-up dialog as the monitor's.
-    measurement->SetSetupDialogRunner([page = measurement](const measure::SetupRequest& request) {
-        return page ? measure::RunSetupDialog(page, request) : measure::kDialogCancel;
+    measurement->SetSetupDialogRunner([page = measurement](const monitor::SetupRequest& request) {
+        return page ? sensorsetup::RunSetupDialog(page, request) : monitor::kDialogCancel;
     });
     QPointer<analysis::CAnalyzeDlg> analysis = Page(new analysis::CAnalyzeDlg(rootWindow, services), kTextAnalyse);
     QPointer<projectmgr::CProjectMgrDlg> projects =
@@ -82,7 +82,7 @@ ProgramScreens CreateProgramScreens(QWidget* rootWindow)
     screens.holdsUnsavedRun = [projects] { return projects && projects->HoldsUnsavedRun(); };
     screens.saveProjectElsewhere = [projects] { return projects && projects->SaveProjectElsewhere(); };
     screens.saveProjectTo = [projects](const std::string& path) {
-        return projects && projects->SaveProjectTo(path) == logger::ProjectResult::Ok;
+        return projects && projects->SaveProjectTo(path) == project::ProjectResult::Ok;
     };
     return screens;
 }

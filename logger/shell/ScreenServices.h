@@ -40,11 +40,11 @@ using FileChooser = std::function<QString(QWidget* owner, const FileRequest& req
 
 // The note dialog on a note record; true when it ended with OK. Empty: the note button does
 // nothing.
-using NoteEditor = std::function<bool(QWidget* owner, logger::NoteRecord& note)>;
+using NoteEditor = std::function<bool(QWidget* owner, project::NoteRecord& note)>;
 // The note dialog on the analysis screen: a data set's memo (`note`), else a note on a chart
 // (`chartNote`) standing at `at` in the owner; true for OK. Empty: nothing opens.
 using ChartNoteEditor =
-    std::function<bool(QWidget* owner, logger::NoteRecord* note, logger::GraphNote* chartNote, QPoint at)>;
+    std::function<bool(QWidget* owner, project::NoteRecord* note, project::GraphNote* chartNote, QPoint at)>;
 
 // The options dialog. Empty: the menu item does nothing.
 using OptionsDialog = std::function<void(QWidget* owner)>;

@@ -3,7 +3,7 @@
 // it (kept in data/), and the two against each other wherever both show a line.
 #include "addin/AnalyzeData.h"
 #include "devicelink/sensor/ChannelState.h"
-#include "logger/analysis/numeric/ResultLayout.h"
+#include "numeric/ResultLayout.h"
 #include "tests/support/AnalysisTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -96,7 +96,7 @@ std::vector<std::string> ProgramLines(const Case& c, const analysis::TextSource&
         std::memcpy(record->channels[s].bytes + offsetof(devicelink::ChannelState, modelCode), u"R55V1", 10);
     }
     table.Allocate(16, kPoints);
-    logger::AnalysisSettings& set = record->settings[0];
+    project::AnalysisSettings& set = record->settings[0];
     set.polynomialOrder = c.order;
     set.integralMethod = c.method;
     set.derivativeMethod = c.method;
@@ -106,7 +106,7 @@ std::vector<std::string> ProgramLines(const Case& c, const analysis::TextSource&
     std::vector<std::string> lines;
     for (int i = 0; i < count; ++i)
         lines.push_back(Utf8(engine.Lines().Line(i)));
-    std::string legend = Utf8(logger::LegendText(set));
+    std::string legend = Utf8(project::LegendText(set));
     if (const size_t cut = legend.find("\r\n"); cut != std::string::npos)
         legend.replace(cut, 2, " / ");
     lines.push_back("legend " + legend);

@@ -1,4 +1,4 @@
-#include "addin/core/CellText.h"
+#include "addin/dialogs/core/CellText.h"
 #include "addin/CodePage.h"
 #include "addin/device/SensorTable.h"
 
@@ -42,10 +42,10 @@ TEST(ThousandthsText, TruncatesToThousandthsWithOneSign)
     EXPECT_EQ(Utf8(ThousandthsText(std::nanf(""))), "0.000");
 }
 
-SensorTableEntry Entry(int quantities, const std::u16string& unit)
+device::SensorTableEntry Entry(int quantities, const std::u16string& unit)
 {
-    SensorTableEntry e{};
-    e.state = kEntryPresent;
+    device::SensorTableEntry e{};
+    e.state = device::kEntryPresent;
     e.quantityCount = quantities;
     platform::CopyToField(e.sensorName, u"Barometer");
     for (int q = 0; q < quantities; ++q) {
@@ -57,7 +57,7 @@ SensorTableEntry Entry(int quantities, const std::u16string& unit)
 
 TEST(SnapshotText, NumbersItsLinesAndStaysWithinACell)
 {
-    const SensorTableEntry two = Entry(2, u"hPa");
+    const device::SensorTableEntry two = Entry(2, u"hPa");
     const float values[] = {1013.25f, -1.5f};
     int32_t counter = 7;
     EXPECT_EQ(Utf8(SnapshotText(counter, 1, values, 2, two)), "s=7,1  1013.250 hPa\nss=8,1  -1.500 hPa\n");
@@ -65,7 +65,7 @@ TEST(SnapshotText, NumbersItsLinesAndStaysWithinACell)
 
     // Units as long as the fields allow: four lines do not fit 255 characters; the ones that do
     // not fit are neither shown nor counted.
-    const SensorTableEntry wide = Entry(4, std::u16string(63, u'u'));
+    const device::SensorTableEntry wide = Entry(4, std::u16string(63, u'u'));
     const float four[] = {1, 2, 3, 4};
     counter = 0;
     const std::u16string text = SnapshotText(counter, 0, four, 4, wide);
@@ -106,7 +106,7 @@ TEST(OutputSelector, ByConversionKind)
         state.conversionKind = c.kind;
         state.selectedOutput = c.output;
         state.allOutputs = c.allOutputs;
-        EXPECT_EQ(OutputSelectorOf(state), c.selector) << c.kind << "/" << c.output;
+        EXPECT_EQ(device::OutputSelectorOf(state), c.selector) << c.kind << "/" << c.output;
     }
 }
 

@@ -26,7 +26,7 @@ protected:
     void TearDown() override
     {
         addin::ShutDown(true);
-        addin::CorvikApiClose();
+        addin::device::CorvikApiClose();
         addin::InstallDialogs(nullptr);
         sim_.Stop();
     }

@@ -12,8 +12,8 @@
 
 namespace {
 
-using addin::RingReader;
-using addin::RingView;
+using addin::device::RingReader;
+using addin::device::RingView;
 
 constexpr int kEntries = 3;
 

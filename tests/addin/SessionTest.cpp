@@ -58,7 +58,7 @@ public:
     void DestroyAll() override
     {
         ++r_.destroyed;
-        r_.deviceOpenWhenDestroyed = CorvikApiSensor() != nullptr;
+        r_.deviceOpenWhenDestroyed = device::CorvikApiSensor() != nullptr;
     }
 
 private:
@@ -143,7 +143,7 @@ TEST_F(Session, CloseDestroysTheWindowsBeforeTheDevice)
     ShutDown(true);
     EXPECT_EQ(record_.destroyed, 1);
     EXPECT_TRUE(record_.deviceOpenWhenDestroyed);
-    EXPECT_EQ(CorvikApiSensor(), nullptr);
+    EXPECT_EQ(device::CorvikApiSensor(), nullptr);
     EXPECT_FALSE(addin::Session().IsOpen());
 }
 

@@ -2,7 +2,7 @@
 // cooperatively and does the detection the windows' thread must not wait for.
 #include "FakeDialogDevice.h"
 
-#include "addin/core/DisplayWorker.h"
+#include "addin/dialogs/core/DisplayWorker.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +48,7 @@ protected:
 
     FakeDialogDevice device_;
     Received received_;
-    SensorTableEntry table_[kTableChannels] = {};
+    device::SensorTableEntry table_[device::kTableChannels] = {};
     std::atomic<float> reading_{21.5f};
 };
 
@@ -109,7 +109,7 @@ TEST_F(DisplayWorkerTest, DetectsOnItsOwnThread)
     std::atomic<bool> detecting{false};
     std::atomic<bool> finished{false};
     std::atomic<bool> cutShort{false};
-    device_.detect = [&](SensorTableEntry* table) {
+    device_.detect = [&](device::SensorTableEntry* table) {
         detecting = true;
         const auto end = Clock::now() + std::chrono::seconds(10);
         while (!device_.abort && Clock::now() < end)
@@ -119,7 +119,7 @@ TEST_F(DisplayWorkerTest, DetectsOnItsOwnThread)
             cutShort = true;
             return 0;
         }
-        std::copy(table_, table_ + kTableChannels, table);
+        std::copy(table_, table_ + device::kTableChannels, table);
         return 1;
     };
     DisplayWorker worker(device_, received_.Sink());
@@ -134,8 +134,8 @@ TEST_F(DisplayWorkerTest, DetectsOnItsOwnThread)
     EXPECT_EQ(received_.Count(), 0u);  // a cut-short detection reports nothing
 
     // Left to finish, it reports its table and then reads that table's channels.
-    device_.detect = [this](SensorTableEntry* table) {
-        std::copy(table_, table_ + kTableChannels, table);
+    device_.detect = [this](device::SensorTableEntry* table) {
+        std::copy(table_, table_ + device::kTableChannels, table);
         return 1;
     };
     ASSERT_TRUE(worker.Start(nullptr, true));

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "addin/core/DialogDevice.h"
-#include "addin/core/MeasureSession.h"
+#include "addin/dialogs/core/DialogDevice.h"
+#include "addin/dialogs/core/MeasureSession.h"
 
 #include "platform/Text.h"
 
@@ -21,16 +21,16 @@ namespace addincore {
 using namespace addin;
 using namespace addin::dialogs;
 
-inline SensorTableEntry Sensor(const char16_t* name, const char16_t* unit, int quantities = 1, int decimals = 2)
+inline device::SensorTableEntry Sensor(const char16_t* name, const char16_t* unit, int quantities = 1, int decimals = 2)
 {
-    SensorTableEntry entry{};
-    entry.state = kEntryPresent;
+    device::SensorTableEntry entry{};
+    entry.state = device::kEntryPresent;
     platform::CopyToField(entry.sensorCode, u"N2H");
     platform::CopyToField(entry.sensorName, name);
     entry.quantityCount = quantities;
     for (int q = 0; q < quantities; ++q) {
-        entry.decimals[q][kShownUnit] = decimals;
-        platform::CopyToField(entry.unitTexts[q][kShownUnit], unit);
+        entry.decimals[q][device::kShownUnit] = decimals;
+        platform::CopyToField(entry.unitTexts[q][device::kShownUnit], unit);
         platform::CopyToField(entry.quantityNames[q], u"q");
     }
     return entry;
@@ -44,7 +44,7 @@ public:
         return linked.exchange(0);
     }
     int LastError() override { return lastError; }
-    int DetectSensors(SensorTableEntry* table) override
+    int DetectSensors(device::SensorTableEntry* table) override
     {
         std::lock_guard lock(layer);
         detectThreads.push_back(std::this_thread::get_id());
@@ -104,7 +104,7 @@ public:
     std::recursive_mutex layer;
     std::atomic<int> linked{0};
     std::atomic<int> lastError{1};
-    std::function<int(SensorTableEntry*)> detect;
+    std::function<int(device::SensorTableEntry*)> detect;
     std::function<int(int, float*, int)> snapshot;
     std::vector<std::thread::id> detectThreads;
     std::atomic<int> snapshotReads{0};
@@ -116,8 +116,8 @@ public:
     int64_t startedDurationMs = 0;
     int starts = 0;
     int stops = 0;
-    std::deque<float> pendingValues[kTableChannels];
-    std::deque<float> pendingTimes[kTableChannels];
+    std::deque<float> pendingValues[device::kTableChannels];
+    std::deque<float> pendingTimes[device::kTableChannels];
 };
 
 // The worksheet as the measurement writes it.

@@ -2,9 +2,9 @@
 // the sheet's rows and the run from start to stop.
 #include "FakeDialogDevice.h"
 
-#include "addin/core/MeasureRules.h"
-#include "addin/core/MeasureSession.h"
-#include "addin/core/SheetRows.h"
+#include "addin/dialogs/core/MeasureRules.h"
+#include "addin/dialogs/core/MeasureSession.h"
+#include "addin/dialogs/core/SheetRows.h"
 
 #include <gtest/gtest.h>
 
@@ -19,9 +19,9 @@ protected:
     void SetUp() override
     {
         table_[0] = Sensor(u"Temperature", u"°C");
-        table_[1].state = kEntryAbsent;
-        table_[2].state = kEntryAbsent;
-        table_[3].state = kEntryAbsent;
+        table_[1].state = device::kEntryAbsent;
+        table_[2].state = device::kEntryAbsent;
+        table_[3].state = device::kEntryAbsent;
     }
     MeasureSettings Settings(int32_t rate, int32_t duration, uint32_t mask = 1)
     {
@@ -34,7 +34,7 @@ protected:
 
     FakeDialogDevice device_;
     RecordingSheet sheet_;
-    SensorTableEntry table_[kTableChannels] = {};
+    device::SensorTableEntry table_[device::kTableChannels] = {};
 };
 
 // A rate above 1000 a second has no whole-millisecond period: refused before anything starts.
@@ -90,14 +90,14 @@ TEST_F(MeasureCore, StopsWhenTheStoresAreFull)
 // Number, time and four channels of four quantities: 18 columns, the last one filled too.
 TEST_F(MeasureCore, RowsHoldEveryQuantityOfFourChannels)
 {
-    for (int c = 0; c < kTableChannels; ++c)
+    for (int c = 0; c < device::kTableChannels; ++c)
         table_[c] = Sensor(u"Weather", u"x", 4, c);
     const ColumnPlan plan = PlanColumns(table_, 0xF);
     ASSERT_EQ(plan.columns, 18);
     SampleIntake intake;
-    const int32_t quantities[kTableChannels] = {4, 4, 4, 4};
+    const int32_t quantities[device::kTableChannels] = {4, 4, 4, 4};
     ASSERT_TRUE(intake.Begin(0xF, quantities, 10));
-    for (int c = 0; c < kTableChannels; ++c) {
+    for (int c = 0; c < device::kTableChannels; ++c) {
         const float values[8] = {1.5f, 2.5f, 3.5f, 4.5f + c, 5.5f, 6.5f, 7.5f, 8.25f + c};
         const float times[8] = {0.0f, 0.0f, 0.0f, 0.0f, 0.1234f, 0.1234f, 0.1234f, 0.1234f};
         ASSERT_EQ(intake.Append(c, values, times, 8), 8);

@@ -74,13 +74,13 @@ protected:
     analysistest::FakeUnits units;
     AnalysisEngine engine{table, texts, messages};
     AnalysisScreenModel model{engine, table, texts, units};
-    std::unique_ptr<logger::DataSetRecord> record = std::make_unique<logger::DataSetRecord>();
+    std::unique_ptr<project::DataSetRecord> record = std::make_unique<project::DataSetRecord>();
 };
 
 TEST_F(AnalysisChartTest, AMeanLineIsDrawnAtTheDataMeanNotMidPlot)
 {
     model.Activate();
-    logger::AnalysisSettings& set = *model.CurrentSettings();
+    project::AnalysisSettings& set = *model.CurrentSettings();
     set.analysisType = kTypeStatistics;
     set.rangeStart = 0;
     set.rangeEnd = 201;   // mean 1.0 of data running 0 .. 10
@@ -124,7 +124,7 @@ TEST_F(AnalysisChartTest, GraphTwoSetThreeDrawsSeries27InMagenta)
     ASSERT_TRUE(model.SelectGraph(2));
     for (int i = 0; i < 3; ++i)
         model.AddSet();
-    logger::AnalysisSettings& set = *model.CurrentSettings();
+    project::AnalysisSettings& set = *model.CurrentSettings();
     ASSERT_EQ(set.resultSeries, 27);
     set.analysisType = kTypeLinear;
     set.rangeEnd = 1000;

@@ -67,7 +67,7 @@ protected:
     analysistest::FakeTexts texts;
     analysistest::FakeUnits units;
     GraphPresentation graph;
-    std::unique_ptr<logger::DataSetRecord> record = std::make_unique<logger::DataSetRecord>();
+    std::unique_ptr<project::DataSetRecord> record = std::make_unique<project::DataSetRecord>();
 };
 
 TEST_F(DataGridTest, SampleTimeAndEveryShownRecordedSeries)
@@ -113,7 +113,7 @@ TEST_F(DataGridTest, OwnRatesGiveEachChannelItsTimeColumn)
 
 TEST(TimeColumnFormatTest, DecimalsFollowTheSamplingPeriod)
 {
-    auto record = std::make_unique<logger::DataSetRecord>();
+    auto record = std::make_unique<project::DataSetRecord>();
     std::memset(record.get(), 0, sizeof *record);
     const struct {
         int mode, perChannel, period, channelPeriod, format;

@@ -27,7 +27,7 @@ TEST(CurveFitChoiceOpening, StoredChoicesOutsideTheItemsOpenOnTheFirst)
         {1, 2, 3, 1, 0, 0},
     };
     for (const OpeningCase& c : cases) {
-        auto settings = std::make_unique<logger::AnalysisSettings>();
+        auto settings = std::make_unique<project::AnalysisSettings>();
         std::memset(settings.get(), 0, sizeof *settings);
         settings->curveModel = c.model;
         settings->polynomialOrder = c.order;

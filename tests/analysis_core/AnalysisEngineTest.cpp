@@ -8,8 +8,8 @@
 
 #include "tests/support/AnalysisTestSupport.h"
 #include "logger/analysis/core/AnalysisText.h"
-#include "logger/analysis/numeric/CurveFits.h"
-#include "logger/analysis/numeric/SampleAnalysis.h"
+#include "numeric/CurveFits.h"
+#include "numeric/SampleAnalysis.h"
 #include "devicelink/sensor/ChannelState.h"
 
 using namespace analysis;
@@ -23,15 +23,15 @@ protected:
     FakeTexts texts;
     FakeMessages messages;
     AnalysisEngine engine{table, texts, messages};
-    std::unique_ptr<logger::DataSetRecord> record = RecordWithSet(100);
+    std::unique_ptr<project::DataSetRecord> record = RecordWithSet(100);
 
-    logger::AnalysisSettings& Set() { return record->settings[0]; }
+    project::AnalysisSettings& Set() { return record->settings[0]; }
     int Run(int start, int end, int type, ErrorReport report = ErrorReport::Show)
     {
         return engine.ComputeAnalysis(*record, 0, 0, start, end, type, report);
     }
     std::string Line(int i) const { return Utf8(engine.Lines().Line(i)); }
-    std::string Legend() const { return Utf8(logger::LegendText(record->settings[0])); }
+    std::string Legend() const { return Utf8(project::LegendText(record->settings[0])); }
     // The number after "name : " in the result lines.
     double Value(const std::string& name) const
     {
@@ -501,9 +501,9 @@ TEST_F(EngineRobustness, ComparisonNeedsTwoConductivityChannels)
 {
     table.Allocate(16, 1000);
     auto setModel = [this](int channel, const char16_t* code) {
-        devicelink::ChannelState state = logger::ToDeviceState(record->channels[channel]);
+        devicelink::ChannelState state = project::ToDeviceState(record->channels[channel]);
         std::char_traits<char16_t>::copy(state.modelCode, code, std::char_traits<char16_t>::length(code));
-        record->channels[channel] = logger::ToStateImage(state);
+        record->channels[channel] = project::ToStateImage(state);
     };
     setModel(2, u"R55V1");
     EXPECT_EQ(Run(0, 900, kTypeComparison), 0);

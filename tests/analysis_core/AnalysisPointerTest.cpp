@@ -74,12 +74,12 @@ TEST(GateEventsTest, EventsAreTimedFromTheirPredecessorAndBoundedAtAThousand)
 // slot of -1.
 TEST(GateEventsTest, TheDataSetsOwnCopyNamesAGateChannel)
 {
-    auto record = std::make_unique<logger::DataSetRecord>();
+    auto record = std::make_unique<project::DataSetRecord>();
     std::memset(record.get(), 0, sizeof *record);
     devicelink::ChannelState state;
     std::memset(&state, 0, sizeof state);
     platform::CopyToField(state.modelCode, u"R7JE");
-    record->channels[2] = logger::ToStateImage(state);
+    record->channels[2] = project::ToStateImage(state);
     EXPECT_TRUE(IsGateChannel(*record, 2));
     EXPECT_FALSE(IsGateChannel(*record, 1));
     EXPECT_FALSE(IsGateChannel(*record, -1));

@@ -19,7 +19,7 @@ protected:
     FakeUnits units;
     AnalysisEngine engine{table, texts, messages};
     AnalysisScreenModel model{engine, table, texts, units};
-    std::unique_ptr<logger::DataSetRecord> record = std::make_unique<logger::DataSetRecord>();
+    std::unique_ptr<project::DataSetRecord> record = std::make_unique<project::DataSetRecord>();
 
     void SetUp() override
     {
@@ -35,7 +35,7 @@ protected:
         }
         model.Bind(record.get());
     }
-    logger::AnalysisSettings& Settings(int g, int s) { return *logger::SettingsAt(*record, g, s); }
+    project::AnalysisSettings& Settings(int g, int s) { return *project::SettingsAt(*record, g, s); }
 };
 
 TEST_F(ScreenModelTest, AFreshDataSetGetsOneGraphWithOneSetOnItsFirstChannel)
@@ -44,15 +44,15 @@ TEST_F(ScreenModelTest, AFreshDataSetGetsOneGraphWithOneSetOnItsFirstChannel)
     EXPECT_EQ(record->graphCount, 1);
     EXPECT_EQ(record->selector.setCount, 1);
     EXPECT_EQ(record->selector.seenSerial, kSerial);
-    const logger::AnalysisSettings& s = Settings(0, 0);
+    const project::AnalysisSettings& s = Settings(0, 0);
     EXPECT_EQ(s.inUse, 1);
     EXPECT_EQ(s.ySlot, 1);
     EXPECT_EQ(s.ySeries, 1);
     EXPECT_EQ(s.resultSeries, 16);
     EXPECT_EQ(s.resultCapacity, 500);
     EXPECT_EQ(s.colour, 0x0000FF);
-    EXPECT_EQ(Utf8(logger::SetNameText(s)), "[2033]1");
-    EXPECT_EQ(Utf8(logger::NoteTitle(s.memo)), "Note");
+    EXPECT_EQ(Utf8(project::SetNameText(s)), "[2033]1");
+    EXPECT_EQ(Utf8(project::NoteTitle(s.memo)), "Note");
     EXPECT_EQ(record->graphs[0].seriesShown[1], 1);
     EXPECT_EQ(record->graphs[0].yMax, 11.0f);
     EXPECT_FLOAT_EQ(record->graphs[0].xMax, table.series[1].times[499]);
@@ -297,7 +297,7 @@ TEST_F(ScreenModelTest, ADeletedNoteNamesItsSetByItsLinkAndLeavesNoCopyBehind)
     EXPECT_EQ(record->graphs[0].notes[0].resultLink, 0);
     EXPECT_FLOAT_EQ(record->graphs[0].notes[0].x, 0.5f);
     const uint8_t* vacated = reinterpret_cast<const uint8_t*>(&record->graphs[0].notes[1]);
-    for (size_t i = 0; i < sizeof(logger::GraphNote); ++i)
+    for (size_t i = 0; i < sizeof(project::GraphNote); ++i)
         ASSERT_EQ(vacated[i], 0) << i;
 }
 

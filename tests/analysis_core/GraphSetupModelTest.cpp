@@ -16,7 +16,7 @@ using analysistest::FakeTexts;
 // Every output of every channel reads 0..100 unless a test says otherwise.
 class RangeUnits : public ChannelUnitSource {
 public:
-    ChannelUnit Unit(const logger::DataSetRecord&, int, int) const override
+    ChannelUnit Unit(const project::DataSetRecord&, int, int) const override
     {
         ChannelUnit unit;
         unit.minimum = minimum;
@@ -40,7 +40,7 @@ protected:
     void SetUp() override
     {
         std::memset(record.get(), 0, sizeof *record);
-        logger::ResetAnalysisArea(*record);
+        project::ResetAnalysisArea(*record);
         record->inUse = 1;
         devicelink::ChannelState state;
         std::memset(&state, 0, sizeof state);
@@ -50,9 +50,9 @@ protected:
         platform::CopyToField(state.outputNames[2], u"Third");
         for (int c : {0, 1, 2}) {
             record->channelRecorded[c] = 1;
-            record->channels[c] = logger::ToStateImage(state);
+            record->channels[c] = project::ToStateImage(state);
         }
-        logger::AnalysisSettings& s = Settings();
+        project::AnalysisSettings& s = Settings();
         s.inUse = 1;
         s.ySlot = 1;
         s.ySub = 0;
@@ -60,7 +60,7 @@ protected:
         s.xSlot = -1;
         s.resultSeries = 16;
         record->selector.setCount = 1;
-        logger::AnalysisGraphRecord& g = Graph();
+        project::AnalysisGraphRecord& g = Graph();
         g.inUse = 1;
         g.seriesShown[1] = 1;
         g.seriesShown[16] = 1;
@@ -73,8 +73,8 @@ protected:
         g.viewXScale = 1.0f;
         g.viewYScale = 1.0f;
     }
-    logger::AnalysisSettings& Settings() { return *logger::SettingsAt(*record, 0, 0); }
-    logger::AnalysisGraphRecord& Graph() { return record->graphs[0]; }
+    project::AnalysisSettings& Settings() { return *project::SettingsAt(*record, 0, 0); }
+    project::AnalysisGraphRecord& Graph() { return record->graphs[0]; }
     // The edits as the dialog shows them when nothing is typed.
     SetupEdits Shown() const
     {
@@ -99,7 +99,7 @@ protected:
         EXPECT_GT(Graph().viewYScale, 0.0f);
     }
 
-    std::unique_ptr<logger::DataSetRecord> record = std::make_unique<logger::DataSetRecord>();
+    std::unique_ptr<project::DataSetRecord> record = std::make_unique<project::DataSetRecord>();
     RangeUnits units;
     AxesOfSeries axes;
     FakeTexts texts;
@@ -197,7 +197,7 @@ TEST_F(GraphSetupTest, DegenerateRangesStayAutomaticAndInvertedOnesAreRefused)
     edits.scaleA = 0.0f;
     EXPECT_EQ(model.Commit(edits).refusal, SetupRefusal::InvertedRange);
     EXPECT_EQ(Graph().autoY, 1);
-    EXPECT_EQ(logger::SetNameText(Settings()), u"Set");
+    EXPECT_EQ(project::SetNameText(Settings()), u"Set");
     ExpectFiniteView();
 }
 
@@ -211,7 +211,7 @@ TEST_F(GraphSetupTest, TheGraphCountIsTakenAndTheCurrentGraphKeptAmongThem)
     EXPECT_EQ(record->graphCount, 3);
 
     record->currentGraph = 2;
-    *logger::SettingsAt(*record, 2, 0) = Settings();
+    *project::SettingsAt(*record, 2, 0) = Settings();
     record->graphs[2] = Graph();
     model.Open();
     model.ChooseGraphCount(0);

@@ -38,9 +38,9 @@ protected:
         screen->Command(command);
         EXPECT_TRUE(answered);
     }
-    logger::AnalysisSettings Fresh()
+    project::AnalysisSettings Fresh()
     {
-        logger::AnalysisSettings settings;
+        project::AnalysisSettings settings;
         std::memset(&settings, 0, sizeof settings);
         return settings;
     }
@@ -57,7 +57,7 @@ TEST_F(AnalysisDialogs, ANewSetsOrderComesBackAsTwoAndTheModelChoosesTheCombos)
     EXPECT_EQ(fresh.Model(), 0);
     EXPECT_EQ(fresh.Order(), 2);
 
-    logger::AnalysisSettings exponential = Fresh();
+    project::AnalysisSettings exponential = Fresh();
     exponential.curveModel = 2;
     exponential.polynomialOrder = 5;
     exponential.expVariant = 2;
@@ -76,7 +76,7 @@ TEST_F(AnalysisDialogs, ANewSetsOrderComesBackAsTwoAndTheModelChoosesTheCombos)
 // and OK handed back -1.
 TEST_F(AnalysisDialogs, AChoiceNoItemStandsForOpensOnTheFirst)
 {
-    logger::AnalysisSettings damaged = Fresh();
+    project::AnalysisSettings damaged = Fresh();
     damaged.curveModel = 9;
     damaged.polynomialOrder = 40;
     damaged.expVariant = -3;
@@ -126,7 +126,7 @@ TEST_F(AnalysisDialogs, TheDetailsScrollUnderTwoFixedLines)
 
 TEST_F(AnalysisDialogs, ThreeGraphsChosenInTheSetUpAreStacked)
 {
-    logger::DataSetRecord& record = Enter();
+    project::DataSetRecord& record = Enter();
     screen->SetDialogs(nullptr);   // the screen's own dialogs
     Answering<CAnalyzeSetup1Dlg>(CAnalyzeDlg::kSetup, [](CAnalyzeSetup1Dlg& dialog) {
         dialog.Button(CAnalyzeSetup1Dlg::kGraphsPage).click();

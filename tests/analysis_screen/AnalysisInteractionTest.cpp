@@ -56,14 +56,14 @@ protected:
 
 TEST_F(ScreenInteraction, AHeldDragStoresTheRangeAQuickOneSetsTheCursorAndGridRow)
 {
-    logger::DataSetRecord& record = Enter();
+    project::DataSetRecord& record = Enter();
     screen->Button(CAnalyzeDlg::kGrid)->click();
     ASSERT_GT(screen->GridWidth(), 0);
     const QPoint from = Plot().topLeft() + QPoint(80, 60);
     const QPoint to = Plot().topLeft() + QPoint(300, 200);
 
     Drag(from, to, 250);
-    const logger::AnalysisSettings& set = Current();
+    const project::AnalysisSettings& set = Current();
     const analysis::Rect chart = Chart();
     EXPECT_EQ(set.selectionRect[0], from.x() - chart.left);
     EXPECT_EQ(set.selectionRect[1], from.y() - chart.top);
@@ -98,7 +98,7 @@ TEST_F(ScreenInteraction, AHeldDragStoresTheRangeAQuickOneSetsTheCursorAndGridRo
 
 TEST_F(ScreenInteraction, APressOnTheSecondGraphMakesItCurrentAndRecountsItsSets)
 {
-    logger::DataSetRecord& record = Enter();
+    project::DataSetRecord& record = Enter();
     screen->Command(CAnalyzeDlg::kAddSet);
     SetGraphCount(2);
     ASSERT_EQ(screen->GraphHeight(), 246);
@@ -121,7 +121,7 @@ TEST_F(ScreenInteraction, APressBelowTheLastGraphDoesNothing)
 {
     root->resize(CAnalyzeDlg::kWidth, 900);
     screen->resize(CAnalyzeDlg::kWidth, 900);
-    logger::DataSetRecord& record = Enter();
+    project::DataSetRecord& record = Enter();
     screen->Command(CAnalyzeDlg::kAddSet);
     SetGraphCount(2);
     record.heightFraction = 0.25f;
@@ -140,7 +140,7 @@ TEST_F(ScreenInteraction, APressBelowTheLastGraphDoesNothing)
 // Fault: a far drag of the resize grip gave a fraction of no or huge height.
 TEST_F(ScreenInteraction, TheResizeGripKeepsEveryGraphInsideTheScreen)
 {
-    logger::DataSetRecord& record = Enter();
+    project::DataSetRecord& record = Enter();
     SetGraphCount(2);
     auto grip = [this] { return QPoint(Chart().right - 4, Chart().bottom - 4); };
     for (const int row : {300, 100000, -100000}) {
@@ -157,10 +157,10 @@ TEST_F(ScreenInteraction, TheResizeGripKeepsEveryGraphInsideTheScreen)
 
 TEST_F(ScreenInteraction, ZoomThenAutoScaleComesBackToTheWholeView)
 {
-    logger::DataSetRecord& record = Enter();
+    project::DataSetRecord& record = Enter();
     Drag(Plot().topLeft() + QPoint(100, 40), Plot().topLeft() + QPoint(400, 250), 300);
     screen->Button(CAnalyzeDlg::kZoom)->click();
-    const logger::AnalysisGraphRecord& g = record.graphs[0];
+    const project::AnalysisGraphRecord& g = record.graphs[0];
     EXPECT_EQ(g.autoY, 0);
     EXPECT_GT(g.viewXOffset, 0.0f);
     EXPECT_LT(g.viewXScale, 1.0f);
@@ -182,7 +182,7 @@ TEST_F(ScreenInteraction, ZoomThenAutoScaleComesBackToTheWholeView)
 // Up and Down reach the pad even while the set combo has the focus.
 TEST_F(ScreenInteraction, ThePadStepsOnlyBetweenItsEnds)
 {
-    logger::DataSetRecord& record = Enter();
+    project::DataSetRecord& record = Enter();
     screen->Command(CAnalyzeDlg::kAddSet);
     QComboBox& combo = screen->SetCombo();
     combo.setFocus();
@@ -206,7 +206,7 @@ TEST_F(ScreenInteraction, ThePadStepsOnlyBetweenItsEnds)
 // Fault: deleting a note used its stored set unchecked and left a copy of the last note behind.
 TEST_F(ScreenInteraction, TheCloseBoxDeletesAResultNoteAndSwitchesItsLegendOff)
 {
-    logger::DataSetRecord& record = Enter();
+    project::DataSetRecord& record = Enter();
     Current().showEquation = 1;
     Current().showR2 = 1;
     Current().selectionRect[0] = 200;
@@ -215,7 +215,7 @@ TEST_F(ScreenInteraction, TheCloseBoxDeletesAResultNoteAndSwitchesItsLegendOff)
     Current().selectionRect[3] = 300;
     SetRange(0, kSamples);
     screen->Command(CAnalyzeDlg::kLinear);
-    logger::AnalysisGraphRecord& g = record.graphs[0];
+    project::AnalysisGraphRecord& g = record.graphs[0];
     ASSERT_EQ(g.noteCount, 1);
     ASSERT_NE(screen->Model().AddFreeNote(0.8f, 0.8f, 0), nullptr);
     g.notes[0].set = 3;   // as a damaged file may have it
@@ -232,19 +232,19 @@ TEST_F(ScreenInteraction, TheCloseBoxDeletesAResultNoteAndSwitchesItsLegendOff)
     ASSERT_EQ(g.noteCount, 1);
     EXPECT_EQ(g.notes[0].resultLink, 0);
     const auto* vacated = reinterpret_cast<const uint8_t*>(&g.notes[1]);
-    EXPECT_TRUE(std::all_of(vacated, vacated + sizeof(logger::GraphNote), [](uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(std::all_of(vacated, vacated + sizeof(project::GraphNote), [](uint8_t b) { return b == 0; }));
 }
 
 // X11 sends the context-menu event at the press, then a release: one note, one dialog.
 TEST_F(ScreenInteraction, ARightClickAddsOneNoteThroughTheNoteDialog)
 {
-    logger::DataSetRecord& record = Enter();
+    project::DataSetRecord& record = Enter();
     const QPoint at = Plot().center();
     QTest::mouseClick(Window(), Qt::RightButton, {}, at);
     EXPECT_EQ(dialogs->notesEdited, 1);
-    const logger::AnalysisGraphRecord& g = record.graphs[0];
+    const project::AnalysisGraphRecord& g = record.graphs[0];
     ASSERT_EQ(g.noteCount, 1);
-    EXPECT_EQ(std::u16string(logger::GraphNoteText(g.notes[0])), u"Start");
+    EXPECT_EQ(std::u16string(project::GraphNoteText(g.notes[0])), u"Start");
     EXPECT_EQ(g.notes[0].series, Current().ySeries);
     EXPECT_EQ(g.notes[0].resultLink, 0);
     EXPECT_GT(g.notes[0].x, 0.3f);
@@ -262,11 +262,11 @@ TEST_F(ScreenInteraction, ARightClickAddsOneNoteThroughTheNoteDialog)
 // Fault: the event grid re-made the series of other outputs and had no bound at 1000 events.
 TEST_F(ScreenInteraction, APhotogatesGridListsAtMostAThousandEventsAndLeavesOtherSeriesAlone)
 {
-    logger::DataSetRecord& record = measurement->LoadRun(Run(), 0);
+    project::DataSetRecord& record = measurement->LoadRun(Run(), 0);
     // Channel A recorded a photogate (the data set's copy says so; the live sensor does not).
-    devicelink::ChannelState state = logger::ToDeviceState(record.channels[0]);
+    devicelink::ChannelState state = project::ToDeviceState(record.channels[0]);
     platform::CopyToField(state.modelCode, u"R7JE");
-    record.channels[0] = logger::ToStateImage(state);
+    record.channels[0] = project::ToStateImage(state);
     constexpr int kGateSamples = 3100;   // 1550 blockings
     std::vector<float> gate(kGateSamples), gateTimes(kGateSamples);
     for (int k = 0; k < kGateSamples; ++k) {
@@ -303,7 +303,7 @@ TEST_F(ScreenInteraction, APhotogatesGridListsAtMostAThousandEventsAndLeavesOthe
 // 64-unit names into 32-unit headers.
 TEST_F(ScreenInteraction, TheGridLetsGoOfTheSeriesWhenHiddenAndCutsLongNames)
 {
-    logger::DataSetRecord& record = Enter();
+    project::DataSetRecord& record = Enter();
     const std::u16string longName(63, u'n');
     measurement->loader.SetSeriesName(0, u"", longName);
     screen->Button(CAnalyzeDlg::kGrid)->click();

@@ -52,7 +52,7 @@ TEST_F(AnalysisScreen, TheRecordingIsTheSimulatedLoggersRun)
 // The serial rule: an analysis belongs to one recording of a data set.
 TEST_F(AnalysisScreen, AnUnchangedSerialKeepsTheAnalysisABumpedOneStartsAgain)
 {
-    logger::DataSetRecord& record = Enter();
+    project::DataSetRecord& record = Enter();
     ASSERT_TRUE(screen->HasData());
     EXPECT_EQ(ComboCount(), 1);
     screen->Command(CAnalyzeDlg::kAddSet);
@@ -120,7 +120,7 @@ TEST_F(AnalysisScreen, GraphTwoSetThreeDrawsSeries27InMagenta)
 
 TEST_F(AnalysisScreen, FourGraphsIn600PixelsAre246EachWithTheScrollBar)
 {
-    logger::DataSetRecord& record = Enter();
+    project::DataSetRecord& record = Enter();
     EXPECT_FALSE(screen->ScrollBar().isVisible());
     EXPECT_EQ(screen->GraphHeight(), 492);
 
@@ -184,7 +184,7 @@ TEST_F(AnalysisScreen, SaveChartImageWritesTheChartBesideTheGrid)
 // The grid lists the sample number, the time and every series the graph shows.
 TEST_F(AnalysisScreen, TheGridListsTheShownSeries)
 {
-    logger::DataSetRecord& record = Enter();
+    project::DataSetRecord& record = Enter();
     screen->Button(CAnalyzeDlg::kGrid)->click();
     EXPECT_EQ(record.gridShown, 1);
     const uikit::TableInfo& info = screen->Grid().Info();
@@ -204,8 +204,8 @@ TEST_F(AnalysisScreen, TheGridListsTheShownSeries)
 
 TEST_F(AnalysisScreen, TheGridReachesTheLastOfAMillionRowsAndKeepsASelectedRowInView)
 {
-    logger::DataSetRecord& record = Enter();
-    constexpr int kRows = logger::kMaxSampleEntries;
+    project::DataSetRecord& record = Enter();
+    constexpr int kRows = project::kMaxSampleEntries;
     std::vector<float> values(kRows), times(kRows);
     for (int k = 0; k < kRows; ++k) {
         times[k] = 0.0001f * float(k);
@@ -231,7 +231,7 @@ TEST_F(AnalysisScreen, TheGridReachesTheLastOfAMillionRowsAndKeepsASelectedRowIn
 // Fault: a null current data set (no set chosen, a failed read-back) or one never recorded.
 TEST_F(AnalysisScreen, WithoutADataSetTheScreenIsEmptyAndDisabled)
 {
-    logger::DataSetRecord& record = Enter();
+    project::DataSetRecord& record = Enter();
     ASSERT_TRUE(screen->HasData());
     auto expectEmpty = [this](const char* what) {
         EXPECT_FALSE(screen->HasData()) << what;
@@ -274,7 +274,7 @@ TEST_F(AnalysisScreen, WithoutADataSetTheScreenIsEmptyAndDisabled)
 // set's X source bound.
 TEST_F(AnalysisScreen, GraphSwitchesRecountSetsAndSetSwitchesBindTheirOwnXSource)
 {
-    logger::DataSetRecord& record = Enter();
+    project::DataSetRecord& record = Enter();
     screen->Command(CAnalyzeDlg::kAddSet);
     screen->Command(CAnalyzeDlg::kAddSet);
     SetGraphCount(2);
@@ -287,10 +287,10 @@ TEST_F(AnalysisScreen, GraphSwitchesRecountSetsAndSetSwitchesBindTheirOwnXSource
     screen->Command(CAnalyzeDlg::kAddSet);
     EXPECT_EQ(screen->Model().CurrentSet(), 3);
     for (int s = 0; s < 4; ++s)
-        EXPECT_EQ(logger::SettingsAt(record, 0, s)->inUse, 1) << s;
+        EXPECT_EQ(project::SettingsAt(record, 0, s)->inUse, 1) << s;
 
     // Set 1 draws channel A against channel B; set 0 against time.
-    logger::AnalysisSettings& crossed = *logger::SettingsAt(record, 0, 1);
+    project::AnalysisSettings& crossed = *project::SettingsAt(record, 0, 1);
     crossed.xSlot = 1;
     screen->SetCombo().activated(1);
     EXPECT_EQ(screen->Model().CurrentSet(), 1);
@@ -305,7 +305,7 @@ TEST_F(AnalysisScreen, GraphSwitchesRecountSetsAndSetSwitchesBindTheirOwnXSource
 // Fault: the stored view reached only the Y series, so a result slid off its data after a pan.
 TEST_F(AnalysisScreen, TheStoredViewReachesEveryShownSeries)
 {
-    logger::DataSetRecord& record = Enter();
+    project::DataSetRecord& record = Enter();
     SetRange(0, kSamples);
     screen->Command(CAnalyzeDlg::kLinear);
     record.graphs[0].viewXOffset = 0.2f;
@@ -349,7 +349,7 @@ TEST_F(AnalysisScreen, EnteringDrawsTheResultsOfTheDataSetShown)
 // after the set-up, and would block the report; and the wait cursor stayed over the box.
 TEST_F(AnalysisScreen, AnErrorIsShownOnlyForTheCommandThatCausedIt)
 {
-    logger::DataSetRecord& record = Enter();
+    project::DataSetRecord& record = Enter();
     SetRange(10, 12);   // two points: a line needs three
     screen->Command(CAnalyzeDlg::kLinear);
     ASSERT_EQ(messages.size(), 1u);
@@ -364,7 +364,7 @@ TEST_F(AnalysisScreen, AnErrorIsShownOnlyForTheCommandThatCausedIt)
     Reenter();
     screen->Button(CAnalyzeDlg::kGrid)->click();
     screen->Button(CAnalyzeDlg::kGrid)->click();
-    dialogs->setup = [](logger::DataSetRecord& r) {
+    dialogs->setup = [](project::DataSetRecord& r) {
         r.graphCount = 2;
         return false;
     };

@@ -49,11 +49,11 @@ TEST_F(AnalysisScreenPicture, TwoGraphsAFitAnIntegralAndTheGrid)
     // Graph 2: the voltage of channel B, chosen in the set-up, and its integral.
     SetGraphCount(2);
     screen->SelectGraph(1);
-    dialogs->setup = [](logger::DataSetRecord& record) {
+    dialogs->setup = [](project::DataSetRecord& record) {
         // The Y page: the graph lists channel B only, and the set analyses it.
         record.graphs[1].seriesShown[0] = 0;
         record.graphs[1].seriesShown[1] = 1;
-        logger::SettingsAt(record, 1, 0)->ySlot = 1;
+        project::SettingsAt(record, 1, 0)->ySlot = 1;
         return true;
     };
     screen->Command(CAnalyzeDlg::kSetup);
@@ -84,7 +84,7 @@ TEST_F(AnalysisScreenPicture, WithoutADataSet)
 // forms, and the details of the temperature's statistics.
 TEST_F(AnalysisScreenPicture, TheSetUpAFitChoiceAndTheDetails)
 {
-    logger::DataSetRecord& record = Enter();
+    project::DataSetRecord& record = Enter();
     record.graphs[0].seriesShown[1] = 1;
     {
         analysis::CAnalyzeSetup1Dlg setup(*screen, record);
@@ -94,7 +94,7 @@ TEST_F(AnalysisScreenPicture, TheSetUpAFitChoiceAndTheDetails)
         SaveDialog(setup, QStringLiteral("analysis_setup_xaxis.png"));
     }
     {
-        logger::AnalysisSettings settings = Current();
+        project::AnalysisSettings settings = Current();
         settings.curveModel = 2;
         settings.expVariant = 1;
         analysis::CCurveFitDlg fit(screen, settings);

@@ -51,8 +51,8 @@ struct RecordedSeries {
 };
 
 struct RecordedRun {
-    std::unique_ptr<logger::DataSetRecord> record;
-    std::unique_ptr<logger::SampleArrays> samples;
+    std::unique_ptr<project::DataSetRecord> record;
+    std::unique_ptr<project::SampleArrays> samples;
     std::vector<RecordedSeries> series;
     std::string error;
 };
@@ -99,9 +99,9 @@ inline RecordedRun RecordFromSimulatedLogger()
         return run;
     }
 
-    run.record = std::make_unique<logger::DataSetRecord>();
-    run.samples = std::make_unique<logger::SampleArrays>();
-    logger::DataSetRecord& r = *run.record;
+    run.record = std::make_unique<project::DataSetRecord>();
+    run.samples = std::make_unique<project::SampleArrays>();
+    project::DataSetRecord& r = *run.record;
     std::memset(&r, 0, sizeof r);
     r.inUse = 1;
     platform::CopyToField(r.title, u"Run1");
@@ -111,15 +111,15 @@ inline RecordedRun RecordFromSimulatedLogger()
     r.totalTarget = kSamples;
     r.stopCount = 1;
     r.selectedChannel = 0;
-    r.dataSetSerial = logger::kSerialBase + 1;   // made, then stopped into once
-    logger::InitNoteRecord(r.note);
+    r.dataSetSerial = project::kSerialBase + 1;   // made, then stopped into once
+    project::InitNoteRecord(r.note);
     for (int c = 0; c < 2; ++c) {
         devicelink::ChannelState state = sensor->channel(c);
         state.allOutputs = 0;
         state.timeOrigin = 0.0f;
         state.timeUnit = 0.001f;
         state.timeFactor = 1.0f;
-        r.channels[c] = logger::ToStateImage(state);
+        r.channels[c] = project::ToStateImage(state);
         r.channelRecorded[c] = 1;
         r.targetCount[c] = kSamples;
         r.channelRate[c] = kRate;
@@ -163,15 +163,15 @@ public:
         CVRDCommonBase::SetScreen(uikit::kSlotMeasurement, this);
         hide();
     }
-    logger::ExperimentBlock* ExperimentData() override { return block.get(); }
-    logger::SampleArrays* SampleData() override { return samples.get(); }
+    project::ExperimentBlock* ExperimentData() override { return block.get(); }
+    project::SampleArrays* SampleData() override { return samples.get(); }
 
     // The shared run as data set k, made current with its series loaded.
-    logger::DataSetRecord& LoadRun(const RecordedRun& run, int k)
+    project::DataSetRecord& LoadRun(const RecordedRun& run, int k)
     {
-        logger::DataSetRecord& r = block->records[k];
+        project::DataSetRecord& r = block->records[k];
         r = *run.record;
-        r.dataSetSerial = logger::kSerialBase + k + 1;
+        r.dataSetSerial = project::kSerialBase + k + 1;
         block->currentIndex = k;
         block->usedCount = std::max(block->usedCount, k + 1);
         *samples = *run.samples;
@@ -189,7 +189,7 @@ public:
     }
     // A channel's series as the measurement screen's chart set-up and view refresh leave it:
     // colour by series, the unit's range and digits, the run's length, named "sensor(unit)".
-    void LoadSeries(const logger::DataSetRecord& r, int series, const std::vector<float>& values,
+    void LoadSeries(const project::DataSetRecord& r, int series, const std::vector<float>& values,
                     const std::vector<float>& times, int capacity)
     {
         static constexpr uint32_t kColours[4] = {0xDE3431, 0xA801FF, 0x0092EF, 0x2A910A};
@@ -204,8 +204,8 @@ public:
         loader.SetSeriesData(series, int(values.size()), values.data(), times.data(), 0, -1, series, -1);
     }
 
-    std::unique_ptr<logger::ExperimentBlock> block = std::make_unique<logger::ExperimentBlock>();
-    std::unique_ptr<logger::SampleArrays> samples = std::make_unique<logger::SampleArrays>();
+    std::unique_ptr<project::ExperimentBlock> block = std::make_unique<project::ExperimentBlock>();
+    std::unique_ptr<project::SampleArrays> samples = std::make_unique<project::SampleArrays>();
     uikit::CNIXYChart loader;
     analysis::CatalogueUnits units{[] { return CVRDCommonBase::GetSensor(); }};
 };
@@ -220,7 +220,7 @@ struct ShownMessage {
 // The dialogs, answered by the test.
 class ScriptedDialogs : public analysis::AnalysisDialogs {
 public:
-    bool GraphSetup(CAnalyzeDlg&, logger::DataSetRecord& record, bool& dataChanged) override
+    bool GraphSetup(CAnalyzeDlg&, project::DataSetRecord& record, bool& dataChanged) override
     {
         if (!setup)
             return false;
@@ -229,7 +229,7 @@ public:
     }
     void ShowDetails(CAnalyzeDlg&, const analysis::ResultLines& lines) override { detailsShown.push_back(lines.Count()); }
     // The note dialog: counts its openings and types `noteText`.
-    bool EditNote(CAnalyzeDlg&, logger::GraphNote& note, QPoint) override
+    bool EditNote(CAnalyzeDlg&, project::GraphNote& note, QPoint) override
     {
         ++notesEdited;
         platform::CopyToField(note.text, noteText);
@@ -239,7 +239,7 @@ public:
     }
 
     // Changes the record as the set-up dialog would; returns whether the data selection changed.
-    std::function<bool(logger::DataSetRecord&)> setup;
+    std::function<bool(project::DataSetRecord&)> setup;
     std::vector<int> detailsShown;
     int notesEdited = 0;
     std::u16string noteText = u"Start";
@@ -289,9 +289,9 @@ protected:
         return run;
     }
     // The recorded run as the current data set, and the screen entered on it.
-    logger::DataSetRecord& Enter(int k = 0)
+    project::DataSetRecord& Enter(int k = 0)
     {
-        logger::DataSetRecord& record = measurement->LoadRun(Run(), k);
+        project::DataSetRecord& record = measurement->LoadRun(Run(), k);
         Reenter();
         return record;
     }
@@ -304,14 +304,14 @@ protected:
     // Graph count through the set-up dialog, as the user sets it.
     void SetGraphCount(int count)
     {
-        dialogs->setup = [count](logger::DataSetRecord& record) {
+        dialogs->setup = [count](project::DataSetRecord& record) {
             record.graphCount = count;
             return false;
         };
         screen->Command(CAnalyzeDlg::kSetup);
         dialogs->setup = nullptr;
     }
-    logger::AnalysisSettings& Current() { return *screen->Model().CurrentSettings(); }
+    project::AnalysisSettings& Current() { return *screen->Model().CurrentSettings(); }
     void SetRange(int start, int end)
     {
         Current().rangeStart = start;

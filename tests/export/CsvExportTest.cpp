@@ -5,11 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/ExportTestSupport.h"
-#include "logger/project/CsvExportJob.h"
-#include "logger/project/ExportMessages.h"
-#include "logger/project/ExportNames.h"
+#include "logger/export/core/CsvExportJob.h"
+#include "logger/export/core/ExportMessages.h"
+#include "logger/export/core/ExportNames.h"
 
-using namespace logger;
+using namespace project;
+using namespace exporting;
 using namespace exporttest;
 
 namespace {

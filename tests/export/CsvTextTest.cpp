@@ -6,9 +6,10 @@
 
 #include "devicelink/catalogue/SensorCatalogue.h"
 #include "devicelink/catalogue/SensorValueFormat.h"
-#include "logger/project/CsvText.h"
+#include "logger/export/core/CsvText.h"
 
-using namespace logger;
+
+using namespace exporting;
 
 namespace {
 

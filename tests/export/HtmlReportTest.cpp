@@ -5,10 +5,11 @@
 
 #include "tests/support/ExportTestSupport.h"
 #include "logger/analysis/core/AnalysisEngine.h"
-#include "logger/project/ExportMessages.h"
-#include "logger/project/HtmlReport.h"
+#include "logger/export/core/ExportMessages.h"
+#include "logger/export/core/HtmlReport.h"
 
-using namespace logger;
+using namespace project;
+using namespace exporting;
 using namespace exporttest;
 
 namespace {

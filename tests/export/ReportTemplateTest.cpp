@@ -4,10 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include "logger/project/HtmlText.h"
-#include "logger/project/ReportTemplate.h"
+#include "logger/export/core/HtmlText.h"
+#include "logger/export/core/ReportTemplate.h"
 
-using namespace logger;
+
+using namespace exporting;
 
 namespace {
 

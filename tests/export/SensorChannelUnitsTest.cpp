@@ -5,9 +5,10 @@
 
 #include "tests/support/PlainSensor.h"
 #include "devicelink/sensor/OutputUnit.h"
-#include "logger/project/SensorChannelUnits.h"
+#include "logger/export/core/SensorChannelUnits.h"
 
-using namespace logger;
+using namespace project;
+using namespace exporting;
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "HelpOptionsTestSupport.h"
 
-#include "logger/shell/EventExports.h"
+#include "logger/EventExports.h"
 #include "platform/NamedEvent.h"
 #include "platform/Text.h"
 

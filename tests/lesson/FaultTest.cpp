@@ -110,7 +110,7 @@ class Faults : public Classroom {
 protected:
     void TearDown() override
     {
-        logger::fileio::SetWriteFault(0);
+        project::fileio::SetWriteFault(0);
         Classroom::TearDown();
     }
     // A timed run of the probe at 50 Hz, started.
@@ -128,7 +128,7 @@ protected:
     {
         StartProgram(kClassroomReady);
         StartRun(2);
-        logger::fileio::SetWriteFault(ENOSPC, data.string(), room);
+        project::fileio::SetWriteFault(ENOSPC, data.string(), room);
         const QString told = AnswerBox(Text(kTextRunNotSaved), {}, kOk, 10000);
         EXPECT_FALSE(told.isEmpty());
         EXPECT_TRUE(WaitForText(Front(), QStringLiteral("00:00:02")));
@@ -237,24 +237,24 @@ TEST_F(Faults, FullDisksAreToldAndTheRunIsSavedOnceThereIsRoom)
 {
     StartProgram(kClassroomReady);
     // The run ends with the data folder's disk full: it stays in the program, which says so.
-    logger::fileio::SetWriteFault(ENOSPC, data.string());
+    project::fileio::SetWriteFault(ENOSPC, data.string());
     StartRun(2);
     EXPECT_FALSE(AnswerBox(Text(kTextRunNotSaved), {}, kOk, 10000).isEmpty());
     ASSERT_TRUE(WaitForText(Front(), QStringLiteral("00:00:02")));
-    logger::fileio::SetWriteFault(0);
+    project::fileio::SetWriteFault(0);
 
     // Saved to a full memory stick: the save fails, says why and leaves no file behind.
     const fs::path project = documents / "lesson.vrd";
-    logger::fileio::SetWriteFault(ENOSPC, documents.string());
+    project::fileio::SetWriteFault(ENOSPC, documents.string());
     GoTo(kMenuProjects);
     const QString told = AnswerBox(Text(projectmgr::OperationTextId(projectmgr::Operation::Save)),
                                    [&] { FileCommand(projectmgr::kTextMenuSave, project); });
-    EXPECT_TRUE(Flat(told).contains(Flat(Text(projectmgr::ReasonTextId(logger::ProjectResult::IoError)))))
+    EXPECT_TRUE(Flat(told).contains(Flat(Text(projectmgr::ReasonTextId(project::ProjectResult::IoError)))))
         << told.toStdString();
     EXPECT_TRUE(fs::is_empty(documents)) << "no half-written file";
 
     // Room on the stick: the project is saved with the whole run.
-    logger::fileio::SetWriteFault(0);
+    project::fileio::SetWriteFault(0);
     FileCommand(projectmgr::kTextMenuSave, project);
     ASSERT_TRUE(fs::exists(project));
     EXPECT_EQ(RecordedSamples("saved"), 100);
@@ -265,12 +265,12 @@ TEST_F(Faults, FullDisksAreToldAndTheRunIsSavedOnceThereIsRoom)
 int64_t StoredFirstSet(const fs::path& file)
 {
     const std::string bytes = Pupil::Bytes(file);
-    if (bytes.size() < size_t(logger::kDataAreaOffset))
+    if (bytes.size() < size_t(project::kDataAreaOffset))
         return -1;
-    auto head = std::make_unique<logger::ProjectRecord>();
-    std::memcpy(head.get(), bytes.data() + logger::kProjectRecordOffset, sizeof *head);
-    int64_t end = logger::kDataAreaOffset;
-    for (int k = 0; k < logger::kRunCount; ++k) {
+    auto head = std::make_unique<project::ProjectRecord>();
+    std::memcpy(head.get(), bytes.data() + project::kProjectRecordOffset, sizeof *head);
+    int64_t end = project::kDataAreaOffset;
+    for (int k = 0; k < project::kRunCount; ++k) {
         if (head->dataSize[k] > 0)
             end = std::max<int64_t>(end, int64_t(head->dataOffset[k]) + head->dataSize[k]);
     }
@@ -284,11 +284,11 @@ int64_t StoredFirstSet(const fs::path& file)
 TEST_F(Faults, ARunTheWorkingCopyCannotTakeIsSavedAndExportedElsewhere)
 {
     const QString told = HoldARun(300);
-    EXPECT_TRUE(Flat(told).contains(Flat(Text(projectmgr::ReasonTextId(logger::ProjectResult::IoError)))))
+    EXPECT_TRUE(Flat(told).contains(Flat(Text(projectmgr::ReasonTextId(project::ProjectResult::IoError)))))
         << told.toStdString();
     EXPECT_EQ(StoredFirstSet(data / "temp_project.vrd"), -1) << "the run is not stored";
     const std::string working = Bytes(data / "temp_project.vrd");
-    EXPECT_EQ(working.size(), size_t(logger::kDataAreaOffset)) << "no partial tail";
+    EXPECT_EQ(working.size(), size_t(project::kDataAreaOffset)) << "no partial tail";
 
     // Still full: the project is saved on another disk, and exported, from memory.
     const fs::path project = documents / "held.vrd";
@@ -299,7 +299,7 @@ TEST_F(Faults, ARunTheWorkingCopyCannotTakeIsSavedAndExportedElsewhere)
     EXPECT_EQ(Bytes(data / "temp_project.vrd"), working);
 
     // Room again: the working copy takes the run at the next save.
-    logger::fileio::SetWriteFault(0);
+    project::fileio::SetWriteFault(0);
     GoTo(kMenuMeasurement);
     GoTo(kMenuProjects);
     EXPECT_EQ(StoredFirstSet(data / "temp_project.vrd"), StoredFirstSet(project));

@@ -8,11 +8,11 @@
 #include "logger/analysis/CAnalyzeDlg.h"
 #include "logger/measure/CMeasurSetup1Dlg.h"
 #include "logger/measure/CMeasurmentDlg.h"
-#include "logger/measure/CSensorDlg.h"
-#include "logger/measure/CSensorSetup1Dlg.h"
+#include "logger/monitor/CSensorDlg.h"
+#include "logger/sensorsetup/CSensorSetup1Dlg.h"
 #include "logger/projectmgr/CProjectMgrDlg.h"
 #include "logger/projectmgr/core/ProjectTexts.h"
-#include "logger/shell/CNoteDlg.h"
+#include "logger/notes/CNoteDlg.h"
 
 #include <QElapsedTimer>
 
@@ -23,7 +23,7 @@ namespace {
 using analysis::CAnalyzeDlg;
 using measure::CMeasurmentDlg;
 using measure::CMeasurSetup1Dlg;
-using measure::CSensorSetup1Dlg;
+using sensorsetup::CSensorSetup1Dlg;
 using projectmgr::CProjectMgrDlg;
 
 constexpr int kProbe = 2;    // the voltage probe's channel, C
@@ -37,7 +37,7 @@ protected:
     // The probe's trigger in the sensor set-up dialog of the measurement screen.
     void SetTrigger(int kindText, const QString& level = {})
     {
-        ASSERT_TRUE(Answer("measure::CSensorSetup1Dlg", [&] { Click(CMeasurmentDlg::kSensorSetup); }, [&](QWidget& d) {
+        ASSERT_TRUE(Answer("sensorsetup::CSensorSetup1Dlg", [&] { Click(CMeasurmentDlg::kSensorSetup); }, [&](QWidget& d) {
             Click(CSensorSetup1Dlg::kChannelButtonIds[kProbe], &d);
             Choose(CSensorSetup1Dlg::kTriggerComboId, &d, Text(kindText));
             if (!level.isEmpty())
@@ -92,8 +92,8 @@ TEST_F(Lesson, FromTheFirstSensorToTheReport)
 
     // The probe calibrated on a 0 V and a 1.5 V terminal, which it reads as 0.100 V and 1.599 V.
     Console("signal 2 constant value=0.1");
-    const auto calibrationButton = [&] { Click(measure::CSensorDlg::kCalibrationButtonId); };
-    ASSERT_TRUE(Answer("measure::CSensorSetup1Dlg", calibrationButton, [&](QWidget& d) {
+    const auto calibrationButton = [&] { Click(monitor::CSensorDlg::kCalibrationButtonId); };
+    ASSERT_TRUE(Answer("sensorsetup::CSensorSetup1Dlg", calibrationButton, [&](QWidget& d) {
         Click(CSensorSetup1Dlg::kChannelButtonIds[kProbe], &d);
         ASSERT_TRUE(WaitForText(&d, QStringLiteral("0.100 V")));
         Click(CSensorSetup1Dlg::kCaptureButtonIds[0], &d);
@@ -146,8 +146,8 @@ TEST_F(Lesson, FromTheFirstSensorToTheReport)
     // The timed run's note.
     Choose(CMeasurmentDlg::kRunCombo, measurement, QStringLiteral("Run 1"));
     ASSERT_TRUE(WaitForText(measurement, QStringLiteral("00:00:10")));
-    ASSERT_TRUE(Answer("shell::CNoteDlg", [&] { Click(CMeasurmentDlg::kNote); }, [&](QWidget& d) {
-        Type(shell::CNoteDlg::kEdit, &d, kNote);
+    ASSERT_TRUE(Answer("notes::CNoteDlg", [&] { Click(CMeasurmentDlg::kNote); }, [&](QWidget& d) {
+        Type(notes::CNoteDlg::kEdit, &d, kNote);
         Click(kOk, &d);
     }));
 
@@ -197,7 +197,7 @@ TEST_F(Lesson, FromTheFirstSensorToTheReport)
     EXPECT_EQ(Details(), line);
     GoTo(kMenuMeasurement);
     ASSERT_TRUE(WaitForText(Front(), QStringLiteral("00:00:10")));
-    ASSERT_TRUE(Answer("shell::CNoteDlg", [&] { Click(CMeasurmentDlg::kNote); }, [&](QWidget& d) {
+    ASSERT_TRUE(Answer("notes::CNoteDlg", [&] { Click(CMeasurmentDlg::kNote); }, [&](QWidget& d) {
         EXPECT_TRUE(Shows(&d, kNote));
         Click(kCancel, &d);
     }));

@@ -48,14 +48,14 @@ public:
     void Restart()
     {
         controller.reset();
-        logger::ClearAllRuns(*block);
+        project::ClearAllRuns(*block);
         host.messages.clear();
         api.submitResult = 1;
         api.onRead = nullptr;
         SetUp();
     }
 
-    logger::DataSetRecord& Run() { return *controller->CurrentRun(); }
+    project::DataSetRecord& Run() { return *controller->CurrentRun(); }
     void SwitchOn(std::initializer_list<int> channels)
     {
         for (int c : channels)
@@ -91,8 +91,8 @@ public:
     measuretest::RecordingChart chart;
     measuretest::QueueHost host;
     measuretest::CountingStore store;
-    std::unique_ptr<logger::ExperimentBlock> block = std::make_unique<logger::ExperimentBlock>();
-    std::unique_ptr<logger::SampleArrays> samples = std::make_unique<logger::SampleArrays>();
+    std::unique_ptr<project::ExperimentBlock> block = std::make_unique<project::ExperimentBlock>();
+    std::unique_ptr<project::SampleArrays> samples = std::make_unique<project::SampleArrays>();
     std::unique_ptr<MeasureController> controller;
 };
 
@@ -306,7 +306,7 @@ TEST_F(ControllerTest, TimeScaleFollowsThePlannedPeriod)
 {
     sensor.catalogue().accessRecords()[0].sampling[0].maxRate = 10000;
     Run().period = 200000;
-    logger::ApplyTimeScales(Run());
+    project::ApplyTimeScales(Run());
     ASSERT_FLOAT_EQ(ToDeviceState(Run().channels[0]).timeUnit, 0.001f);
     Run().rate = 1000;
     SwitchOn({0});
@@ -416,7 +416,7 @@ TEST_F(ControllerTest, SetAndChannelControlsAreRefusedWhileRunning)
     EXPECT_FALSE(controller->DeleteCurrentRun());
     EXPECT_FALSE(controller->BeforeSetupDialog());
     EXPECT_EQ(block->currentIndex, 0);
-    EXPECT_EQ(logger::CountCreatedRuns(*block), 1);
+    EXPECT_EQ(project::CountCreatedRuns(*block), 1);
     EXPECT_TRUE(controller->StartEnabled());
     controller->OnStartClicked();
     EXPECT_TRUE(controller->IsIdle());
@@ -476,7 +476,7 @@ TEST_F(ControllerTest, SubValuesAreBoundedAndConvertedOncePerBatch)
     copy.outputCount = 99;
     copy.accessIndex = 999;
     platform::CopyToField(copy.sensorId, u"NOT_IN_THE_CATALOGUE");
-    Run().channels[2] = logger::ToStateImage(copy);
+    Run().channels[2] = project::ToStateImage(copy);
     Run().sampleCount[2] = 4;
     controller->RefreshRunView(true);
     EXPECT_EQ(chart.outOfRange, 0);
@@ -606,7 +606,7 @@ TEST_F(ControllerTest, AContinuousRunEndsWhenItsStoreIsFull)
     for (const int32_t n : {1, 3}) {
         SCOPED_TRACE(n);
         sensor.catalogue().accessRecords()[0].registerCount = n;
-        const int32_t whole = logger::kMaxSampleEntries / n * n;   // the entries of every sample that fits
+        const int32_t whole = project::kMaxSampleEntries / n * n;   // the entries of every sample that fits
         controller->Start();
         Deliver(0, whole - n);
         WakeUp();
@@ -713,7 +713,7 @@ TEST_F(ControllerTest, ARunThatCannotBeSavedIsKeptAndReported)
 {
     SwitchOn({0});
     controller->Start();
-    store.result = logger::ProjectResult::IoError;
+    store.result = project::ProjectResult::IoError;
     Deliver(0, 10);
     WakeUp();
     EXPECT_TRUE(controller->IsIdle());

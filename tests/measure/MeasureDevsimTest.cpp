@@ -57,8 +57,8 @@ protected:
         folder = std::filesystem::temp_directory_path() /
                  ("corvik-measure-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
         std::filesystem::create_directories(folder);
-        project = std::make_unique<logger::ProjectFile>(*block, *samples, folder.string());
-        ASSERT_EQ(project->NewProject(u"Test", {}), logger::ProjectResult::Ok);
+        project = std::make_unique<project::ProjectFile>(*block, *samples, folder.string());
+        ASSERT_EQ(project->NewProject(u"Test", {}), project::ProjectResult::Ok);
         controller = std::make_unique<MeasureController>(*block, *samples, *project, *adapter, chart, host);
     }
     void TearDown() override
@@ -95,7 +95,7 @@ protected:
         Run().rate = rate;
         Run().length = length;
     }
-    logger::DataSetRecord& Run() { return *controller->CurrentRun(); }
+    project::DataSetRecord& Run() { return *controller->CurrentRun(); }
     void ExpectArraysAsDelivered(int c)
     {
         const devicelink::MeasureSetupHost& h = sensor->acquisitionRequest().host;
@@ -116,9 +116,9 @@ protected:
     XYChartRunChart chart{xyChart};
     measuretest::QueueHost host;
     std::filesystem::path folder;
-    std::unique_ptr<logger::ExperimentBlock> block = std::make_unique<logger::ExperimentBlock>();
-    std::unique_ptr<logger::SampleArrays> samples = std::make_unique<logger::SampleArrays>();
-    std::unique_ptr<logger::ProjectFile> project;
+    std::unique_ptr<project::ExperimentBlock> block = std::make_unique<project::ExperimentBlock>();
+    std::unique_ptr<project::SampleArrays> samples = std::make_unique<project::SampleArrays>();
+    std::unique_ptr<project::ProjectFile> project;
     std::unique_ptr<MeasureController> controller;
 };
 

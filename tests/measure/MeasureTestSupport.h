@@ -179,28 +179,28 @@ public:
 };
 
 // The working copy, as far as the controller needs it.
-class CountingStore : public logger::RunStore {
+class CountingStore : public project::RunStore {
 public:
-    logger::ProjectResult SaveProject() override
+    project::ProjectResult SaveProject() override
     {
         ++saves;
         return result;
     }
-    logger::ProjectResult SaveProjectKeepRecord() override
+    project::ProjectResult SaveProjectKeepRecord() override
     {
         ++keeps;
         return result;
     }
-    logger::ProjectResult LoadProject() override
+    project::ProjectResult LoadProject() override
     {
         ++loads;
         return result;
     }
     int saves = 0, keeps = 0, loads = 0;
-    logger::ProjectResult result = logger::ProjectResult::Ok;
+    project::ProjectResult result = project::ProjectResult::Ok;
 };
 
-inline std::vector<uint8_t> BytesOf(const logger::DataSetRecord& record)
+inline std::vector<uint8_t> BytesOf(const project::DataSetRecord& record)
 {
     const auto* p = reinterpret_cast<const uint8_t*>(&record);
     return {p, p + sizeof record};

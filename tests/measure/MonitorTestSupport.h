@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "WakeUpQueue.h"
-#include "logger/measure/core/SensorMonitor.h"
+#include "logger/monitor/core/SensorMonitor.h"
 #include "platform/Text.h"
 
 namespace monitortest {
 
 // A sensor whose channels, records, arrays and conversions the test writes. Unless a channel's
 // converter says otherwise, a sample converts to one value: its first raw word.
-class FakeMonitorSensor : public measure::MonitorSensor {
+class FakeMonitorSensor : public monitor::MonitorSensor {
 public:
     static constexpr int32_t kCapacity = 4096;
     using Converter = std::function<int32_t(int32_t count, const int32_t* raw, float* values)>;
@@ -125,7 +125,7 @@ public:
 };
 
 // The screen's side; wake-ups the wait thread posts are queued for the test to hand over.
-class FakeMonitorHost : public measure::MonitorHost {
+class FakeMonitorHost : public monitor::MonitorHost {
 public:
     explicit FakeMonitorHost(FakeMonitorSensor& sensor) : sensor_(sensor) {}
 

@@ -4,9 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "MonitorTestSupport.h"
-#include "logger/measure/core/MonitorTextRules.h"
+#include "logger/monitor/core/MonitorTextRules.h"
 
 using namespace measure;
+using namespace monitor;
 using monitortest::U;
 
 namespace {

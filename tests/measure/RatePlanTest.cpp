@@ -29,8 +29,8 @@ protected:
     }
     PlanOutcome Plan() { return PlanRates(*record, channels); }
 
-    std::unique_ptr<logger::DataSetRecord> record = std::make_unique<logger::DataSetRecord>();
-    PlanChannel channels[logger::kChannelCount];
+    std::unique_ptr<project::DataSetRecord> record = std::make_unique<project::DataSetRecord>();
+    PlanChannel channels[project::kChannelCount];
 };
 
 TEST_F(RatePlanTest, CommonPlanAtFiveHertzForThirtySeconds)
@@ -115,12 +115,12 @@ TEST_F(RatePlanTest, EveryPlannedRateLiesWithinItsMaximum)
         for (int32_t requested : requests) {
             for (int32_t maximum : maxima) {
                 SCOPED_TRACE(testing::Message() << perChannel << " " << requested << " " << maximum);
-                auto r = std::make_unique<logger::DataSetRecord>();
+                auto r = std::make_unique<project::DataSetRecord>();
                 r->rate = requested;
                 r->perChannelRates = perChannel;
                 r->length = 5;
                 r->stopCount = 1;
-                PlanChannel chs[logger::kChannelCount];
+                PlanChannel chs[project::kChannelCount];
                 chs[0] = Sensor(maximum);
                 chs[1] = Sensor(10000, 3);
                 for (int c = 0; c < 2; ++c)
@@ -164,11 +164,11 @@ TEST_F(RatePlanTest, RepeatedAndContinuousRunsFitTheirStore)
                           {500, 1, 1, 52}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stopCount);
-        auto r = std::make_unique<logger::DataSetRecord>();
+        auto r = std::make_unique<project::DataSetRecord>();
         r->rate = 10000;
         r->length = c.length;
         r->stopCount = c.stopCount;
-        PlanChannel chs[logger::kChannelCount];
+        PlanChannel chs[project::kChannelCount];
         chs[3] = Sensor(10000, 2);
         PlanRates(*r, chs);
         EXPECT_EQ(r->length, c.expectedLength);
@@ -217,13 +217,13 @@ TEST_F(RatePlanTest, ChannelsWithoutRecordsAndChannelsNotTakingPart)
     Plan();
     EXPECT_EQ(record->rate, 10000);
     // Garbage rates of channels that do not take part overflow nothing.
-    auto r = std::make_unique<logger::DataSetRecord>();
+    auto r = std::make_unique<project::DataSetRecord>();
     r->perChannelRates = 1;
     r->length = 1000;
     r->channelRate[0] = 100;
     r->channelRate[2] = INT32_MAX;
     r->channelPeriod[2] = -7;
-    PlanChannel chs[logger::kChannelCount];
+    PlanChannel chs[project::kChannelCount];
     chs[0] = Sensor(100);
     PlanRates(*r, chs);
     EXPECT_GE(r->targetCount[2], 0);
@@ -277,10 +277,10 @@ TEST_F(RatePlanTest, TheThousandHertzBoundary)
     } switches[] = {{1000, 500, 0}, {1001, 500, 1}, {2000, 1000, 1}, {2000, 1001, 0}};
     for (const auto& c : switches) {
         SCOPED_TRACE(testing::Message() << c.requested << " Hz asked, slowest " << c.slowest);
-        auto r = std::make_unique<logger::DataSetRecord>();
+        auto r = std::make_unique<project::DataSetRecord>();
         r->rate = c.requested;
         r->length = 10;
-        PlanChannel chs[logger::kChannelCount];
+        PlanChannel chs[project::kChannelCount];
         chs[0] = Sensor(c.slowest);
         chs[1] = Sensor(10000);
         PlanRates(*r, chs);
@@ -293,10 +293,10 @@ TEST_F(RatePlanTest, TheThousandHertzBoundary)
     } flags[] = {{1000, 1000, 0, LiveHighSpeed::Clear}, {1001, 1111, 1, LiveHighSpeed::Set}};
     for (const auto& c : flags) {
         SCOPED_TRACE(c.requested);
-        auto r = std::make_unique<logger::DataSetRecord>();
+        auto r = std::make_unique<project::DataSetRecord>();
         r->rate = c.requested;
         r->length = 10;
-        PlanChannel chs[logger::kChannelCount];
+        PlanChannel chs[project::kChannelCount];
         chs[0] = Sensor(10000);
         chs[1] = Sensor(10000);
         chs[1].sensorFamily = 6;

@@ -7,10 +7,11 @@
 
 #include "MonitorTestSupport.h"
 #include "devicelink/sensor/SensorMemoryLayout.h"
-#include "logger/measure/core/SensorMonitor.h"
+#include "logger/monitor/core/SensorMonitor.h"
 #include "platform/LittleEndian.h"
 
 using namespace measure;
+using namespace monitor;
 using monitortest::FakeMonitorHost;
 using monitortest::FakeMonitorSensor;
 

@@ -31,7 +31,7 @@ protected:
         return {p, p + sizeof *record};
     }
 
-    std::unique_ptr<logger::DataSetRecord> record = std::make_unique<logger::DataSetRecord>();
+    std::unique_ptr<project::DataSetRecord> record = std::make_unique<project::DataSetRecord>();
     int32_t maxRates[4] = {500, 10000, 0, 0};
     MeasureSetupModel model;
 };
@@ -223,10 +223,10 @@ TEST_F(SetupModelTest, TitlesAreCutToTheirField)
 {
     v().title = std::u16string(31, u'a') + u"\U0001F600";   // the pair would be units 32 and 33
     ASSERT_EQ(model.Apply(*record), text::kNone);
-    EXPECT_EQ(logger::RunTitle(*record), std::u16string(31, u'a'));
+    EXPECT_EQ(project::RunTitle(*record), std::u16string(31, u'a'));
     v().title.clear();
     ASSERT_EQ(model.Apply(*record), text::kNone);
-    EXPECT_EQ(logger::RunTitle(*record), std::u16string(31, u'a'));
+    EXPECT_EQ(project::RunTitle(*record), std::u16string(31, u'a'));
 }
 
 }  // namespace

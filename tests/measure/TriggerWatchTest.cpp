@@ -11,7 +11,7 @@ namespace {
 // One watched channel (A) with the given trigger; each read gives the next of `reads`.
 TriggerWatch::Result LastOf(int32_t kind, float level, const std::vector<float>& reads)
 {
-    TriggerWatch::Channel channels[logger::kChannelCount];
+    TriggerWatch::Channel channels[project::kChannelCount];
     channels[0].watched = true;
     channels[0].kind = kind;
     channels[0].level = level;

@@ -9,7 +9,7 @@
 #include "MeasureScreenTestSupport.h"
 #include "logger/measure/core/MeasureTexts.h"
 #include "logger/project/ProjectFile.h"
-#include "logger/shell/CNoteDlg.h"
+#include "logger/notes/CNoteDlg.h"
 
 namespace measurescreentest {
 namespace {
@@ -121,7 +121,7 @@ TEST_F(MeasureScreen, AbortedStartsLeaveTheRecordByteForByte)
     EXPECT_TRUE(Controller().IsIdle());
     // The device change resets the run clock as it is shown; the set itself is as it was.
     std::vector<uint8_t> after = BytesOf(Run());
-    const size_t clock = offsetof(logger::DataSetRecord, elapsedMs);
+    const size_t clock = offsetof(project::DataSetRecord, elapsedMs);
     std::copy_n(before.begin() + clock, sizeof(int32_t), after.begin() + clock);
     EXPECT_EQ(after, before);
 }
@@ -357,14 +357,14 @@ TEST_F(MeasureScreen, TheNoteButtonEditsTheSetsNote)
     Plug({{0, "R75"}});
     Show();
     bool opened = false;
-    WhenModal<shell::CNoteDlg>([&](shell::CNoteDlg& dialog) {
+    WhenModal<notes::CNoteDlg>([&](notes::CNoteDlg& dialog) {
         opened = true;
         dialog.Edit().setPlainText(QStringLiteral("warm\nwater"));
         dialog.OkButton().click();
     });
     Button(CMeasurmentDlg::kNote).click();
     ASSERT_TRUE(opened);
-    EXPECT_EQ(logger::NoteText(Run().note), u"warm\r\nwater");
+    EXPECT_EQ(project::NoteText(Run().note), u"warm\r\nwater");
     EXPECT_EQ(Run().note.textLength, 11);
 }
 

@@ -24,7 +24,7 @@
 #include "logger/measure/CMeasurSetup1Dlg.h"
 #include "logger/measure/CMeasurmentDlg.h"
 #include "logger/project/WorkingCopySession.h"
-#include "logger/shell/CNoteDlg.h"
+#include "logger/notes/CNoteDlg.h"
 #include "platform/RegistryStore.h"
 #include "tests/measure/MeasureTestSupport.h"
 #include "tests/support/DevsimFixture.h"
@@ -93,9 +93,9 @@ protected:
         folder = std::filesystem::temp_directory_path() /
                  ("corvik-measure-screen-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
         std::filesystem::create_directories(folder);
-        const logger::WorkingCopyStart start = logger::ProcessWorkingCopy().Begin(
-            folder.string(), (folder / "user").string(), logger::LocalProjectTime());
-        ASSERT_EQ(start.status, logger::WorkingCopyStatus::Ready);
+        const project::WorkingCopyStart start = project::ProcessWorkingCopy().Begin(
+            folder.string(), (folder / "user").string(), project::LocalProjectTime());
+        ASSERT_EQ(start.status, project::WorkingCopyStatus::Ready);
 
         // The user's answers are scripted; notes are edited in the program's note dialog.
         shell::ScreenServices services;
@@ -103,7 +103,7 @@ protected:
             shown.push_back({type, first, second});
             return answer;
         };
-        services.editNote = shell::EditNoteRecord;
+        services.editNote = notes::EditNoteRecord;
         root = std::make_unique<RecordingPage>();
         root->resize(CMeasurmentDlg::kWidth, CMeasurmentDlg::kHeight);
         root->show();
@@ -118,7 +118,7 @@ protected:
         platform::SetProcessRegistry(nullptr);
         if (sim)
             sim->Stop();
-        logger::ProcessWorkingCopy().End();
+        project::ProcessWorkingCopy().End();
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
     }
@@ -179,7 +179,7 @@ protected:
     void ExpectArraysAsDelivered(int c)
     {
         const devicelink::MeasureSetupHost& h = sensor->acquisitionRequest().host;
-        const logger::SampleArrays& samples = *screen->SampleData();
+        const project::SampleArrays& samples = *screen->SampleData();
         const int32_t n = Run().sampleCount[c];
         for (int32_t i = 0; i < n; ++i) {
             ASSERT_EQ(samples.rawValues[c][i], h.values[c][i]) << c << " " << i;
@@ -193,7 +193,7 @@ protected:
     }
 
     measure::MeasureController& Controller() { return screen->Controller(); }
-    logger::DataSetRecord& Run() { return *screen->GetCurrentRun(); }
+    project::DataSetRecord& Run() { return *screen->GetCurrentRun(); }
     uikit::CButtonST& Button(int id) { return *screen->Button(id); }
     int Used(int series) { return screen->Chart().Series(series)->used; }
 

@@ -5,14 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include "logger/shell/CNoteDlg.h"
+#include "logger/notes/CNoteDlg.h"
 #include "platform/Text.h"
 #include "tests/toolkit/ToolkitTestSupport.h"
 #include "uikit/button/CButtonST.h"
 
 namespace {
 
-using shell::CNoteDlg;
+using notes::CNoteDlg;
 
 class NoteDialogTest : public toolkittest::CommonServicesTest {
 protected:
@@ -21,7 +21,7 @@ protected:
         CommonServicesTest::SetUp();
         owner = std::make_unique<QWidget>();
         owner->setGeometry(0, 0, 800, 600);
-        logger::InitNoteRecord(note);
+        project::InitNoteRecord(note);
     }
     // The user's choice of size.
     static void ChooseSize(CNoteDlg& dialog, int index)
@@ -31,8 +31,8 @@ protected:
     }
 
     std::unique_ptr<QWidget> owner;
-    logger::NoteRecord note{};
-    logger::GraphNote chartNote{};
+    project::NoteRecord note{};
+    project::GraphNote chartNote{};
 };
 
 TEST_F(NoteDialogTest, LineEndsAreStoredAsTheChartReadsThem)
@@ -45,7 +45,7 @@ TEST_F(NoteDialogTest, LineEndsAreStoredAsTheChartReadsThem)
     dialog.Edit().setPlainText(QStringLiteral("a\nb\n"));
     dialog.OkButton().click();
     EXPECT_EQ(dialog.result(), CNoteDlg::kResultOk);
-    EXPECT_EQ(logger::NoteText(note), u"a\r\nb\r\n");
+    EXPECT_EQ(project::NoteText(note), u"a\r\nb\r\n");
     EXPECT_EQ(note.textLength, 6);
     for (size_t i = 6; i < std::size(note.text); ++i)
         ASSERT_EQ(note.text[i], u'\0') << i;
@@ -105,7 +105,7 @@ TEST_F(NoteDialogTest, SizesAreShownWithinRangeAndWrittenOnlyWhenChosen)
     dialog.Edit().setPlainText(QStringLiteral("peak"));
     dialog.OkButton().click();
     EXPECT_EQ(chartNote.fontSize, 16);
-    EXPECT_EQ(logger::GraphNoteText(chartNote), u"peak");
+    EXPECT_EQ(project::GraphNoteText(chartNote), u"peak");
 }
 
 TEST_F(NoteDialogTest, WithoutATargetNothingIsWritten)

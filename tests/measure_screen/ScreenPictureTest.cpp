@@ -6,7 +6,7 @@
 #include <QPlainTextEdit>
 
 #include "MeasureScreenTestSupport.h"
-#include "logger/shell/CNoteDlg.h"
+#include "logger/notes/CNoteDlg.h"
 #include "platform/Text.h"
 #include "tools/devsim/Scenario.h"
 
@@ -65,7 +65,7 @@ TEST_F(MeasureScreenPicture, ALiveRunOfFourSensors)
                                 u"The water warms slowly at first.";
     platform::CopyToField(Run().note.text, text);
     Run().note.textLength = int32_t(text.size());
-    shell::CNoteDlg note(screen);
+    notes::CNoteDlg note(screen);
     note.SetTarget(&Run().note, nullptr, 0, 0);
     note.show();
     Spin(20);

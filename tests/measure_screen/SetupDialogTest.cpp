@@ -22,7 +22,7 @@ protected:
     void SetUp() override
     {
         CommonServicesTest::SetUp();
-        record = std::make_unique<logger::DataSetRecord>();
+        record = std::make_unique<project::DataSetRecord>();
         record->rate = 5;
         record->period = 200000;
         record->length = 30;
@@ -43,7 +43,7 @@ protected:
         emit box.activated(index);
     }
 
-    std::unique_ptr<logger::DataSetRecord> record;
+    std::unique_ptr<project::DataSetRecord> record;
     std::vector<QString> notices;
 };
 

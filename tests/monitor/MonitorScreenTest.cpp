@@ -16,7 +16,7 @@
 #include "tests/support/LinkHelpers.h"
 #include "tests/toolkit/ToolkitTestSupport.h"
 #include "devicelink/sensor/CNI2CSensor.h"
-#include "logger/measure/CSensorDlg.h"
+#include "logger/monitor/CSensorDlg.h"
 #include "platform/RegistryStore.h"
 #include "platform/Text.h"
 #include "tools/devsim/Scenario.h"
@@ -25,8 +25,8 @@
 #include "uikit/events/ScreenMessages.h"
 #include "uikit/paint/SkinPaint.h"
 
-using measure::CSensorDlg;
-using measure::MonitorState;
+using monitor::CSensorDlg;
+using monitor::MonitorState;
 using toolkittest::Spin;
 using toolkittest::SpinUntil;
 using uikit::CVRDCommonBase;
@@ -133,12 +133,12 @@ protected:
     }
     std::vector<int> ShownChannels() const
     {
-        const measure::SlotMap& map = monitor->Monitor().Pass().Slots();
+        const monitor::SlotMap& map = monitor->Monitor().Pass().Slots();
         return std::vector<int>(map.channel.begin(), map.channel.begin() + map.count);
     }
     QString PanelText(int channel) const
     {
-        const measure::PanelTexts& t = monitor->Monitor().Pass().Panel(channel).texts;
+        const monitor::PanelTexts& t = monitor->Monitor().Pass().Panel(channel).texts;
         return QString::fromStdU16String(t.lines == 1 ? t.single : t.values[0]);
     }
     void SavePicture(const char* name)
@@ -198,7 +198,7 @@ TEST_F(MonitorScreen, PlugAndPullReachThePanelsThroughThePollAndDetection)
     ASSERT_TRUE(SpinUntil([&] { return monitor->Monitor().PassCount() > passes && ShownChannels().size() == 4; },
                           3000));
     EXPECT_EQ(ShownChannels(), (std::vector<int>{0, 1, 2, 3}));
-    const measure::PanelTexts& vector = monitor->Monitor().Pass().Panel(2).texts;
+    const monitor::PanelTexts& vector = monitor->Monitor().Pass().Panel(2).texts;
     EXPECT_EQ(vector.lines, 4);  // the three components and their length
     EXPECT_FALSE(vector.values[3].empty());
 }
@@ -238,7 +238,7 @@ TEST_F(MonitorScreen, InServiceModeAPassRepaintsEveryPanel)
     ASSERT_TRUE(WaitForPasses(passes + 1));
     Spin(50);
     monitor->removeEventFilter(&watch);
-    for (const measure::Edges& r : measure::kPanelRects) {
+    for (const monitor::Edges& r : monitor::kPanelRects) {
         EXPECT_TRUE(watch.painted.contains(uikit::RectFromEdges(r.left, r.top, r.right, r.bottom)))
             << r.left << "," << r.top;
     }
@@ -305,10 +305,10 @@ TEST_F(MonitorScreen, TheSetupButtonStopsTheLoggerWhileItsDialogIsOpen)
     Begin("classroom.ini");
     int runningDuringDialog = -1;
     bool waiterDuringDialog = true;
-    monitor->SetSetupDialogRunner([&](const measure::SetupRequest&) {
+    monitor->SetSetupDialogRunner([&](const monitor::SetupRequest&) {
         runningDuringDialog = sensor->IsRunning();
         waiterDuringDialog = monitor->Monitor().WaiterRunning();
-        return measure::kDialogCancel;
+        return monitor::kDialogCancel;
     });
     Show();
     ASSERT_TRUE(WaitForPasses(1));

@@ -1,7 +1,7 @@
 #include "SeriesFixture.h"
 
-#include "logger/analysis/numeric/CurveFits.h"
-#include "logger/analysis/numeric/WeightedLogSums.h"
+#include "numeric/CurveFits.h"
+#include "numeric/WeightedLogSums.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "SeriesFixture.h"
 
-#include "logger/analysis/numeric/CurveFits.h"
+#include "numeric/CurveFits.h"
 
 #include <gtest/gtest.h>
 

@@ -10,8 +10,8 @@
 
 #include "ReferenceData.h"
 
-#include "logger/analysis/numeric/CurveFits.h"
-#include "logger/analysis/numeric/SampleAnalysis.h"
+#include "numeric/CurveFits.h"
+#include "numeric/SampleAnalysis.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "SeriesFixture.h"
 
-#include "logger/analysis/numeric/SampleAnalysis.h"
+#include "numeric/SampleAnalysis.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // A sampled series with its curve and result arrays, pre-filled with a sentinel so that tests
 // can tell what a routine wrote.
 
-#include "logger/analysis/numeric/FitResult.h"
+#include "numeric/FitResult.h"
 
 #include <algorithm>
 #include <cmath>

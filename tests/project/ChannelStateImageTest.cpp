@@ -9,7 +9,7 @@
 #include "platform/LittleEndian.h"
 #include "platform/Text.h"
 
-using namespace logger;
+using namespace project;
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "logger/project/FileIo.h"
 #include "logger/project/ProjectFile.h"
 
-using namespace logger;
+using namespace project;
 using namespace projecttest;
 
 namespace {
@@ -477,7 +477,7 @@ TEST_F(ProjectFileTest, ARunTheWorkingCopyCannotTakeIsHeldUntilItIsStored)
     StopInto(*block, *samples, 2, {400});
     platform::CopyToFullField(block->records[2].title, u"Held");
     // Room for part of the run only: the write fails part way.
-    logger::fileio::SetWriteFault(ENOSPC, folder.Path().string(), 2000);
+    project::fileio::SetWriteFault(ENOSPC, folder.Path().string(), 2000);
     EXPECT_EQ(project.SaveProject(), ProjectResult::IoError);
     EXPECT_TRUE(project.HoldsUnsavedRun());
     EXPECT_EQ(Working(), before) << "no partial tail";
@@ -493,18 +493,18 @@ TEST_F(ProjectFileTest, ARunTheWorkingCopyCannotTakeIsHeldUntilItIsStored)
     // While another set is current, nothing may write a head that pairs the held record with
     // older samples.
     block->currentIndex = 0;
-    logger::fileio::SetWriteFault(0);
+    project::fileio::SetWriteFault(0);
     EXPECT_EQ(project.SaveProject(), ProjectResult::IoError);
     EXPECT_EQ(Working(), before);
 
     // Saved elsewhere from memory, on another disk, while the data folder is still full.
     TempFolder stick;
-    logger::fileio::SetWriteFault(ENOSPC, folder.Path().string());
+    project::fileio::SetWriteFault(ENOSPC, folder.Path().string());
     const std::string elsewhere = stick.File("saved.vrd");
     ASSERT_EQ(project.SaveProjectAs(elsewhere), ProjectResult::Ok);
     EXPECT_FALSE(project.HoldsUnsavedRun());
     EXPECT_TRUE(project.HoldsRun());
-    logger::fileio::SetWriteFault(0);
+    project::fileio::SetWriteFault(0);
     {
         auto otherBlock = std::make_unique<ExperimentBlock>();
         auto otherSamples = std::make_unique<SampleArrays>();
@@ -526,10 +526,10 @@ TEST_F(ProjectFileTest, ARunTheWorkingCopyCannotTakeIsHeldUntilItIsStored)
     // A new project gives a held run up with everything else.
     block->currentIndex = 2;
     StopInto(*block, *samples, 2, {10});
-    logger::fileio::SetWriteFault(ENOSPC, folder.Path().string());
+    project::fileio::SetWriteFault(ENOSPC, folder.Path().string());
     EXPECT_EQ(project.SaveProject(), ProjectResult::IoError);
     EXPECT_TRUE(project.HoldsRun());
-    logger::fileio::SetWriteFault(0);
+    project::fileio::SetWriteFault(0);
     ASSERT_EQ(project.NewProject(u"Next", {}), ProjectResult::Ok);
     EXPECT_FALSE(project.HoldsRun());
 }
@@ -541,9 +541,9 @@ TEST_F(ProjectFileTest, AHeldRunIsStillWrittenWhenTheWorkingCopyIsOutOfReach)
     RecordAndSave(0, {100});
     block->currentIndex = 1;
     StopInto(*block, *samples, 1, {400});
-    logger::fileio::SetWriteFault(ENOSPC, folder.Path().string());
+    project::fileio::SetWriteFault(ENOSPC, folder.Path().string());
     ASSERT_EQ(project.SaveProject(), ProjectResult::IoError);
-    logger::fileio::SetWriteFault(0);
+    project::fileio::SetWriteFault(0);
     ASSERT_TRUE(project.HoldsUnsavedRun());
     std::filesystem::remove(project.WorkingPath());
 

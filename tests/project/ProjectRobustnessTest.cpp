@@ -8,7 +8,7 @@
 #include "logger/project/ProjectFile.h"
 #include "logger/project/RunModel.h"
 
-using namespace logger;
+using namespace project;
 using namespace projecttest;
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "logger/project/ExperimentRecords.h"
 
-using namespace logger;
+using namespace project;
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "logger/project/RunModel.h"
 #include "platform/LittleEndian.h"
 
-using namespace logger;
+using namespace project;
 using namespace projecttest;
 
 namespace {

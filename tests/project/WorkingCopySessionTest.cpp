@@ -12,7 +12,7 @@
 #include "logger/project/WorkingCopySession.h"
 #include "tests/support/ProjectTestSupport.h"
 
-using namespace logger;
+using namespace project;
 using namespace projecttest;
 
 namespace {

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "ProjectScreenTestSupport.h"
-#include "logger/project/CsvExportJob.h"
-#include "logger/project/ExportMessages.h"
+#include "logger/export/core/CsvExportJob.h"
+#include "logger/export/core/ExportMessages.h"
 #include "uikit/tree/CTreeCtrlEx.h"
 
 using namespace projectscreentest;
@@ -54,7 +54,7 @@ TEST_F(ProjectScreenTest, AFailedCsvFileIsToldWithItsName)
     chosen = QString::fromStdString(elsewhere.File("missing-folder/lesson.csv"));
     screen->RunCommand(Dlg::kExportCsv);
     ASSERT_FALSE(shown.empty());
-    EXPECT_EQ(shown[0].first, Text(logger::CsvResultTextId(logger::CsvResult::OpenFailed)));
+    EXPECT_EQ(shown[0].first, Text(exporting::CsvResultTextId(exporting::CsvResult::OpenFailed)));
     EXPECT_TRUE(shown[0].second.endsWith("lesson_1.csv"));
 }
 

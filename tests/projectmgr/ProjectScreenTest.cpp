@@ -12,7 +12,7 @@
 
 using namespace projectscreentest;
 using namespace projectmgr;
-using logger::ProjectResult;
+using project::ProjectResult;
 
 namespace {
 
@@ -29,7 +29,7 @@ TEST_F(ProjectScreenTest, StartsWithANewProjectAndRegistersItsSlot)
     EXPECT_EQ(uikit::CVRDCommonBase::GetScreen(uikit::kSlotProjects), screen.get());
     EXPECT_TRUE(screen->isHidden());
     EXPECT_EQ(screen->geometry(), QRect(0, 0, 800, 600));
-    EXPECT_EQ(Working().size(), size_t(logger::kDataAreaOffset));
+    EXPECT_EQ(Working().size(), size_t(project::kDataAreaOffset));
     EXPECT_EQ(Texts(screen->Tree()), QStringList{Text(kTextNewProjectTitle)});
     EXPECT_EQ(measurement->loads, 1);
 }
@@ -73,7 +73,7 @@ TEST_F(ProjectScreenTest, ASeventyCharacterProjectNameKeepsSixtyFourAndSurvivesS
     editor->setText(QString(70, QChar(u'p')));
     QTest::keyClick(editor, Qt::Key_Insert);
     Settle();
-    EXPECT_EQ(logger::RunTitle(Block().records[2]), QString(32, QChar(u'p')).toStdU16String());
+    EXPECT_EQ(project::RunTitle(Block().records[2]), QString(32, QChar(u'p')).toStdU16String());
 
     // The measurement screen leaves the set (a save) and a later session reads both back.
     ASSERT_EQ(Project().SaveProject(), ProjectResult::Ok);
@@ -83,7 +83,7 @@ TEST_F(ProjectScreenTest, ASeventyCharacterProjectNameKeepsSixtyFourAndSurvivesS
     projecttest::WriteBytes(later.project.WorkingPath(), Working());
     ASSERT_EQ(later.project.LoadProject(), ProjectResult::Ok);
     EXPECT_EQ(platform::FieldView(later.project.Record().title), typed.left(64).toStdU16String());
-    EXPECT_EQ(logger::RunTitle(later.block->records[2]), QString(32, QChar(u'p')).toStdU16String());
+    EXPECT_EQ(project::RunTitle(later.block->records[2]), QString(32, QChar(u'p')).toStdU16String());
     uikit::CVRDCommonBase::SetScreen(uikit::kSlotMeasurement, measurement.get());
 }
 
@@ -136,11 +136,11 @@ TEST_F(ProjectScreenTest, ANoteIsClearedOnlyWhenTheUserSaysSoAndStartsAfresh)
     ASSERT_TRUE(screen->SelectItem({ItemKind::ProjectNote}));
     answer = 2;
     screen->Click(Dlg::kDelete);
-    EXPECT_EQ(logger::NoteText(Project().Record().note), u"Year 9, room 4.");
+    EXPECT_EQ(project::NoteText(Project().Record().note), u"Year 9, room 4.");
     answer = 1;
     screen->Click(Dlg::kDelete);
-    const logger::NoteRecord& note = Project().Record().note;
-    EXPECT_EQ(logger::NoteTitle(note), u"Note");
+    const project::NoteRecord& note = Project().Record().note;
+    EXPECT_EQ(project::NoteTitle(note), u"Note");
     EXPECT_EQ(note.fontSize, 16);
     EXPECT_EQ(note.textLength, 0);
     EXPECT_EQ(Item({ItemKind::ProjectNote}), nullptr);
@@ -149,14 +149,14 @@ TEST_F(ProjectScreenTest, ANoteIsClearedOnlyWhenTheUserSaysSoAndStartsAfresh)
 TEST_F(ProjectScreenTest, NotesAreEditedThroughTheNoteDialog)
 {
     RecordLessonAndShow();
-    editNote = [](QWidget*, logger::NoteRecord& note) {
+    editNote = [](QWidget*, project::NoteRecord& note) {
         platform::CopyToField(note.text, u"Measured twice.");
         note.textLength = 15;
         return true;
     };
     ASSERT_TRUE(screen->SelectItem({ItemKind::DataSet, 2}));
     screen->Click(Dlg::kNote);
-    EXPECT_EQ(logger::NoteText(Block().records[2].note), u"Measured twice.");
+    EXPECT_EQ(project::NoteText(Block().records[2].note), u"Measured twice.");
     EXPECT_NE(Item({ItemKind::DataSetNote, 2}), nullptr);
     // Graphs have no note.
     ASSERT_TRUE(screen->SelectItem({ItemKind::Graph, 2, 0}));
@@ -188,7 +188,7 @@ TEST_F(ProjectScreenTest, NewProjectAndOpenAskBeforeGivingUpWhatIsRecorded)
     screen->RunCommand(Dlg::kNewProject);
     EXPECT_TRUE(WasTold(kTextAskNewProject));
     EXPECT_EQ(Working(), before);
-    EXPECT_TRUE(logger::AnyRunInUse(Block()));
+    EXPECT_TRUE(project::AnyRunInUse(Block()));
 
     const std::string other = elsewhere.File("other.vrd");
     ASSERT_EQ(Project().SaveProjectAs(other), ProjectResult::Ok);
@@ -200,8 +200,8 @@ TEST_F(ProjectScreenTest, NewProjectAndOpenAskBeforeGivingUpWhatIsRecorded)
 
     answer = 1;
     screen->RunCommand(Dlg::kNewProject);
-    EXPECT_FALSE(logger::AnyRunInUse(Block()));
-    EXPECT_EQ(Working().size(), size_t(logger::kDataAreaOffset));
+    EXPECT_FALSE(project::AnyRunInUse(Block()));
+    EXPECT_EQ(Working().size(), size_t(project::kDataAreaOffset));
     EXPECT_EQ(screen->Tree().topLevelItemCount(), 1);
     // Nothing recorded now: opening asks nothing.
     shown.clear();
@@ -234,7 +234,7 @@ TEST_F(ProjectScreenTest, SavingAsOverAFileAsksAndTheFileDialogOffersTheTitleInT
     answer = 1;
     screen->RunCommand(Dlg::kSave);
     EXPECT_EQ(projecttest::ReadBytes(target).size(), Working().size());
-    EXPECT_EQ(logger::ProjectFile::CheckProjectFile(target), ProjectResult::Ok);
+    EXPECT_EQ(project::ProjectFile::CheckProjectFile(target), ProjectResult::Ok);
 }
 
 TEST_F(ProjectScreenTest, FailedProjectOperationsAreToldWithWhatAndWhy)

@@ -59,9 +59,9 @@ public:
         });
         uikit::CVRDCommonBase::SetScreen(uikit::kSlotMeasurement, this);
     }
-    logger::ExperimentBlock* ExperimentData() override { return block.get(); }
-    logger::SampleArrays* SampleData() override { return samples.get(); }
-    logger::ProjectFile* WorkingProject() override { return &project; }
+    project::ExperimentBlock* ExperimentData() override { return block.get(); }
+    project::SampleArrays* SampleData() override { return samples.get(); }
+    project::ProjectFile* WorkingProject() override { return &project; }
     bool SaveRunPicture(const std::string& path) override
     {
         chart.Redraw();
@@ -73,11 +73,11 @@ public:
     void ShowCurrentSet()
     {
         chart.FreeAllSeries();
-        const logger::DataSetRecord* record = logger::RecordAt(*block, block->currentIndex);
+        const project::DataSetRecord* record = project::RecordAt(*block, block->currentIndex);
         if (!record || record->inUse == 0)
             return;
-        for (int c = 0; c < logger::kChannelCount; ++c) {
-            const int n = logger::StoredEntryCount(*record, c);
+        for (int c = 0; c < project::kChannelCount; ++c) {
+            const int n = project::StoredEntryCount(*record, c);
             if (record->channelRecorded[c] != 1 || n == 0)
                 continue;
             std::vector<float> values(static_cast<size_t>(n)), times(static_cast<size_t>(n));
@@ -92,9 +92,9 @@ public:
         }
     }
 
-    std::unique_ptr<logger::ExperimentBlock> block = std::make_unique<logger::ExperimentBlock>();
-    std::unique_ptr<logger::SampleArrays> samples = std::make_unique<logger::SampleArrays>();
-    logger::ProjectFile project;
+    std::unique_ptr<project::ExperimentBlock> block = std::make_unique<project::ExperimentBlock>();
+    std::unique_ptr<project::SampleArrays> samples = std::make_unique<project::SampleArrays>();
+    project::ProjectFile project;
     uikit::CNIXYChart chart;
     int loads = 0;
 };
@@ -149,7 +149,7 @@ protected:
             requests.push_back(request);
             return chosen;
         };
-        services.editNote = [this](QWidget* owner, logger::NoteRecord& note) {
+        services.editNote = [this](QWidget* owner, project::NoteRecord& note) {
             return editNote && editNote(owner, note);
         };
         services.runOptions = [this](QWidget* owner) {
@@ -186,8 +186,8 @@ protected:
         for (int i = 0; i < 5; ++i)
             QCoreApplication::processEvents();
     }
-    logger::ExperimentBlock& Block() { return *measurement->block; }
-    logger::ProjectFile& Project() { return measurement->project; }
+    project::ExperimentBlock& Block() { return *measurement->block; }
+    project::ProjectFile& Project() { return measurement->project; }
     std::vector<uint8_t> Working() const { return projecttest::ReadBytes(measurement->project.WorkingPath()); }
     static QString Text(int id) { return uikit::CVRDCommonBase::LoadText(id, 256); }
     bool WasTold(int firstId) const

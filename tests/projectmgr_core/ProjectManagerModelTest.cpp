@@ -10,7 +10,7 @@
 
 using namespace projectmgr;
 using namespace projecttest;
-using logger::ProjectResult;
+using project::ProjectResult;
 
 namespace {
 
@@ -19,19 +19,19 @@ protected:
     void SetUp() override { projectmgrtest::RecordLesson(*block, *samples, project); }
 
     // What a later session sees: the working copy read into a fresh block.
-    std::unique_ptr<logger::ExperimentBlock> ReadBack(int current = 0)
+    std::unique_ptr<project::ExperimentBlock> ReadBack(int current = 0)
     {
-        auto other = std::make_unique<logger::ExperimentBlock>();
-        auto otherSamples = std::make_unique<logger::SampleArrays>();
+        auto other = std::make_unique<project::ExperimentBlock>();
+        auto otherSamples = std::make_unique<project::SampleArrays>();
         other->currentIndex = current;
-        logger::ProjectFile reader(*other, *otherSamples, folder.Path().string());
+        project::ProjectFile reader(*other, *otherSamples, folder.Path().string());
         EXPECT_EQ(reader.LoadProject(), ProjectResult::Ok);
-        readHead = std::make_unique<logger::ProjectRecord>(reader.Record());
+        readHead = std::make_unique<project::ProjectRecord>(reader.Record());
         return other;
     }
 
     ProjectManagerModel model{project, *block};
-    std::unique_ptr<logger::ProjectRecord> readHead;
+    std::unique_ptr<project::ProjectRecord> readHead;
 };
 
 const std::u16string k70 = u"0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ01234567";
@@ -70,14 +70,14 @@ TEST_F(ProjectManagerModelTest, RenamesAreCutToTheirFieldAndSurviveSaveAndLoad)
 TEST_F(ProjectManagerModelTest, ADataSetRenameGoesIntoTheLiveBlock)
 {
     ASSERT_TRUE(model.ApplyLabel({ItemKind::DataSet, 2}, u"Swing"));
-    EXPECT_EQ(logger::RunTitle(block->records[2]), u"Swing");
+    EXPECT_EQ(project::RunTitle(block->records[2]), u"Swing");
     // Switching sets saves and loads: the name is not lost on the way.
     block->currentIndex = 0;
     ASSERT_EQ(project.SaveProject(), ProjectResult::Ok);
     block->currentIndex = 2;
     ASSERT_EQ(project.LoadProject(), ProjectResult::Ok);
-    EXPECT_EQ(logger::RunTitle(block->records[2]), u"Swing");
-    EXPECT_EQ(logger::RunTitle(ReadBack()->records[2]), u"Swing");
+    EXPECT_EQ(project::RunTitle(block->records[2]), u"Swing");
+    EXPECT_EQ(project::RunTitle(ReadBack()->records[2]), u"Swing");
 }
 
 TEST_F(ProjectManagerModelTest, GraphsKeepTheirNameAndVanishedItemsChangeNothing)
@@ -119,8 +119,8 @@ TEST_F(ProjectManagerModelTest, DeletingANoteStartsItAfresh)
         ASSERT_EQ(model.DeleteKindOf(key), DeleteKind::Note);
         EXPECT_FALSE(model.DeleteSubject(key).empty());
         ASSERT_EQ(model.Delete(key), ProjectResult::Ok);
-        const logger::NoteRecord& note = *model.NoteOf(key);
-        EXPECT_EQ(logger::NoteTitle(note), u"Note");
+        const project::NoteRecord& note = *model.NoteOf(key);
+        EXPECT_EQ(project::NoteTitle(note), u"Note");
         EXPECT_EQ(note.textLength, 0);
         EXPECT_EQ(note.fontSize, 16);
         EXPECT_EQ(note.text[0], 0);
@@ -150,10 +150,10 @@ TEST_F(ProjectManagerModelTest, DeletingADataSetRemovesItFromTheBlockAndTheWorki
     // The last one goes too; the measurement screen is told by a load.
     loads = 0;
     ASSERT_EQ(model.Delete({ItemKind::DataSet, 2}), ProjectResult::Ok);
-    EXPECT_FALSE(logger::AnyRunInUse(*block));
+    EXPECT_FALSE(project::AnyRunInUse(*block));
     EXPECT_EQ(loads, 1);
     EXPECT_EQ(model.Tree(u"Graph").size(), 2u);   // the project and its note
-    EXPECT_EQ(Working().size(), size_t(logger::kDataAreaOffset));
+    EXPECT_EQ(Working().size(), size_t(project::kDataAreaOffset));
 }
 
 TEST_F(ProjectManagerModelTest, CommandsKnowWhenDataIsAtStake)
@@ -219,12 +219,12 @@ TEST(ProjectTextsTest, EveryIdIsInTheLanguageSource)
     for (int r = 1; r <= 6; ++r)
         used.push_back(ReasonTextId(ProjectResult(r)));
     for (int s = 1; s <= 3; ++s)
-        used.push_back(WorkingCopyTextId(logger::WorkingCopyStatus(s)));
+        used.push_back(WorkingCopyTextId(project::WorkingCopyStatus(s)));
     used.insert(used.end(), {kTextBackupKept, kTextBackupKeptOlderRemoved, kTextUserFolder});
     for (int id : used)
         EXPECT_TRUE(ids.count(id)) << id;
     EXPECT_EQ(ReasonTextId(ProjectResult::Ok), 0);
-    EXPECT_EQ(WorkingCopyTextId(logger::WorkingCopyStatus::Ready), 0);
+    EXPECT_EQ(WorkingCopyTextId(project::WorkingCopyStatus::Ready), 0);
 }
 
 }  // namespace

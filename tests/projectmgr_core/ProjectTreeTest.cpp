@@ -53,7 +53,7 @@ TEST_F(ProjectTreeTest, ANewProjectIsTheProjectItemAlone)
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].key.kind, ItemKind::Project);
     // A data set made but not recorded into is not shown either.
-    block->records[1].dataSetSerial = logger::kSerialBase + 1;
+    block->records[1].dataSetSerial = project::kSerialBase + 1;
     EXPECT_EQ(BuildProjectTree(project.Record(), *block, u"Graph").size(), 1u);
 }
 

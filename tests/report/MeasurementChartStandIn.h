@@ -15,19 +15,19 @@ namespace reporttest {
 // What the measurement screen shows of a loaded data set, while that screen is not built: every
 // recorded channel's entries converted through the sensor object with the set's channel state,
 // one series per value (channel + 4 x value), named "%s(%s)" or "%s-%s(%s)".
-inline void ShowRunOnChart(devicelink::CNI2CSensor& sensor, const logger::DataSetRecord& record,
-                           const logger::SampleArrays& samples, uikit::CNIXYChart& chart,
+inline void ShowRunOnChart(devicelink::CNI2CSensor& sensor, const project::DataSetRecord& record,
+                           const project::SampleArrays& samples, uikit::CNIXYChart& chart,
                            const std::u16string& timeTitle)
 {
     chart.FreeAllSeries();
     for (int s = 0; s < uikit::kChartSeriesCount; ++s)
         chart.ShowSeries(s, 0);
     static constexpr uint32_t kColours[4] = {0x3134DE, 0xFF01A8, 0xEF9200, 0x0A912A};
-    for (int c = 0; c < logger::kChannelCount; ++c) {
-        const int entries = logger::StoredEntryCount(record, c);
+    for (int c = 0; c < project::kChannelCount; ++c) {
+        const int entries = project::StoredEntryCount(record, c);
         if (record.channelRecorded[c] != 1 || entries == 0)
             continue;
-        const devicelink::ChannelState state = logger::ToDeviceState(record.channels[c]);
+        const devicelink::ChannelState state = project::ToDeviceState(record.channels[c]);
         const devicelink::SensorAccessRecord* access = sensor.FindSensorRecord(&state);
         if (!access)
             continue;

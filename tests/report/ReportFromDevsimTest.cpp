@@ -20,18 +20,19 @@
 #include "logger/analysis/ChartSeriesTable.h"
 #include "logger/analysis/LanguageTexts.h"
 #include "logger/analysis/core/AnalysisEngine.h"
-#include "logger/project/ChartReportPictures.h"
-#include "logger/project/ChartRunSeries.h"
-#include "logger/project/HtmlReport.h"
+#include "logger/export/ChartReportPictures.h"
+#include "logger/export/ChartRunSeries.h"
+#include "logger/export/core/HtmlReport.h"
 #include "logger/project/ProjectFile.h"
 #include "logger/project/RunModel.h"
-#include "logger/project/SensorChannelUnits.h"
+#include "logger/export/core/SensorChannelUnits.h"
 #include "uikit/resources/ResourceModule.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace logger;
+using namespace project;
+using namespace exporting;
 
 void EnsureApp()
 {

@@ -1,6 +1,6 @@
 // The calibration store: points in, the channel's image and the logger's writes out.
-#include "logger/measure/core/CalibrationStore.h"
-#include "logger/measure/core/SensorSetupModel.h"
+#include "logger/sensorsetup/core/CalibrationStore.h"
+#include "logger/sensorsetup/core/SensorSetupModel.h"
 
 #include "devicelink/sensor/SensorMemoryLayout.h"
 #include "platform/LittleEndian.h"
@@ -9,11 +9,11 @@
 
 namespace {
 
-using measure::CalibrationPoints;
-using measure::CalibrationStore;
-using measure::LiveReading;
-using measure::PointsCheck;
-using measure::StoreOutcome;
+using monitor::CalibrationPoints;
+using sensorsetup::CalibrationStore;
+using sensorsetup::LiveReading;
+using sensorsetup::PointsCheck;
+using sensorsetup::StoreOutcome;
 using platform::ReadLE16;
 using platform::ReadLE32;
 using platform::ReadLEFloat;
@@ -40,7 +40,7 @@ protected:
     CalibrationPoints Gathered(int c)
     {
         CalibrationPoints points;
-        measure::GatherChannelPoints(sensor_.channel(c), points.count[c], points.reference[c], points.measured[c],
+        monitor::GatherChannelPoints(sensor_.channel(c), points.count[c], points.reference[c], points.measured[c],
                                      points.raw[c]);
         return points;
     }
@@ -94,7 +94,7 @@ TEST_F(Store, NothingIsWrittenWithoutPointsOrAfterTheZero)
     EXPECT_EQ(sensor_.channel(0).conversionKind, 2);
 
     // With the zero set on the channel the dialog stores nothing there.
-    measure::SensorSetupModel model(setup_, measure::SetupMode::Calibration);
+    sensorsetup::SensorSetupModel model(setup_, sensorsetup::SetupMode::Calibration);
     model.SetPoints(Gathered(0), setup_);
     model.MarkZeroed(0);
     EXPECT_TRUE(model.PlanCalibration().channels.empty());
@@ -154,7 +154,7 @@ TEST_F(Store, AnAdapterKeepsItsFirstPointsAsideAndTakesThePlainArrays)
     platform::WriteLE32(Image(0), memory::kPlainRaws, 10);
     platform::WriteLE32(Image(0), memory::kPlainRaws + 4, 20);
     CalibrationPoints points;
-    measure::GatherChannelPoints(state, points.count[0], points.reference[0], points.measured[0], points.raw[0]);
+    monitor::GatherChannelPoints(state, points.count[0], points.reference[0], points.measured[0], points.raw[0]);
     CalibrationStore store;
     store.Load(points, setup_);
     store.Capture(0, 0, LiveReading{1.2f, 0.0f, 15, 0});

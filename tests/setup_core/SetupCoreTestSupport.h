@@ -1,7 +1,7 @@
 #pragma once
 
 #include "devicelink/sensor/CNI2CSensor.h"
-#include "logger/measure/core/SetupSensor.h"
+#include "logger/sensorsetup/core/SetupSensor.h"
 #include "platform/Clock.h"
 
 #include "tests/support/PlainSensor.h"
@@ -30,7 +30,7 @@ protected:
     platform::ManualClock clock_;
     corviktest::RecordingDeviceApi api_;
     devicelink::CNI2CSensor sensor_{api_};
-    measure::SetupSensorAdapter setup_{sensor_};
+    sensorsetup::SetupSensorAdapter setup_{sensor_};
 };
 
 }  // namespace setuptest

@@ -1,5 +1,5 @@
 // The set-up and calibration dialog's model on its copies of the channels.
-#include "logger/measure/core/SensorSetupModel.h"
+#include "logger/sensorsetup/core/SensorSetupModel.h"
 
 #include "platform/Text.h"
 
@@ -7,10 +7,10 @@
 
 namespace {
 
-using measure::LiveSample;
-using measure::SensorSetupModel;
-using measure::SetupEdit;
-using measure::SetupMode;
+using sensorsetup::LiveSample;
+using sensorsetup::SensorSetupModel;
+using sensorsetup::SetupEdit;
+using sensorsetup::SetupMode;
 
 class Model : public setuptest::SetupCoreTest {};
 
@@ -50,7 +50,7 @@ TEST_F(Model, TheZeroSetInTheDialogIsTheOffsetOkWritesBack)
     sensor_.channel(0).zeroOffset = 1.0f;
     SensorSetupModel model(setup_, SetupMode::ChannelSetup);
     // The worker's zero left the channel with this offset.
-    measure::JobOutcome outcome{1, 0, sensor_.channel(0)};
+    sensorsetup::JobOutcome outcome{1, 0, sensor_.channel(0)};
     outcome.state->zeroOffset = -3.25f;
     model.OnJobOutcome(outcome);
     model.MarkZeroed(0);
@@ -65,7 +65,7 @@ TEST_F(Model, OnlyAReadingSinceTheChannelWasChosenCanBeCaptured)
     Plug(0, "R75");
     Plug(1, "R83");
     SensorSetupModel model(setup_, SetupMode::Calibration);
-    measure::CalibrationPoints points;
+    monitor::CalibrationPoints points;
     points.count[0] = points.count[1] = 2;
     model.SetPoints(points, setup_);
     EXPECT_FALSE(model.CaptureEnabled());
@@ -83,7 +83,7 @@ TEST_F(Model, OnlyAReadingSinceTheChannelWasChosenCanBeCaptured)
     // Readings that keep failing are told, the last value stays.
     for (int i = 0; i < SensorSetupModel::kFailuresShown; ++i)
         model.OnSample(LiveSample{0, false, {}});
-    EXPECT_EQ(model.Live(), measure::LiveState::Failing);
+    EXPECT_EQ(model.Live(), sensorsetup::LiveState::Failing);
 }
 
 TEST_F(Model, TheLiveValueShowsTheUnitItsRangeSelectionStandsFor)
@@ -106,7 +106,7 @@ TEST_F(Model, OkStoresTheChannelShownAndEveryOtherWhosePointsChanged)
     for (int c = 0; c < 3; ++c)
         Plug(c, "R75");
     SensorSetupModel model(setup_, SetupMode::Calibration);
-    measure::CalibrationPoints points;
+    monitor::CalibrationPoints points;
     for (int c = 0; c < 3; ++c)
         points.count[c] = 1;
     model.SetPoints(points, setup_);
@@ -114,7 +114,7 @@ TEST_F(Model, OkStoresTheChannelShownAndEveryOtherWhosePointsChanged)
     model.SetReferenceText(0, "4");
     model.Select(1);
     ASSERT_FALSE(model.ApplyReferences().has_value());
-    const measure::CalibrationPlan plan = model.PlanCalibration();
+    const sensorsetup::CalibrationPlan plan = model.PlanCalibration();
     ASSERT_EQ(plan.channels.size(), 2u);
     EXPECT_EQ(plan.channels[0].first, 1);
     EXPECT_EQ(plan.channels[1].first, 2);

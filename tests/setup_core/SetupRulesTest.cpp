@@ -1,6 +1,6 @@
 // The dialogs' rules: numbers shown and read, raw words in the conversion's order, ranges, the
 // lists that move each other and the generator's limits.
-#include "logger/measure/core/SensorSetupRules.h"
+#include "logger/sensorsetup/core/SensorSetupRules.h"
 
 #include "platform/Text.h"
 
@@ -11,13 +11,12 @@
 
 namespace {
 
-namespace setup = measure::setup;
 
 TEST(SetupRules, EditNumbersInSixDigitsAndOnlyFiniteOnesAreRead)
 {
-    EXPECT_EQ(setup::FormatEditNumber(0.5f), "0.5");
-    EXPECT_EQ(setup::FormatEditNumber(12.0f), "12");
-    EXPECT_EQ(setup::FormatEditNumber(1234567.0f), "1.23457e+06");
+    EXPECT_EQ(sensorsetup::FormatEditNumber(0.5f), "0.5");
+    EXPECT_EQ(sensorsetup::FormatEditNumber(12.0f), "12");
+    EXPECT_EQ(sensorsetup::FormatEditNumber(1234567.0f), "1.23457e+06");
 
     const struct {
         const char* text;
@@ -28,7 +27,7 @@ TEST(SetupRules, EditNumbersInSixDigitsAndOnlyFiniteOnesAreRead)
                  {"1,5", false, 0}, {"", false, 0},        {"abc", false, 0}};
     for (const auto& c : cases) {
         float value = -99.0f;
-        EXPECT_EQ(setup::ParseEditNumber(c.text, value), c.read) << c.text;
+        EXPECT_EQ(sensorsetup::ParseEditNumber(c.text, value), c.read) << c.text;
         if (c.read)
             EXPECT_FLOAT_EQ(value, c.value) << c.text;
         else
@@ -54,7 +53,7 @@ TEST(SetupRules, RawWordsInTheConversionsOrderSignExtendedOnlyForSignedSensors)
     for (const auto& c : cases) {
         record.byteCount = c.byteCount;
         record.isSigned = c.isSigned;
-        EXPECT_EQ(setup::HostOrderRaw(int32_t(c.word), record, c.family), c.raw) << std::hex << c.word;
+        EXPECT_EQ(sensorsetup::HostOrderRaw(int32_t(c.word), record, c.family), c.raw) << std::hex << c.word;
     }
 }
 
@@ -74,14 +73,14 @@ TEST(SetupRules, RangesOfferOnlyTheUnitsAnOutputHasWithTheirDigits)
     record.outputUnits[0][1] = 0;  // no unit here: the entry is left out, the next keeps its index
     record.outputUnits[0][2] = 2;
     record.outputUnits[0][3] = 3;
-    const auto entries = setup::RangeEntries(record, 0);
+    const auto entries = sensorsetup::RangeEntries(record, 0);
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].value, 0);
     EXPECT_EQ(entries[0].text, u"-30.000V to 30.000V");
     EXPECT_EQ(entries[1].value, 2);
     EXPECT_EQ(entries[1].text, u"-30000mV to 30000mV");
     EXPECT_EQ(entries[2].text, u"0.000000K to 1.000000K");
-    EXPECT_TRUE(setup::RangeEntries(record, 4).empty());
+    EXPECT_TRUE(sensorsetup::RangeEntries(record, 4).empty());
 }
 
 TEST(SetupRules, ListsThatMoveEachOther)
@@ -89,20 +88,20 @@ TEST(SetupRules, ListsThatMoveEachOther)
     // The photogate's counter and analogue modes and their ranges.
     const int32_t ranges[16] = {0, 0, 0, 0, 1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     for (int32_t mode = 0; mode < 16; ++mode)
-        EXPECT_EQ(setup::PhotogateRangeForMode(mode), ranges[mode]) << mode;
-    EXPECT_EQ(setup::PhotogateModeForRange(1), setup::kPhotogateCounterMode);
-    EXPECT_EQ(setup::PhotogateModeForRange(2), setup::kPhotogateAnalogMode);
-    EXPECT_EQ(setup::PhotogateModeForRange(0), 0);
+        EXPECT_EQ(sensorsetup::PhotogateRangeForMode(mode), ranges[mode]) << mode;
+    EXPECT_EQ(sensorsetup::PhotogateModeForRange(1), sensorsetup::kPhotogateCounterMode);
+    EXPECT_EQ(sensorsetup::PhotogateModeForRange(2), sensorsetup::kPhotogateAnalogMode);
+    EXPECT_EQ(sensorsetup::PhotogateModeForRange(0), 0);
     // Gate events: a range past the first needs a mode past the plain value.
-    EXPECT_EQ(setup::GateModeForRange(1, 0), 1);
-    EXPECT_EQ(setup::GateModeForRange(1, 3), 3);
-    EXPECT_EQ(setup::GateModeForRange(0, 3), 0);
+    EXPECT_EQ(sensorsetup::GateModeForRange(1, 0), 1);
+    EXPECT_EQ(sensorsetup::GateModeForRange(1, 3), 3);
+    EXPECT_EQ(sensorsetup::GateModeForRange(0, 3), 0);
     // Only the level triggers have a level.
-    for (int32_t kind = 0; kind < setup::kTriggerKindCount; ++kind)
-        EXPECT_EQ(setup::LevelApplies(kind), kind == 1 || kind == 2) << kind;
-    EXPECT_EQ(setup::SensorModeEntries(32).size(), 16u);
-    EXPECT_EQ(setup::SensorModeEntries(32)[4].text, u"COUNTER");
-    EXPECT_TRUE(setup::SensorModeEntries(2).empty());
+    for (int32_t kind = 0; kind < sensorsetup::kTriggerKindCount; ++kind)
+        EXPECT_EQ(sensorsetup::LevelApplies(kind), kind == 1 || kind == 2) << kind;
+    EXPECT_EQ(sensorsetup::SensorModeEntries(32).size(), 16u);
+    EXPECT_EQ(sensorsetup::SensorModeEntries(32)[4].text, u"COUNTER");
+    EXPECT_TRUE(sensorsetup::SensorModeEntries(2).empty());
 }
 
 TEST(SetupRules, TheGeneratorTakesOnlyFrequenciesAndAmplitudesItCanPlay)
@@ -110,19 +109,19 @@ TEST(SetupRules, TheGeneratorTakesOnlyFrequenciesAndAmplitudesItCanPlay)
     const struct {
         const char* frequency;
         const char* amplitude;
-        setup::GeneratorInput input;
+        sensorsetup::GeneratorInput input;
     } cases[] = {
-        {"440", "100", setup::GeneratorInput::Valid},      {"1", "1", setup::GeneratorInput::Valid},
-        {"9999", "50", setup::GeneratorInput::Valid},      {"0", "50", setup::GeneratorInput::BadFrequency},
-        {"-440", "50", setup::GeneratorInput::BadFrequency}, {"nan", "50", setup::GeneratorInput::BadFrequency},
-        {"10000", "50", setup::GeneratorInput::BadFrequency}, {"", "50", setup::GeneratorInput::BadFrequency},
-        {"440", "-1", setup::GeneratorInput::BadAmplitude},  {"440", "0", setup::GeneratorInput::BadAmplitude},
-        {"440", "101", setup::GeneratorInput::BadAmplitude}, {"440", "50.5", setup::GeneratorInput::BadAmplitude},
+        {"440", "100", sensorsetup::GeneratorInput::Valid},      {"1", "1", sensorsetup::GeneratorInput::Valid},
+        {"9999", "50", sensorsetup::GeneratorInput::Valid},      {"0", "50", sensorsetup::GeneratorInput::BadFrequency},
+        {"-440", "50", sensorsetup::GeneratorInput::BadFrequency}, {"nan", "50", sensorsetup::GeneratorInput::BadFrequency},
+        {"10000", "50", sensorsetup::GeneratorInput::BadFrequency}, {"", "50", sensorsetup::GeneratorInput::BadFrequency},
+        {"440", "-1", sensorsetup::GeneratorInput::BadAmplitude},  {"440", "0", sensorsetup::GeneratorInput::BadAmplitude},
+        {"440", "101", sensorsetup::GeneratorInput::BadAmplitude}, {"440", "50.5", sensorsetup::GeneratorInput::BadAmplitude},
     };
     for (const auto& c : cases) {
         float frequency = 0.0f;
         int32_t amplitude = 0;
-        EXPECT_EQ(setup::ParseGeneratorInput(c.frequency, c.amplitude, frequency, amplitude), c.input)
+        EXPECT_EQ(sensorsetup::ParseGeneratorInput(c.frequency, c.amplitude, frequency, amplitude), c.input)
             << c.frequency << " " << c.amplitude;
     }
 }

@@ -17,10 +17,10 @@
 #include "devicelink/sensor/CNI2CSensor.h"
 #include "devicelink/protocol/Vocabulary.h"
 #include "devicelink/sensor/SensorMemoryLayout.h"
-#include "logger/measure/CSensorSetup1Dlg.h"
-#include "logger/measure/SensorSetup2Dlg.h"
-#include "logger/measure/core/MonitorSensor.h"
-#include "logger/measure/core/SetupTexts.h"
+#include "logger/sensorsetup/CSensorSetup1Dlg.h"
+#include "logger/sensorsetup/SensorSetup2Dlg.h"
+#include "logger/monitor/core/MonitorSensor.h"
+#include "logger/sensorsetup/core/SetupTexts.h"
 #include "platform/LittleEndian.h"
 #include "platform/RegistryStore.h"
 #include "tests/support/CommonServicesOnDevsim.h"
@@ -33,16 +33,16 @@
 #include "uikit/button/CButtonST.h"
 #include "uikit/common/CVRDCommonBase.h"
 
-using measure::CSensorSetup1Dlg;
-using measure::SensorSetup2Dlg;
-using measure::SetupDialogBase;
-using measure::SetupEdit;
-using measure::SetupMode;
+using sensorsetup::CSensorSetup1Dlg;
+using sensorsetup::SensorSetup2Dlg;
+using sensorsetup::SetupDialogBase;
+using sensorsetup::SetupEdit;
+using sensorsetup::SetupMode;
 using uikit::CVRDCommonBase;
 
 namespace {
 
-namespace text = measure::setup::text;
+namespace text = sensorsetup::text;
 
 // A wide-range voltage sensor whose memory chip holds a shipped two-point line: 0 V at raw 0 and
 // 30 V at raw 32767 on both paths, so that it reads what its signal is.
@@ -118,8 +118,8 @@ protected:
         auto dialog = std::make_unique<CSensorSetup1Dlg>(nullptr, *sensor);
         dialog->SetNoticeHandler([this](const QString& text) { notices.push_back(text); });
         dialog->SetMode(SetupMode::Calibration);
-        measure::MonitorSensorAdapter monitorSensor([this] { return sensor; });
-        dialog->SetPoints(measure::GatherCalibrationPoints(monitorSensor));
+        monitor::MonitorSensorAdapter monitorSensor([this] { return sensor; });
+        dialog->SetPoints(monitor::GatherCalibrationPoints(monitorSensor));
         dialog->open();
         return dialog;
     }
@@ -359,10 +359,10 @@ TEST_F(SetupDialogs, ASilentLoggerNeitherFreezesTheDialogNorPassesForAStoredCali
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         ticks.push_back({sim->Device().CommandCount(devicelink::code::kReadSamples),
                          sim->Device().CommandCount(devicelink::code::kWriteSetup),
-                         dialog->Model().Live() == measure::LiveState::Failing, dialog->isVisible()});
+                         dialog->Model().Live() == sensorsetup::LiveState::Failing, dialog->isVisible()});
     });
     ticker.start(10);
-    EXPECT_TRUE(SpinUntil([&] { return dialog->Model().Live() == measure::LiveState::Failing; }, 10000));
+    EXPECT_TRUE(SpinUntil([&] { return dialog->Model().Live() == sensorsetup::LiveState::Failing; }, 10000));
     const uint64_t failingRead = sim->Device().CommandCount(devicelink::code::kReadSamples);
     const uint64_t writesBeforeOk = sim->Device().CommandCount(devicelink::code::kWriteSetup);
     dialog->OkButton().click();

@@ -27,9 +27,9 @@ using uikit::CVRDCommonBase;
 class Recording : public QWidget, public uikit::ExperimentSource {
 public:
     explicit Recording(QWidget* parent) : QWidget(parent) { hide(); }
-    logger::ExperimentBlock* ExperimentData() override { return block.get(); }
-    logger::SampleArrays* SampleData() override { return nullptr; }
-    std::unique_ptr<logger::ExperimentBlock> block = std::make_unique<logger::ExperimentBlock>();
+    project::ExperimentBlock* ExperimentData() override { return block.get(); }
+    project::SampleArrays* SampleData() override { return nullptr; }
+    std::unique_ptr<project::ExperimentBlock> block = std::make_unique<project::ExperimentBlock>();
 };
 
 class MainMenu : public ::testing::Test {

@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "logger/project/ExperimentRecords.h"
-#include "logger/shell/core/NoteEditModel.h"
+#include "logger/notes/core/NoteEditModel.h"
 
-using shell::NoteEditModel;
-using shell::NoteKind;
+using notes::NoteEditModel;
+using notes::NoteKind;
 
 namespace {
 
@@ -16,11 +16,11 @@ class NoteEditModelTest : public ::testing::Test {
 protected:
     NoteEditModelTest()
     {
-        logger::InitNoteRecord(note);
+        project::InitNoteRecord(note);
         std::memset(&chartNote, 0, sizeof chartNote);
     }
-    logger::NoteRecord note{};
-    logger::GraphNote chartNote{};
+    project::NoteRecord note{};
+    project::GraphNote chartNote{};
     NoteEditModel model;
 };
 
@@ -60,7 +60,7 @@ TEST_F(NoteEditModelTest, LineEndsConvertAtTheEdge)
 
     model.SetTarget(&note, nullptr, 0, 0);
     model.Accept(u"one\ntwo");
-    EXPECT_EQ(logger::NoteText(note), u"one\r\ntwo");
+    EXPECT_EQ(project::NoteText(note), u"one\r\ntwo");
     EXPECT_EQ(note.textLength, 8);
     EXPECT_EQ(model.EditorText(), u"one\ntwo");
 }
@@ -128,7 +128,7 @@ TEST_F(NoteEditModelTest, SizeChangesStayWhenTheTextIsCancelled)
     model.Accept(u"kept");
     model.SelectSize(5);
     EXPECT_EQ(note.fontSize, 20);
-    EXPECT_EQ(logger::NoteText(note), u"kept");
+    EXPECT_EQ(project::NoteText(note), u"kept");
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include "ShellTestSupport.h"
 
 #include "logger/analysis/CAnalyzeDlg.h"
-#include "logger/measure/CSensorDlg.h"
+#include "logger/monitor/CSensorDlg.h"
 #include "logger/projectmgr/CProjectMgrDlg.h"
 #include "logger/shell/CHtmlViewDlg.h"
 #include "logger/shell/CProgramOptDlg.h"
@@ -103,7 +103,7 @@ TEST_F(RootWindow, StartUpPacesTheStepsLoadsTheCatalogueAndShowsTheMonitor)
     const shell::ProgramScreens& s = root->Screens();
     EXPECT_EQ(screens, (std::vector<QWidget*>{s.help, s.sensors, s.measurement, s.analysis, s.projects}));
     EXPECT_STREQ(s.help->metaObject()->className(), "shell::CHtmlViewDlg");
-    EXPECT_STREQ(s.sensors->metaObject()->className(), "measure::CSensorDlg");
+    EXPECT_STREQ(s.sensors->metaObject()->className(), "monitor::CSensorDlg");
     EXPECT_EQ(s.measurement, CVRDCommonBase::GetScreen(uikit::kSlotMeasurement));
     EXPECT_STREQ(s.analysis->metaObject()->className(), "analysis::CAnalyzeDlg");
     EXPECT_STREQ(s.projects->metaObject()->className(), "projectmgr::CProjectMgrDlg");
@@ -196,7 +196,7 @@ TEST_F(RootWindow, AKeptProjectIsToldUntilAnsweredAndOldBackupsGo)
 {
     const fs::path data = folder.Path() / ("data" + std::to_string(starts + 1));
     fs::create_directories(data);
-    for (int i = 0; i < logger::WorkingCopySession::kKeptBackups; ++i) {
+    for (int i = 0; i < project::WorkingCopySession::kKeptBackups; ++i) {
         const fs::path old = data / ("temp_project-2026010" + std::to_string(i) + "-080000.vrd");
         projecttest::WriteBytes(old.string(), {1});
         fs::last_write_time(old, fs::file_time_type::clock::now() - std::chrono::hours(24 * (20 - i)));
@@ -313,7 +313,7 @@ TEST_F(RootWindow, QuitAndACloseRequestTakeEverythingDownInOrder)
             QObject::connect(screen, &QObject::destroyed, [&log, name = name] { log.push_back(name); });
         // The monitor runs its wait thread on the logger's live readings.
         ASSERT_TRUE(SpinUntil([&] {
-            return static_cast<measure::CSensorDlg*>(s.sensors.data())->Monitor().PassCount() > 0;
+            return static_cast<monitor::CSensorDlg*>(s.sensors.data())->Monitor().PassCount() > 0;
         }, 5000));
 
         if (byClose)

@@ -153,7 +153,7 @@ TEST(MainMenuKeys, SixEscapesInARowFlipTheHiddenSetting)
 
 TEST(MainMenuRules, TheCurrentRunIsLookedUpWithinTheBlock)
 {
-    auto block = std::make_unique<logger::ExperimentBlock>();
+    auto block = std::make_unique<project::ExperimentBlock>();
     EXPECT_FALSE(shell::CurrentRunExists(nullptr));
     block->records[1].inUse = 1;
     for (int index : {-1, 4, 0x7FFFFFFF, 0}) {

@@ -133,7 +133,7 @@ public:
 
 class FakeUnits : public analysis::ChannelUnitSource {
 public:
-    analysis::ChannelUnit Unit(const logger::DataSetRecord&, int channel, int) const override
+    analysis::ChannelUnit Unit(const project::DataSetRecord&, int channel, int) const override
     {
         analysis::ChannelUnit unit;
         unit.decimals = 3;
@@ -149,17 +149,17 @@ public:
 inline std::string Utf8(std::u16string_view text) { return platform::Utf16ToUtf8(text); }
 
 // A record whose graph 0, set 0 analyses series 0 into series 16, time on X.
-inline std::unique_ptr<logger::DataSetRecord> RecordWithSet(int capacity)
+inline std::unique_ptr<project::DataSetRecord> RecordWithSet(int capacity)
 {
-    auto record = std::make_unique<logger::DataSetRecord>();
+    auto record = std::make_unique<project::DataSetRecord>();
     std::memset(record.get(), 0, sizeof *record);
-    logger::ResetAnalysisArea(*record);
+    project::ResetAnalysisArea(*record);
     record->channelRecorded[0] = 1;
     record->targetCount[0] = capacity;
     record->dataSetSerial = 0x12300001;
     record->selector.seenSerial = 0x12300001;
     record->selector.setCount = 1;
-    logger::AnalysisSettings& s = record->settings[0];
+    project::AnalysisSettings& s = record->settings[0];
     s.inUse = 1;
     s.ySlot = 0;
     s.ySeries = 0;

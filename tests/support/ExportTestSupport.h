@@ -15,8 +15,8 @@
 
 #include "tests/support/AnalysisTestSupport.h"
 #include "tests/support/ProjectTestSupport.h"
-#include "logger/project/CsvSnapshot.h"
-#include "logger/project/HtmlReport.h"
+#include "logger/export/core/CsvSnapshot.h"
+#include "logger/export/core/HtmlReport.h"
 #include "logger/project/ProjectFile.h"
 #include "platform/Text.h"
 
@@ -65,9 +65,9 @@ inline uint32_t RawValue(int set, int channel, int sample, int value)
 // screen does when a set is loaded: value v of channel c into series c + 4v, values of the raw
 // entries / 100, times of the raw times (milliseconds) in seconds. Channels the set did not record
 // keep what they showed before, as a chart not cleared would.
-class FakeChart : public analysistest::FakeSeriesTable, public logger::RunSeriesSource {
+class FakeChart : public analysistest::FakeSeriesTable, public project::RunSeriesSource {
 public:
-    logger::RunSeries Series(int index) const override
+    project::RunSeries Series(int index) const override
     {
         if (index < 0 || index >= 16)
             return {};
@@ -76,11 +76,11 @@ public:
         return {s.hasData, s.used, s.values.get(), s.times.get(), name, xTitles[index]};
     }
 
-    void Refresh(const logger::DataSetRecord& record, const logger::SampleArrays& samples)
+    void Refresh(const project::DataSetRecord& record, const project::SampleArrays& samples)
     {
         ++refreshes;
-        for (int c = 0; c < logger::kChannelCount; ++c) {
-            const int entries = logger::StoredEntryCount(record, c);
+        for (int c = 0; c < project::kChannelCount; ++c) {
+            const int entries = project::StoredEntryCount(record, c);
             if (record.channelRecorded[c] != 1 || entries == 0)
                 continue;
             const int n = std::max(1, valuesPerSample[c]);
@@ -109,7 +109,7 @@ public:
 
 class FakeUnits : public analysis::ChannelUnitSource {
 public:
-    analysis::ChannelUnit Unit(const logger::DataSetRecord&, int channel, int output) const override
+    analysis::ChannelUnit Unit(const project::DataSetRecord&, int channel, int output) const override
     {
         analysis::ChannelUnit unit;
         unit.decimals = digits[channel][output];
@@ -121,19 +121,19 @@ public:
 
 // The working project, with loads that can be made to fail: a set's load, or every load from the
 // n-th on.
-class FlakyStore : public logger::RunStore {
+class FlakyStore : public project::RunStore {
 public:
-    FlakyStore(logger::ProjectFile& project, logger::ExperimentBlock& block) : project_(project), block_(block) {}
-    logger::ProjectResult SaveProject() override
+    FlakyStore(project::ProjectFile& project, project::ExperimentBlock& block) : project_(project), block_(block) {}
+    project::ProjectResult SaveProject() override
     {
-        return failSave ? logger::ProjectResult::IoError : project_.SaveProject();
+        return failSave ? project::ProjectResult::IoError : project_.SaveProject();
     }
-    logger::ProjectResult SaveProjectKeepRecord() override { return project_.SaveProjectKeepRecord(); }
-    logger::ProjectResult LoadProject() override
+    project::ProjectResult SaveProjectKeepRecord() override { return project_.SaveProjectKeepRecord(); }
+    project::ProjectResult LoadProject() override
     {
         ++loads;
         if (block_.currentIndex == failLoadOf || (failFromLoad > 0 && loads >= failFromLoad))
-            return logger::ProjectResult::IoError;
+            return project::ProjectResult::IoError;
         return project_.LoadProject();
     }
 
@@ -143,8 +143,8 @@ public:
     int loads = 0;
 
 private:
-    logger::ProjectFile& project_;
-    logger::ExperimentBlock& block_;
+    project::ProjectFile& project_;
+    project::ExperimentBlock& block_;
 };
 
 // A project in a folder of its own with the fakes around it; the chart follows every load.
@@ -152,31 +152,31 @@ class ExportFixture : public ::testing::Test {
 protected:
     ExportFixture()
     {
-        EXPECT_EQ(project.NewProject(u"Project", {2026, 12, 9, 5, 40, 0}), logger::ProjectResult::Ok);
+        EXPECT_EQ(project.NewProject(u"Project", {2026, 12, 9, 5, 40, 0}), project::ProjectResult::Ok);
         project.SetLoadedHandler([this] {
-            if (const logger::DataSetRecord* record = logger::RecordAt(*block, block->currentIndex))
+            if (const project::DataSetRecord* record = project::RecordAt(*block, block->currentIndex))
                 chart.Refresh(*record, *samples);
         });
     }
 
     // Records set k as the current set: a timed run of `periodUs`, the channels as given, then
     // saved into the working copy and shown on the chart.
-    logger::DataSetRecord& Record(int k, const std::vector<ChannelSpec>& channels, int32_t periodUs = 100000,
+    project::DataSetRecord& Record(int k, const std::vector<ChannelSpec>& channels, int32_t periodUs = 100000,
                                   bool perChannelRates = false)
     {
         block->currentIndex = k;
-        logger::DataSetRecord& record = block->records[k];
+        project::DataSetRecord& record = block->records[k];
         std::memset(&record, 0, sizeof record);
-        logger::InitNoteRecord(record.note);
+        project::InitNoteRecord(record.note);
         platform::CopyToField(record.title, u"Run " + platform::AsciiToUtf16(std::to_string(k + 1)));
         record.inUse = 1;
-        record.dataSetSerial = logger::kSerialBase + k + 1;
+        record.dataSetSerial = project::kSerialBase + k + 1;
         record.selectedChannel = -1;
         record.period = periodUs;
         record.rate = 1000000 / periodUs;
         record.perChannelRates = perChannelRates ? 1 : 0;
         record.elapsedMs = 12500;
-        logger::ResetAnalysisArea(record);
+        project::ResetAnalysisArea(record);
         for (const ChannelSpec& spec : channels) {
             const int c = spec.channel;
             const int n = spec.valuesPerSample;
@@ -184,9 +184,9 @@ protected:
             record.channelRecorded[c] = 1;
             record.channelPeriod[c] = periodUs * (c + 1);
             record.sampleCount[c] = spec.samples * n;
-            devicelink::ChannelState state = logger::ToDeviceState(record.channels[c]);
+            devicelink::ChannelState state = project::ToDeviceState(record.channels[c]);
             state.outputCount = n;
-            record.channels[c] = logger::ToStateImage(state);
+            record.channels[c] = project::ToStateImage(state);
             const int32_t stepMs = (perChannelRates ? record.channelPeriod[c] : periodUs) / 1000;
             for (int i = 0; i < spec.samples; ++i) {
                 for (int v = 0; v < n; ++v) {
@@ -195,17 +195,17 @@ protected:
                 }
             }
         }
-        EXPECT_EQ(project.SaveProject(), logger::ProjectResult::Ok);
+        EXPECT_EQ(project.SaveProject(), project::ProjectResult::Ok);
         chart.Refresh(record, *samples);
         return record;
     }
 
-    logger::CsvSources Csv() { return {*block, store, project.Record(), chart, units, texts}; }
+    exporting::CsvSources Csv() { return {*block, store, project.Record(), chart, units, texts}; }
 
     TempFolder folder;
-    std::unique_ptr<logger::ExperimentBlock> block = std::make_unique<logger::ExperimentBlock>();
-    std::unique_ptr<logger::SampleArrays> samples = std::make_unique<logger::SampleArrays>();
-    logger::ProjectFile project{*block, *samples, folder.Path().string()};
+    std::unique_ptr<project::ExperimentBlock> block = std::make_unique<project::ExperimentBlock>();
+    std::unique_ptr<project::SampleArrays> samples = std::make_unique<project::SampleArrays>();
+    project::ProjectFile project{*block, *samples, folder.Path().string()};
     FlakyStore store{project, *block};
     FakeChart chart;
     FakeUnits units;

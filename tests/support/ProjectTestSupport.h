@@ -69,11 +69,11 @@ void PutWord(std::vector<uint8_t>& bytes, size_t offset, T value)
     std::memcpy(bytes.data() + offset, &value, sizeof value);
 }
 
-inline std::unique_ptr<logger::ProjectRecord> RecordOf(const std::vector<uint8_t>& bytes)
+inline std::unique_ptr<project::ProjectRecord> RecordOf(const std::vector<uint8_t>& bytes)
 {
-    auto record = std::make_unique<logger::ProjectRecord>();
-    if (bytes.size() >= size_t(logger::kDataAreaOffset))
-        std::memcpy(record.get(), bytes.data() + logger::kProjectRecordOffset, sizeof *record);
+    auto record = std::make_unique<project::ProjectRecord>();
+    if (bytes.size() >= size_t(project::kDataAreaOffset))
+        std::memcpy(record.get(), bytes.data() + project::kProjectRecordOffset, sizeof *record);
     return record;
 }
 
@@ -81,7 +81,7 @@ inline std::unique_ptr<logger::ProjectRecord> RecordOf(const std::vector<uint8_t
 inline uint32_t ValueEntry(int set, int channel, int i) { return uint32_t(set << 28 | channel << 24 | i); }
 inline int32_t TimeEntry(int set, int channel, int i) { return int32_t(0x00800000 | set << 20 | channel << 18 | i); }
 
-inline void FillSamples(logger::SampleArrays& samples, int set, const std::vector<int32_t>& counts)
+inline void FillSamples(project::SampleArrays& samples, int set, const std::vector<int32_t>& counts)
 {
     int channel = 0;
     for (int32_t count : counts) {
@@ -94,10 +94,10 @@ inline void FillSamples(logger::SampleArrays& samples, int set, const std::vecto
 }
 
 // What a stopped measurement leaves: the record in use with its counts, the samples in the arrays.
-inline void StopInto(logger::ExperimentBlock& block, logger::SampleArrays& samples, int set,
+inline void StopInto(project::ExperimentBlock& block, project::SampleArrays& samples, int set,
                      const std::vector<int32_t>& counts)
 {
-    logger::DataSetRecord& record = block.records[set];
+    project::DataSetRecord& record = block.records[set];
     record.inUse = 1;
     int channel = 0;
     for (int32_t count : counts) {
@@ -109,7 +109,7 @@ inline void StopInto(logger::ExperimentBlock& block, logger::SampleArrays& sampl
     record.dataSetSerial += 1;
 }
 
-inline void ExpectSamples(const logger::SampleArrays& samples, int set, const std::vector<int32_t>& counts)
+inline void ExpectSamples(const project::SampleArrays& samples, int set, const std::vector<int32_t>& counts)
 {
     int channel = 0;
     for (int32_t count : counts) {
@@ -124,30 +124,30 @@ inline void ExpectSamples(const logger::SampleArrays& samples, int set, const st
     }
 }
 
-class FakeSensor : public logger::ChannelSetupSource {
+class FakeSensor : public project::ChannelSetupSource {
 public:
     FakeSensor()
     {
-        for (int c = 0; c < logger::kChannelCount; ++c)
+        for (int c = 0; c < project::kChannelCount; ++c)
             std::memset(states[c].bytes, 0x5A + c, sizeof states[c].bytes);
     }
-    const logger::ChannelStateImage* ChannelState(int channel) const override
+    const project::ChannelStateImage* ChannelState(int channel) const override
     {
         return present ? &states[channel] : nullptr;
     }
     bool IsChannelConnected(int channel) const override { return connected[channel]; }
     int32_t DefaultChannelRate(int channel) const override { return defaultRate[channel]; }
 
-    logger::ChannelStateImage states[logger::kChannelCount];
+    project::ChannelStateImage states[project::kChannelCount];
     bool present = true;
-    bool connected[logger::kChannelCount] = {true, true, false, false};
-    int32_t defaultRate[logger::kChannelCount] = {10, 20, 30, 40};
+    bool connected[project::kChannelCount] = {true, true, false, false};
+    int32_t defaultRate[project::kChannelCount] = {10, 20, 30, 40};
 };
 
 // A new project in a folder of its own, over a block and sample arrays of its own.
 class ProjectFixture : public ::testing::Test {
 protected:
-    ProjectFixture() { EXPECT_EQ(project.NewProject(u"Project", {2026, 12, 9, 5, 40, 0}), logger::ProjectResult::Ok); }
+    ProjectFixture() { EXPECT_EQ(project.NewProject(u"Project", {2026, 12, 9, 5, 40, 0}), project::ProjectResult::Ok); }
 
     std::vector<uint8_t> Working() const { return ReadBytes(project.WorkingPath()); }
 
@@ -156,13 +156,13 @@ protected:
     {
         block->currentIndex = k;
         StopInto(*block, *samples, k, counts);
-        ASSERT_EQ(project.SaveProject(), logger::ProjectResult::Ok);
+        ASSERT_EQ(project.SaveProject(), project::ProjectResult::Ok);
     }
 
     TempFolder folder;
-    std::unique_ptr<logger::ExperimentBlock> block = std::make_unique<logger::ExperimentBlock>();
-    std::unique_ptr<logger::SampleArrays> samples = std::make_unique<logger::SampleArrays>();
-    logger::ProjectFile project{*block, *samples, folder.Path().string()};
+    std::unique_ptr<project::ExperimentBlock> block = std::make_unique<project::ExperimentBlock>();
+    std::unique_ptr<project::SampleArrays> samples = std::make_unique<project::SampleArrays>();
+    project::ProjectFile project{*block, *samples, folder.Path().string()};
 };
 
 }  // namespace projecttest

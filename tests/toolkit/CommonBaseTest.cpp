@@ -24,10 +24,10 @@ using Page = toolkittest::RecordingPage;
 // The measurement screen as the readers of its recording see it.
 class MeasurementPage : public Page, public uikit::ExperimentSource {
 public:
-    logger::ExperimentBlock* ExperimentData() override { return &block; }
-    logger::SampleArrays* SampleData() override { return samples; }
-    logger::ExperimentBlock block{};
-    logger::SampleArrays* samples = reinterpret_cast<logger::SampleArrays*>(this);  // only compared
+    project::ExperimentBlock* ExperimentData() override { return &block; }
+    project::SampleArrays* SampleData() override { return samples; }
+    project::ExperimentBlock block{};
+    project::SampleArrays* samples = reinterpret_cast<project::SampleArrays*>(this);  // only compared
 };
 
 // A store whose writes all fail (a read-only configuration folder).

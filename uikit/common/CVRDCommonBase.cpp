@@ -332,13 +332,13 @@ ExperimentSource* CVRDCommonBase::GetExperimentSource()
     return dynamic_cast<ExperimentSource*>(GetScreen(kSlotMeasurement));
 }
 
-logger::ExperimentBlock* CVRDCommonBase::GetExperimentBlock()
+project::ExperimentBlock* CVRDCommonBase::GetExperimentBlock()
 {
     ExperimentSource* source = GetExperimentSource();
     return source ? source->ExperimentData() : nullptr;
 }
 
-logger::SampleArrays* CVRDCommonBase::GetSampleArrays()
+project::SampleArrays* CVRDCommonBase::GetSampleArrays()
 {
     ExperimentSource* source = GetExperimentSource();
     return source ? source->SampleData() : nullptr;

@@ -19,10 +19,10 @@ class QWidget;
 namespace devicelink {
 class CNI2CSensor;
 }
-namespace logger {
+namespace project {
 struct ExperimentBlock;
 struct SampleArrays;
-}  // namespace logger
+}  // namespace project
 
 // The process-wide services every screen and dialog of the measurement program reaches through
 // its second base: registry values, the resource modules, the work buffers, the data directory,
@@ -142,8 +142,8 @@ public:
     static void HideFrontScreen();
     // Slot 3's recording, or null while slot 3 is empty or offers none.
     static ExperimentSource* GetExperimentSource();
-    static logger::ExperimentBlock* GetExperimentBlock();
-    static logger::SampleArrays* GetSampleArrays();
+    static project::ExperimentBlock* GetExperimentBlock();
+    static project::SampleArrays* GetSampleArrays();
 
     // Main menu, made at its first showing by the services' factory.
     static void ShowMainMenu();

@@ -2,11 +2,11 @@
 
 #include <string>
 
-namespace logger {
+namespace project {
 struct ExperimentBlock;
 struct SampleArrays;
 class ProjectFile;
-}  // namespace logger
+}  // namespace project
 
 namespace uikit {
 
@@ -16,11 +16,11 @@ namespace uikit {
 class ExperimentSource {
 public:
     virtual ~ExperimentSource() = default;
-    virtual logger::ExperimentBlock* ExperimentData() = 0;
-    virtual logger::SampleArrays* SampleData() = 0;
+    virtual project::ExperimentBlock* ExperimentData() = 0;
+    virtual project::SampleArrays* SampleData() = 0;
     // The working copy of the project over that block and those samples, which the project
     // manager saves, opens and reports through; null when the screen keeps none.
-    virtual logger::ProjectFile* WorkingProject() { return nullptr; }
+    virtual project::ProjectFile* WorkingProject() { return nullptr; }
     // The measurement chart as this screen sets it up for the current data set, written as a BMP
     // at `path` (UTF-8) for the report; false when no picture could be written.
     virtual bool SaveRunPicture(const std::string& path)

@@ -9,7 +9,7 @@ int ComboSelection(int stored, int itemCount)
     return stored >= 0 && stored < itemCount ? stored : 0;
 }
 
-CurveFitCombos CurveFitOpening(const logger::AnalysisSettings& settings)
+CurveFitCombos CurveFitOpening(const project::AnalysisSettings& settings)
 {
     CurveFitCombos combos;
     combos.model = ComboSelection(settings.curveModel, kCurveModelCount);

@@ -28,7 +28,7 @@ struct CurveFitCombos {
     int order = -1;
     int form = 0;
 };
-CurveFitCombos CurveFitOpening(const logger::AnalysisSettings& settings);
+CurveFitCombos CurveFitOpening(const project::AnalysisSettings& settings);
 
 struct CurveFitEnabling {
     bool order = false;

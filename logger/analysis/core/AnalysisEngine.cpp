@@ -12,16 +12,16 @@
 #include "devicelink/sensor/ChannelState.h"
 #include "logger/analysis/core/AnalysisText.h"
 #include "logger/analysis/core/AnalysisTexts.h"
-#include "logger/analysis/numeric/CurveFits.h"
-#include "logger/analysis/numeric/ResultLayout.h"
-#include "logger/analysis/numeric/SampleAnalysis.h"
+#include "numeric/CurveFits.h"
+#include "numeric/ResultLayout.h"
+#include "numeric/SampleAnalysis.h"
 #include "platform/Text.h"
 
 namespace analysis {
 
-using logger::AnalysisGraphRecord;
-using logger::AnalysisSettings;
-using logger::DataSetRecord;
+using project::AnalysisGraphRecord;
+using project::AnalysisSettings;
+using project::DataSetRecord;
 
 namespace {
 
@@ -128,11 +128,11 @@ std::u16string AnalysisEngine::Label(int id, int length) const { return texts_.S
 // series it names and write its own result series, graph g set s's 16 + 4g + s.
 bool AnalysisEngine::GatherInputs(DataSetRecord& record, int graph, int set, int type, Inputs& in) const
 {
-    const AnalysisSettings& settings = *logger::SettingsAt(record, graph, set);
-    const AnalysisGraphRecord& graphRecord = *logger::AnalysisGraphAt(record, graph);
-    if (!logger::IsDataSeries(settings.ySeries) || settings.resultSeries != logger::ResultSeriesFor(graph, set))
+    const AnalysisSettings& settings = *project::SettingsAt(record, graph, set);
+    const AnalysisGraphRecord& graphRecord = *project::AnalysisGraphAt(record, graph);
+    if (!project::IsDataSeries(settings.ySeries) || settings.resultSeries != project::ResultSeriesFor(graph, set))
         return false;
-    if (settings.xSeries != -1 && !logger::IsDataSeries(settings.xSeries))
+    if (settings.xSeries != -1 && !project::IsDataSeries(settings.xSeries))
         return false;
     in.ySeries = settings.ySeries;
     in.xSeries = settings.xSeries;
@@ -163,11 +163,11 @@ bool AnalysisEngine::GatherInputs(DataSetRecord& record, int graph, int set, int
 bool AnalysisEngine::FindComparisonSeries(const DataSetRecord& record, Inputs& in) const
 {
     int found = 0;
-    for (int channel = 0; channel < logger::kChannelCount && found < 2; ++channel) {
+    for (int channel = 0; channel < project::kChannelCount && found < 2; ++channel) {
         const SeriesView view = series_.View(channel);
         if (!view.hasData || !view.HasBuffers())
             continue;
-        const devicelink::ChannelState state = logger::ToDeviceState(record.channels[channel]);
+        const devicelink::ChannelState state = project::ToDeviceState(record.channels[channel]);
         if (!platform::Contains(platform::FieldView(state.modelCode), kComparisonModel))
             continue;
         in.n = std::min(in.n, view.Readable());
@@ -185,7 +185,7 @@ bool AnalysisEngine::FindComparisonSeries(const DataSetRecord& record, Inputs& i
 
 int AnalysisEngine::ComputeSet(DataSetRecord& record, int graph, int set, ErrorReport report)
 {
-    const AnalysisSettings* settings = logger::SettingsAt(record, graph, set);
+    const AnalysisSettings* settings = project::SettingsAt(record, graph, set);
     if (!settings) {
         lines_.Clear();
         return 0;
@@ -222,7 +222,7 @@ int AnalysisEngine::ComputeSets(DataSetRecord& record, const std::vector<SetRef>
 {
     std::vector<Run> runs(sets.size());
     for (size_t i = 0; i < sets.size(); ++i) {
-        const AnalysisSettings* settings = logger::SettingsAt(record, sets[i].graph, sets[i].set);
+        const AnalysisSettings* settings = project::SettingsAt(record, sets[i].graph, sets[i].set);
         if (settings)
             Prepare(record, sets[i].graph, sets[i].set, settings->rangeStart, settings->rangeEnd,
                     settings->analysisType, runs[i]);
@@ -291,7 +291,7 @@ bool AnalysisEngine::Prepare(DataSetRecord& record, int graph, int set, int star
     run.type = type;
     run.ready = false;
     // Whatever happens below, nothing of an earlier run may stay on show.
-    AnalysisSettings* settings = logger::SettingsAt(record, graph, set);
+    AnalysisSettings* settings = project::SettingsAt(record, graph, set);
     if (!settings)
         return false;
     settings->resultShown = 0;
@@ -339,7 +339,7 @@ int AnalysisEngine::Finish(DataSetRecord& record, Run& run, ErrorReport report)
     lines_.Clear();
     if (!run.ready)
         return 0;
-    AnalysisSettings& settings = *logger::SettingsAt(record, run.graph, run.set);
+    AnalysisSettings& settings = *project::SettingsAt(record, run.graph, run.set);
     lastStatus_ = run.status;
     const AnalysisError error = DescribeAnalysisStatus(run.status, texts_);
     if (error.IsError()) {

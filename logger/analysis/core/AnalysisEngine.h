@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "logger/analysis/core/AnalysisPorts.h"
-#include "logger/analysis/numeric/ResultLayout.h"
+#include "numeric/ResultLayout.h"
 #include "logger/project/ExperimentRecords.h"
 
 // The analysis engine: applies one analysis set of a graph to the selected range of its data
@@ -79,14 +79,14 @@ public:
     // Returns the number of result lines (0 for type 0, an unknown type, an empty range, series
     // the set may not use, and a library error). Lines and legend are cleared first, and the
     // set's resultShown is 1 only when a result was drawn into its result series.
-    int ComputeAnalysis(logger::DataSetRecord& record, int graph, int set, int start, int end, int type,
+    int ComputeAnalysis(project::DataSetRecord& record, int graph, int set, int start, int end, int type,
                         ErrorReport report);
     // The same with the set's stored range and type.
-    int ComputeSet(logger::DataSetRecord& record, int graph, int set, ErrorReport report);
+    int ComputeSet(project::DataSetRecord& record, int graph, int set, ErrorReport report);
     // Several sets with their stored ranges and types, quietly; the lines are those of the last.
     // Each set writes only its own result series, so the routines run side by side on up to
     // `threads` threads; binding and text are done in order on the calling thread.
-    int ComputeSets(logger::DataSetRecord& record, const std::vector<SetRef>& sets, int threads);
+    int ComputeSets(project::DataSetRecord& record, const std::vector<SetRef>& sets, int threads);
 
     const ResultLines& Lines() const { return lines_; }
     // The library's status of the last run that reached a routine; 0 before.
@@ -97,17 +97,17 @@ private:
     struct Run;
     // Checks the set, clears its result and binds its result series; false when there is
     // nothing to compute.
-    bool Prepare(logger::DataSetRecord& record, int graph, int set, int start, int end, int type, Run& run);
+    bool Prepare(project::DataSetRecord& record, int graph, int set, int start, int end, int type, Run& run);
     void Execute(Run& run) const;
-    int Finish(logger::DataSetRecord& record, Run& run, ErrorReport report);
-    bool GatherInputs(logger::DataSetRecord& record, int graph, int set, int type, Inputs& in) const;
-    bool FindComparisonSeries(const logger::DataSetRecord& record, Inputs& in) const;
+    int Finish(project::DataSetRecord& record, Run& run, ErrorReport report);
+    bool GatherInputs(project::DataSetRecord& record, int graph, int set, int type, Inputs& in) const;
+    bool FindComparisonSeries(const project::DataSetRecord& record, Inputs& in) const;
     static int RunRoutine(const Run& run, float* result);
     static double RunCost(const Run& run);
-    void WriteLines(const logger::AnalysisSettings& settings, int type, const Inputs& in, int start, int end,
+    void WriteLines(const project::AnalysisSettings& settings, int type, const Inputs& in, int start, int end,
                     const float* r);
     void WriteLine(const numeric::ResultLine& line, const Inputs& in, int start, int end, const float* r);
-    std::u16string Legend(const logger::AnalysisSettings& settings, int type, const Inputs& in, int start,
+    std::u16string Legend(const project::AnalysisSettings& settings, int type, const Inputs& in, int start,
                           const float* r) const;
     std::u16string Label(int id, int length) const;
 

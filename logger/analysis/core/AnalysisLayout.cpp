@@ -16,9 +16,9 @@ float UsableFraction(float fraction)
 
 }  // namespace
 
-GraphStack LayoutGraphs(logger::DataSetRecord& record, ClientSize client, bool keepFraction)
+GraphStack LayoutGraphs(project::DataSetRecord& record, ClientSize client, bool keepFraction)
 {
-    const int graphs = logger::GraphCountOf(record);
+    const int graphs = project::GraphCountOf(record);
     record.graphsResizable = 0;
     record.widthFraction = 1.0f;
     if (!keepFraction)
@@ -39,7 +39,7 @@ GraphStack LayoutGraphs(logger::DataSetRecord& record, ClientSize client, bool k
     return stack;
 }
 
-Rect ChartRect(const logger::DataSetRecord& record, ClientSize client, int gridWidth, bool scrollBarShown)
+Rect ChartRect(const project::DataSetRecord& record, ClientSize client, int gridWidth, bool scrollBarShown)
 {
     const float width = UsableFraction(record.widthFraction);
     const float height = UsableFraction(record.heightFraction);

@@ -34,11 +34,11 @@ struct GraphStack {
 
 // Lays the graphs of the record out for a client area: the record's resize flag and fractions
 // (a fresh 1 / graph count unless keepFraction) and the scroll bar.
-GraphStack LayoutGraphs(logger::DataSetRecord& record, ClientSize client, bool keepFraction);
+GraphStack LayoutGraphs(project::DataSetRecord& record, ClientSize client, bool keepFraction);
 
 // The chart rectangle of every graph (graph g is drawn at top + g x height - scroll) and the plot
 // rectangle inside it, for a grid of `gridWidth` pixels on the left.
-Rect ChartRect(const logger::DataSetRecord& record, ClientSize client, int gridWidth, bool scrollBarShown);
+Rect ChartRect(const project::DataSetRecord& record, ClientSize client, int gridWidth, bool scrollBarShown);
 Rect PlotRect(const Rect& chart, bool secondAxis);
 
 // The height fraction a drag of the resize grip to graph-relative row y gives in a client of

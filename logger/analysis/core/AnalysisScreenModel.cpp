@@ -11,10 +11,10 @@
 
 namespace analysis {
 
-using logger::AnalysisGraphRecord;
-using logger::AnalysisSettings;
-using logger::DataSetRecord;
-using logger::GraphNote;
+using project::AnalysisGraphRecord;
+using project::AnalysisSettings;
+using project::DataSetRecord;
+using project::GraphNote;
 
 namespace {
 
@@ -27,14 +27,14 @@ constexpr int kRecomputeThreads = 4;
 
 int SelectedOutputOf(const DataSetRecord& record, int channel)
 {
-    return std::clamp(logger::ToDeviceState(record.channels[channel]).selectedOutput, 0, 3);
+    return std::clamp(project::ToDeviceState(record.channels[channel]).selectedOutput, 0, 3);
 }
 
 int32_t TargetCountOf(const DataSetRecord& record, int channel)
 {
-    if (!logger::IsChannelIndex(channel))
+    if (!project::IsChannelIndex(channel))
         return 0;
-    return std::clamp(record.targetCount[channel], 0, logger::kMaxSampleEntries);
+    return std::clamp(record.targetCount[channel], 0, project::kMaxSampleEntries);
 }
 
 bool IsRateOrDerivative(int type) { return type == kTypeIntegral || type == kTypeDerivative; }
@@ -66,23 +66,23 @@ AnalysisScreenModel::AnalysisScreenModel(AnalysisEngine& engine, SeriesTable& se
 
 void AnalysisScreenModel::Bind(DataSetRecord* record) { record_ = record; }
 
-int AnalysisScreenModel::CurrentGraph() const { return record_ ? logger::CurrentGraphOf(*record_) : 0; }
+int AnalysisScreenModel::CurrentGraph() const { return record_ ? project::CurrentGraphOf(*record_) : 0; }
 
-int AnalysisScreenModel::CurrentSet() const { return record_ ? logger::CurrentSetOf(record_->selector) : 0; }
+int AnalysisScreenModel::CurrentSet() const { return record_ ? project::CurrentSetOf(record_->selector) : 0; }
 
 AnalysisSettings* AnalysisScreenModel::CurrentSettings()
 {
-    return record_ ? logger::SettingsAt(*record_, CurrentGraph(), CurrentSet()) : nullptr;
+    return record_ ? project::SettingsAt(*record_, CurrentGraph(), CurrentSet()) : nullptr;
 }
 
 AnalysisGraphRecord* AnalysisScreenModel::CurrentGraphRecord()
 {
-    return record_ ? logger::AnalysisGraphAt(*record_, CurrentGraph()) : nullptr;
+    return record_ ? project::AnalysisGraphAt(*record_, CurrentGraph()) : nullptr;
 }
 
 int AnalysisScreenModel::FirstRecordedChannel() const
 {
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         if (record_->channelRecorded[c] == 1)
             return c;
     }
@@ -103,15 +103,15 @@ float AnalysisScreenModel::SeriesEnd(int series) const
 // the graph or its sets change, so a new set never lands on one in use.
 void AnalysisScreenModel::RecountSets()
 {
-    logger::AnalysisSetSelector& selector = record_->selector;
+    project::AnalysisSetSelector& selector = record_->selector;
     const int graph = CurrentGraph();
     record_->currentGraph = graph;
-    selector.setCount = logger::CountSetsInUse(*record_, graph);
-    selector.currentSet = logger::CurrentSetOf(selector);
-    if (logger::SettingsAt(*record_, graph, selector.currentSet)->inUse == 1)
+    selector.setCount = project::CountSetsInUse(*record_, graph);
+    selector.currentSet = project::CurrentSetOf(selector);
+    if (project::SettingsAt(*record_, graph, selector.currentSet)->inUse == 1)
         return;
-    for (int s = 0; s < logger::kSetsPerGraph; ++s) {
-        if (logger::SettingsAt(*record_, graph, s)->inUse == 1) {
+    for (int s = 0; s < project::kSetsPerGraph; ++s) {
+        if (project::SettingsAt(*record_, graph, s)->inUse == 1) {
             selector.currentSet = s;
             return;
         }
@@ -120,9 +120,9 @@ void AnalysisScreenModel::RecountSets()
 
 bool AnalysisScreenModel::InitAnalysisSettings(int graph, int set)
 {
-    AnalysisSettings& settings = *logger::SettingsAt(*record_, graph, set);
+    AnalysisSettings& settings = *project::SettingsAt(*record_, graph, set);
     std::memset(&settings, 0, sizeof settings);
-    logger::InitNoteRecord(settings.memo);
+    project::InitNoteRecord(settings.memo);
     platform::CopyToField(settings.setName, texts_.String(text::kSetName, kNameLength) + Int(set + 1));
     const int channel = FirstRecordedChannel();
     settings.ySlot = channel;
@@ -135,7 +135,7 @@ bool AnalysisScreenModel::InitAnalysisSettings(int graph, int set)
     settings.xSeries = -1;
     settings.colour = int32_t(kSetColours[set]);
     settings.analysisType = kTypeNone;
-    settings.resultSeries = logger::ResultSeriesFor(graph, set);
+    settings.resultSeries = project::ResultSeriesFor(graph, set);
     settings.resultCapacity = TargetCountOf(*record_, channel);
     settings.inUse = 1;
     record_->selector.seenSerial = record_->dataSetSerial;
@@ -144,10 +144,10 @@ bool AnalysisScreenModel::InitAnalysisSettings(int graph, int set)
 
 bool AnalysisScreenModel::InitGraphRecord(int graph, const AnalysisSettings& settings)
 {
-    AnalysisGraphRecord& g = *logger::AnalysisGraphAt(*record_, graph);
+    AnalysisGraphRecord& g = *project::AnalysisGraphAt(*record_, graph);
     std::memset(&g, 0, sizeof g);
     g.inUse = 1;
-    const bool sampled = record_->mode != logger::kRunTimed || record_->specialSensor == 1;
+    const bool sampled = record_->mode != project::kRunTimed || record_->specialSensor == 1;
     platform::CopyToField(g.xLabel, texts_.String(sampled ? text::kSampleAxis : text::kTimeAxis, kLabelLength));
     g.xScaleA = 1.0f;
     g.xOffsetB = 0.0f;
@@ -162,10 +162,10 @@ bool AnalysisScreenModel::InitGraphRecord(int graph, const AnalysisSettings& set
     g.yFactor = 1.0f;
     g.viewXScale = 1.0f;
     g.viewYScale = 1.0f;
-    if (!logger::IsDataSeries(settings.ySeries) || !logger::IsChannelIndex(settings.ySlot))
+    if (!project::IsDataSeries(settings.ySeries) || !project::IsChannelIndex(settings.ySlot))
         return false;
     g.seriesShown[settings.ySeries] = 1;
-    if (logger::IsSeriesIndex(settings.resultSeries))
+    if (project::IsSeriesIndex(settings.resultSeries))
         g.seriesShown[settings.resultSeries] = 1;
     const ChannelUnit unit = units_.Unit(*record_, settings.ySlot, settings.ySub);
     g.decimals = unit.decimals;
@@ -181,11 +181,11 @@ bool AnalysisScreenModel::BindSetData()
 {
     AnalysisSettings& settings = *CurrentSettings();
     AnalysisGraphRecord& g = *CurrentGraphRecord();
-    if (!logger::IsChannelIndex(settings.ySlot))
+    if (!project::IsChannelIndex(settings.ySlot))
         return false;
     settings.ySub = std::clamp(settings.ySub, 0, 3);
     settings.ySeries = settings.ySlot + 4 * settings.ySub;
-    settings.resultSeries = logger::ResultSeriesFor(CurrentGraph(), CurrentSet());
+    settings.resultSeries = project::ResultSeriesFor(CurrentGraph(), CurrentSet());
     g.inUse = 1;
     g.ySeries = settings.ySeries;
     g.seriesShown[settings.ySeries] = 1;
@@ -193,7 +193,7 @@ bool AnalysisScreenModel::BindSetData()
     const ChannelUnit unit = units_.Unit(*record_, settings.ySlot, settings.ySub);
     g.decimals = unit.decimals;
     const float end = SeriesEnd(settings.ySeries);
-    if (!logger::IsChannelIndex(settings.xSlot)) {
+    if (!project::IsChannelIndex(settings.xSlot)) {
         settings.xSlot = -1;
         settings.xSeries = -1;
         g.xFromSeries = 0;
@@ -219,8 +219,8 @@ bool AnalysisScreenModel::BindSetData()
 int AnalysisScreenModel::AddAnalysisSet()
 {
     RecountSets();
-    logger::AnalysisSetSelector& selector = record_->selector;
-    if (selector.setCount >= logger::kSetsPerGraph)
+    project::AnalysisSetSelector& selector = record_->selector;
+    if (selector.setCount >= project::kSetsPerGraph)
         return int(AddSetResult::Full);
     // A set needs a recorded series to analyse; without one it would name series 0 as both its
     // data and its result.
@@ -228,17 +228,17 @@ int AnalysisScreenModel::AddAnalysisSet()
         return int(AddSetResult::NoChannel);
     const int graph = CurrentGraph();
     int set = 0;
-    while (set < logger::kSetsPerGraph && logger::SettingsAt(*record_, graph, set)->inUse == 1)
+    while (set < project::kSetsPerGraph && project::SettingsAt(*record_, graph, set)->inUse == 1)
         ++set;
     const bool firstSet = selector.setCount == 0;
     selector.currentSet = set;
     InitAnalysisSettings(graph, set);
-    AnalysisSettings& settings = *logger::SettingsAt(*record_, graph, set);
+    AnalysisSettings& settings = *project::SettingsAt(*record_, graph, set);
     if (firstSet)
         InitGraphRecord(graph, settings);
     settings.resultShown = 0;
     settings.inUse = 1;
-    selector.setCount = logger::CountSetsInUse(*record_, graph);
+    selector.setCount = project::CountSetsInUse(*record_, graph);
     return int(AddSetResult::Added);
 }
 
@@ -257,7 +257,7 @@ bool AnalysisScreenModel::SelectData(bool rebind)
     if (!record_)
         return false;
     if (record_->dataSetSerial != record_->selector.seenSerial) {
-        logger::ResetAnalysisArea(*record_);
+        project::ResetAnalysisArea(*record_);
         if (AddSetResult(AddAnalysisSet()) == AddSetResult::Added)
             BindSetData();
         return true;
@@ -276,7 +276,7 @@ EntryResult AnalysisScreenModel::Activate()
         SelectData(true);
         return EntryResult::Kept;
     }
-    logger::ResetAnalysisArea(*record_);
+    project::ResetAnalysisArea(*record_);
     AddSet();
     return EntryResult::Reset;
 }
@@ -288,22 +288,22 @@ std::vector<SetRef> AnalysisScreenModel::SetsToRecompute() const
         return sets;
     const int current = CurrentGraph();
     const int currentSet = CurrentSet();
-    for (int g = 0; g < logger::GraphCountOf(*record_); ++g) {
-        for (int s = 0; s < logger::kSetsPerGraph; ++s) {
-            if (logger::SettingsAt(*record_, g, s)->inUse == 1 && !(g == current && s == currentSet))
+    for (int g = 0; g < project::GraphCountOf(*record_); ++g) {
+        for (int s = 0; s < project::kSetsPerGraph; ++s) {
+            if (project::SettingsAt(*record_, g, s)->inUse == 1 && !(g == current && s == currentSet))
                 sets.push_back({g, s});
         }
     }
-    if (logger::SettingsAt(*record_, current, currentSet)->inUse == 1)
+    if (project::SettingsAt(*record_, current, currentSet)->inUse == 1)
         sets.push_back({current, currentSet});
     return sets;
 }
 
 void AnalysisScreenModel::PrepareResultSeries(int graph, int set)
 {
-    const AnalysisSettings& settings = *logger::SettingsAt(*record_, graph, set);
-    const int result = logger::ResultSeriesFor(graph, set);
-    series_.EnsureBuffers(result, std::clamp(settings.resultCapacity, 0, logger::kMaxSampleEntries),
+    const AnalysisSettings& settings = *project::SettingsAt(*record_, graph, set);
+    const int result = project::ResultSeriesFor(graph, set);
+    series_.EnsureBuffers(result, std::clamp(settings.resultCapacity, 0, project::kMaxSampleEntries),
                           uint32_t(settings.colour));
 }
 
@@ -330,9 +330,9 @@ int AnalysisScreenModel::Run(ErrorReport report)
 
 bool AnalysisScreenModel::SelectSet(int set)
 {
-    if (!record_ || set < 0 || set >= logger::kSetsPerGraph || set == CurrentSet())
+    if (!record_ || set < 0 || set >= project::kSetsPerGraph || set == CurrentSet())
         return false;
-    if (logger::SettingsAt(*record_, CurrentGraph(), set)->inUse != 1)
+    if (project::SettingsAt(*record_, CurrentGraph(), set)->inUse != 1)
         return false;
     record_->selector.currentSet = set;
     CurrentGraphRecord()->ySeries = CurrentSettings()->ySeries;
@@ -343,22 +343,22 @@ bool AnalysisScreenModel::SelectSet(int set)
 
 DeleteSetResult AnalysisScreenModel::DeleteSet(int set)
 {
-    if (!record_ || set < 0 || set >= logger::kSetsPerGraph)
+    if (!record_ || set < 0 || set >= project::kSetsPerGraph)
         return DeleteSetResult::NoData;
     RecountSets();
     const int graph = CurrentGraph();
     AnalysisGraphRecord& g = *CurrentGraphRecord();
     // Its legend note would pass to the next set made in its slot.
-    RemoveNotesOf(g, logger::ResultSeriesFor(graph, set));
-    logger::AnalysisSetSelector& selector = record_->selector;
+    RemoveNotesOf(g, project::ResultSeriesFor(graph, set));
+    project::AnalysisSetSelector& selector = record_->selector;
     if (selector.setCount <= 1) {
         selector.currentSet = set;
         InitAnalysisSettings(graph, set);
         SelectData(true);
         return DeleteSetResult::Refilled;
     }
-    g.seriesShown[logger::ResultSeriesFor(graph, set)] = 0;
-    std::memset(logger::SettingsAt(*record_, graph, set), 0, sizeof(AnalysisSettings));
+    g.seriesShown[project::ResultSeriesFor(graph, set)] = 0;
+    std::memset(project::SettingsAt(*record_, graph, set), 0, sizeof(AnalysisSettings));
     RecountSets();
     if (selector.setCount == 0)
         return DeleteSetResult::NoneLeft;
@@ -368,7 +368,7 @@ DeleteSetResult AnalysisScreenModel::DeleteSet(int set)
 
 bool AnalysisScreenModel::SelectGraph(int graph)
 {
-    if (!record_ || graph == CurrentGraph() || graph < 0 || graph >= logger::GraphCountOf(*record_))
+    if (!record_ || graph == CurrentGraph() || graph < 0 || graph >= project::GraphCountOf(*record_))
         return false;
     record_->currentGraph = graph;
     // The graph's first set in use becomes current.
@@ -386,14 +386,14 @@ void AnalysisScreenModel::AfterSetup(int previousGraphCount, bool dataChanged)
     if (!record_)
         return;
     const AnalysisSettings current = *CurrentSettings();
-    for (int g = std::max(previousGraphCount, 0); g < logger::GraphCountOf(*record_); ++g) {
+    for (int g = std::max(previousGraphCount, 0); g < project::GraphCountOf(*record_); ++g) {
         InitGraphRecord(g, current);
-        AnalysisGraphRecord& graph = *logger::AnalysisGraphAt(*record_, g);
+        AnalysisGraphRecord& graph = *project::AnalysisGraphAt(*record_, g);
         // A new graph shows the data until it has sets of its own, never another graph's result.
-        for (int s = logger::kSeriesCount / 2; s < logger::kSeriesCount; ++s)
+        for (int s = project::kSeriesCount / 2; s < project::kSeriesCount; ++s)
             graph.seriesShown[s] = 0;
-        for (int s = 0; s < logger::kSetsPerGraph; ++s)
-            std::memset(logger::SettingsAt(*record_, g, s), 0, sizeof(AnalysisSettings));
+        for (int s = 0; s < project::kSetsPerGraph; ++s)
+            std::memset(project::SettingsAt(*record_, g, s), 0, sizeof(AnalysisSettings));
     }
     RecountSets();
     AnalysisSettings& settings = *CurrentSettings();
@@ -408,24 +408,24 @@ std::vector<SetChoice> AnalysisScreenModel::SetChoices()
     std::vector<SetChoice> choices;
     if (!record_)
         return choices;
-    logger::AnalysisSetSelector& selector = record_->selector;
+    project::AnalysisSetSelector& selector = record_->selector;
     selector.recordedChannelCount = 0;
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         selector.recordedChannels[c] = 0;
         if (record_->channelRecorded[c] == 1)
             selector.recordedChannels[selector.recordedChannelCount++] = c;
     }
-    for (int s = 0; s < logger::kSetsPerGraph; ++s) {
-        const AnalysisSettings& settings = *logger::SettingsAt(*record_, CurrentGraph(), s);
+    for (int s = 0; s < project::kSetsPerGraph; ++s) {
+        const AnalysisSettings& settings = *project::SettingsAt(*record_, CurrentGraph(), s);
         if (settings.inUse == 1)
-            choices.push_back({std::u16string(logger::SetNameText(settings)), s});
+            choices.push_back({std::u16string(project::SetNameText(settings)), s});
     }
     return choices;
 }
 
 void AnalysisScreenModel::RemoveNote(AnalysisGraphRecord& graph, int index)
 {
-    const int count = logger::NoteCountOf(graph);
+    const int count = project::NoteCountOf(graph);
     if (index < 0 || index >= count)
         return;
     for (int i = index; i + 1 < count; ++i)
@@ -436,7 +436,7 @@ void AnalysisScreenModel::RemoveNote(AnalysisGraphRecord& graph, int index)
 
 void AnalysisScreenModel::RemoveNotesOf(AnalysisGraphRecord& graph, int resultSeries)
 {
-    for (int i = logger::NoteCountOf(graph) - 1; i >= 0; --i) {
+    for (int i = project::NoteCountOf(graph) - 1; i >= 0; --i) {
         if (graph.notes[i].resultLink == resultSeries)
             RemoveNote(graph, i);
     }
@@ -448,14 +448,14 @@ void AnalysisScreenModel::PlaceResultNote(float x, float y)
     if (!settings || (settings->showEquation != 1 && settings->showR2 != 1))
         return;
     AnalysisGraphRecord& graph = *CurrentGraphRecord();
-    const int count = logger::NoteCountOf(graph);
+    const int count = project::NoteCountOf(graph);
     int index = -1;
     for (int i = 0; i < count && index < 0; ++i) {
         if (graph.notes[i].resultLink == settings->resultSeries)
             index = i;
     }
     if (index < 0) {
-        if (count >= logger::kGraphNoteCount)
+        if (count >= project::kGraphNoteCount)
             return;
         index = count;
         graph.noteCount = count + 1;
@@ -467,7 +467,7 @@ void AnalysisScreenModel::PlaceResultNote(float x, float y)
     note.series = settings->ySeries;
     note.resultLink = settings->resultSeries;
     note.set = CurrentSet();
-    platform::CopyToField(note.text, logger::LegendText(*settings));
+    platform::CopyToField(note.text, project::LegendText(*settings));
     note.textLength = int32_t(platform::FieldLength(note.text, uikit::kChartNoteTextLength));
     note.colour = uint32_t(settings->colour);
     note.fontSize = kResultNoteFontSize;
@@ -477,16 +477,16 @@ void AnalysisScreenModel::PlaceResultNote(float x, float y)
 bool AnalysisScreenModel::DeleteNote(int index)
 {
     AnalysisGraphRecord* graph = CurrentGraphRecord();
-    if (!graph || index < 0 || index >= logger::NoteCountOf(*graph))
+    if (!graph || index < 0 || index >= project::NoteCountOf(*graph))
         return false;
     const GraphNote& note = graph->notes[index];
     // The legend would come back with the next run. Its set is the one the link names: the
     // stored set number may be anything in a damaged file.
     const int link = note.resultLink;
-    if (link >= logger::kSeriesCount / 2 && link < logger::kSeriesCount) {
-        const int first = link - logger::kSeriesCount / 2;
-        AnalysisSettings& settings = *logger::SettingsAt(*record_, first / logger::kSetsPerGraph,
-                                                         first % logger::kSetsPerGraph);
+    if (link >= project::kSeriesCount / 2 && link < project::kSeriesCount) {
+        const int first = link - project::kSeriesCount / 2;
+        AnalysisSettings& settings = *project::SettingsAt(*record_, first / project::kSetsPerGraph,
+                                                         first % project::kSetsPerGraph);
         settings.showEquation = 0;
         settings.showR2 = 0;
     }
@@ -497,10 +497,10 @@ bool AnalysisScreenModel::DeleteNote(int index)
 GraphNote* AnalysisScreenModel::AddFreeNote(float x, float y, int series)
 {
     AnalysisGraphRecord* graph = CurrentGraphRecord();
-    if (!graph || !logger::IsSeriesIndex(series))
+    if (!graph || !project::IsSeriesIndex(series))
         return nullptr;
-    const int count = logger::NoteCountOf(*graph);
-    if (count >= logger::kGraphNoteCount)
+    const int count = project::NoteCountOf(*graph);
+    if (count >= project::kGraphNoteCount)
         return nullptr;
     GraphNote& note = graph->notes[count];
     std::memset(&note, 0, sizeof note);
@@ -517,23 +517,23 @@ GraphPresentation AnalysisScreenModel::Presentation(int graph) const
 {
     GraphPresentation p;
     p.graph = graph;
-    if (!record_ || graph < 0 || graph >= logger::kGraphCount)
+    if (!record_ || graph < 0 || graph >= project::kGraphCount)
         return p;
     const AnalysisGraphRecord& g = record_->graphs[graph];
     // The set the graph's tools act on: the current one in the current graph, else its first in use.
     int set = graph == CurrentGraph() ? CurrentSet() : 0;
-    if (logger::SettingsAt(*record_, graph, set)->inUse != 1) {
-        for (int s = 0; s < logger::kSetsPerGraph; ++s) {
-            if (logger::SettingsAt(*record_, graph, s)->inUse == 1) {
+    if (project::SettingsAt(*record_, graph, set)->inUse != 1) {
+        for (int s = 0; s < project::kSetsPerGraph; ++s) {
+            if (project::SettingsAt(*record_, graph, s)->inUse == 1) {
                 set = s;
                 break;
             }
         }
     }
-    const AnalysisSettings& settings = *logger::SettingsAt(*record_, graph, set);
-    p.ySeries = logger::IsDataSeries(g.ySeries) ? g.ySeries : 0;
-    p.resultSeries = logger::ResultSeriesFor(graph, set);
-    p.resultCapacity = std::clamp(settings.resultCapacity, 0, logger::kMaxSampleEntries);
+    const AnalysisSettings& settings = *project::SettingsAt(*record_, graph, set);
+    p.ySeries = project::IsDataSeries(g.ySeries) ? g.ySeries : 0;
+    p.resultSeries = project::ResultSeriesFor(graph, set);
+    p.resultCapacity = std::clamp(settings.resultCapacity, 0, project::kMaxSampleEntries);
     p.colour = uint32_t(settings.colour);
     p.lineMode = g.lineMode;
     p.linkedXMode = g.xFromSeries;
@@ -549,15 +549,15 @@ GraphPresentation AnalysisScreenModel::Presentation(int graph) const
     p.yMax = g.yMax;
     p.yFactor = g.yFactor;
     p.xLabel = std::u16string(platform::FieldView(g.xLabel));
-    if (logger::IsChannelIndex(settings.ySlot))
+    if (project::IsChannelIndex(settings.ySlot))
         p.yUnit = units_.Unit(*record_, settings.ySlot, std::clamp(settings.ySub, 0, 3)).unit;
-    if (logger::IsDataSeries(settings.xSeries) && logger::IsChannelIndex(settings.xSlot)) {
+    if (project::IsDataSeries(settings.xSeries) && project::IsChannelIndex(settings.xSlot)) {
         const ChannelUnit x = units_.Unit(*record_, settings.xSlot, std::clamp(settings.xSub, 0, 3));
         p.xUnit = x.unit;
         p.xLabel = x.valueCount > 1 ? x.sensorName + u"-" + x.valueName + u"(" + x.unit + u")"
                                     : x.sensorName + u"(" + x.unit + u")";
     }
-    p.resultName = std::u16string(logger::SetNameText(settings));
+    p.resultName = std::u16string(project::SetNameText(settings));
     p.viewXOffset = g.viewXOffset;
     p.viewYOffset = g.viewYOffset;
     p.viewXScale = g.viewXScale;
@@ -566,19 +566,19 @@ GraphPresentation AnalysisScreenModel::Presentation(int graph) const
     if (p.secondAxis)
         p.selectedLabel = texts_.String(
             settings.analysisType == kTypeIntegral ? text::kIntegralAxis : text::kDerivativeAxis, kLabelLength);
-    p.noteCount = logger::NoteCountOf(g);
+    p.noteCount = project::NoteCountOf(g);
 
-    for (int s = 0; s < logger::kSeriesCount; ++s) {
+    for (int s = 0; s < project::kSeriesCount; ++s) {
         if (g.seriesShown[s] != 1)
             continue;
         SeriesPresentation shown{s, g.autoY, g.autoX, -1};
-        if (!logger::IsDataSeries(s)) {
+        if (!project::IsDataSeries(s)) {
             // A result is shown only while its set has one; a fit is drawn on its data's scale,
             // an integral or derivative on its own axis.
-            const AnalysisSettings& owner = record_->settings[s - logger::kSeriesCount / 2];
+            const AnalysisSettings& owner = record_->settings[s - project::kSeriesCount / 2];
             if (owner.inUse != 1 || owner.resultShown != 1)
                 continue;
-            if (!IsRateOrDerivative(owner.analysisType) && logger::IsDataSeries(owner.ySeries))
+            if (!IsRateOrDerivative(owner.analysisType) && project::IsDataSeries(owner.ySeries))
                 shown.yRangeSource = owner.ySeries;
         }
         p.shown.push_back(shown);

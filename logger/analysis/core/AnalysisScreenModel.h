@@ -30,11 +30,11 @@ struct ChannelUnit {
 class ChannelUnitSource {
 public:
     virtual ~ChannelUnitSource() = default;
-    virtual ChannelUnit Unit(const logger::DataSetRecord& record, int channel, int output) const = 0;
+    virtual ChannelUnit Unit(const project::DataSetRecord& record, int channel, int output) const = 0;
 };
 
 // Set colours (0x00BBGGRR), by set index.
-constexpr uint32_t kSetColours[logger::kSetsPerGraph] = {0x0000FF, 0xFF0000, 0x00FFFF, 0xFF00FF};
+constexpr uint32_t kSetColours[project::kSetsPerGraph] = {0x0000FF, 0xFF0000, 0x00FFFF, 0xFF00FF};
 
 enum class EntryResult { NoData, Kept, Reset };
 enum class AddSetResult { Added, NoData, Full, NoChannel };
@@ -98,13 +98,13 @@ public:
 
     // The current data set of the measurement screen; null when there is none (the screen then
     // shows nothing and every command does nothing).
-    void Bind(logger::DataSetRecord* record);
-    logger::DataSetRecord* Record() { return record_; }
-    const logger::DataSetRecord* Record() const { return record_; }
+    void Bind(project::DataSetRecord* record);
+    project::DataSetRecord* Record() { return record_; }
+    const project::DataSetRecord* Record() const { return record_; }
     int CurrentGraph() const;
     int CurrentSet() const;
-    logger::AnalysisSettings* CurrentSettings();
-    logger::AnalysisGraphRecord* CurrentGraphRecord();
+    project::AnalysisSettings* CurrentSettings();
+    project::AnalysisGraphRecord* CurrentGraphRecord();
 
     // Entering the screen: keeps the analysis while the data set's serial is the one it was made
     // for, else starts again with one graph and one set on the first recorded channel.
@@ -143,7 +143,7 @@ public:
     // Removes note i of the current graph; a result note also switches its set's legend off.
     bool DeleteNote(int index);
     // A hand-made note at an anchor of `series`; null when the graph has eight.
-    logger::GraphNote* AddFreeNote(float x, float y, int series);
+    project::GraphNote* AddFreeNote(float x, float y, int series);
 
     GraphPresentation Presentation(int graph) const;
     GraphStack Layout(ClientSize client, bool keepFraction);
@@ -152,21 +152,21 @@ public:
 
 private:
     bool InitAnalysisSettings(int graph, int set);
-    bool InitGraphRecord(int graph, const logger::AnalysisSettings& settings);
+    bool InitGraphRecord(int graph, const project::AnalysisSettings& settings);
     bool BindSetData();
     int AddAnalysisSet();
     void RecountSets();
     int FirstRecordedChannel() const;
     float SeriesEnd(int series) const;
-    void RemoveNotesOf(logger::AnalysisGraphRecord& graph, int resultSeries);
-    void RemoveNote(logger::AnalysisGraphRecord& graph, int index);
+    void RemoveNotesOf(project::AnalysisGraphRecord& graph, int resultSeries);
+    void RemoveNote(project::AnalysisGraphRecord& graph, int index);
     void PrepareResultSeries(int graph, int set);
 
     AnalysisEngine& engine_;
     SeriesTable& series_;
     const TextSource& texts_;
     const ChannelUnitSource& units_;
-    logger::DataSetRecord* record_ = nullptr;
+    project::DataSetRecord* record_ = nullptr;
 };
 
 }  // namespace analysis

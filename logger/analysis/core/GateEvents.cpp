@@ -27,11 +27,11 @@ GateEvents FindGateEvents(const float* values, const float* times, int count)
     return events;
 }
 
-bool IsGateChannel(const logger::DataSetRecord& record, int channel)
+bool IsGateChannel(const project::DataSetRecord& record, int channel)
 {
-    if (!logger::IsChannelIndex(channel))
+    if (!project::IsChannelIndex(channel))
         return false;
-    const devicelink::ChannelState state = logger::ToDeviceState(record.channels[channel]);
+    const devicelink::ChannelState state = project::ToDeviceState(record.channels[channel]);
     return platform::Contains(platform::FieldView(state.modelCode), u"R7JE");
 }
 

@@ -25,6 +25,6 @@ GateEvents FindGateEvents(const float* values, const float* times, int count);
 
 // Whether the data set recorded a photogate on `channel`, by the sensor code of its own copy of
 // the channel state (the live sensor may have changed since). False for a channel outside 0..3.
-bool IsGateChannel(const logger::DataSetRecord& record, int channel);
+bool IsGateChannel(const project::DataSetRecord& record, int channel);
 
 }  // namespace analysis

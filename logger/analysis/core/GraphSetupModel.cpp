@@ -13,12 +13,12 @@ namespace analysis {
 namespace {
 
 constexpr int kOutputGroups = 4;
-constexpr int kDataSeries = logger::kSeriesCount / 2;
+constexpr int kDataSeries = project::kSeriesCount / 2;
 constexpr int kLabelLength = 32;
 
-devicelink::ChannelState StateOf(const logger::DataSetRecord& record, int channel)
+devicelink::ChannelState StateOf(const project::DataSetRecord& record, int channel)
 {
-    return logger::ToDeviceState(record.channels[channel]);
+    return project::ToDeviceState(record.channels[channel]);
 }
 
 bool Finite(float value) { return std::isfinite(value); }
@@ -30,20 +30,20 @@ std::u16string ChannelLetter(int channel) { return std::u16string(1, char16_t(u'
 
 }  // namespace
 
-GraphSetupModel::GraphSetupModel(logger::DataSetRecord& record, const ChannelUnitSource& units,
+GraphSetupModel::GraphSetupModel(project::DataSetRecord& record, const ChannelUnitSource& units,
                                  const SeriesAxisSource& axes, const TextSource& texts)
     : record_(record), units_(units), axes_(axes), texts_(texts)
 {
 }
 
-logger::AnalysisSettings& GraphSetupModel::Settings() const
+project::AnalysisSettings& GraphSetupModel::Settings() const
 {
-    return *logger::SettingsAt(record_, logger::CurrentGraphOf(record_), logger::CurrentSetOf(record_.selector));
+    return *project::SettingsAt(record_, project::CurrentGraphOf(record_), project::CurrentSetOf(record_.selector));
 }
 
-logger::AnalysisGraphRecord& GraphSetupModel::Graph() const
+project::AnalysisGraphRecord& GraphSetupModel::Graph() const
 {
-    return *logger::AnalysisGraphAt(record_, logger::CurrentGraphOf(record_));
+    return *project::AnalysisGraphAt(record_, project::CurrentGraphOf(record_));
 }
 
 // Positions in the channel combos count the recorded channels only. A stored channel that was not
@@ -63,7 +63,7 @@ int GraphSetupModel::PositionOf(int channel) const
 
 int GraphSetupModel::SelectedOutputOf(int channel) const
 {
-    if (!logger::IsChannelIndex(channel))
+    if (!project::IsChannelIndex(channel))
         return 0;
     return std::clamp(StateOf(record_, channel).selectedOutput, 0, kOutputGroups - 1);
 }
@@ -71,7 +71,7 @@ int GraphSetupModel::SelectedOutputOf(int channel) const
 std::vector<std::u16string> GraphSetupModel::OutputNames(int channel) const
 {
     std::vector<std::u16string> names;
-    if (!logger::IsChannelIndex(channel))
+    if (!project::IsChannelIndex(channel))
         return names;
     const devicelink::ChannelState state = StateOf(record_, channel);
     const int count = std::clamp(state.outputCount, 0, kOutputGroups);
@@ -93,7 +93,7 @@ ComboContent GraphSetupModel::OutputCombo(int channel, int selected) const
     combo.enabled = !combo.items.empty();
     if (combo.enabled) {
         combo.selected = std::clamp(selected, 0, int(combo.items.size()) - 1);
-    } else if (logger::IsChannelIndex(channel)) {
+    } else if (project::IsChannelIndex(channel)) {
         const ChannelUnit unit = units_.Unit(record_, channel, 0);
         combo.items.push_back(unit.valueName.empty() ? unit.unit : unit.valueName);
         combo.selected = 0;
@@ -104,20 +104,20 @@ ComboContent GraphSetupModel::OutputCombo(int channel, int selected) const
 void GraphSetupModel::Open()
 {
     recorded_.clear();
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         if (record_.channelRecorded[c] == 1)
             recorded_.push_back(c);
     }
-    const logger::AnalysisSettings& settings = Settings();
-    const logger::AnalysisGraphRecord& graph = Graph();
+    const project::AnalysisSettings& settings = Settings();
+    const project::AnalysisGraphRecord& graph = Graph();
     page_ = 0;
-    graphChoice_ = logger::GraphCountOf(record_) - 1;
+    graphChoice_ = project::GraphCountOf(record_) - 1;
     source_ = graph.xFromSeries == 1 ? XSource::Series : XSource::Time;
-    setName_ = std::u16string(logger::SetNameText(settings));
+    setName_ = std::u16string(project::SetNameText(settings));
     yMode_ = graph.autoY != 1 ? RangeMode::Manual : RangeMode::Automatic;
     xMode_ = graph.autoX != 1 ? RangeMode::Manual : RangeMode::Automatic;
     markerSpacing_ = std::max(graph.markerSpacing, 0);
-    xChannelPosition_ = logger::IsChannelIndex(settings.xSlot) ? PositionOf(settings.xSlot) : 0;
+    xChannelPosition_ = project::IsChannelIndex(settings.xSlot) ? PositionOf(settings.xSlot) : 0;
     xOutput_ = std::clamp(settings.xSub, 0, kOutputGroups - 1);
     yChannelPosition_ = PositionOf(settings.ySlot);
     yOutput_ = ChannelAt(yChannelPosition_) == settings.ySlot ? std::clamp(settings.ySub, 0, kOutputGroups - 1)
@@ -131,15 +131,15 @@ void GraphSetupModel::Open()
     // room for no more.
     entries_.clear();
     selected_ = -1;
-    const bool ownListed = logger::IsChannelIndex(settings.ySlot) && settings.ySub >= 0 &&
+    const bool ownListed = project::IsChannelIndex(settings.ySlot) && settings.ySub >= 0 &&
                            settings.ySub < kOutputGroups && record_.channelRecorded[settings.ySlot] == 1 &&
-                           graph.seriesShown[settings.ySlot + logger::kChannelCount * settings.ySub] == 1;
+                           graph.seriesShown[settings.ySlot + project::kChannelCount * settings.ySub] == 1;
     if (ownListed) {
         entries_.push_back({settings.ySlot, settings.ySub});
         selected_ = 0;
     }
     for (int s = 0; s < kDataSeries && int(entries_.size()) < kMaxEntries; ++s) {
-        const PlottedEntry entry{s % logger::kChannelCount, s / logger::kChannelCount};
+        const PlottedEntry entry{s % project::kChannelCount, s / project::kChannelCount};
         if (graph.seriesShown[s] != 1 || record_.channelRecorded[entry.channel] != 1)
             continue;
         if (std::find(entries_.begin(), entries_.end(), entry) == entries_.end())
@@ -158,7 +158,7 @@ void GraphSetupModel::Open()
 
 void GraphSetupModel::ShowPage(int page) { page_ = std::clamp(page, 0, kPageCount - 1); }
 
-void GraphSetupModel::ChooseGraphCount(int choice) { graphChoice_ = std::clamp(choice, 0, logger::kGraphCount - 1); }
+void GraphSetupModel::ChooseGraphCount(int choice) { graphChoice_ = std::clamp(choice, 0, project::kGraphCount - 1); }
 
 ComboContent GraphSetupModel::YChannels() const
 {
@@ -199,7 +199,7 @@ void GraphSetupModel::AutomaticYRange()
 {
     const int channel = ChannelAt(yChannelPosition_);
     const ChannelUnit unit = units_.Unit(record_, std::max(channel, 0), YOutputs().enabled ? yOutput_ : 0);
-    const logger::AnalysisGraphRecord& graph = Graph();
+    const project::AnalysisGraphRecord& graph = Graph();
     const float offset = ViewOr(graph.viewYOffset, 0.0f);
     const float scale = ViewOr(graph.viewYScale, 1.0f);
     const float d = unit.maximum - unit.minimum;
@@ -233,7 +233,7 @@ void GraphSetupModel::LoadEntryRange()
     const PlottedEntry& entry = entries_[size_t(selected_)];
     const int series = entry.Series();
     const ChannelUnit unit = units_.Unit(record_, entry.channel, entry.output);
-    const logger::AnalysisGraphRecord& graph = Graph();
+    const project::AnalysisGraphRecord& graph = Graph();
     unitMinimum_ = unit.minimum;
     unitMaximum_ = unit.maximum;
     if (graph.manualRange[series] == 1) {
@@ -320,7 +320,7 @@ void GraphSetupModel::RefreshXSource()
         const int channel = ChannelAt(xChannelPosition_);
         if (channel >= 0) {
             const int output = OutputNames(channel).empty() ? 0 : xOutput_;
-            xRange_ = axes_.ValueAxis(channel + logger::kChannelCount * output);
+            xRange_ = axes_.ValueAxis(channel + project::kChannelCount * output);
         }
         return;
     }
@@ -335,7 +335,7 @@ void GraphSetupModel::RefreshXSource()
 // What the graph's view shows of its X range.
 void GraphSetupModel::AutomaticXRange()
 {
-    const logger::AnalysisGraphRecord& graph = Graph();
+    const project::AnalysisGraphRecord& graph = Graph();
     const float d = graph.xMax - graph.xMin;
     const float offset = ViewOr(graph.viewXOffset, 0.0f);
     const float scale = ViewOr(graph.viewXScale, 1.0f);
@@ -376,7 +376,7 @@ SetupRefusal GraphSetupModel::Check(const SetupEdits& edits) const
 // take parts of (a sensor no longer in the catalogue) keeps the graph scaling by itself.
 void GraphSetupModel::WriteYRange(const SetupEdits& edits, const PlottedEntry& entry)
 {
-    logger::AnalysisGraphRecord& graph = Graph();
+    project::AnalysisGraphRecord& graph = Graph();
     const float d = unitMaximum_ - unitMinimum_;
     if (yMode_ == RangeMode::Manual && Finite(d) && d > 0.0f) {
         const float low = *edits.yMinimum;
@@ -400,7 +400,7 @@ void GraphSetupModel::WriteYRange(const SetupEdits& edits, const PlottedEntry& e
 
 void GraphSetupModel::WriteXRange(const SetupEdits& edits)
 {
-    logger::AnalysisGraphRecord& graph = Graph();
+    project::AnalysisGraphRecord& graph = Graph();
     const float d = graph.xMax - graph.xMin;
     if (xMode_ == RangeMode::Manual && Finite(d) && d > 0.0f) {
         const float offset = (*edits.xMinimum - graph.xMin) / d;
@@ -420,7 +420,7 @@ void GraphSetupModel::WriteXRange(const SetupEdits& edits)
 // The axis shows x' = a x t + b: its ends follow a new a and b at once, over the same times.
 void GraphSetupModel::RescaleTime(float a, float b)
 {
-    logger::AnalysisGraphRecord& graph = Graph();
+    project::AnalysisGraphRecord& graph = Graph();
     const float oldA = graph.xScaleA;
     const float oldB = graph.xOffsetB;
     if (Finite(oldA) && oldA > 0.0f && Finite(oldB) && (a != oldA || b != oldB)) {
@@ -445,9 +445,9 @@ SetupResult GraphSetupModel::Commit(const SetupEdits& edits)
         return result;
     result.accepted = true;
 
-    logger::AnalysisSettings& settings = Settings();
-    logger::AnalysisGraphRecord& graph = Graph();
-    if (logger::IsDataSeries(settings.ySeries))
+    project::AnalysisSettings& settings = Settings();
+    project::AnalysisGraphRecord& graph = Graph();
+    if (project::IsDataSeries(settings.ySeries))
         graph.seriesShown[settings.ySeries] = 0;
     std::memset(settings.setName, 0, sizeof settings.setName);
     platform::CopyToField(settings.setName, edits.setName);
@@ -490,7 +490,7 @@ SetupResult GraphSetupModel::Commit(const SetupEdits& edits)
     settings.showEquation = edits.showEquation ? 1 : 0;
     settings.showR2 = edits.showR2 ? 1 : 0;
     settings.extraOption = edits.extraOption ? 1 : 0;
-    const int editedGraph = logger::CurrentGraphOf(record_);
+    const int editedGraph = project::CurrentGraphOf(record_);
     record_.graphCount = graphChoice_ + 1;
     // With fewer graphs the edited one may be gone: the tools act on the last one shown, whose
     // own set keeps its analysis.

@@ -39,7 +39,7 @@ enum class XSource { Time = 0, Series = 1 };
 struct PlottedEntry {
     int channel = 0;
     int output = 0;
-    int Series() const { return channel + logger::kChannelCount * output; }
+    int Series() const { return channel + project::kChannelCount * output; }
     bool operator==(const PlottedEntry&) const = default;
 };
 
@@ -80,7 +80,7 @@ public:
     static constexpr int kPageCount = 4;
     static constexpr int kMaxEntries = 4;
 
-    GraphSetupModel(logger::DataSetRecord& record, const ChannelUnitSource& units, const SeriesAxisSource& axes,
+    GraphSetupModel(project::DataSetRecord& record, const ChannelUnitSource& units, const SeriesAxisSource& axes,
                     const TextSource& texts);
 
     // Takes the working values from the record's current graph and set.
@@ -136,8 +136,8 @@ public:
     SetupResult Commit(const SetupEdits& edits);
 
 private:
-    logger::AnalysisSettings& Settings() const;
-    logger::AnalysisGraphRecord& Graph() const;
+    project::AnalysisSettings& Settings() const;
+    project::AnalysisGraphRecord& Graph() const;
     int ChannelAt(int position) const;
     int PositionOf(int channel) const;
     int SelectedOutputOf(int channel) const;
@@ -152,7 +152,7 @@ private:
     void WriteXRange(const SetupEdits& edits);
     void RescaleTime(float a, float b);
 
-    logger::DataSetRecord& record_;
+    project::DataSetRecord& record_;
     const ChannelUnitSource& units_;
     const SeriesAxisSource& axes_;
     const TextSource& texts_;

@@ -18,9 +18,9 @@ constexpr int32_t kGateSetupWord = 5;
 int32_t PhotogateModeCode(int32_t mode)
 {
     switch (mode) {
-    case logger::kRunPhotogateT1: return 0x31000000;
-    case logger::kRunPhotogateT2: return 0x32000000;
-    case logger::kRunPhotogateT1T2: return 0x33000000;
+    case project::kRunPhotogateT1: return 0x31000000;
+    case project::kRunPhotogateT2: return 0x32000000;
+    case project::kRunPhotogateT1T2: return 0x33000000;
     default: return 0;
     }
 }
@@ -29,11 +29,11 @@ int32_t PhotogateModeCode(int32_t mode)
 
 // ---- The sensor as the run model sees it.
 
-const logger::ChannelStateImage* MeasureController::SetupSource::ChannelState(int channel) const
+const project::ChannelStateImage* MeasureController::SetupSource::ChannelState(int channel) const
 {
-    if (!sensor_.Available() || channel < 0 || channel >= logger::kChannelCount)
+    if (!sensor_.Available() || channel < 0 || channel >= project::kChannelCount)
         return nullptr;
-    image_[channel] = logger::ToStateImage(sensor_.LiveState(channel));
+    image_[channel] = project::ToStateImage(sensor_.LiveState(channel));
     return &image_[channel];
 }
 
@@ -46,18 +46,18 @@ int32_t MeasureController::SetupSource::DefaultChannelRate(int channel) const
 
 // ---- Construction.
 
-MeasureController::MeasureController(logger::ExperimentBlock& block, logger::SampleArrays& samples,
-                                     logger::RunStore& store, RunSensor& sensor, RunChart& chart,
+MeasureController::MeasureController(project::ExperimentBlock& block, project::SampleArrays& samples,
+                                     project::RunStore& store, RunSensor& sensor, RunChart& chart,
                                      MeasureScreenHost& host)
     : block_(block), samples_(samples), store_(store), sensor_(sensor), chart_(chart), host_(host),
       setupSource_(sensor),
       runs_(block, store, setupSource_,
-            logger::RunModelHooks{[this] { chart_.FreeAllSeries(); },
-                                  [this](logger::DataSetRecord& record) { PlanInto(record); }},
+            project::RunModelHooks{[this] { chart_.FreeAllSeries(); },
+                                  [this](project::DataSetRecord& record) { PlanInto(record); }},
             host.Text(text::kRunTitlePrefix)),
       intake_(sensor, chart, samples),
       worker_([this](uint32_t generation) { host_.PostWakeUp(generation); }),
-      before_(std::make_unique<logger::DataSetRecord>())
+      before_(std::make_unique<project::DataSetRecord>())
 {
 }
 
@@ -77,16 +77,16 @@ bool MeasureController::NewRun()
     if (!IsIdle())
         return false;
     const int result = runs_.NewRun();
-    if (result == logger::kRunDone) {
+    if (result == project::kRunDone) {
         SyncControls();
         SetupChart(true);
         RefreshRunView(false);
         host_.ControlsChanged();
         return true;
     }
-    if (result == logger::kRunStoreFailed)
+    if (result == project::kRunStoreFailed)
         ShowNotice(text::kProjectNotWritten);
-    else if (logger::CountCreatedRuns(block_) >= logger::kRunCount)
+    else if (project::CountCreatedRuns(block_) >= project::kRunCount)
         ShowNotice(text::kFourRunsExist);
     else
         ShowNotice(text::kNewRunRefused, text::kCurrentRunEmpty);
@@ -100,18 +100,18 @@ bool MeasureController::DeleteCurrentRun()
     if (host_.ShowMessage(uikit::kBoxTypeQuestion, text::kDeleteQuestion, text::kDeleteWarning) != text::kAnswerOk)
         return false;
     const int result = runs_.DeleteRun(block_.currentIndex);
-    if (result == logger::kRunDone) {
+    if (result == project::kRunDone) {
         SyncControls();
         RefreshRunView(true);
         host_.ControlsChanged();
         return true;
     }
-    if (result == logger::kRunStoreFailed) {
+    if (result == project::kRunStoreFailed) {
         ShowNotice(CurrentRun() ? text::kProjectNotWritten : text::kProjectNotRead);
         host_.ControlsChanged();
         return false;
     }
-    if (logger::CountCreatedRuns(block_) == 0) {
+    if (project::CountCreatedRuns(block_) == 0) {
         chart_.FreeAllSeries();
         ClearValueTexts();
         host_.ControlsChanged();
@@ -126,26 +126,26 @@ bool MeasureController::SelectRun(int index)
     if (!IsIdle())
         return false;
     const int result = runs_.SelectRun(index);
-    if (result == logger::kRunStoreFailed)
+    if (result == project::kRunStoreFailed)
         ShowNotice(CurrentRun() ? text::kProjectNotWritten : text::kProjectNotRead);
-    if (result == logger::kRunDone || result == logger::kRunStoreFailed) {
+    if (result == project::kRunDone || result == project::kRunStoreFailed) {
         SyncControls();
         RefreshRunView(true);
         host_.ControlsChanged();
     }
-    return result == logger::kRunDone;
+    return result == project::kRunDone;
 }
 
 // ---- Controls.
 
 bool MeasureController::ChannelOn(int c) const
 {
-    return c >= 0 && c < logger::kChannelCount && channelOn_[c];
+    return c >= 0 && c < project::kChannelCount && channelOn_[c];
 }
 
 bool MeasureController::ChannelToggleEnabled(int c) const
 {
-    return IsIdle() && c >= 0 && c < logger::kChannelCount && sensor_.IsConnected(c) &&
+    return IsIdle() && c >= 0 && c < project::kChannelCount && sensor_.IsConnected(c) &&
            IsRecordableKind(sensor_.LiveState(c).conversionKind);
 }
 
@@ -153,7 +153,7 @@ bool MeasureController::StartEnabled() const
 {
     if (!IsIdle())
         return true;
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         if (channelOn_[c] && sensor_.IsConnected(c))
             return true;
     }
@@ -165,7 +165,7 @@ bool MeasureController::SetChannel(int c, bool on)
     if (!ChannelToggleEnabled(c))
         return false;
     channelOn_[c] = on;
-    logger::DataSetRecord* record = CurrentRun();
+    project::DataSetRecord* record = CurrentRun();
     if (on && record)
         record->selectedChannel = c;
     SetupChart(true);
@@ -176,8 +176,8 @@ bool MeasureController::SetChannel(int c, bool on)
 
 void MeasureController::SyncControls()
 {
-    const logger::DataSetRecord* record = CurrentRun();
-    for (int c = 0; c < logger::kChannelCount; ++c)
+    const project::DataSetRecord* record = CurrentRun();
+    for (int c = 0; c < project::kChannelCount; ++c)
         channelOn_[c] = record && record->channelRecorded[c] == 1;
 }
 
@@ -195,7 +195,7 @@ void MeasureController::OnShow()
 {
     if (!IsIdle())
         return;
-    if (logger::CountCreatedRuns(block_) == 0 && NewRun())
+    if (project::CountCreatedRuns(block_) == 0 && NewRun())
         return;
     OnProjectLoaded();
 }
@@ -219,7 +219,7 @@ void MeasureController::OnEscape()
 
 // ---- Set-up.
 
-PlanChannel MeasureController::PlanChannelOf(const logger::DataSetRecord& record, int c)
+PlanChannel MeasureController::PlanChannelOf(const project::DataSetRecord& record, int c)
 {
     PlanChannel channel;
     const devicelink::ChannelState live = sensor_.LiveState(c);
@@ -237,13 +237,13 @@ PlanChannel MeasureController::PlanChannelOf(const logger::DataSetRecord& record
     return channel;
 }
 
-void MeasureController::PlanInto(logger::DataSetRecord& record)
+void MeasureController::PlanInto(project::DataSetRecord& record)
 {
-    PlanChannel channels[logger::kChannelCount];
-    for (int c = 0; c < logger::kChannelCount; ++c)
+    PlanChannel channels[project::kChannelCount];
+    for (int c = 0; c < project::kChannelCount; ++c)
         channels[c] = PlanChannelOf(record, c);
     const PlanOutcome outcome = measure::PlanRates(record, channels);
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         if (outcome.liveHighSpeed[c] != LiveHighSpeed::Keep)
             sensor_.SetHighSpeedFlag(c, outcome.liveHighSpeed[c] == LiveHighSpeed::Set ? 1 : 0);
     }
@@ -251,7 +251,7 @@ void MeasureController::PlanInto(logger::DataSetRecord& record)
 
 void MeasureController::PlanRates()
 {
-    if (logger::DataSetRecord* record = CurrentRun())
+    if (project::DataSetRecord* record = CurrentRun())
         PlanInto(*record);
 }
 
@@ -275,7 +275,7 @@ void MeasureController::AfterSensorSetup(bool accepted)
 {
     if (!accepted || !IsIdle())
         return;
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         if (sensor_.IsConnected(c))
             sensor_.Reconfigure(c);
     }
@@ -286,8 +286,8 @@ void MeasureController::AfterSensorSetup(bool accepted)
 
 int32_t MeasureController::ChannelMaxRate(int c)
 {
-    const logger::DataSetRecord* record = CurrentRun();
-    if (!record || c < 0 || c >= logger::kChannelCount || !sensor_.IsConnected(c))
+    const project::DataSetRecord* record = CurrentRun();
+    if (!record || c < 0 || c >= project::kChannelCount || !sensor_.IsConnected(c))
         return 0;
     return ChannelMaximum(PlanChannelOf(*record, c));
 }
@@ -296,7 +296,7 @@ void MeasureController::OnDevicesChanged()
 {
     if (IsIdle()) {
         RefreshRunView(true);
-        if (logger::DataSetRecord* record = CurrentRun())
+        if (project::DataSetRecord* record = CurrentRun())
             record->elapsedMs = 0;
     }
     host_.ControlsChanged();
@@ -317,7 +317,7 @@ void MeasureController::Start()
 {
     if (!IsIdle())
         return;
-    logger::DataSetRecord* record = CurrentRun();
+    project::DataSetRecord* record = CurrentRun();
     if (!record)
         return;
     // Every reason not to run is found before the record is touched.
@@ -326,7 +326,7 @@ void MeasureController::Start()
         return;
     }
     bool anyChannel = false;
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         if (!sensor_.IsConnected(c))
             channelOn_[c] = false;
         anyChannel = anyChannel || (channelOn_[c] && ChannelToggleEnabled(c));
@@ -344,7 +344,7 @@ void MeasureController::Start()
     const int32_t mode = ModeOf(*record);
     record->elapsedMs = 0;
     std::fill(std::begin(record->channelRecorded), std::end(record->channelRecorded), 0);
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         photogate_[c] = false;
         if (!channelOn_[c] || !ChannelToggleEnabled(c))
             continue;
@@ -352,7 +352,7 @@ void MeasureController::Start()
         const devicelink::ChannelState live = sensor_.LiveState(c);
         if (IsPhotogate(live)) {
             photogate_[c] = true;
-            if (logger::IsPhotogateRun(mode))
+            if (project::IsPhotogateRun(mode))
                 sensor_.SetPhotogateSetup(c, kGateSetupWord);
         } else if (NeedsSetupBeforeRun(live)) {
             sensor_.Reconfigure(c);
@@ -361,11 +361,11 @@ void MeasureController::Start()
     runs_.CopyChannelSetup();
     PlanInto(*record);
     // The plan may have changed the period, which decides the unit of the stamps.
-    logger::ApplyTimeScales(*record);
+    project::ApplyTimeScales(*record);
     chart_.FreeAllSeries();
     SetupChart(false);
     intake_.Begin(*record);
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         if (record->channelRecorded[c] == 1)
             sensor_.ResetConversion(c);
     }
@@ -373,8 +373,8 @@ void MeasureController::Start()
     ++generation_;
     repaintPending_ = false;
 
-    if (mode == logger::kRunManual) {
-        for (int c = 0; c < logger::kChannelCount; ++c) {
+    if (mode == project::kRunManual) {
+        for (int c = 0; c < project::kChannelCount; ++c) {
             const AcquisitionArrays arrays = sensor_.Arrays(c);
             if (record->channelRecorded[c] == 1 && arrays.Bound())
                 arrays.count->store(0, std::memory_order_release);
@@ -390,13 +390,13 @@ void MeasureController::Start()
     RequestRepaint();
 }
 
-bool MeasureController::ArmTrigger(const logger::DataSetRecord& record)
+bool MeasureController::ArmTrigger(const project::DataSetRecord& record)
 {
     bool triggered = false;
     bool gate = false;
     int32_t gateKind = 0;
     bool anyPhotogate = false;
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         if (record.channelRecorded[c] != 1)
             continue;
         anyPhotogate = anyPhotogate || photogate_[c];
@@ -412,8 +412,8 @@ bool MeasureController::ArmTrigger(const logger::DataSetRecord& record)
         trigger_.Disarm();
         return false;
     }
-    TriggerWatch::Channel channels[logger::kChannelCount];
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    TriggerWatch::Channel channels[project::kChannelCount];
+    for (int c = 0; c < project::kChannelCount; ++c) {
         if (record.channelRecorded[c] != 1)
             continue;
         const devicelink::ChannelState live = sensor_.LiveState(c);
@@ -434,7 +434,7 @@ bool MeasureController::ArmTrigger(const logger::DataSetRecord& record)
 
 bool MeasureController::BeginAcquisition()
 {
-    logger::DataSetRecord* record = CurrentRun();
+    project::DataSetRecord* record = CurrentRun();
     if (!record) {
         Abandon(text::kStartRefused);
         return false;
@@ -442,7 +442,7 @@ bool MeasureController::BeginAcquisition()
     const int32_t mode = ModeOf(*record);
     devicelink::AcquisitionPlan plan;
     plan.triggerWord = PhotogateModeCode(mode);
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         plan.selection[c] = photogate_[c] ? 1 : 0;
         plan.channelFlags[c] = record->channelRecorded[c] == 1 ? 1 : 0;
         plan.channelIntervals[c] = record->channelPeriod[c];
@@ -526,7 +526,7 @@ void MeasureController::OnManualSampleKey()
 {
     if (state_ != RunState::Manual)
         return;
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         const IntakeChannel& ch = intake_.Channel(c);
         if (!ch.recorded || ch.finished || !sensor_.IsConnected(c))
             continue;
@@ -550,7 +550,7 @@ void MeasureController::OnManualSampleKey()
 
 void MeasureController::TakeAndMaybeFinish()
 {
-    logger::DataSetRecord* record = CurrentRun();
+    project::DataSetRecord* record = CurrentRun();
     if (!record)
         return;
     int32_t elapsed = record->elapsedMs;
@@ -573,7 +573,7 @@ void MeasureController::Finish(RunEnd end)
         sensor_.StopAcquisition();
         worker_.Stop();
     }
-    logger::DataSetRecord* record = CurrentRun();
+    project::DataSetRecord* record = CurrentRun();
     if (record) {
         // What arrived between the last wake-up and the stop belongs to the run.
         int32_t elapsed = record->elapsedMs;
@@ -591,14 +591,14 @@ void MeasureController::Finish(RunEnd end)
     chart_.Redraw();
     host_.Invalidate();
     // Saved at once, so that a crash later loses nothing of the run.
-    if (const logger::ProjectResult saved = store_.SaveProject(); saved != logger::ProjectResult::Ok)
-        ShowNotice(text::kRunNotSaved, logger::ProjectResultTextId(saved));
+    if (const project::ProjectResult saved = store_.SaveProject(); saved != project::ProjectResult::Ok)
+        ShowNotice(text::kRunNotSaved, project::ProjectResultTextId(saved));
 }
 
-void MeasureController::Commit(logger::DataSetRecord& record, RunEnd end)
+void MeasureController::Commit(project::DataSetRecord& record, RunEnd end)
 {
     record.inUse = 1;
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         const IntakeChannel& ch = intake_.Channel(c);
         record.sampleCount[c] = ch.recorded ? ch.entries : 0;
     }
@@ -608,7 +608,7 @@ void MeasureController::Commit(logger::DataSetRecord& record, RunEnd end)
         const int64_t ms = int64_t(std::max(record.length, 0)) * RepeatsOf(record) * 1000;
         record.elapsedMs = int32_t(std::min<int64_t>(ms, INT32_MAX));
     }
-    block_.usedCount = logger::CountCreatedRuns(block_);
+    block_.usedCount = project::CountCreatedRuns(block_);
 }
 
 void MeasureController::Abandon(int messageId)
@@ -616,7 +616,7 @@ void MeasureController::Abandon(int messageId)
     host_.KillTimer(kTriggerTimer);
     trigger_.Disarm();
     worker_.Stop();
-    if (logger::DataSetRecord* record = CurrentRun())
+    if (project::DataSetRecord* record = CurrentRun())
         *record = *before_;
     state_ = RunState::Idle;
     ++generation_;

@@ -29,15 +29,15 @@ class MeasureController {
 public:
     static constexpr int kTriggerTimer = 1222;
 
-    MeasureController(logger::ExperimentBlock& block, logger::SampleArrays& samples, logger::RunStore& store,
+    MeasureController(project::ExperimentBlock& block, project::SampleArrays& samples, project::RunStore& store,
                       RunSensor& sensor, RunChart& chart, MeasureScreenHost& host);
     ~MeasureController();
     MeasureController(const MeasureController&) = delete;
     MeasureController& operator=(const MeasureController&) = delete;
 
     // ---- Data sets (the run combo and the new / delete buttons).
-    logger::RunModel& Runs() { return runs_; }
-    logger::DataSetRecord* CurrentRun() { return runs_.GetCurrentRun(); }
+    project::RunModel& Runs() { return runs_; }
+    project::DataSetRecord* CurrentRun() { return runs_.GetCurrentRun(); }
     // Each shows its own message when refused or when the working copy failed.
     bool NewRun();
     bool DeleteCurrentRun();
@@ -117,28 +117,28 @@ public:
     void OnPainted() { repaintPending_ = false; }
 
 private:
-    class SetupSource : public logger::ChannelSetupSource {
+    class SetupSource : public project::ChannelSetupSource {
     public:
         explicit SetupSource(RunSensor& sensor) : sensor_(sensor) {}
-        const logger::ChannelStateImage* ChannelState(int channel) const override;
+        const project::ChannelStateImage* ChannelState(int channel) const override;
         bool IsChannelConnected(int channel) const override { return sensor_.IsConnected(channel); }
         int32_t DefaultChannelRate(int channel) const override;
 
     private:
         RunSensor& sensor_;
-        mutable logger::ChannelStateImage image_[logger::kChannelCount];
+        mutable project::ChannelStateImage image_[project::kChannelCount];
     };
 
     enum class RunEnd { Stopped, Completed };
 
-    void PlanInto(logger::DataSetRecord& record);
-    PlanChannel PlanChannelOf(const logger::DataSetRecord& record, int c);
+    void PlanInto(project::DataSetRecord& record);
+    PlanChannel PlanChannelOf(const project::DataSetRecord& record, int c);
     bool BeginAcquisition();
     // Arms the trigger when a recorded channel carries one; false when the run needs none.
-    bool ArmTrigger(const logger::DataSetRecord& record);
+    bool ArmTrigger(const project::DataSetRecord& record);
     void TakeAndMaybeFinish();
     void Finish(RunEnd end);
-    void Commit(logger::DataSetRecord& record, RunEnd end);
+    void Commit(project::DataSetRecord& record, RunEnd end);
     // The record as it was before the start, the screen idle again, and `messageId` shown.
     void Abandon(int messageId);
     void RequestRepaint();
@@ -148,25 +148,25 @@ private:
     void RefreshValueTexts();
     void ClearValueTexts();
 
-    logger::ExperimentBlock& block_;
-    logger::SampleArrays& samples_;
-    logger::RunStore& store_;
+    project::ExperimentBlock& block_;
+    project::SampleArrays& samples_;
+    project::RunStore& store_;
     RunSensor& sensor_;
     RunChart& chart_;
     MeasureScreenHost& host_;
     SetupSource setupSource_;
-    logger::RunModel runs_;
+    project::RunModel runs_;
     SampleIntake intake_;
     AcquisitionWorker worker_;
     TriggerWatch trigger_;
-    std::unique_ptr<logger::DataSetRecord> before_;   // the current record as the start found it
+    std::unique_ptr<project::DataSetRecord> before_;   // the current record as the start found it
 
     RunState state_ = RunState::Idle;
     uint32_t generation_ = 0;
-    bool channelOn_[logger::kChannelCount] = {};
-    bool photogate_[logger::kChannelCount] = {};   // this run's photogate channels
+    bool channelOn_[project::kChannelCount] = {};
+    bool photogate_[project::kChannelCount] = {};   // this run's photogate channels
     bool repaintPending_ = false;
-    std::u16string valueText_[logger::kChannelCount];
+    std::u16string valueText_[project::kChannelCount];
 };
 
 }  // namespace measure

@@ -44,11 +44,11 @@ int64_t RoundedQuotient(int64_t a, int64_t b)
 
 }  // namespace
 
-void MeasureSetupModel::Load(const logger::DataSetRecord& record, const int32_t (&maxRates)[logger::kChannelCount])
+void MeasureSetupModel::Load(const project::DataSetRecord& record, const int32_t (&maxRates)[project::kChannelCount])
 {
     std::copy(std::begin(maxRates), std::end(maxRates), std::begin(maxRates_));
     Values v;
-    v.title = std::u16string(logger::RunTitle(record));
+    v.title = std::u16string(project::RunTitle(record));
     v.mode = ModeOf(record);
     if (record.stopCount == 1 || record.stopCount < 0) {
         v.endOfRun = kEndAfterLength;
@@ -61,7 +61,7 @@ void MeasureSetupModel::Load(const logger::DataSetRecord& record, const int32_t 
     v.rate = Number(std::max(record.rate, 1));
     v.rateUnit = kRateHertz;
     const int32_t length = std::max(record.length, 0);
-    if (v.mode == logger::kRunTimed && length > 60) {
+    if (v.mode == project::kRunTimed && length > 60) {
         v.length = Number(length / 60);
         v.lengthUnit = kLengthMinutes;
     } else {
@@ -71,7 +71,7 @@ void MeasureSetupModel::Load(const logger::DataSetRecord& record, const int32_t 
     v.markerSpacing = Number(std::clamp(record.markerSpacing, 0, kMaxMarkerSpacing));
     v.yScale = record.fixedScale == 1 ? 1 : 0;
     v.perChannel = record.perChannelRates == 1;
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         v.channelRate[c] = Number(std::max(record.channelRate[c], 1));
         v.channelUnit[c] = kRateHertz;
     }
@@ -84,9 +84,9 @@ void MeasureSetupModel::Load(const logger::DataSetRecord& record, const int32_t 
 std::u16string MeasureSetupModel::ChannelCaption(int c) const
 {
     std::u16string caption = u"ch[";
-    caption += char16_t(u'A' + std::clamp(c, 0, logger::kChannelCount - 1));
+    caption += char16_t(u'A' + std::clamp(c, 0, project::kChannelCount - 1));
     caption += u"]";
-    if (c >= 0 && c < logger::kChannelCount && maxRates_[c] > 0)
+    if (c >= 0 && c < project::kChannelCount && maxRates_[c] > 0)
         caption += u" ( 1~" + Number(maxRates_[c]) + u" Hz )";
     return caption;
 }
@@ -133,7 +133,7 @@ void MeasureSetupModel::SetRateUnit(int unit)
 
 void MeasureSetupModel::SetChannelUnit(int c, int unit)
 {
-    if (c < 0 || c >= logger::kChannelCount)
+    if (c < 0 || c >= project::kChannelCount)
         return;
     values_.channelRate[c] = ConvertRate(values_.channelRate[c], values_.channelUnit[c], unit);
     values_.channelUnit[c] = unit;
@@ -151,23 +151,23 @@ void MeasureSetupModel::SetLengthUnit(int unit)
 
 void MeasureSetupModel::SetMode(int mode)
 {
-    values_.mode = mode >= 0 && mode < logger::kRunModeCount ? mode : logger::kRunTimed;
+    values_.mode = mode >= 0 && mode < project::kRunModeCount ? mode : project::kRunTimed;
     // Only timed runs have a length unit: the other modes count samples.
-    if (values_.mode != logger::kRunTimed && values_.lengthUnit == kLengthMinutes)
+    if (values_.mode != project::kRunTimed && values_.lengthUnit == kLengthMinutes)
         SetLengthUnit(kLengthSeconds);
 }
 
-int MeasureSetupModel::Apply(logger::DataSetRecord& record) const
+int MeasureSetupModel::Apply(project::DataSetRecord& record) const
 {
     const Values& v = values_;
-    const bool timed = v.mode == logger::kRunTimed;
+    const bool timed = v.mode == project::kRunTimed;
     // Every entry is checked before the record is touched.
     const int32_t rate = timed ? RateInHertz(v.rate, v.rateUnit) : 1;
     if (rate == 0 && !(timed && v.perChannel))
         return text::kRateOutOfRange;
-    int32_t channelRates[logger::kChannelCount] = {};
+    int32_t channelRates[project::kChannelCount] = {};
     if (timed && v.perChannel) {
-        for (int c = 0; c < logger::kChannelCount; ++c) {
+        for (int c = 0; c < project::kChannelCount; ++c) {
             if (!ChannelRowEnabled(c))
                 continue;
             channelRates[c] = RateInHertz(v.channelRate[c], v.channelUnit[c]);
@@ -207,7 +207,7 @@ int MeasureSetupModel::Apply(logger::DataSetRecord& record) const
     record.stopCount = v.endOfRun == kEndAfterLength ? 1 : v.endOfRun == kEndAfterRepeats ? int32_t(repeat) : 0;
     record.fixedScale = v.yScale == 1 ? 1 : 0;
     if (timed && v.perChannel) {
-        for (int c = 0; c < logger::kChannelCount; ++c) {
+        for (int c = 0; c < project::kChannelCount; ++c) {
             if (channelRates[c] == 0)
                 continue;
             record.channelRate[c] = channelRates[c];

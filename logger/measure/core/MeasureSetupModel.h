@@ -17,7 +17,7 @@ enum EndOfRun : int { kEndAfterLength = 0, kEndAfterRepeats = 1, kEndWhenStopped
 
 class MeasureSetupModel {
 public:
-    static constexpr int32_t kMaxLengthSeconds = logger::kMaxSampleEntries;
+    static constexpr int32_t kMaxLengthSeconds = project::kMaxSampleEntries;
     static constexpr int32_t kMaxLengthMinutes = kMaxLengthSeconds / 60;
     static constexpr int32_t kMinRepeat = 2;
     static constexpr int32_t kMaxRepeat = 100;
@@ -27,7 +27,7 @@ public:
     // What the controls show. The widget keeps them in step with its edits and combos.
     struct Values {
         std::u16string title;
-        int32_t mode = logger::kRunTimed;
+        int32_t mode = project::kRunTimed;
         std::u16string rate;
         int rateUnit = kRateHertz;
         std::u16string length;
@@ -37,17 +37,17 @@ public:
         std::u16string repeat;
         int yScale = 0;
         bool perChannel = false;
-        std::u16string channelRate[logger::kChannelCount];
-        int channelUnit[logger::kChannelCount] = {};
+        std::u16string channelRate[project::kChannelCount];
+        int channelUnit[project::kChannelCount] = {};
     };
 
     // `maxRates` are the channels' maximum rates (0: no sensor on the channel, row disabled).
-    void Load(const logger::DataSetRecord& record, const int32_t (&maxRates)[logger::kChannelCount]);
+    void Load(const project::DataSetRecord& record, const int32_t (&maxRates)[project::kChannelCount]);
     Values& values() { return values_; }
     const Values& values() const { return values_; }
 
     // Controls that follow the others.
-    bool RateControlsEnabled() const { return values_.mode == logger::kRunTimed; }
+    bool RateControlsEnabled() const { return values_.mode == project::kRunTimed; }
     bool RepeatEnabled() const { return values_.endOfRun == kEndAfterRepeats; }
     bool ChannelRowEnabled(int c) const { return maxRates_[c] > 0; }
     // "ch[A] ( 1~500 Hz )"
@@ -60,7 +60,7 @@ public:
     void SetMode(int mode);
 
     // OK: 0 when the record was written, else the string id of the message that says why not.
-    int Apply(logger::DataSetRecord& record) const;
+    int Apply(project::DataSetRecord& record) const;
 
     // A rate entered in `unit` as Hz; 0 when it is not a whole number within 1..10,000 Hz
     // (100 microseconds to 1 second).
@@ -73,8 +73,8 @@ private:
     Values values_;
     std::u16string loadedLength_;
     int loadedLengthUnit_ = kLengthSeconds;
-    int32_t loadedMode_ = logger::kRunTimed;
-    int32_t maxRates_[logger::kChannelCount] = {};
+    int32_t loadedMode_ = project::kRunTimed;
+    int32_t maxRates_[project::kChannelCount] = {};
 };
 
 }  // namespace measure

@@ -14,7 +14,7 @@ namespace measure {
 
 namespace {
 
-constexpr int kDataSeries = logger::kChannelCount * kMaxSubValues;
+constexpr int kDataSeries = project::kChannelCount * kMaxSubValues;
 constexpr float kMaxZoomPad = 3.0f;
 constexpr float kZoomStep = 0.05f;
 constexpr float kDataMargin = 8.0f;
@@ -29,9 +29,9 @@ int DecimalsOf(int32_t significantDigits)
     return significantDigits >= 0 && significantDigits <= 6 ? significantDigits : kGeneralDecimals;
 }
 
-int ViewGraphOf(const logger::DataSetRecord& record)
+int ViewGraphOf(const project::DataSetRecord& record)
 {
-    return record.viewGraph >= 0 && record.viewGraph < logger::kGraphCount ? record.viewGraph : 0;
+    return record.viewGraph >= 0 && record.viewGraph < project::kGraphCount ? record.viewGraph : 0;
 }
 
 std::u16string Concat(std::initializer_list<std::u16string_view> parts)
@@ -46,12 +46,12 @@ std::u16string Concat(std::initializer_list<std::u16string_view> parts)
 
 void MeasureController::SetupChart(bool fromLiveStates)
 {
-    const logger::DataSetRecord* record = CurrentRun();
+    const project::DataSetRecord* record = CurrentRun();
     if (!record)
         return;
     const int32_t mode = ModeOf(*record);
     const std::u16string xTitle =
-        host_.Text(mode != logger::kRunTimed || record->specialSensor == 1 ? text::kSampleAxis : text::kTimeAxis);
+        host_.Text(mode != project::kRunTimed || record->specialSensor == 1 ? text::kSampleAxis : text::kTimeAxis);
     chart_.SetAutoScalePad(record->viewGraphs[ViewGraphOf(*record)].autoScalePad);
     for (int s = 0; s < kDataSeries; ++s) {
         chart_.SetSeriesState(s, 0);
@@ -59,14 +59,14 @@ void MeasureController::SetupChart(bool fromLiveStates)
     }
     chart_.ResetView();
     const float length = float(std::max(record->length, 1));
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         const bool fromCopy = !fromLiveStates && record->channelRecorded[c] == 1;
         if (!fromCopy && !sensor_.IsConnected(c))
             continue;
         const devicelink::ChannelState state = fromCopy ? ToDeviceState(record->channels[c]) : sensor_.LiveState(c);
         const devicelink::SensorAccessRecord* access = sensor_.FindRecord(state);
         if (!access) {
-            if (chart_.AllocSeries(c, logger::kMaxSampleEntries, SeriesColour(c))) {
+            if (chart_.AllocSeries(c, project::kMaxSampleEntries, SeriesColour(c))) {
                 chart_.SetYAxis(c, -1.0f, 1.0f, u"");
                 chart_.SetXAxis(c, 0.0f, kUnknownSensorSpan, u"");
                 chart_.SetSeriesName(c, xTitle, ChannelName(state));
@@ -74,7 +74,7 @@ void MeasureController::SetupChart(bool fromLiveStates)
             continue;
         }
         const int32_t subValues = SubValueCount(state, access);
-        const int32_t capacity = std::clamp(record->targetCount[c], 1, logger::kMaxSampleEntries);
+        const int32_t capacity = std::clamp(record->targetCount[c], 1, project::kMaxSampleEntries);
         const bool gate = record->channelSpecial[c] == 1;
         for (int k = 0; k < subValues; ++k) {
             const int s = c + kSeriesPerSubValue * k;
@@ -108,7 +108,7 @@ void MeasureController::RefreshRunView(bool rebuildChart)
 {
     if (!IsIdle())
         return;
-    const logger::DataSetRecord* record = CurrentRun();
+    const project::DataSetRecord* record = CurrentRun();
     if (!record) {
         chart_.Redraw();
         host_.Invalidate();
@@ -116,7 +116,7 @@ void MeasureController::RefreshRunView(bool rebuildChart)
     }
     if (rebuildChart)
         SetupChart(false);
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         valueText_[c].clear();
         if (record->channelRecorded[c] != 1)
             continue;
@@ -124,7 +124,7 @@ void MeasureController::RefreshRunView(bool rebuildChart)
         const devicelink::SensorAccessRecord* access = sensor_.FindRecord(state);
         const int32_t n = ValuesPerSample(access);
         const int32_t subValues = SubValueCount(state, access);
-        const int32_t samples = logger::StoredEntryCount(*record, c) / n;
+        const int32_t samples = project::StoredEntryCount(*record, c) / n;
         // The stored run converts from its start, as it did when it was recorded.
         sensor_.ResetConversion(c);
         for (int k = 0; k < subValues; ++k)
@@ -138,14 +138,14 @@ void MeasureController::RefreshRunView(bool rebuildChart)
             chart_.ShowSeries(c + kSeriesPerSubValue * k, rebuildChart || channelOn_[c]);
     }
     const int32_t selected = record->selectedChannel;
-    chart_.SetCurrentSeries(selected >= 0 && selected < logger::kChannelCount ? selected : 0);
+    chart_.SetCurrentSeries(selected >= 0 && selected < project::kChannelCount ? selected : 0);
     chart_.Redraw();
     host_.Invalidate();
 }
 
 void MeasureController::OnZoomKey(bool up)
 {
-    logger::DataSetRecord* record = CurrentRun();
+    project::DataSetRecord* record = CurrentRun();
     if (!IsIdle() || !record)
         return;
     float& pad = record->viewGraphs[ViewGraphOf(*record)].autoScalePad;
@@ -162,12 +162,12 @@ void MeasureController::OnZoomKey(bool up)
 
 void MeasureController::OnChartClick(int x)
 {
-    const logger::DataSetRecord* record = CurrentRun();
+    const project::DataSetRecord* record = CurrentRun();
     if (!IsIdle() || !record)
         return;
     chart_.SetCursor(true, x);
     chart_.Redraw();
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         valueText_[c].clear();
         const int index = chart_.CursorIndex(c);
         if (record->channelRecorded[c] != 1 || index < 0)
@@ -177,7 +177,7 @@ void MeasureController::OnChartClick(int x)
         const devicelink::SensorAccessRecord* access = sensor_.FindRecord(state);
         const int32_t n = ValuesPerSample(access);
         const int64_t entry = int64_t(index) * n;
-        if (entry + n > logger::StoredEntryCount(*record, c))
+        if (entry + n > project::StoredEntryCount(*record, c))
             continue;
         float values[kMaxSubValues] = {};
         float times[kMaxSubValues] = {};
@@ -215,7 +215,7 @@ void MeasureController::UpdateValueText(int c, const devicelink::ChannelState& s
 
 void MeasureController::RefreshValueTexts()
 {
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         const IntakeChannel& ch = intake_.Channel(c);
         if (ch.recorded && ch.haveNewest)
             UpdateValueText(c, ch.state, ch.newestValues);
@@ -230,10 +230,10 @@ void MeasureController::ClearValueTexts()
 
 std::u16string MeasureController::ChannelCaption(int c) const
 {
-    if (c < 0 || c >= logger::kChannelCount)
+    if (c < 0 || c >= project::kChannelCount)
         return {};
     std::u16string caption(1, char16_t(u'A' + c));
-    const logger::DataSetRecord* record = logger::RecordAt(block_, block_.currentIndex);
+    const project::DataSetRecord* record = project::RecordAt(block_, block_.currentIndex);
     if (record && sensor_.IsConnected(c) && IsRecordableKind(sensor_.LiveState(c).conversionKind)) {
         const int32_t output = std::clamp(ToDeviceState(record->channels[c]).selectedOutput, 0, kMaxSubValues - 1);
         caption += char16_t(u'1' + output);
@@ -243,20 +243,20 @@ std::u16string MeasureController::ChannelCaption(int c) const
 
 bool MeasureController::PanelShown(int c) const
 {
-    const logger::DataSetRecord* record = logger::RecordAt(block_, block_.currentIndex);
-    return record && c >= 0 && c < logger::kChannelCount && record->channelRecorded[c] == 1 &&
+    const project::DataSetRecord* record = project::RecordAt(block_, block_.currentIndex);
+    return record && c >= 0 && c < project::kChannelCount && record->channelRecorded[c] == 1 &&
            sensor_.IsConnected(c);
 }
 
 const std::u16string& MeasureController::ValueText(int c) const
 {
     static const std::u16string kEmpty;
-    return c >= 0 && c < logger::kChannelCount ? valueText_[c] : kEmpty;
+    return c >= 0 && c < project::kChannelCount ? valueText_[c] : kEmpty;
 }
 
 std::u16string MeasureController::ClockText() const
 {
-    const logger::DataSetRecord* current = logger::RecordAt(block_, block_.currentIndex);
+    const project::DataSetRecord* current = project::RecordAt(block_, block_.currentIndex);
     const int32_t seconds = current ? std::max(current->elapsedMs, 0) / 1000 : 0;
     const int hours = std::min(seconds / 3600, 99);
     const int minutes = seconds / 60 % 60;

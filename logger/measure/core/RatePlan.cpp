@@ -14,18 +14,18 @@ namespace {
 constexpr int32_t kFastRate = 1000;        // above it a channel samples on the high-speed path
 constexpr int32_t kDefaultPerChannelLength = 10;
 constexpr int32_t kDefaultCommonLength = 1;
-constexpr int64_t kStoreEntries = logger::kMaxSampleEntries;
+constexpr int64_t kStoreEntries = project::kMaxSampleEntries;
 
 int32_t ClampCount(int64_t count)
 {
     return int32_t(std::clamp<int64_t>(count, 0, kStoreEntries));
 }
 
-void MarkSpecialChannels(logger::DataSetRecord& record, const PlanChannel (&channels)[logger::kChannelCount])
+void MarkSpecialChannels(project::DataSetRecord& record, const PlanChannel (&channels)[project::kChannelCount])
 {
     record.specialSensor = 0;
     std::fill(std::begin(record.channelSpecial), std::end(record.channelSpecial), 0);
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         const PlanChannel& ch = channels[c];
         if (!ch.takesPart)
             continue;
@@ -39,18 +39,18 @@ void MarkSpecialChannels(logger::DataSetRecord& record, const PlanChannel (&chan
 
 // The length after its default, capped so that `repeats` lengths fit every channel's store.
 // When not even one second of the run fits, the run keeps one second and fewer repeats.
-void FitLength(logger::DataSetRecord& record, int32_t defaultLength, const int32_t (&rates)[logger::kChannelCount],
-               const PlanChannel (&channels)[logger::kChannelCount])
+void FitLength(project::DataSetRecord& record, int32_t defaultLength, const int32_t (&rates)[project::kChannelCount],
+               const PlanChannel (&channels)[project::kChannelCount])
 {
     int32_t repeats = RepeatsOf(record);
     int32_t length = record.length > 0 ? record.length : defaultLength;
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         if (channels[c].takesPart)
             length = std::min(length, LengthThatFits(rates[c], channels[c].valuesPerSample, repeats));
     }
     if (length < 1) {
         length = 1;
-        for (int c = 0; c < logger::kChannelCount; ++c) {
+        for (int c = 0; c < project::kChannelCount; ++c) {
             if (channels[c].takesPart)
                 repeats = std::min(repeats, std::max(1, LengthThatFits(rates[c], channels[c].valuesPerSample, 1)));
         }
@@ -60,12 +60,12 @@ void FitLength(logger::DataSetRecord& record, int32_t defaultLength, const int32
     record.length = length;
 }
 
-void PlanPerChannel(logger::DataSetRecord& record, const PlanChannel (&channels)[logger::kChannelCount])
+void PlanPerChannel(project::DataSetRecord& record, const PlanChannel (&channels)[project::kChannelCount])
 {
-    int32_t rates[logger::kChannelCount] = {};
+    int32_t rates[project::kChannelCount] = {};
     int32_t grid = 0;   // greatest common divisor of the periods, in steps of 100 us
     int32_t fastest = 0;
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         if (!channels[c].takesPart)
             continue;
         const int32_t maximum = ChannelMaximum(channels[c]);
@@ -79,37 +79,37 @@ void PlanPerChannel(logger::DataSetRecord& record, const PlanChannel (&channels)
     const int32_t base = grid * kPeriodStep;
     record.period = base;
     record.rate = kMicroseconds / base;
-    for (int c = 0; c < logger::kChannelCount; ++c)
+    for (int c = 0; c < project::kChannelCount; ++c)
         record.channelDivider[c] = record.channelPeriod[c] / base;
     FitLength(record, kDefaultPerChannelLength, rates, channels);
     record.totalTarget = ClampCount(int64_t(fastest) * record.length);
-    for (int c = 0; c < logger::kChannelCount; ++c)
+    for (int c = 0; c < project::kChannelCount; ++c)
         record.targetCount[c] = ClampCount(int64_t(record.channelRate[c]) * record.length);
 }
 
 // One rate for every channel: it must suit the slowest sensor taking part, whose maximum is
 // `maximum`.
-void PlanCommon(logger::DataSetRecord& record, const PlanChannel (&channels)[logger::kChannelCount],
+void PlanCommon(project::DataSetRecord& record, const PlanChannel (&channels)[project::kChannelCount],
                 int32_t requested, int32_t maximum)
 {
     record.reserved0 = 0;
     record.period = PeriodFor(ClampRate(requested, maximum), maximum);
     record.rate = kMicroseconds / record.period;
-    int32_t rates[logger::kChannelCount];
+    int32_t rates[project::kChannelCount];
     std::fill(std::begin(rates), std::end(rates), record.rate);
     FitLength(record, kDefaultCommonLength, rates, channels);
     const int32_t target = ClampCount(int64_t(record.rate) * record.length);
     record.totalTarget = target;
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         record.channelRate[c] = record.rate;
         record.targetCount[c] = target;
     }
 }
 
-void SetHighSpeedFlags(logger::DataSetRecord& record, const PlanChannel (&channels)[logger::kChannelCount],
+void SetHighSpeedFlags(project::DataSetRecord& record, const PlanChannel (&channels)[project::kChannelCount],
                        PlanOutcome& outcome)
 {
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         const PlanChannel& ch = channels[c];
         if (!ch.takesPart)
             continue;
@@ -130,7 +130,7 @@ void SetHighSpeedFlags(logger::DataSetRecord& record, const PlanChannel (&channe
             copy.adcFlag = 0;
             outcome.liveHighSpeed[c] = LiveHighSpeed::Clear;
         }
-        record.channels[c] = logger::ToStateImage(copy);
+        record.channels[c] = project::ToStateImage(copy);
     }
 }
 
@@ -163,17 +163,17 @@ int32_t LengthThatFits(int32_t rate, int32_t valuesPerSample, int32_t repeats)
     return int32_t(kStoreEntries / perSecond);
 }
 
-int32_t ModeOf(const logger::DataSetRecord& record)
+int32_t ModeOf(const project::DataSetRecord& record)
 {
-    return record.mode >= 0 && record.mode < logger::kRunModeCount ? record.mode : logger::kRunTimed;
+    return record.mode >= 0 && record.mode < project::kRunModeCount ? record.mode : project::kRunTimed;
 }
 
-int32_t RepeatsOf(const logger::DataSetRecord& record)
+int32_t RepeatsOf(const project::DataSetRecord& record)
 {
     return std::clamp(record.stopCount, 1, kMaxRepeat);
 }
 
-PlanOutcome PlanRates(logger::DataSetRecord& record, const PlanChannel (&channels)[logger::kChannelCount])
+PlanOutcome PlanRates(project::DataSetRecord& record, const PlanChannel (&channels)[project::kChannelCount])
 {
     PlanOutcome outcome;
     MarkSpecialChannels(record, channels);
@@ -196,12 +196,12 @@ PlanOutcome PlanRates(logger::DataSetRecord& record, const PlanChannel (&channel
     // asking for the common one.
     if (requested > 1000 && slowestMaximum <= 1000 && record.perChannelRates != 1) {
         record.perChannelRates = 1;
-        for (int c = 0; c < logger::kChannelCount; ++c) {
+        for (int c = 0; c < project::kChannelCount; ++c) {
             if (channels[c].takesPart)
                 record.channelRate[c] = requested;
         }
     }
-    if (record.mode != logger::kRunTimed)
+    if (record.mode != project::kRunTimed)
         record.perChannelRates = 0;
 
     if (record.perChannelRates == 1)

@@ -32,7 +32,7 @@ struct PlanChannel {
 enum class LiveHighSpeed { Keep, Set, Clear };
 
 struct PlanOutcome {
-    LiveHighSpeed liveHighSpeed[logger::kChannelCount] = {};
+    LiveHighSpeed liveHighSpeed[project::kChannelCount] = {};
 };
 
 // The largest rate a channel may be planned at: its sensor's maximum within 1..10,000 Hz, or
@@ -47,14 +47,14 @@ int32_t PeriodFor(int32_t rate, int32_t maximum);
 // `valuesPerSample` entries a sample fit its store; 0 when not even one second fits.
 int32_t LengthThatFits(int32_t rate, int32_t valuesPerSample, int32_t repeats);
 // The mode of a record as the program understands it: anything outside 0..4 is timed.
-int32_t ModeOf(const logger::DataSetRecord& record);
+int32_t ModeOf(const project::DataSetRecord& record);
 // How many lengths a run records: the repeat count of the record within 1..100; 1 for a run
 // that goes on until stopped, which the plan caps like a single length.
-int32_t RepeatsOf(const logger::DataSetRecord& record);
+int32_t RepeatsOf(const project::DataSetRecord& record);
 
 // Plans the record's rates, length and counts for the channels that take part, and the
 // high-speed flags of their copies. With no channel taking part only the special-sensor flags
 // change.
-PlanOutcome PlanRates(logger::DataSetRecord& record, const PlanChannel (&channels)[logger::kChannelCount]);
+PlanOutcome PlanRates(project::DataSetRecord& record, const PlanChannel (&channels)[project::kChannelCount]);
 
 }  // namespace measure

@@ -11,7 +11,7 @@ namespace measure {
 
 namespace {
 
-constexpr int32_t kStoreEntries = logger::kMaxSampleEntries;
+constexpr int32_t kStoreEntries = project::kMaxSampleEntries;
 
 int32_t Milliseconds(float seconds)
 {
@@ -23,7 +23,7 @@ int32_t Milliseconds(float seconds)
 
 }  // namespace
 
-SampleIntake::SampleIntake(RunSensor& sensor, RunChart& chart, logger::SampleArrays& samples)
+SampleIntake::SampleIntake(RunSensor& sensor, RunChart& chart, project::SampleArrays& samples)
     : sensor_(sensor), chart_(chart), samples_(samples),
       values_(size_t(kChunk) * kMaxSubValues), times_(size_t(kChunk) * kMaxSubValues),
       subValues_(size_t(kChunk)), subTimes_(size_t(kChunk))
@@ -36,11 +36,11 @@ void SampleIntake::Clear()
         ch = IntakeChannel{};
 }
 
-void SampleIntake::Begin(const logger::DataSetRecord& record)
+void SampleIntake::Begin(const project::DataSetRecord& record)
 {
     Clear();
     const int64_t repeats = RepeatsOf(record);
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         if (record.channelRecorded[c] != 1)
             continue;
         IntakeChannel& ch = channels_[c];
@@ -60,7 +60,7 @@ void SampleIntake::Begin(const logger::DataSetRecord& record)
 bool SampleIntake::TakeNew(int32_t mode, int32_t* elapsedMs)
 {
     bool added = false;
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         IntakeChannel& ch = channels_[c];
         // A channel unplugged during the run keeps what it recorded and takes no more.
         if (!ch.recorded || ch.finished || !sensor_.IsConnected(c))
@@ -115,7 +115,7 @@ void SampleIntake::TakeChannel(int c, IntakeChannel& ch, int32_t mode, int32_t* 
         ch.finished = true;
     if (points > 0) {
         *added = true;
-        if (ch.haveNewest && (ch.eventKind || mode == logger::kRunTimed || mode == logger::kRunManual))
+        if (ch.haveNewest && (ch.eventKind || mode == project::kRunTimed || mode == project::kRunManual))
             *elapsedMs = Milliseconds(ch.newestTime);
     }
 }
@@ -173,7 +173,7 @@ int32_t SampleIntake::ConvertIntoSeries(int channel, const devicelink::ChannelSt
 
 bool SampleIntake::AllFinished() const
 {
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         const IntakeChannel& ch = channels_[c];
         if (ch.recorded && sensor_.IsConnected(c) && !ch.finished)
             return false;

@@ -38,10 +38,10 @@ public:
     // Samples converted in one call of the conversion (bounds the work buffers).
     static constexpr int32_t kChunk = 4096;
 
-    SampleIntake(RunSensor& sensor, RunChart& chart, logger::SampleArrays& samples);
+    SampleIntake(RunSensor& sensor, RunChart& chart, project::SampleArrays& samples);
 
     // Sets up the channels the record's run takes part with (its copies, goals, counts zero).
-    void Begin(const logger::DataSetRecord& record);
+    void Begin(const project::DataSetRecord& record);
     // No channel recorded.
     void Clear();
     // Takes what arrived on every recorded channel that is still connected. `mode` is the run's
@@ -66,8 +66,8 @@ private:
 
     RunSensor& sensor_;
     RunChart& chart_;
-    logger::SampleArrays& samples_;
-    IntakeChannel channels_[logger::kChannelCount];
+    project::SampleArrays& samples_;
+    IntakeChannel channels_[project::kChannelCount];
     std::vector<float> values_;
     std::vector<float> times_;
     std::vector<float> subValues_;

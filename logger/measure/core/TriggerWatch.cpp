@@ -7,7 +7,7 @@
 
 namespace measure {
 
-void TriggerWatch::Arm(const Channel (&channels)[logger::kChannelCount], bool photogate)
+void TriggerWatch::Arm(const Channel (&channels)[project::kChannelCount], bool photogate)
 {
     std::copy(std::begin(channels), std::end(channels), std::begin(channels_));
     photogate_ = photogate;
@@ -20,7 +20,7 @@ TriggerWatch::Result TriggerWatch::Check(const Reader& read)
 {
     if (!armed_)
         return Result::Waiting;
-    for (int c = 0; c < logger::kChannelCount; ++c) {
+    for (int c = 0; c < project::kChannelCount; ++c) {
         if (!channels_[c].watched)
             continue;
         float values[devicelink::kMaxOutputs] = {};

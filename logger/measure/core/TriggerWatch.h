@@ -29,7 +29,7 @@ public:
     // The newest values of a channel into `values` (one per output); false when none came.
     using Reader = std::function<bool(int channel, float* values)>;
 
-    void Arm(const Channel (&channels)[logger::kChannelCount], bool photogate);
+    void Arm(const Channel (&channels)[project::kChannelCount], bool photogate);
     void Disarm() { armed_ = false; }
     bool Photogate() const { return photogate_; }
     int32_t TickMs() const { return photogate_ ? kPhotogateTickMs : kLevelTickMs; }
@@ -41,11 +41,11 @@ public:
 private:
     bool Fires(int channel, float value);
 
-    Channel channels_[logger::kChannelCount];
+    Channel channels_[project::kChannelCount];
     bool photogate_ = false;
     bool armed_ = false;
-    bool havePrevious_[logger::kChannelCount] = {};
-    float previous_[logger::kChannelCount] = {};
+    bool havePrevious_[project::kChannelCount] = {};
+    float previous_[project::kChannelCount] = {};
     int failedReads_ = 0;
 };
 

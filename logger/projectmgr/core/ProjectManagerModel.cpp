@@ -6,12 +6,12 @@ namespace projectmgr {
 
 namespace {
 
-using logger::ProjectResult;
+using project::ProjectResult;
 
 // Deleting a data set needs no sensor: the run model's deletion reads none.
-class NoSensor : public logger::ChannelSetupSource {
+class NoSensor : public project::ChannelSetupSource {
 public:
-    const logger::ChannelStateImage* ChannelState(int) const override { return nullptr; }
+    const project::ChannelStateImage* ChannelState(int) const override { return nullptr; }
     bool IsChannelConnected(int) const override { return false; }
     int32_t DefaultChannelRate(int) const override { return 0; }
 };
@@ -23,11 +23,11 @@ bool IsNoteItem(ItemKind kind)
 
 }  // namespace
 
-ProjectManagerModel::ProjectManagerModel(logger::ProjectFile& project, logger::ExperimentBlock& block)
+ProjectManagerModel::ProjectManagerModel(project::ProjectFile& project, project::ExperimentBlock& block)
     : project_(project),
       block_(block),
       noSensor_(std::make_unique<NoSensor>()),
-      runs_(std::make_unique<logger::RunModel>(block, project, *noSensor_, logger::RunModelHooks{}, u""))
+      runs_(std::make_unique<project::RunModel>(block, project, *noSensor_, project::RunModelHooks{}, u""))
 {
 }
 
@@ -38,45 +38,45 @@ std::vector<TreeItem> ProjectManagerModel::Tree(std::u16string_view graphText) c
     return BuildProjectTree(project_.Record(), block_, graphText);
 }
 
-logger::DataSetRecord* ProjectManagerModel::RecordedSet(int k)
+project::DataSetRecord* ProjectManagerModel::RecordedSet(int k)
 {
-    logger::DataSetRecord* record = logger::RecordAt(block_, k);
+    project::DataSetRecord* record = project::RecordAt(block_, k);
     return record && record->inUse != 0 ? record : nullptr;
 }
 
-const logger::DataSetRecord* ProjectManagerModel::RecordedSet(int k) const
+const project::DataSetRecord* ProjectManagerModel::RecordedSet(int k) const
 {
-    const logger::DataSetRecord* record = logger::RecordAt(block_, k);
+    const project::DataSetRecord* record = project::RecordAt(block_, k);
     return record && record->inUse != 0 ? record : nullptr;
 }
 
-logger::AnalysisSettings* ProjectManagerModel::Analysis(const ItemKey& key)
+project::AnalysisSettings* ProjectManagerModel::Analysis(const ItemKey& key)
 {
-    logger::DataSetRecord* record = RecordedSet(key.dataSet);
-    logger::AnalysisSettings* settings = record ? logger::SettingsAt(*record, key.graph, key.set) : nullptr;
+    project::DataSetRecord* record = RecordedSet(key.dataSet);
+    project::AnalysisSettings* settings = record ? project::SettingsAt(*record, key.graph, key.set) : nullptr;
     return settings && settings->inUse == 1 ? settings : nullptr;
 }
 
-const logger::AnalysisSettings* ProjectManagerModel::Analysis(const ItemKey& key) const
+const project::AnalysisSettings* ProjectManagerModel::Analysis(const ItemKey& key) const
 {
     return const_cast<ProjectManagerModel*>(this)->Analysis(key);
 }
 
 bool ProjectManagerModel::ApplyLabel(const ItemKey& key, std::u16string_view text)
 {
-    logger::ProjectRecord& head = project_.Record();
+    project::ProjectRecord& head = project_.Record();
     switch (key.kind) {
     case ItemKind::Project:
         platform::CopyToFullField(head.title, text);
         return true;
     case ItemKind::DataSet:
-        if (logger::DataSetRecord* record = RecordedSet(key.dataSet)) {
+        if (project::DataSetRecord* record = RecordedSet(key.dataSet)) {
             platform::CopyToFullField(record->title, text);
             return true;
         }
         return false;
     case ItemKind::Analysis:
-        if (logger::AnalysisSettings* settings = Analysis(key)) {
+        if (project::AnalysisSettings* settings = Analysis(key)) {
             platform::CopyToFullField(settings->setName, text);
             return true;
         }
@@ -84,7 +84,7 @@ bool ProjectManagerModel::ApplyLabel(const ItemKey& key, std::u16string_view tex
     case ItemKind::ProjectNote:
     case ItemKind::DataSetNote:
     case ItemKind::AnalysisNote:
-        if (logger::NoteRecord* note = NoteOf(key)) {
+        if (project::NoteRecord* note = NoteOf(key)) {
             platform::CopyToFullField(note->title, text);
             return true;
         }
@@ -96,7 +96,7 @@ bool ProjectManagerModel::ApplyLabel(const ItemKey& key, std::u16string_view tex
     return false;
 }
 
-logger::NoteRecord* ProjectManagerModel::NoteOf(const ItemKey& key)
+project::NoteRecord* ProjectManagerModel::NoteOf(const ItemKey& key)
 {
     switch (key.kind) {
     case ItemKind::Project:
@@ -104,12 +104,12 @@ logger::NoteRecord* ProjectManagerModel::NoteOf(const ItemKey& key)
         return &project_.Record().note;
     case ItemKind::DataSet:
     case ItemKind::DataSetNote:
-        if (logger::DataSetRecord* record = RecordedSet(key.dataSet))
+        if (project::DataSetRecord* record = RecordedSet(key.dataSet))
             return &record->note;
         return nullptr;
     case ItemKind::Analysis:
     case ItemKind::AnalysisNote:
-        if (logger::AnalysisSettings* settings = Analysis(key))
+        if (project::AnalysisSettings* settings = Analysis(key))
             return &settings->memo;
         return nullptr;
     case ItemKind::Graph:
@@ -131,11 +131,11 @@ DeleteKind ProjectManagerModel::DeleteKindOf(const ItemKey& key) const
 std::u16string ProjectManagerModel::DeleteSubject(const ItemKey& key) const
 {
     if (key.kind == ItemKind::DataSet) {
-        const logger::DataSetRecord* record = RecordedSet(key.dataSet);
-        return record ? std::u16string(logger::RunTitle(*record)) : std::u16string();
+        const project::DataSetRecord* record = RecordedSet(key.dataSet);
+        return record ? std::u16string(project::RunTitle(*record)) : std::u16string();
     }
-    const logger::NoteRecord* note = IsNoteItem(key.kind) ? const_cast<ProjectManagerModel*>(this)->NoteOf(key) : nullptr;
-    return note ? std::u16string(logger::NoteTitle(*note)) : std::u16string();
+    const project::NoteRecord* note = IsNoteItem(key.kind) ? const_cast<ProjectManagerModel*>(this)->NoteOf(key) : nullptr;
+    return note ? std::u16string(project::NoteTitle(*note)) : std::u16string();
 }
 
 ProjectResult ProjectManagerModel::Delete(const ItemKey& key)
@@ -143,18 +143,18 @@ ProjectResult ProjectManagerModel::Delete(const ItemKey& key)
     switch (DeleteKindOf(key)) {
     case DeleteKind::DataSet: {
         const int result = runs_->DeleteRun(key.dataSet);
-        if (result == logger::kRunStoreFailed)
+        if (result == project::kRunStoreFailed)
             return ProjectResult::IoError;
         // With no set left nothing was loaded: the measurement screen is told by a load all the
         // same, so that it no longer shows the deleted set.
-        if (result != logger::kRunDone) {
+        if (result != project::kRunDone) {
             if (const ProjectResult loaded = project_.LoadProject(); loaded != ProjectResult::Ok)
                 return loaded;
         }
         break;
     }
     case DeleteKind::Note:
-        logger::InitNoteRecord(*NoteOf(key));
+        project::InitNoteRecord(*NoteOf(key));
         break;
     case DeleteKind::Nothing:
         break;
@@ -165,15 +165,15 @@ ProjectResult ProjectManagerModel::Delete(const ItemKey& key)
 bool ProjectManagerModel::HasData() const
 {
     // A run the working copy could not take is not in the record yet, and is data all the same.
-    return logger::AnyRunInUse(project_.Record().block) || project_.HoldsRun();
+    return project::AnyRunInUse(project_.Record().block) || project_.HoldsRun();
 }
 
 bool ProjectManagerModel::WouldDiscard() const
 {
-    return logger::AnyRunInUse(block_) || !logger::NoteText(project_.Record().note).empty();
+    return project::AnyRunInUse(block_) || !project::NoteText(project_.Record().note).empty();
 }
 
-ProjectResult ProjectManagerModel::NewProject(std::u16string_view title, const logger::ProjectTime& time)
+ProjectResult ProjectManagerModel::NewProject(std::u16string_view title, const project::ProjectTime& time)
 {
     if (const ProjectResult made = project_.NewProject(title, time); made != ProjectResult::Ok)
         return made;

@@ -22,11 +22,11 @@ enum class DeleteKind { Nothing, DataSet, Note };
 class ProjectManagerModel {
 public:
     // `project` is the working project over `block` (the measurement screen's).
-    ProjectManagerModel(logger::ProjectFile& project, logger::ExperimentBlock& block);
+    ProjectManagerModel(project::ProjectFile& project, project::ExperimentBlock& block);
     ~ProjectManagerModel();
 
-    logger::ProjectFile& Project() { return project_; }
-    logger::ExperimentBlock& Block() { return block_; }
+    project::ProjectFile& Project() { return project_; }
+    project::ExperimentBlock& Block() { return block_; }
 
     std::vector<TreeItem> Tree(std::u16string_view graphText) const;
 
@@ -36,29 +36,29 @@ public:
     bool ApplyLabel(const ItemKey& key, std::u16string_view text);
     // The note an item edits: the project's for the project and its note, a data set's for the
     // set and its note, an analysis set's for the set and its note; null for graphs.
-    logger::NoteRecord* NoteOf(const ItemKey& key);
+    project::NoteRecord* NoteOf(const ItemKey& key);
 
     DeleteKind DeleteKindOf(const ItemKey& key) const;
     // The name a deletion question shows: the data set's title, the note's title.
     std::u16string DeleteSubject(const ItemKey& key) const;
     // A data set goes from the measurement screen's block and the working copy; a note starts
     // afresh (title "Note", no text, size 16). Then the working copy is saved.
-    logger::ProjectResult Delete(const ItemKey& key);
+    project::ProjectResult Delete(const ItemKey& key);
 
     // Save, CSV and the report need a data set in use in the project record, or a held run.
     bool HasData() const;
     // A new project or opening another gives up the data sets and the note of this one.
     bool WouldDiscard() const;
-    logger::ProjectResult NewProject(std::u16string_view title, const logger::ProjectTime& time);
-    logger::ProjectResult Open(const std::string& path);
+    project::ProjectResult NewProject(std::u16string_view title, const project::ProjectTime& time);
+    project::ProjectResult Open(const std::string& path);
     // The file step of rebuilding the tree, and the menu's save: the working copy first, then the
     // copy at `path`.
-    logger::ProjectResult SaveWorking()
+    project::ProjectResult SaveWorking()
     {
-        return project_.SaveProjectFile(project_.WorkingPath(), logger::SaveMode::Current);
+        return project_.SaveProjectFile(project_.WorkingPath(), project::SaveMode::Current);
     }
-    logger::ProjectResult SaveAs(const std::string& path,
-                                 logger::ProjectFile::SetsOutOfReach outOfReach = logger::ProjectFile::SetsOutOfReach::Fail)
+    project::ProjectResult SaveAs(const std::string& path,
+                                 project::ProjectFile::SetsOutOfReach outOfReach = project::ProjectFile::SetsOutOfReach::Fail)
     {
         return project_.SaveProjectAs(path, outOfReach);
     }
@@ -68,16 +68,16 @@ public:
     std::string DefaultFileName(std::string_view extension, std::u16string_view fallback) const;
 
 private:
-    logger::DataSetRecord* RecordedSet(int k);
-    const logger::DataSetRecord* RecordedSet(int k) const;
-    logger::AnalysisSettings* Analysis(const ItemKey& key);
-    const logger::AnalysisSettings* Analysis(const ItemKey& key) const;
+    project::DataSetRecord* RecordedSet(int k);
+    const project::DataSetRecord* RecordedSet(int k) const;
+    project::AnalysisSettings* Analysis(const ItemKey& key);
+    const project::AnalysisSettings* Analysis(const ItemKey& key) const;
 
-    logger::ProjectFile& project_;
-    logger::ExperimentBlock& block_;
-    std::unique_ptr<logger::ChannelSetupSource> noSensor_;
+    project::ProjectFile& project_;
+    project::ExperimentBlock& block_;
+    std::unique_ptr<project::ChannelSetupSource> noSensor_;
     // The data-set rules the measurement screen uses, for deleting a set from here.
-    std::unique_ptr<logger::RunModel> runs_;
+    std::unique_ptr<project::RunModel> runs_;
 };
 
 // A project title as a file name: '/', NUL and control characters become '_'; empty, "." and

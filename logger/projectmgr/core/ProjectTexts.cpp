@@ -21,20 +21,20 @@ int OperationTextId(Operation operation)
     return 2980;
 }
 
-int ReasonTextId(logger::ProjectResult result)
+int ReasonTextId(project::ProjectResult result)
 {
-    return logger::ProjectResultTextId(result);
+    return project::ProjectResultTextId(result);
 }
 
-int WorkingCopyTextId(logger::WorkingCopyStatus status)
+int WorkingCopyTextId(project::WorkingCopyStatus status)
 {
     switch (status) {
-    case logger::WorkingCopyStatus::Ready:
+    case project::WorkingCopyStatus::Ready:
         return 0;
-    case logger::WorkingCopyStatus::InUse:
+    case project::WorkingCopyStatus::InUse:
         return kTextSecondInstance;
-    case logger::WorkingCopyStatus::NoFolder:
-    case logger::WorkingCopyStatus::BackupFailed:
+    case project::WorkingCopyStatus::NoFolder:
+    case project::WorkingCopyStatus::BackupFailed:
         return kTextNoWorkingCopy;
     }
     return kTextNoWorkingCopy;

@@ -40,7 +40,7 @@ inline constexpr int kTextAskDeleteNote = 2975;
 enum class Operation { NewProject, Open, Save, Delete, Change };
 int OperationTextId(Operation operation);
 // Why: 0 for Ok.
-int ReasonTextId(logger::ProjectResult result);
+int ReasonTextId(project::ProjectResult result);
 // "There is no recorded data set yet": the commands that need data say it as their only text.
 inline constexpr int kTextNothingRecorded = 2984;
 
@@ -52,6 +52,6 @@ inline constexpr int kTextBackupKept = 2987;
 inline constexpr int kTextBackupKeptOlderRemoved = 3240;
 inline constexpr int kTextUserFolder = 2988;
 inline constexpr int kTextNoWorkingCopy = 2989;
-int WorkingCopyTextId(logger::WorkingCopyStatus status);
+int WorkingCopyTextId(project::WorkingCopyStatus status);
 
 }  // namespace projectmgr

@@ -6,13 +6,13 @@ namespace projectmgr {
 
 namespace {
 
-using logger::kGraphCount;
-using logger::kRunCount;
-using logger::kSetsPerGraph;
+using project::kGraphCount;
+using project::kRunCount;
+using project::kSetsPerGraph;
 
 bool InRange(int value) { return value >= -1 && value < 4; }
 
-bool ShowsNote(const logger::NoteRecord& note) { return note.textLength > 0; }
+bool ShowsNote(const project::NoteRecord& note) { return note.textLength > 0; }
 
 std::u16string Text(std::u16string_view view) { return std::u16string(view); }
 
@@ -37,7 +37,7 @@ ItemKey ItemKey::Unpack(int64_t packed)
     return key;
 }
 
-std::vector<TreeItem> BuildProjectTree(const logger::ProjectRecord& head, const logger::ExperimentBlock& block,
+std::vector<TreeItem> BuildProjectTree(const project::ProjectRecord& head, const project::ExperimentBlock& block,
                                        std::u16string_view graphText)
 {
     std::vector<TreeItem> items;
@@ -48,12 +48,12 @@ std::vector<TreeItem> BuildProjectTree(const logger::ProjectRecord& head, const 
 
     const int project = add({ItemKind::Project}, -1, kImageProject, Text(platform::FieldView(head.title)));
     for (int k = 0; k < kRunCount; ++k) {
-        const logger::DataSetRecord& record = block.records[k];
+        const project::DataSetRecord& record = block.records[k];
         if (record.inUse == 0)
             continue;
-        const int set = add({ItemKind::DataSet, k}, project, kImageDataSet, Text(logger::RunTitle(record)));
+        const int set = add({ItemKind::DataSet, k}, project, kImageDataSet, Text(project::RunTitle(record)));
         if (ShowsNote(record.note))
-            add({ItemKind::DataSetNote, k}, set, kImageNote, Text(logger::NoteTitle(record.note)));
+            add({ItemKind::DataSetNote, k}, set, kImageNote, Text(project::NoteTitle(record.note)));
         for (int g = 0; g < kGraphCount; ++g) {
             if (record.graphs[g].inUse != 1)
                 continue;
@@ -62,18 +62,18 @@ std::vector<TreeItem> BuildProjectTree(const logger::ProjectRecord& head, const 
             name += platform::AsciiToUtf16(std::to_string(g + 1));
             const int graph = add({ItemKind::Graph, k, g}, set, kImageGraph, std::move(name), false);
             for (int s = 0; s < kSetsPerGraph; ++s) {
-                const logger::AnalysisSettings& settings = *logger::SettingsAt(record, g, s);
+                const project::AnalysisSettings& settings = *project::SettingsAt(record, g, s);
                 if (settings.inUse != 1)
                     continue;
                 const int analysis =
-                    add({ItemKind::Analysis, k, g, s}, graph, kImageAnalysis, Text(logger::SetNameText(settings)));
+                    add({ItemKind::Analysis, k, g, s}, graph, kImageAnalysis, Text(project::SetNameText(settings)));
                 if (ShowsNote(settings.memo))
-                    add({ItemKind::AnalysisNote, k, g, s}, analysis, kImageNote, Text(logger::NoteTitle(settings.memo)));
+                    add({ItemKind::AnalysisNote, k, g, s}, analysis, kImageNote, Text(project::NoteTitle(settings.memo)));
             }
         }
     }
     if (ShowsNote(head.note))
-        add({ItemKind::ProjectNote}, project, kImageNote, Text(logger::NoteTitle(head.note)));
+        add({ItemKind::ProjectNote}, project, kImageNote, Text(project::NoteTitle(head.note)));
     return items;
 }
 

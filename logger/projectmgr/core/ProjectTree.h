@@ -54,7 +54,7 @@ struct TreeItem {
 // Data set k's graph g is shown when its record's first word is 1, analysis set s of it when its
 // in-use word is 1; a note only when it holds text. `graphText` is the text of id 2054 that
 // names a graph ("Graph-2").
-std::vector<TreeItem> BuildProjectTree(const logger::ProjectRecord& head, const logger::ExperimentBlock& block,
+std::vector<TreeItem> BuildProjectTree(const project::ProjectRecord& head, const project::ExperimentBlock& block,
                                        std::u16string_view graphText);
 
 }  // namespace projectmgr

@@ -42,11 +42,11 @@ MenuKeyOutcome MainMenuKeys::OnKey(MenuKey key, bool runExists)
     return outcome;
 }
 
-bool CurrentRunExists(const logger::ExperimentBlock* block)
+bool CurrentRunExists(const project::ExperimentBlock* block)
 {
     if (!block)
         return false;
-    const logger::DataSetRecord* record = logger::RecordAt(*block, block->currentIndex);
+    const project::DataSetRecord* record = project::RecordAt(*block, block->currentIndex);
     return record && record->inUse == 1;
 }
 

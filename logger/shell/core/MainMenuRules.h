@@ -1,6 +1,6 @@
 #pragma once
 
-namespace logger {
+namespace project {
 struct ExperimentBlock;
 }
 
@@ -33,7 +33,7 @@ private:
 
 // Whether the block's current data set is in use; false without a block and for an index outside
 // the four data sets (none chosen yet, or a damaged value).
-bool CurrentRunExists(const logger::ExperimentBlock* block);
+bool CurrentRunExists(const project::ExperimentBlock* block);
 
 struct MenuRect {
     int x = 0;

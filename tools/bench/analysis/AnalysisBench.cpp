@@ -38,7 +38,7 @@ public:
 };
 class Units : public analysis::ChannelUnitSource {
 public:
-    analysis::ChannelUnit Unit(const logger::DataSetRecord&, int, int) const override { return {}; }
+    analysis::ChannelUnit Unit(const project::DataSetRecord&, int, int) const override { return {}; }
 };
 
 // The analysis types of graph g, set s: fits, statistics, integral and derivative.
@@ -50,14 +50,14 @@ constexpr int kTypes[4][4] = {
 };
 
 // Four sets in each of the four graphs, each on its own channel and type, over nearly all points.
-void ConfigureFourSetsEach(analysis::AnalysisScreenModel& model, logger::DataSetRecord& record)
+void ConfigureFourSetsEach(analysis::AnalysisScreenModel& model, project::DataSetRecord& record)
 {
     for (int g = 0; g < 4; ++g) {
         model.SelectGraph(g);
         while (model.AddSet() == analysis::AddSetResult::Added) {
         }
         for (int s = 0; s < 4; ++s) {
-            logger::AnalysisSettings& set = *logger::SettingsAt(record, g, s);
+            project::AnalysisSettings& set = *project::SettingsAt(record, g, s);
             set.ySlot = (g + s) % 4;
             set.analysisType = kTypes[g][s];
             set.polynomialOrder = 5;
@@ -94,7 +94,7 @@ void EnterFourGraphsOfFourSets(benchmark::State& state, bool freshResults)
         charts[0].SetSeriesData(c, kPoints, y.data(), x.data(), 0, -1, c, -1);
     }
 
-    auto record = std::make_unique<logger::DataSetRecord>();
+    auto record = std::make_unique<project::DataSetRecord>();
     std::memset(record.get(), 0, sizeof *record);
     record->dataSetSerial = 0x12300001;
     record->length = 1048;
@@ -148,7 +148,7 @@ void EnterFourGraphsOfFourSets(benchmark::State& state, bool freshResults)
     int shown = 0;
     for (int g = 0; g < 4; ++g)
         for (int s = 0; s < 4; ++s)
-            shown += logger::SettingsAt(*record, g, s)->resultShown;
+            shown += project::SettingsAt(*record, g, s)->resultShown;
     state.counters["results"] = shown;
     charts[0].FreeAllSeries();
 }
@@ -165,9 +165,9 @@ public:
         std::memset(block.get(), 0, sizeof *block);
         uikit::CVRDCommonBase::SetScreen(uikit::kSlotMeasurement, this);
     }
-    logger::ExperimentBlock* ExperimentData() override { return block.get(); }
-    logger::SampleArrays* SampleData() override { return nullptr; }
-    std::unique_ptr<logger::ExperimentBlock> block = std::make_unique<logger::ExperimentBlock>();
+    project::ExperimentBlock* ExperimentData() override { return block.get(); }
+    project::SampleArrays* SampleData() override { return nullptr; }
+    std::unique_ptr<project::ExperimentBlock> block = std::make_unique<project::ExperimentBlock>();
 };
 
 // The same entry through the screen itself, as the root window enters it: ActivateAnalysis and
@@ -187,7 +187,7 @@ void BM_EnterTheAnalysisScreen(benchmark::State& state)
         uikit::CNIXYChart loader;
         uikit::GetChartSeriesTable(loader.SeriesTable());
         std::vector<float> x(kPoints), y(kPoints);
-        logger::DataSetRecord& record = recording->block->records[0];
+        project::DataSetRecord& record = recording->block->records[0];
         record.inUse = 1;
         record.dataSetSerial = 0x12300001;
         record.length = 1048;
@@ -214,7 +214,7 @@ void BM_EnterTheAnalysisScreen(benchmark::State& state)
         int shown = 0;
         for (int g = 0; g < 4; ++g)
             for (int s = 0; s < 4; ++s)
-                shown += logger::SettingsAt(record, g, s)->resultShown;
+                shown += project::SettingsAt(record, g, s)->resultShown;
         state.counters["results"] = shown;
     }
     uikit::CVRDCommonBase::Shutdown();

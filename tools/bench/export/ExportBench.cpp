@@ -17,17 +17,18 @@
 #include "logger/analysis/ChartSeriesTable.h"
 #include "logger/analysis/core/AnalysisEngine.h"
 #include "logger/analysis/core/AnalysisScreenModel.h"
-#include "logger/project/ChartReportPictures.h"
-#include "logger/project/ChartRunSeries.h"
-#include "logger/project/CsvExport.h"
-#include "logger/project/HtmlReport.h"
+#include "logger/export/ChartReportPictures.h"
+#include "logger/export/ChartRunSeries.h"
+#include "logger/export/core/CsvExport.h"
+#include "logger/export/core/HtmlReport.h"
 #include "logger/project/ProjectFile.h"
 #include "platform/Text.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace logger;
+using namespace project;
+using namespace exporting;
 
 constexpr int kRows = 1048576;
 
@@ -177,7 +178,7 @@ void BM_ReportOfFourDataSetsWithPictures(benchmark::State& state)
     }
 
     ChartRunSeries series(measurementChart);
-    logger::ChartReportPictures pictures(measurementChart, analysisChart, model, &owner);
+    exporting::ChartReportPictures pictures(measurementChart, analysisChart, model, &owner);
     const ReportSources sources{*block, project, project.Record(), series, units, texts, model, pictures};
     const std::string chosen = (folder / "bench.html").string();
     ReportResultCode code = ReportResultCode::Written;

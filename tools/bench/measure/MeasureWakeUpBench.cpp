@@ -58,11 +58,11 @@ public:
     void GoToSensorScreen() override {}
 };
 
-class NoStore : public logger::RunStore {
+class NoStore : public project::RunStore {
 public:
-    logger::ProjectResult SaveProject() override { return logger::ProjectResult::Ok; }
-    logger::ProjectResult SaveProjectKeepRecord() override { return logger::ProjectResult::Ok; }
-    logger::ProjectResult LoadProject() override { return logger::ProjectResult::Ok; }
+    project::ProjectResult SaveProject() override { return project::ProjectResult::Ok; }
+    project::ProjectResult SaveProjectKeepRecord() override { return project::ProjectResult::Ok; }
+    project::ProjectResult LoadProject() override { return project::ProjectResult::Ok; }
 };
 
 // A 12-bit voltage probe, +-10 V, up to 10 kHz, on channel c.
@@ -118,8 +118,8 @@ void WakeUpBench(benchmark::State& state)
     measure::XYChartRunChart chart(xyChart);
     QuietHost host;
     NoStore store;
-    auto block = std::make_unique<logger::ExperimentBlock>();
-    auto samples = std::make_unique<logger::SampleArrays>();
+    auto block = std::make_unique<project::ExperimentBlock>();
+    auto samples = std::make_unique<project::SampleArrays>();
     measure::MeasureController controller(*block, *samples, store, adapter, chart, host);
     controller.NewRun();
     for (int c = 0; c < kChannels; ++c)

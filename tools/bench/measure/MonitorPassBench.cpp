@@ -4,8 +4,8 @@
 // acquisition arrays. A pass never waits on the device, so this is all it costs.
 
 #include "devicelink/sensor/CNI2CSensor.h"
-#include "logger/measure/core/MonitorPass.h"
-#include "logger/measure/core/MonitorSensor.h"
+#include "logger/monitor/core/MonitorPass.h"
+#include "logger/monitor/core/MonitorSensor.h"
 #include "platform/LittleEndian.h"
 #include "platform/Text.h"
 
@@ -95,8 +95,8 @@ void MonitorPassBench(benchmark::State& state)
         sensor.channel(c).allOutputs = 1;
         Deliver(sensor, c, 1200 * std::max(record->registerCount, 1));
     }
-    measure::MonitorSensorAdapter adapter([&sensor] { return &sensor; });
-    measure::MonitorPass pass(adapter);
+    monitor::MonitorSensorAdapter adapter([&sensor] { return &sensor; });
+    monitor::MonitorPass pass(adapter);
     pass.SetNoFixText(u"No fix");
     pass.Run();
     for (auto _ : state) {

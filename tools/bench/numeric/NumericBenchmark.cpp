@@ -1,8 +1,8 @@
 // Analyses of a whole recorded run (1,048,576 points, the longest a channel holds), as the user
 // waits for them. The counter "per_point" gives the time per point.
 
-#include "logger/analysis/numeric/CurveFits.h"
-#include "logger/analysis/numeric/SampleAnalysis.h"
+#include "numeric/CurveFits.h"
+#include "numeric/SampleAnalysis.h"
 
 #include <benchmark/benchmark.h>
 

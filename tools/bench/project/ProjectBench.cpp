@@ -13,7 +13,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace logger;
+using namespace project;
 
 class FullSet {
 public:

@@ -158,6 +158,12 @@ enum ConversionKind : int32_t {
 };
 inline constexpr int32_t kConversionKindCount = 36;
 
+// A sensor's memory names its calibration by these kinds too: one to three points of its own.
+constexpr bool IsPointCalibrationKind(int32_t kind)
+{
+    return kind >= kConvertOnePoint && kind <= kConvertThreePoints;
+}
+
 // The kinds that take the default formula by design: the plain line is exactly what they need.
 constexpr bool TakesDefaultFormula(int32_t kind)
 {

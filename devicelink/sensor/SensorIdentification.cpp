@@ -43,9 +43,9 @@ int32_t KindOfMemoryCalibrated(const ChannelState& state)
         return kConvertTwoSlopes;
     if (second != 0)
         return second;
-    if (kind == 0)
+    if (kind == kConvertCatalogueLine)
         return kConvertMemoryLine;
-    if (kind == 2 && memory::HoldsLowRangeMark(state.sensorMemory))
+    if (kind == kConvertTwoPoints && memory::HoldsLowRangeMark(state.sensorMemory))
         return kConvertMemoryLine;
     return kind;
 }

@@ -46,7 +46,7 @@ void GatherChannelPoints(const devicelink::ChannelState& state, int32_t& count, 
     const int32_t storedKind = int32_t(platform::ReadLE32(image, memory::kKind));
     // A sensor that keeps a one- to three-point calibration in its own memory: the user's points
     // when it holds them, else the shipped ones.
-    const bool ownMemory = state.calibrationMode == 1 && storedKind >= 1 && storedKind <= 3;
+    const bool ownMemory = state.calibrationMode == 1 && devicelink::IsPointCalibrationKind(storedKind);
     const bool userSet = platform::ReadLE32(image, memory::kSecondKind) != 0;
 
     int32_t n = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <span>
 
+#include "devicelink/protocol/Vocabulary.h"
 #include "devicelink/sensor/SensorMemoryLayout.h"
 #include "platform/LittleEndian.h"
 
@@ -36,7 +37,7 @@ size_t StoredRawsOf(std::span<const uint8_t> image)
 bool KeepsPointsInMemory(const devicelink::ChannelState& state)
 {
     const int32_t kind = int32_t(platform::ReadLE32(state.sensorMemory, memory::kKind));
-    return state.calibrationMode == 1 && kind >= 1 && kind <= monitor::kCalibrationPointsMax;
+    return state.calibrationMode == 1 && devicelink::IsPointCalibrationKind(kind);
 }
 
 StoreOutcome StoreInSensorMemory(SetupSensor& sensor, int channel, const ChannelPoints& points)

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 
+#include "logger/analysis/core/AnalysisTexts.h"
 #include "logger/analysis/GraphInteraction.h"
 #include "logger/analysis/ScreenDialogs.h"
 #include "logger/analysis/WaitCursor.h"
@@ -67,11 +68,6 @@ constexpr int kComboWidth = 108;
 constexpr int kComboHeight = 36;
 constexpr int kComboListItems = 4;
 constexpr int kTextLength = 256;
-constexpr int kSetNameId = 2033;
-constexpr int kTooManySetsId = 2087;
-constexpr int kNoNewSetId = 2086;
-constexpr int kSetNeedsDataId = 2121;
-constexpr int kDeleteSetId = 2088;
 
 // The button face the skins were drawn on, a shade lighter, channel by channel.
 uint32_t ButtonFaceColour()
@@ -96,7 +92,7 @@ CAnalyzeDlg::CAnalyzeDlg(QWidget* rootWindow, const shell::ScreenServices& servi
       editNote_(services.editChartNote),
       dialogs_(std::make_unique<ScreenDialogs>(editNote_))
 {
-    setWindowTitle(LoadText(2030, 32));
+    setWindowTitle(LoadText(text::kScreenTitle, 32));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setGeometry(0, 0, kWidth, kHeight);
@@ -394,9 +390,9 @@ void CAnalyzeDlg::OnAddSet()
 {
     switch (model_.AddSet()) {
     case AddSetResult::Added: AfterSetChange(); break;
-    case AddSetResult::Full: Present(uikit::kBoxTypeNotice, LoadText(kTooManySetsId, kTextLength), {}); break;
+    case AddSetResult::Full: Present(uikit::kBoxTypeNotice, LoadText(text::kTooManySets, kTextLength), {}); break;
     case AddSetResult::NoChannel:
-        Present(uikit::kBoxTypeNotice, LoadText(kNoNewSetId, kTextLength), LoadText(kSetNeedsDataId, kTextLength));
+        Present(uikit::kBoxTypeNotice, LoadText(text::kNoNewSet, kTextLength), LoadText(text::kSetNeedsData, kTextLength));
         break;
     case AddSetResult::NoData: break;
     }
@@ -406,7 +402,7 @@ void CAnalyzeDlg::OnDeleteSet()
 {
     const project::AnalysisSettings& settings = *model_.CurrentSettings();
     const QString question = FromU16(project::SetNameText(settings)) + QStringLiteral(" ?");
-    if (Present(uikit::kBoxTypeQuestion, LoadText(kDeleteSetId, kTextLength), question) != 1)
+    if (Present(uikit::kBoxTypeQuestion, LoadText(text::kDeleteSet, kTextLength), question) != 1)
         return;
     switch (model_.DeleteSet(model_.CurrentSet())) {
     case DeleteSetResult::Refilled:

@@ -9,6 +9,7 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 
+#include "logger/analysis/core/AnalysisTexts.h"
 #include "logger/analysis/DataGrid.h"
 #include "logger/analysis/GraphChartBinding.h"
 #include "logger/analysis/WaitCursor.h"
@@ -21,8 +22,6 @@ namespace {
 
 constexpr int kCornerWidth = 126;
 constexpr int kGridMargin = 30;
-constexpr int kEmptyTitleId = 2850;
-constexpr int kEmptyHintId = 2851;
 constexpr uint32_t kEmptyTitleColour = 0x5A3C1E;
 constexpr uint32_t kEmptyHintColour = 0x707070;
 // A result note without a selection to stand at sits this far inside the plot's corner.
@@ -236,9 +235,9 @@ void CAnalyzeDlg::paintEvent(QPaintEvent*)
         interaction_->PaintOverlay(*this, painter);
     } else {
         const int middle = kButtonBandHeight + (height() - kButtonBandHeight) / 2;
-        DrawTextInRect(painter, LoadText(kEmptyTitleId, 256), 20, middle - 40, width() - 20, middle, &font_,
+        DrawTextInRect(painter, LoadText(text::kNothingRecorded, 256), 20, middle - 40, width() - 20, middle, &font_,
                        kEmptyTitleColour, uikit::kFormatCentredLine);
-        DrawTextInRect(painter, LoadText(kEmptyHintId, 256), 20, middle, width() - 20, middle + 40, &font_,
+        DrawTextInRect(painter, LoadText(text::kRecordFirst, 256), 20, middle, width() - 20, middle + 40, &font_,
                        kEmptyHintColour, uikit::kFormatCentredLine);
     }
     DrawClock(painter);

@@ -12,6 +12,7 @@
 
 #include "logger/analysis/CAnalyzeDlg.h"
 #include "logger/analysis/ChoiceCombo.h"
+#include "logger/analysis/core/AnalysisTexts.h"
 #include "platform/CLocale.h"
 #include "uikit/button/CButtonST.h"
 #include "uikit/paint/SkinPaint.h"
@@ -46,9 +47,6 @@ constexpr PageButtonSpec kPageButtons[GraphSetupModel::kPageCount] = {
 constexpr int kCountPictures = 2800;
 constexpr int kAddPictures = 2816;
 constexpr int kRemovePictures = 2820;
-constexpr int kNotANumberTextId = 2852;
-constexpr int kInvertedRangeTextId = 2853;
-constexpr int kRangeLabelId = 2854;
 
 void SetPictures(uikit::CButtonST& button, int first)
 {
@@ -96,7 +94,7 @@ CAnalyzeSetup1Dlg::CAnalyzeSetup1Dlg(CAnalyzeDlg& screen, project::DataSetRecord
     for (int page = 0; page < GraphSetupModel::kPageCount; ++page)
         pagePictures_[page] = bitmaps.Bitmap(kPagePictures[page]);
     for (int page = 0; page < GraphSetupModel::kPageCount; ++page)
-        AddPageLabel(page, 2134, 10, 6, 230, 26);
+        AddPageLabel(page, text::kGraphSettings, 10, 6, 230, 26);
 
     CreatePageButtons();
     CreateYPage();
@@ -174,17 +172,17 @@ QComboBox* CAnalyzeSetup1Dlg::AddCombo(int page, int id, const QRect& box, std::
 void CAnalyzeSetup1Dlg::AddRangeRows(int page, int modeId, int minimumId, int maximumId,
                                      std::function<void(RangeMode)> choose)
 {
-    AddPageLabel(page, kRangeLabelId, 12, 116, 80, 138);
+    AddPageLabel(page, text::kRangeLabel, 12, 116, 80, 138);
     QComboBox* mode = AddCombo(page, modeId, uikit::RectFromEdges(82, 116, 196, 138),
                                [choose = std::move(choose)](int index) {
                                    choose(index == 1 ? RangeMode::Manual : RangeMode::Automatic);
                                });
-    mode->addItem(LoadText(2043, kTextLength));
-    mode->addItem(LoadText(2133, kTextLength));
-    AddPageLabel(page, 2057, 12, 140, 92, 156);
-    AddPageLabel(page, 2058, 116, 140, 196, 156);
+    mode->addItem(LoadText(text::kAutomatic, kTextLength));
+    mode->addItem(LoadText(text::kFixed, kTextLength));
+    AddPageLabel(page, text::kMinimum, 12, 140, 92, 156);
+    AddPageLabel(page, text::kMaximum, 116, 140, 196, 156);
     Place(page, minimumId, new QLineEdit(this), uikit::RectFromEdges(12, 157, 92, 179));
-    AddPageLabel(page, 2040, 98, 157, 114, 179);
+    AddPageLabel(page, text::kRangeArrow, 98, 157, 114, 179);
     Place(page, maximumId, new QLineEdit(this), uikit::RectFromEdges(116, 157, 196, 179));
 }
 
@@ -223,32 +221,32 @@ void CAnalyzeSetup1Dlg::CreateYPage()
 void CAnalyzeSetup1Dlg::CreateXPage()
 {
     constexpr int page = 1;
-    AddPageLabel(page, 2056, 12, 66, 80, 88);
+    AddPageLabel(page, text::kXSource, 12, 66, 80, 88);
     QComboBox* source = AddCombo(page, kXSource, uikit::RectFromEdges(82, 66, 196, 88), [this](int index) {
         model_.ChooseXSource(index == 1 ? XSource::Series : XSource::Time);
     });
-    source->addItem(LoadText(2130, kTextLength));
-    source->addItem(LoadText(2131, kTextLength));
+    source->addItem(LoadText(text::kTimeSource, kTextLength));
+    source->addItem(LoadText(text::kOtherSeries, kTextLength));
     AddCombo(page, kXChannel, uikit::RectFromEdges(12, 91, 104, 113),
              [this](int position) { model_.ChooseXChannel(position); });
     AddCombo(page, kXOutput, uikit::RectFromEdges(108, 91, 196, 113), [this](int index) { model_.ChooseXOutput(index); });
     AddRangeRows(page, kXMode, kXMinimum, kXMaximum, [this](RangeMode mode) { model_.ChooseXMode(mode); });
 
     // The time axis: its label and x' = a x t + b.
-    AddPageLabel(page, 2046, 204, 66, 308, 88);
+    AddPageLabel(page, text::kXScale, 204, 66, 308, 88);
     auto* label = new QLineEdit(this);
     label->setMaxLength(kFieldLength);
     Place(page, kXLabel, label, uikit::RectFromEdges(204, 91, 308, 113));
-    AddPageLabel(page, 2055, 204, 116, 218, 138);
+    AddPageLabel(page, text::kTimesSign, 204, 116, 218, 138);
     Place(page, kScaleA, new QLineEdit(this), uikit::RectFromEdges(220, 116, 308, 138));
-    AddPageLabel(page, 2065, 204, 141, 252, 163);
+    AddPageLabel(page, text::kOffset, 204, 141, 252, 163);
     Place(page, kOffsetB, new QLineEdit(this), uikit::RectFromEdges(254, 141, 308, 163));
 }
 
 void CAnalyzeSetup1Dlg::CreateGraphsPage()
 {
     constexpr int page = 2;
-    AddPageLabel(page, 2054, 14, 68, 200, 88);
+    AddPageLabel(page, text::kGraphLabel, 14, 68, 200, 88);
     for (int k = 0; k < project::kGraphCount; ++k) {
         auto* button = new uikit::CButtonST(this);
         SetPictures(*button, kCountPictures + 4 * k);
@@ -260,18 +258,18 @@ void CAnalyzeSetup1Dlg::CreateGraphsPage()
         });
         countButtons_[size_t(k)] = button;
     }
-    AddPageLabel(page, 2049, 14, 140, 180, 162);
+    AddPageLabel(page, text::kMarkerStep, 14, 140, 180, 162);
     Place(page, kNumber, new QLineEdit(this), uikit::RectFromEdges(184, 140, 244, 162));
 }
 
 void CAnalyzeSetup1Dlg::CreateSetPage()
 {
     constexpr int page = 3;
-    AddPageLabel(page, 2238, 14, 68, 80, 90);
+    AddPageLabel(page, text::kLegendName, 14, 68, 80, 90);
     auto* name = new QLineEdit(this);
     name->setMaxLength(kFieldLength);
     Place(page, kSetName, name, uikit::RectFromEdges(82, 68, 300, 90));
-    const int checks[3][2] = {{kEquation, 2239}, {kR2, 2240}, {kExtra, 2241}};
+    const int checks[3][2] = {{kEquation, text::kLegendEquation}, {kR2, text::kLegendR2}, {kExtra, text::kLegendDetails}};
     for (int i = 0; i < 3; ++i) {
         auto* box = new QCheckBox(this);
         box->setText(LoadText(checks[i][1], kTextLength));
@@ -384,7 +382,7 @@ bool CAnalyzeSetup1Dlg::TakeChoices()
 {
     const SetupResult result = model_.Commit(TakeEdits());
     if (!result.accepted) {
-        const int text = result.refusal == SetupRefusal::InvertedRange ? kInvertedRangeTextId : kNotANumberTextId;
+        const int text = result.refusal == SetupRefusal::InvertedRange ? text::kInvertedRange : text::kNotANumber;
         screen_.Present(uikit::kBoxTypeNotice, LoadText(text, kTextLength * 2), {});
         return false;
     }

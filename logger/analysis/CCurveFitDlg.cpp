@@ -1,19 +1,22 @@
 #include "logger/analysis/CCurveFitDlg.h"
 
+#include <iterator>
+
 #include <QComboBox>
 
 #include "logger/analysis/ChoiceCombo.h"
 #include "logger/analysis/core/AnalysisChoices.h"
+#include "logger/analysis/core/AnalysisTexts.h"
 #include "uikit/paint/SkinPaint.h"
 
 namespace analysis {
 
 namespace {
 
+static_assert(std::size(text::kCurveModels) == kCurveModelCount);
 constexpr int kBackgroundId = 2328;
 constexpr int kFontHeight = 15;
 constexpr int kFormFontHeight = 13;
-constexpr int kModelItemIds[kCurveModelCount] = {2077, 2125, 2079, 2126};
 const char* const kForms[kExpFormCount] = {"f(x)=A*exp(B*x)", "f(x)=A*exp(B*x)+C", "f(x)=A*exp(B*x-C)+D"};
 constexpr int kItemLength = 32;
 
@@ -23,12 +26,12 @@ CCurveFitDlg::CCurveFitDlg(QWidget* owner, const project::AnalysisSettings& curr
     : CSkinnedDlg(owner, kWidth, kHeight, kBackgroundId, kFontHeight)
 {
     setObjectName(QStringLiteral("CCurveFitDlg"));
-    AddLabel(2103, 15, 18, 100, 37);
-    AddLabel(2078, 15, 65, 165, 82);
-    AddLabel(2079, 15, 91, 165, 111);
+    AddLabel(text::kModelLabel, 15, 18, 100, 37);
+    AddLabel(text::kOrderLabel, 15, 65, 165, 82);
+    AddLabel(text::kCoefficientLabel, 15, 91, 165, 111);
 
     modelCombo_ = MakeChoiceCombo(this, kModelComboId, uikit::RectFromEdges(100, 15, 222, 40));
-    for (const int id : kModelItemIds)
+    for (const int id : text::kCurveModels)
         modelCombo_->addItem(LoadText(id, kItemLength));
     orderCombo_ = MakeChoiceCombo(this, kOrderComboId, uikit::RectFromEdges(165, 61, 222, 86));
     for (int order = kLowestOrder; order < kLowestOrder + kOrderChoiceCount; ++order)

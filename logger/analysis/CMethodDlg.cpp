@@ -1,20 +1,23 @@
 #include "logger/analysis/CMethodDlg.h"
 
+#include <iterator>
+
 #include <QComboBox>
 
 #include "logger/analysis/ChoiceCombo.h"
 #include "logger/analysis/core/AnalysisChoices.h"
+#include "logger/analysis/core/AnalysisTexts.h"
 #include "uikit/paint/SkinPaint.h"
 
 namespace analysis {
 
 namespace {
 
+static_assert(std::size(text::kIntegralMethods) == kIntegralMethodCount);
+static_assert(std::size(text::kDerivativeMethods) == kDerivativeMethodCount);
 constexpr int kBackgroundId = 2398;
 constexpr int kFontHeight = 15;
 constexpr int kItemLength = 32;
-constexpr int kIntegralItemIds[kIntegralMethodCount] = {2145, 2143, 2144, 2148, 2149};
-constexpr int kDerivativeItemIds[kDerivativeMethodCount] = {2135, 2136, 2156};
 
 }  // namespace
 
@@ -40,13 +43,13 @@ bool CMethodDlg::TakeChoices()
 }
 
 CIntegralDlg::CIntegralDlg(QWidget* owner, int storedMethod)
-    : CMethodDlg(owner, kComboId, kIntegralItemIds, kIntegralMethodCount, 2146, 2147, storedMethod)
+    : CMethodDlg(owner, kComboId, text::kIntegralMethods, kIntegralMethodCount, text::kIntegralTitle, text::kIntegralPrompt, storedMethod)
 {
     setObjectName(QStringLiteral("CIntegralDlg"));
 }
 
 CDerivativeDlg::CDerivativeDlg(QWidget* owner, int storedMethod)
-    : CMethodDlg(owner, kComboId, kDerivativeItemIds, kDerivativeMethodCount, 2137, 2138, storedMethod)
+    : CMethodDlg(owner, kComboId, text::kDerivativeMethods, kDerivativeMethodCount, text::kDerivativeTitle, text::kDerivativePrompt, storedMethod)
 {
     setObjectName(QStringLiteral("CDerivativeDlg"));
 }

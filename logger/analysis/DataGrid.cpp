@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "logger/analysis/core/AnalysisTexts.h"
 #include "platform/Text.h"
 #include "uikit/chart/CNIXYChart.h"
 
@@ -10,7 +11,6 @@ namespace analysis {
 
 namespace {
 
-constexpr int kSampleHeaderId = 2211;
 
 bool IsShown(const GraphPresentation& graph, int series)
 {
@@ -109,7 +109,7 @@ uikit::TableInfo BuildDataGrid(const project::DataSetRecord& record, const Graph
     uikit::TableInfo info;
     GridColumns columns(info);
     const uikit::ChartSeries* counting = CountingSeries(record, graph, chart);
-    columns.Add(texts.String(kSampleHeaderId, uikit::kTableHeaderLength), nullptr,
+    columns.Add(texts.String(text::kSampleAxis, uikit::kTableHeaderLength), nullptr,
                 counting ? ReadableCount(*counting) : 0, kGridCountFormat, true);
     const bool ownRates = record.perChannelRates == 1;
     if (!ownRates && counting)
@@ -149,7 +149,7 @@ uikit::TableInfo BuildEventGrid(const project::DataSetRecord& record, const Grap
     int counted = firstShown;
     if (project::IsChannelIndex(record.selectedChannel) && IsShown(graph, record.selectedChannel))
         counted = record.selectedChannel;
-    columns.Add(texts.String(kSampleHeaderId, uikit::kTableHeaderLength), nullptr,
+    columns.Add(texts.String(text::kSampleAxis, uikit::kTableHeaderLength), nullptr,
                 counted >= 0 ? events[size_t(counted)].Count() : 0, kGridCountFormat, true);
     for (int channel = 0; channel < project::kChannelCount; ++channel) {
         const uikit::ChartSeries* s = IsShown(graph, channel) ? Readable(chart, channel) : nullptr;

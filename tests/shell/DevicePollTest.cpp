@@ -81,13 +81,19 @@ TEST_F(DevicePoll, ThePollAndAQuitWaitForAModalLoopToEnd)
     bool finishedInLoop = true;
     QTimer::singleShot(0, [&] {
         QDialog dialog(root.get());
-        QTimer::singleShot(300, &dialog, &QDialog::accept);
+        // Looked at while the dialog is still open: once it has closed, a poll or the quit may
+        // run before exec() returns, as they should.
+        int atClose = -1;
+        QTimer::singleShot(300, &dialog, [&] {
+            atClose = logger.polls;
+            finishedInLoop = root->IsFinished();
+            dialog.accept();
+        });
         // A quit in the loop waits until the loop has returned.
         QTimer::singleShot(50, [] { CVRDCommonBase::PostToScreen(uikit::kSlotRoot, uikit::WM_APP_QUIT); });
         const int before = logger.polls;
         dialog.exec();
-        duringModal = logger.polls - before;
-        finishedInLoop = root->IsFinished();
+        duringModal = atClose - before;
     });
     ASSERT_TRUE(SpinUntil([&] { return duringModal >= 0; }));
     EXPECT_EQ(duringModal, 0);

@@ -1,13 +1,13 @@
 #include "addin/AddInLifetime.h"
 
 #include "addin/AddInDialogs.h"
+#include "addin/device/CorvikApi.h"
+#include "addin/dialogs/AddInPictures.h"
+#include "addin/host/HostCall.h"
+#include "addin/host/HostThread.h"
 #include "addin/Language.h"
 #include "addin/SampleCommands.h"
 #include "addin/WorkbookSession.h"
-#include "addin/dialogs/AddInPictures.h"
-#include "addin/device/CorvikApi.h"
-#include "addin/host/HostCall.h"
-#include "addin/host/HostThread.h"
 
 #include "devicelink/link/DeviceApi.h"
 

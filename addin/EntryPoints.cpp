@@ -1,7 +1,7 @@
 // The host's entry points: open, close, register, add, remove, describe; and FireEvent.
 #include "addin/AddInLifetime.h"
-#include "addin/RegistrationTables.h"
 #include "addin/host/HostCall.h"
+#include "addin/RegistrationTables.h"
 
 #include "platform/NamedEvent.h"
 #include "platform/Text.h"

@@ -2,9 +2,9 @@
 
 #include "addin/AddInDialogs.h"
 #include "addin/AddInLifetime.h"
+#include "addin/host/HostCall.h"
 #include "addin/RegistrationTables.h"
 #include "addin/WorkbookSession.h"
-#include "addin/host/HostCall.h"
 
 #include "platform/Clock.h"
 #include "platform/Text.h"

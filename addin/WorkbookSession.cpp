@@ -2,12 +2,12 @@
 
 #include "addin/AddInDialogs.h"
 #include "addin/AnalyzeData.h"
+#include "addin/CodePage.h"
+#include "addin/device/CorvikApi.h"
 #include "addin/dialogs/core/CellText.h"
 #include "addin/dialogs/core/ResultLines.h"
-#include "addin/CodePage.h"
-#include "addin/Language.h"
-#include "addin/device/CorvikApi.h"
 #include "addin/host/HostCall.h"
+#include "addin/Language.h"
 
 #include "platform/Clock.h"
 #include "platform/Text.h"

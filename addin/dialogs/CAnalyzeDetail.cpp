@@ -1,7 +1,7 @@
 #include "addin/dialogs/CAnalyzeDetail.h"
 
-#include "addin/dialogs/core/ResultLines.h"
 #include "addin/dialogs/ChannelWindow.h"
+#include "addin/dialogs/core/ResultLines.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

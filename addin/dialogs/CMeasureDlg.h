@@ -1,7 +1,7 @@
 #pragma once
 
-#include "addin/dialogs/core/MeasureSession.h"
 #include "addin/dialogs/ChannelWindow.h"
+#include "addin/dialogs/core/MeasureSession.h"
 
 #include <QFont>
 

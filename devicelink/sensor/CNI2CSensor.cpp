@@ -1,7 +1,7 @@
 #include "devicelink/sensor/CNI2CSensor.h"
 
-#include "devicelink/conversion/ConversionState.h"
 #include "devicelink/catalogue/XmlCatalogueParse.h"
+#include "devicelink/conversion/ConversionState.h"
 #include "platform/Text.h"
 
 #include <algorithm>

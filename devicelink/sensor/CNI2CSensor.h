@@ -1,9 +1,9 @@
 #pragma once
 
-#include "devicelink/sensor/ChannelState.h"
+#include "devicelink/catalogue/SensorCatalogue.h"
 #include "devicelink/conversion/ConversionParams.h"
 #include "devicelink/protocol/MeasureSetupBlock.h"
-#include "devicelink/catalogue/SensorCatalogue.h"
+#include "devicelink/sensor/ChannelState.h"
 #include "devicelink/sensor/SensorDeviceApi.h"
 #include "devicelink/sensor/SensorIdentification.h"
 #include "platform/Event.h"

@@ -1,7 +1,7 @@
 #include "devicelink/sensor/CVRDPCSync.h"
 
-#include "devicelink/sensor/CNI2CSensor.h"
 #include "devicelink/protocol/CommandFrame.h"
+#include "devicelink/sensor/CNI2CSensor.h"
 
 #include <cerrno>
 #include <span>

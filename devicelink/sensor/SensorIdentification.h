@@ -1,8 +1,8 @@
 #pragma once
 
-#include "devicelink/sensor/ChannelState.h"
 #include "devicelink/catalogue/SensorCatalogue.h"
 #include "devicelink/protocol/SensorSearchTable.h"
+#include "devicelink/sensor/ChannelState.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "devicelink/sensor/ChannelState.h"
 #include "devicelink/conversion/ConversionParams.h"
+#include "devicelink/sensor/ChannelState.h"
 
 #include <cstddef>
 #include <cstdint>

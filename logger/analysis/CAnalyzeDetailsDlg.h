@@ -5,9 +5,9 @@
 #include <QFont>
 #include <QString>
 
-#include "logger/analysis/CSkinnedDlg.h"
 #include "logger/analysis/core/AnalysisChoices.h"
 #include "logger/analysis/core/AnalysisEngine.h"
+#include "logger/analysis/CSkinnedDlg.h"
 
 class QScrollBar;
 

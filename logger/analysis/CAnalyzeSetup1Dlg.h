@@ -7,8 +7,8 @@
 
 #include <QString>
 
-#include "logger/analysis/CSkinnedDlg.h"
 #include "logger/analysis/core/GraphSetupModel.h"
+#include "logger/analysis/CSkinnedDlg.h"
 
 class QCheckBox;
 class QComboBox;

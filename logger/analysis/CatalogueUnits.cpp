@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "devicelink/catalogue/SensorCatalogue.h"
-#include "devicelink/sensor/CNI2CSensor.h"
 #include "devicelink/sensor/ChannelState.h"
+#include "devicelink/sensor/CNI2CSensor.h"
 #include "devicelink/sensor/OutputUnit.h"
 #include "platform/Text.h"
 

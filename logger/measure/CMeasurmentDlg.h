@@ -12,10 +12,10 @@
 #include <QString>
 #include <QWidget>
 
-#include "logger/measure/XYChartRunChart.h"
 #include "logger/measure/core/MeasureController.h"
-#include "logger/monitor/core/MonitorSetup.h"
 #include "logger/measure/core/SensorObjectAdapter.h"
+#include "logger/measure/XYChartRunChart.h"
+#include "logger/monitor/core/MonitorSetup.h"
 #include "logger/project/ExperimentRecords.h"
 #include "logger/shell/ScreenServices.h"
 #include "uikit/chart/CNIXYChart.h"

@@ -6,8 +6,8 @@
 #include <QSignalBlocker>
 #include <QTextCursor>
 
-#include "uikit/button/SkinButtons.h"
 #include "uikit/button/CButtonST.h"
+#include "uikit/button/SkinButtons.h"
 #include "uikit/resources/ResourceModule.h"
 
 namespace notes {

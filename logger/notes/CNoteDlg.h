@@ -4,8 +4,8 @@
 #include <QFont>
 #include <QPixmap>
 
-#include "logger/project/ExperimentRecords.h"
 #include "logger/notes/core/NoteEditModel.h"
+#include "logger/project/ExperimentRecords.h"
 #include "uikit/common/CVRDCommonBase.h"
 #include "uikit/window/CVRDWindowBase.h"
 

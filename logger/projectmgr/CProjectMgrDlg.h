@@ -10,9 +10,9 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "logger/projectmgr/ExportKit.h"
 #include "logger/projectmgr/core/ProjectManagerModel.h"
 #include "logger/projectmgr/core/ProjectTexts.h"
+#include "logger/projectmgr/ExportKit.h"
 #include "logger/shell/ScreenServices.h"
 #include "uikit/common/CVRDCommonBase.h"
 #include "uikit/window/CVRDWindowBase.h"

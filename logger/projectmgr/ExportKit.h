@@ -3,9 +3,9 @@
 #include <memory>
 
 #include "logger/analysis/ChartSeriesTable.h"
-#include "logger/analysis/LanguageTexts.h"
 #include "logger/analysis/core/AnalysisEngine.h"
 #include "logger/analysis/core/AnalysisScreenModel.h"
+#include "logger/analysis/LanguageTexts.h"
 #include "logger/export/ChartReportPictures.h"
 #include "logger/export/ChartRunSeries.h"
 #include "uikit/chart/CNIXYChart.h"

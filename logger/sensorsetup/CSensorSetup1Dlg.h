@@ -4,9 +4,9 @@
 
 #include <QPixmap>
 
-#include "logger/sensorsetup/SetupDialogBase.h"
 #include "logger/monitor/core/MonitorSetup.h"
 #include "logger/sensorsetup/core/SensorSetupModel.h"
+#include "logger/sensorsetup/SetupDialogBase.h"
 
 class QComboBox;
 class QLineEdit;

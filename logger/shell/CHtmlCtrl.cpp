@@ -1,7 +1,7 @@
 #include "logger/shell/CHtmlCtrl.h"
 
-#include "logger/shell/HelpOptionsTexts.h"
 #include "logger/shell/core/HelpFolderRule.h"
+#include "logger/shell/HelpOptionsTexts.h"
 #include "uikit/common/CVRDCommonBase.h"
 #include "uikit/events/ScreenEvent.h"
 #include "uikit/events/ScreenMessages.h"

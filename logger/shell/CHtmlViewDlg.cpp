@@ -1,8 +1,8 @@
 #include "logger/shell/CHtmlViewDlg.h"
 
 #include "logger/shell/CHtmlCtrl.h"
-#include "uikit/button/SkinButtons.h"
 #include "uikit/button/CButtonST.h"
+#include "uikit/button/SkinButtons.h"
 #include "uikit/events/ScreenEvent.h"
 #include "uikit/events/ScreenMessages.h"
 #include "uikit/resources/ResourceModule.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "logger/shell/ScreenServices.h"
 #include "logger/shell/core/HelpHistory.h"
+#include "logger/shell/ScreenServices.h"
 #include "uikit/common/CVRDCommonBase.h"
 #include "uikit/window/CVRDWindowBase.h"
 

@@ -1,8 +1,8 @@
 #include "logger/shell/CMainMenuDlg.h"
 
-#include "uikit/button/SkinButtons.h"
 #include "logger/shell/core/ShellTexts.h"
 #include "uikit/button/CButtonST.h"
+#include "uikit/button/SkinButtons.h"
 #include "uikit/events/ScreenEvent.h"
 #include "uikit/events/ScreenMessages.h"
 #include "uikit/paint/SkinPaint.h"

@@ -2,9 +2,9 @@
 
 #include "devicelink/sensor/PowerTimeouts.h"
 #include "logger/shell/HelpOptionsTexts.h"
-#include "uikit/button/SkinButtons.h"
 #include "platform/Text.h"
 #include "uikit/button/CButtonST.h"
+#include "uikit/button/SkinButtons.h"
 #include "uikit/paint/SkinPaint.h"
 #include "uikit/registry/RegistryValues.h"
 #include "uikit/resources/ResourceModule.h"

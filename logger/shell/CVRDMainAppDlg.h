@@ -1,10 +1,10 @@
 #pragma once
 
-#include "logger/shell/ProgramScreens.h"
-#include "logger/shell/ScreenServices.h"
 #include "logger/shell/core/DevicePollRule.h"
 #include "logger/shell/core/ShellNavigation.h"
 #include "logger/shell/core/StartupSequence.h"
+#include "logger/shell/ProgramScreens.h"
+#include "logger/shell/ScreenServices.h"
 #include "platform/Event.h"
 #include "platform/WorkerThread.h"
 #include "uikit/common/CVRDCommonBase.h"

@@ -3,13 +3,13 @@
 #include "logger/analysis/CAnalyzeDlg.h"
 #include "logger/measure/CMeasurmentDlg.h"
 #include "logger/monitor/CSensorDlg.h"
-#include "logger/sensorsetup/SetupDialogs.h"
-#include "logger/projectmgr/CProjectMgrDlg.h"
-#include "logger/shell/CHtmlViewDlg.h"
-#include "logger/shell/CProgramOptDlg.h"
 #include "logger/notes/CNoteDlg.h"
-#include "logger/shell/ScreenServices.h"
+#include "logger/projectmgr/CProjectMgrDlg.h"
+#include "logger/sensorsetup/SetupDialogs.h"
+#include "logger/shell/CHtmlViewDlg.h"
 #include "logger/shell/core/ShellTexts.h"
+#include "logger/shell/CProgramOptDlg.h"
+#include "logger/shell/ScreenServices.h"
 #include "uikit/common/CVRDCommonBase.h"
 
 namespace shell {

@@ -1,6 +1,6 @@
-#include "addin/dialogs/core/CellText.h"
 #include "addin/CodePage.h"
 #include "addin/device/SensorTable.h"
+#include "addin/dialogs/core/CellText.h"
 
 #include "devicelink/sensor/ChannelState.h"
 #include "platform/Text.h"

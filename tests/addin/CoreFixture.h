@@ -6,8 +6,8 @@
 
 #include "addin/AddInDialogs.h"
 #include "addin/AddInLifetime.h"
-#include "addin/WorkbookSession.h"
 #include "addin/device/CorvikApi.h"
+#include "addin/WorkbookSession.h"
 
 // The add-in's parts linked into the test, which is their host, against the simulated logger
 // with a temperature probe on channel A.

@@ -3,8 +3,8 @@
 #include "CoreFixture.h"
 
 #include "addin/AnalyzeData.h"
-#include "addin/Language.h"
 #include "addin/host/HostThread.h"
+#include "addin/Language.h"
 
 #include <QCoreApplication>
 

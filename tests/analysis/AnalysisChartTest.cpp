@@ -9,9 +9,9 @@
 #include <QImage>
 #include <QObject>
 
-#include "tests/support/AnalysisTestSupport.h"
 #include "logger/analysis/ChartSeriesTable.h"
 #include "logger/analysis/GraphChartBinding.h"
+#include "tests/support/AnalysisTestSupport.h"
 
 using namespace analysis;
 

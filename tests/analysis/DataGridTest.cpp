@@ -9,10 +9,10 @@
 #include <QGuiApplication>
 #include <QObject>
 
-#include "tests/support/AnalysisTestSupport.h"
 #include "logger/analysis/DataGrid.h"
-#include "uikit/chart/CNIXYChart.h"
 #include "platform/Text.h"
+#include "tests/support/AnalysisTestSupport.h"
+#include "uikit/chart/CNIXYChart.h"
 
 using namespace analysis;
 

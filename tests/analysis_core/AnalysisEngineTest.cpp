@@ -6,11 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/AnalysisTestSupport.h"
+#include "devicelink/sensor/ChannelState.h"
 #include "logger/analysis/core/AnalysisText.h"
 #include "numeric/CurveFits.h"
 #include "numeric/SampleAnalysis.h"
-#include "devicelink/sensor/ChannelState.h"
+#include "tests/support/AnalysisTestSupport.h"
 
 using namespace analysis;
 using namespace analysistest;

@@ -1,9 +1,9 @@
+#include "devicelink/protocol/CommandFrame.h"
 #include "devicelink/sensor/CNI2CSensor.h"
 #include "devicelink/sensor/CVRDPCSync.h"
-#include "devicelink/protocol/CommandFrame.h"
 
-#include "tests/support/RecordingDeviceApi.h"
 #include "platform/Clock.h"
+#include "tests/support/RecordingDeviceApi.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "devicelink/link/CorvikUSBDrv.h"
 
+#include "devicelink/protocol/CommandFrame.h"
 #include "FakeTransport.h"
 #include "tests/support/LinkHelpers.h"
-#include "devicelink/protocol/CommandFrame.h"
 
 #include <gtest/gtest.h>
 

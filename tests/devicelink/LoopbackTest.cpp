@@ -2,9 +2,9 @@
 #include "devicelink/link/DeviceApi.h"
 #include "devicelink/link/TcpTransport.h"
 
+#include "devicelink/protocol/CommandFrame.h"
 #include "LoopbackPeer.h"
 #include "tests/support/LinkHelpers.h"
-#include "devicelink/protocol/CommandFrame.h"
 
 #include <gtest/gtest.h>
 

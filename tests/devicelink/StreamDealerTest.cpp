@@ -1,7 +1,7 @@
 #include "devicelink/link/StreamDealer.h"
 
-#include "tests/support/LinkHelpers.h"
 #include "devicelink/protocol/CommandFrame.h"
+#include "tests/support/LinkHelpers.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include "tools/devsim/SensorModels.h"
 
 #include "BlockHelpers.h"
-#include "devicelink/conversion/SampleConversion.h"
 #include "devicelink/catalogue/SensorCatalogue.h"
+#include "devicelink/conversion/SampleConversion.h"
 #include "platform/LittleEndian.h"
 #include "platform/Text.h"
 

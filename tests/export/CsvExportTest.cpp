@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/ExportTestSupport.h"
 #include "logger/export/core/CsvExportJob.h"
 #include "logger/export/core/ExportMessages.h"
 #include "logger/export/core/ExportNames.h"
+#include "tests/support/ExportTestSupport.h"
 
 using namespace project;
 using namespace exporting;

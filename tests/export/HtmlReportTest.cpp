@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/ExportTestSupport.h"
 #include "logger/analysis/core/AnalysisEngine.h"
 #include "logger/export/core/ExportMessages.h"
 #include "logger/export/core/HtmlReport.h"
+#include "tests/support/ExportTestSupport.h"
 
 using namespace project;
 using namespace exporting;

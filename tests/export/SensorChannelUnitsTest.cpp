@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/PlainSensor.h"
 #include "devicelink/sensor/OutputUnit.h"
 #include "logger/export/core/SensorChannelUnits.h"
+#include "tests/support/PlainSensor.h"
 
 using namespace project;
 using namespace exporting;

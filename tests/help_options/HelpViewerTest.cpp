@@ -4,9 +4,9 @@
 
 #include "logger/shell/CHtmlCtrl.h"
 #include "logger/shell/CHtmlViewDlg.h"
+#include "logger/shell/core/HelpFolderRule.h"
 #include "logger/shell/HelpOptionsTexts.h"
 #include "logger/shell/HelpPages.h"
-#include "logger/shell/core/HelpFolderRule.h"
 #include "uikit/button/CButtonST.h"
 #include "uikit/events/ScreenMessages.h"
 

@@ -1,8 +1,8 @@
 #include "tests/support/DevsimFixture.h"
 #include "tests/support/LinkHelpers.h"
 
-#include "devicelink/protocol/CommandFrame.h"
 #include "devicelink/link/DeviceApi.h"
+#include "devicelink/protocol/CommandFrame.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "tests/lesson/Classroom.h"
 
-#include "logger/measure/CMeasurSetup1Dlg.h"
 #include "logger/measure/CMeasurmentDlg.h"
+#include "logger/measure/CMeasurSetup1Dlg.h"
 #include "logger/projectmgr/CProjectMgrDlg.h"
 #include "logger/shell/CVRDMainAppApp.h"
 #include "logger/shell/CVRDMainAppDlg.h"

@@ -6,13 +6,13 @@
 #include "tests/lesson/Pictures.h"
 
 #include "logger/analysis/CAnalyzeDlg.h"
-#include "logger/measure/CMeasurSetup1Dlg.h"
 #include "logger/measure/CMeasurmentDlg.h"
+#include "logger/measure/CMeasurSetup1Dlg.h"
 #include "logger/monitor/CSensorDlg.h"
-#include "logger/sensorsetup/CSensorSetup1Dlg.h"
-#include "logger/projectmgr/CProjectMgrDlg.h"
-#include "logger/projectmgr/core/ProjectTexts.h"
 #include "logger/notes/CNoteDlg.h"
+#include "logger/projectmgr/core/ProjectTexts.h"
+#include "logger/projectmgr/CProjectMgrDlg.h"
+#include "logger/sensorsetup/CSensorSetup1Dlg.h"
 
 #include <QElapsedTimer>
 

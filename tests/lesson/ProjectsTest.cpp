@@ -4,8 +4,8 @@
 #include "tests/lesson/Pictures.h"
 
 #include "logger/measure/CMeasurmentDlg.h"
-#include "logger/projectmgr/CProjectMgrDlg.h"
 #include "logger/projectmgr/core/ProjectTexts.h"
+#include "logger/projectmgr/CProjectMgrDlg.h"
 
 #include <QComboBox>
 

@@ -5,13 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include "MeasureTestSupport.h"
-#include "tests/support/PlainSensor.h"
-#include "tests/support/RecordingDeviceApi.h"
-#include "logger/project/ExperimentRecords.h"
 #include "logger/measure/core/MeasureController.h"
 #include "logger/measure/core/MeasureTexts.h"
 #include "logger/measure/core/SensorObjectAdapter.h"
+#include "logger/project/ExperimentRecords.h"
+#include "MeasureTestSupport.h"
+#include "tests/support/PlainSensor.h"
+#include "tests/support/RecordingDeviceApi.h"
 
 using namespace measure;
 using measuretest::BytesOf;

@@ -14,15 +14,15 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/DevsimFixture.h"
-#include "MeasureTestSupport.h"
-#include "tests/support/LinkHelpers.h"
-#include "tests/support/SensorDetection.h"
 #include "devicelink/sensor/CNI2CSensor.h"
-#include "logger/measure/XYChartRunChart.h"
 #include "logger/measure/core/MeasureController.h"
 #include "logger/measure/core/SensorObjectAdapter.h"
+#include "logger/measure/XYChartRunChart.h"
 #include "logger/project/ProjectFile.h"
+#include "MeasureTestSupport.h"
+#include "tests/support/DevsimFixture.h"
+#include "tests/support/LinkHelpers.h"
+#include "tests/support/SensorDetection.h"
 #include "uikit/chart/CNIXYChart.h"
 
 using namespace measure;

@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "WakeUpQueue.h"
 #include "logger/measure/core/MeasureController.h"
 #include "logger/measure/core/RunChart.h"
 #include "logger/project/RunStore.h"
 #include "platform/Text.h"
+#include "WakeUpQueue.h"
 
 namespace measuretest {
 

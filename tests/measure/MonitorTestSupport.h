@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "WakeUpQueue.h"
 #include "logger/monitor/core/SensorMonitor.h"
 #include "platform/Text.h"
+#include "WakeUpQueue.h"
 
 namespace monitortest {
 

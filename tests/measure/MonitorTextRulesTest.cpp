@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "MonitorTestSupport.h"
 #include "logger/monitor/core/MonitorTextRules.h"
+#include "MonitorTestSupport.h"
 
 using namespace measure;
 using namespace monitor;

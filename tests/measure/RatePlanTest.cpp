@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "logger/project/ExperimentRecords.h"
 #include "logger/measure/core/RatePlan.h"
+#include "logger/project/ExperimentRecords.h"
 
 using namespace measure;
 

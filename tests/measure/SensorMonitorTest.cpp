@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "MonitorTestSupport.h"
 #include "devicelink/sensor/SensorMemoryLayout.h"
 #include "logger/monitor/core/SensorMonitor.h"
+#include "MonitorTestSupport.h"
 #include "platform/LittleEndian.h"
 
 using namespace measure;

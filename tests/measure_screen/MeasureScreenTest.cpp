@@ -6,10 +6,10 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
-#include "MeasureScreenTestSupport.h"
 #include "logger/measure/core/MeasureTexts.h"
-#include "logger/project/ProjectFile.h"
 #include "logger/notes/CNoteDlg.h"
+#include "logger/project/ProjectFile.h"
+#include "MeasureScreenTestSupport.h"
 
 namespace measurescreentest {
 namespace {

@@ -21,10 +21,10 @@
 #include <vector>
 
 #include "devicelink/sensor/CNI2CSensor.h"
-#include "logger/measure/CMeasurSetup1Dlg.h"
 #include "logger/measure/CMeasurmentDlg.h"
-#include "logger/project/WorkingCopySession.h"
+#include "logger/measure/CMeasurSetup1Dlg.h"
 #include "logger/notes/CNoteDlg.h"
+#include "logger/project/WorkingCopySession.h"
 #include "platform/RegistryStore.h"
 #include "tests/measure/MeasureTestSupport.h"
 #include "tests/support/DevsimFixture.h"

@@ -5,8 +5,8 @@
 #include <QImage>
 #include <QPlainTextEdit>
 
-#include "MeasureScreenTestSupport.h"
 #include "logger/notes/CNoteDlg.h"
+#include "MeasureScreenTestSupport.h"
 #include "platform/Text.h"
 #include "tools/devsim/Scenario.h"
 

@@ -10,15 +10,15 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/CommonServicesOnDevsim.h"
-#include "tests/support/DevsimFixture.h"
-#include "tests/support/PaintWatch.h"
-#include "tests/support/LinkHelpers.h"
-#include "tests/toolkit/ToolkitTestSupport.h"
 #include "devicelink/sensor/CNI2CSensor.h"
 #include "logger/monitor/CSensorDlg.h"
 #include "platform/RegistryStore.h"
 #include "platform/Text.h"
+#include "tests/support/CommonServicesOnDevsim.h"
+#include "tests/support/DevsimFixture.h"
+#include "tests/support/LinkHelpers.h"
+#include "tests/support/PaintWatch.h"
+#include "tests/toolkit/ToolkitTestSupport.h"
 #include "tools/devsim/Scenario.h"
 #include "uikit/button/CButtonST.h"
 #include "uikit/events/ScreenEvent.h"

@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/ProjectTestSupport.h"
 #include "logger/project/FileIo.h"
 #include "logger/project/ProjectFile.h"
+#include "tests/support/ProjectTestSupport.h"
 
 using namespace project;
 using namespace projecttest;

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/ProjectTestSupport.h"
 #include "logger/project/ProjectFile.h"
 #include "logger/project/RunModel.h"
+#include "tests/support/ProjectTestSupport.h"
 
 using namespace project;
 using namespace projecttest;

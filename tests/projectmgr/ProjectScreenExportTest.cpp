@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "ProjectScreenTestSupport.h"
 #include "logger/export/core/CsvExportJob.h"
 #include "logger/export/core/ExportMessages.h"
+#include "ProjectScreenTestSupport.h"
 #include "uikit/tree/CTreeCtrlEx.h"
 
 using namespace projectscreentest;

@@ -5,8 +5,8 @@
 #include <QStandardPaths>
 #include <QTest>
 
-#include "ProjectScreenTestSupport.h"
 #include "logger/projectmgr/core/ProjectTexts.h"
+#include "ProjectScreenTestSupport.h"
 #include "uikit/button/CButtonST.h"
 #include "uikit/tree/CTreeCtrlEx.h"
 

@@ -15,11 +15,11 @@
 #include <memory>
 #include <vector>
 
-#include "ProjectMgrTestSupport.h"
 #include "devicelink/sensor/CNI2CSensor.h"
 #include "logger/project/ProjectFile.h"
 #include "logger/projectmgr/CProjectMgrDlg.h"
 #include "platform/RegistryStore.h"
+#include "ProjectMgrTestSupport.h"
 #include "tests/support/ProjectTestSupport.h"
 #include "tests/support/RecordingDeviceApi.h"
 #include "tests/support/WidgetApp.h"

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "ProjectMgrTestSupport.h"
 #include "logger/projectmgr/core/ProjectManagerModel.h"
 #include "logger/projectmgr/core/ProjectTexts.h"
+#include "ProjectMgrTestSupport.h"
 
 using namespace projectmgr;
 using namespace projecttest;

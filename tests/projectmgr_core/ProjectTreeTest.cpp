@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "ProjectMgrTestSupport.h"
 #include "logger/projectmgr/core/ProjectTree.h"
+#include "ProjectMgrTestSupport.h"
 
 using namespace projectmgr;
 using projecttest::ProjectFixture;

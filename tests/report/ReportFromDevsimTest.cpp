@@ -12,20 +12,20 @@
 #include <filesystem>
 #include <memory>
 
-#include "tests/support/DevsimFixture.h"
-#include "tests/support/ExportTestSupport.h"
-#include "MeasurementChartStandIn.h"
-#include "tests/support/LinkHelpers.h"
 #include "devicelink/sensor/CNI2CSensor.h"
 #include "logger/analysis/ChartSeriesTable.h"
-#include "logger/analysis/LanguageTexts.h"
 #include "logger/analysis/core/AnalysisEngine.h"
+#include "logger/analysis/LanguageTexts.h"
 #include "logger/export/ChartReportPictures.h"
 #include "logger/export/ChartRunSeries.h"
 #include "logger/export/core/HtmlReport.h"
+#include "logger/export/core/SensorChannelUnits.h"
 #include "logger/project/ProjectFile.h"
 #include "logger/project/RunModel.h"
-#include "logger/export/core/SensorChannelUnits.h"
+#include "MeasurementChartStandIn.h"
+#include "tests/support/DevsimFixture.h"
+#include "tests/support/ExportTestSupport.h"
+#include "tests/support/LinkHelpers.h"
 #include "uikit/resources/ResourceModule.h"
 
 namespace {

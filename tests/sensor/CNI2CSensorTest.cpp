@@ -1,9 +1,9 @@
-#include "devicelink/sensor/CNI2CSensor.h"
 #include "devicelink/catalogue/SensorValueFormat.h"
+#include "devicelink/sensor/CNI2CSensor.h"
 
+#include "platform/Text.h"
 #include "tests/support/RecordingDeviceApi.h"
 #include "tests/support/TestCatalogue.h"
-#include "platform/Text.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "devicelink/catalogue/XmlCatalogueParse.h"
 #include "devicelink/protocol/SensorSearchTable.h"
 
-#include "tests/support/TestCatalogue.h"
 #include "platform/Text.h"
+#include "tests/support/TestCatalogue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "devicelink/catalogue/SensorCatalogue.h"
 
-#include "tests/support/TestCatalogue.h"
 #include "platform/Text.h"
+#include "tests/support/TestCatalogue.h"
 
 #include <gtest/gtest.h>
 

@@ -14,19 +14,19 @@
 
 #include <gtest/gtest.h>
 
-#include "devicelink/sensor/CNI2CSensor.h"
 #include "devicelink/protocol/Vocabulary.h"
+#include "devicelink/sensor/CNI2CSensor.h"
 #include "devicelink/sensor/SensorMemoryLayout.h"
-#include "logger/sensorsetup/CSensorSetup1Dlg.h"
-#include "logger/sensorsetup/SensorSetup2Dlg.h"
 #include "logger/monitor/core/MonitorSensor.h"
 #include "logger/sensorsetup/core/SetupTexts.h"
+#include "logger/sensorsetup/CSensorSetup1Dlg.h"
+#include "logger/sensorsetup/SensorSetup2Dlg.h"
 #include "platform/LittleEndian.h"
 #include "platform/RegistryStore.h"
 #include "tests/support/CommonServicesOnDevsim.h"
 #include "tests/support/DevsimFixture.h"
-#include "tests/support/PaintWatch.h"
 #include "tests/support/LinkHelpers.h"
+#include "tests/support/PaintWatch.h"
 #include "tests/support/WidgetApp.h"
 #include "tools/devsim/Chips.h"
 #include "tools/devsim/SensorModels.h"

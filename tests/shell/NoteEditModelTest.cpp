@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "logger/project/ExperimentRecords.h"
 #include "logger/notes/core/NoteEditModel.h"
+#include "logger/project/ExperimentRecords.h"
 
 using notes::NoteEditModel;
 using notes::NoteKind;

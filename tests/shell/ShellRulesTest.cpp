@@ -1,12 +1,12 @@
 // The root window's navigation and device-poll rules, the main menu's rules and the start-up's
 // failure texts, without widgets.
+#include "devicelink/catalogue/SensorCatalogue.h"
+#include "devicelink/sensor/CNI2CSensor.h"
 #include "logger/project/ExperimentRecords.h"
 #include "logger/shell/core/DevicePollRule.h"
 #include "logger/shell/core/MainMenuRules.h"
 #include "logger/shell/core/ShellNavigation.h"
 #include "logger/shell/core/ShellTexts.h"
-#include "devicelink/catalogue/SensorCatalogue.h"
-#include "devicelink/sensor/CNI2CSensor.h"
 #include "uikit/events/ScreenMessages.h"
 
 #include "devicelink/link/LinkOpenFailure.h"

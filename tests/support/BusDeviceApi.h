@@ -1,7 +1,7 @@
 #pragma once
 
-#include "tests/support/RecordingDeviceApi.h"
 #include "devicelink/protocol/SensorSearchTable.h"
+#include "tests/support/RecordingDeviceApi.h"
 #include "tools/devsim/I2cBus.h"
 #include "tools/devsim/SensorModels.h"
 

@@ -13,12 +13,12 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/AnalysisTestSupport.h"
-#include "tests/support/ProjectTestSupport.h"
 #include "logger/export/core/CsvSnapshot.h"
 #include "logger/export/core/HtmlReport.h"
 #include "logger/project/ProjectFile.h"
 #include "platform/Text.h"
+#include "tests/support/AnalysisTestSupport.h"
+#include "tests/support/ProjectTestSupport.h"
 
 namespace exporttest {
 

@@ -1,8 +1,8 @@
 // corvik-devsim: a simulated Corvik logger with virtual sensors, serving the frame protocol on
 // 127.0.0.1 so that the suite can run and be tested without the hardware.
 
-#include "tools/devsim/Scenario.h"
 #include "tools/devsim/KitSensors.h"
+#include "tools/devsim/Scenario.h"
 #include "tools/devsim/SensorModels.h"
 #include "tools/devsim/SimDevice.h"
 #include "tools/devsim/SimServer.h"

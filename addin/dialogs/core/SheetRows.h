@@ -1,7 +1,7 @@
 #pragma once
 
-#include "addin/dialogs/core/SampleIntake.h"
 #include "addin/device/SensorTable.h"
+#include "addin/dialogs/core/SampleIntake.h"
 
 #include <cstdint>
 #include <string>

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "logger/analysis/core/AnalysisPorts.h"
-#include "numeric/ResultLayout.h"
 #include "logger/project/ExperimentRecords.h"
+#include "numeric/ResultLayout.h"
 
 // The analysis engine: applies one analysis set of a graph to the selected range of its data
 // series. It binds the set's result series to the analysed series, runs the numerical routine of

@@ -8,8 +8,8 @@
 #include "logger/analysis/core/AnalysisPorts.h"
 #include "logger/analysis/core/AnalysisScreenModel.h"
 #include "logger/export/core/CsvExport.h"
-#include "logger/project/RunStore.h"
 #include "logger/project/RunSeriesSource.h"
+#include "logger/project/RunStore.h"
 
 // Exporting a project as CSV files, in two steps. On the UI thread, TakeCsvSnapshot saves the
 // working project, brings every data set in use back in turn (which has the measurement screen

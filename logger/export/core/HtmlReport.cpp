@@ -11,9 +11,9 @@
 #include "logger/export/core/CsvSnapshot.h"
 #include "logger/export/core/DataSetWalk.h"
 #include "logger/export/core/ExportNames.h"
-#include "logger/project/FileIo.h"
 #include "logger/export/core/HtmlText.h"
 #include "logger/export/core/ReportTemplate.h"
+#include "logger/project/FileIo.h"
 #include "platform/Text.h"
 
 namespace exporting {

@@ -5,8 +5,8 @@
 
 #include "logger/analysis/core/AnalysisPorts.h"
 #include "logger/analysis/core/AnalysisScreenModel.h"
-#include "logger/project/RunStore.h"
 #include "logger/project/RunSeriesSource.h"
+#include "logger/project/RunStore.h"
 
 // The HTML report of a project, made from the template "report.html": the project's title,
 // author, school, date and note; per data set in use a section with its sensors, rate, length,

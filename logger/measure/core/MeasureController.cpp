@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "logger/measure/core/ChannelInfo.h"
-#include "logger/project/ExperimentRecords.h"
 #include "logger/measure/core/MeasureTexts.h"
+#include "logger/project/ExperimentRecords.h"
 #include "logger/project/ProjectResultText.h"
 #include "uikit/msgbox/MessageBoxKind.h"
 

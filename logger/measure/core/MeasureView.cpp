@@ -5,9 +5,9 @@
 
 #include "devicelink/catalogue/SensorValueFormat.h"
 #include "logger/measure/core/ChannelInfo.h"
-#include "logger/project/ExperimentRecords.h"
 #include "logger/measure/core/MeasureController.h"
 #include "logger/measure/core/MeasureTexts.h"
+#include "logger/project/ExperimentRecords.h"
 #include "platform/Text.h"
 
 namespace measure {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <numeric>
 
-#include "logger/project/ExperimentRecords.h"
 #include "devicelink/catalogue/SensorCatalogue.h"
 #include "devicelink/protocol/Vocabulary.h"
+#include "logger/project/ExperimentRecords.h"
 
 namespace measure {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "devicelink/catalogue/SensorCatalogue.h"
-#include "devicelink/sensor/CNI2CSensor.h"
 #include "devicelink/sensor/ChannelState.h"
+#include "devicelink/sensor/CNI2CSensor.h"
 #include "platform/Event.h"
 
 // The sensor object as the measurement screen uses it. The program's one CNI2CSensor stands

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "logger/project/ExperimentRecords.h"
 #include "logger/measure/core/RatePlan.h"
+#include "logger/project/ExperimentRecords.h"
 
 namespace measure {
 

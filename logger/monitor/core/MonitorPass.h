@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "devicelink/protocol/Vocabulary.h"
 #include "logger/monitor/core/MonitorLayout.h"
 #include "logger/monitor/core/MonitorSensor.h"
 #include "logger/monitor/core/MonitorTextRules.h"
-#include "devicelink/protocol/Vocabulary.h"
 
 // One pass of the sensor monitor: the newest sample of every connected channel becomes the texts,
 // trend and slot of its panel. It reads the acquisition arrays as the driver leaves them and

@@ -8,8 +8,8 @@
 
 #include "devicelink/catalogue/SensorCatalogue.h"
 #include "devicelink/sensor/ChannelState.h"
-#include "logger/sensorsetup/core/CalibrationStore.h"
 #include "logger/monitor/core/MonitorSetup.h"
+#include "logger/sensorsetup/core/CalibrationStore.h"
 #include "logger/sensorsetup/core/SensorSetupRules.h"
 #include "logger/sensorsetup/core/SetupSensor.h"
 #include "logger/sensorsetup/core/SetupSensorWorker.h"

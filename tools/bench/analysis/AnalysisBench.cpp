@@ -17,8 +17,8 @@
 
 #include "logger/analysis/CAnalyzeDlg.h"
 #include "logger/analysis/ChartSeriesTable.h"
-#include "logger/analysis/GraphChartBinding.h"
 #include "logger/analysis/core/AnalysisScreenModel.h"
+#include "logger/analysis/GraphChartBinding.h"
 #include "platform/RegistryStore.h"
 #include "platform/Text.h"
 #include "uikit/common/ExperimentSource.h"

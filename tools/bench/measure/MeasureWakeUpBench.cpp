@@ -4,9 +4,9 @@
 // and redraws the 800 x 415 chart. Each repetition records a whole run up to that point first.
 
 #include "devicelink/sensor/CNI2CSensor.h"
-#include "logger/measure/XYChartRunChart.h"
 #include "logger/measure/core/MeasureController.h"
 #include "logger/measure/core/SensorObjectAdapter.h"
+#include "logger/measure/XYChartRunChart.h"
 #include "logger/project/RunStore.h"
 #include "platform/Text.h"
 #include "uikit/chart/CNIXYChart.h"
